@@ -1,0 +1,182 @@
+#include "AppReset.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "Controls.h"
+#include "FormImage.h"
+#include "MainContext.h"
+#include "PictureBox.h"
+#include "io/Defaults.h"
+#include "io/TextFile.h"
+
+namespace kessadon {
+
+namespace {
+
+// The six view and light defaults from the file beside the program. A missing
+// or short file leaves the built-in values for what it lacks, and says so.
+void ReadDefaultsFile(MainContext& context) {
+  const QString path = context.programDir + "/" + kDefaultsFileName;
+  context.state.Defaults = ViewLightDefaults{};
+  Result<std::string> text = ReadWholeFile(FromQ(path));
+  if (!text) {
+    context.ShowStatus(path + " が読めないため，組み込みの既定値を使います（" +
+                       ToQ(text.failure().message) + "）");
+    return;
+  }
+  const DefaultsRead read = ParseDefaults(*text);
+  context.state.Defaults = read.values;
+  if (!read.complete) {
+    context.ShowStatus(path + " の行が12行に足りないため，足りない値は組み込みの既定値を使います");
+  }
+}
+
+void Clear(std::initializer_list<QLineEdit*> boxes) {
+  for (QLineEdit* box : boxes) box->clear();
+}
+
+void Clear(std::initializer_list<QLabel*> labels) {
+  for (QLabel* label : labels) label->clear();
+}
+
+void Enable(std::initializer_list<QWidget*> widgets, bool enabled) {
+  for (QWidget* widget : widgets) widget->setEnabled(enabled);
+}
+
+}  // namespace
+
+void ResetAppState(MainContext& context) {
+  AppState& s = context.state;
+  Panel& p = context.panel;
+  EstimationFrame& e = *p.estimation;
+  GridChangeFrame& g = *p.gridChange;
+  ViewFrame& v = *p.view;
+  ContourFrame& c = *p.contour;
+  GridSpecFrame& spec = *p.gridSpec;
+
+  s.DisplayMode = 0;
+
+  Clear({g.txtXGridG, g.txtYGridG, e.txtAlphaMin, e.txtAlphaMax, e.txtNitr, e.txtRatio});
+  e.txtXexp->setText("0");
+  e.txtYexp->setText("0");
+  Clear({v.txtAlpha, v.txtGamma, v.txtDist, v.txtPpz, v.txtSca, v.txtVe, v.txtZbase, c.txtCst,
+         c.txtCen, c.txtCin});
+  c.txtSepInt->setText("20");
+  Clear({p.light->txtRo, p.light->txtTh, p.dataDisplay->txtChrSize, p.dataDisplay->txtSdBai});
+
+  Enable({v.txtDist, v.txtPpz}, false);
+
+  s.GridLoaded = s.ContourReady = s.LightReady = s.ViewReady = 0;
+  s.DataReady = s.HistoOn = s.HasDipData = s.HasBoundData = 0;
+
+  p.gridFile->lblMemLbl->hide();
+  p.gridFile->lblMem->hide();
+
+  Clear({e.lblXminH, e.lblYminH, e.lblXmaxH, e.lblYmaxH, e.lblZminH, e.lblZmaxH, e.lblNh, e.lblNd,
+         e.lblDxH, e.lblDyH, g.lblXGridG, g.lblYGridG, g.lblDxG, g.lblDyG, c.lblContourZmin,
+         c.lblContourZmax, spec.lblXGrid, spec.lblYGrid, spec.lblXmin, spec.lblYmin, spec.lblXmax,
+         spec.lblYmax, spec.lblDx, spec.lblDy});
+
+  Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange, p.display->cmdColor,
+          p.gridFile->cmdSaveGridData},
+         false);
+  p.dataFile->cmdOpenData->setEnabled(true);
+  p.dataFile->cmdOpenDataAdd->setEnabled(false);
+
+  s.Data.DataType = 1;
+  p.dataFile->optData[0]->setChecked(true);
+  p.dataFile->lstDataFile->clear();
+
+  // Each of these runs its own handler when the value changes.
+  PictureOptionsFrame& o = *p.pictureOptions;
+  e.chkDrawCon->setChecked(true);
+  c.chkContour->setChecked(false);
+  v.chkBase->setChecked(true);
+  p.light->chkHisto->setChecked(false);
+  v.chkPers->setChecked(false);
+  o.chkAutoRedraw->setChecked(true);
+  context.formImage->picImage->SetAutoRedraw(true);
+  o.chkScaleLine->setChecked(false);
+  o.chkBack->setChecked(false);
+  o.chkWaku->setChecked(true);
+  o.optWaku4->setChecked(true);
+
+  s.Dist = 1e10;
+  s.Cst = s.Cen = s.Cin = 0;
+  s.Ppz = 0;
+  GridData& grid = s.Grid;
+  grid.Dx = grid.Dy = 0;
+  grid.Xmin = grid.Xmax = grid.Ymin = grid.Ymax = 0;
+  MeasuredDataState& data = s.Data;
+  data.XminH = data.XmaxH = data.YminH = data.YmaxH = data.ZminH = data.ZmaxH = 0;
+  data.Nh = data.Nd = 0;
+  grid.Nx = grid.Ny = 0;
+
+  DataDisplayFrame& d = *p.dataDisplay;
+  s.ChrSize = 7;
+  d.txtChrSize->setText("7");
+  s.DataTextColor = kBlack;
+  d.OptDataBlack->setChecked(true);
+  s.SdBai = 1;
+  d.txtSdBai->setText("1");
+  d.opt_sd->setChecked(true);
+  d.chkDip->setChecked(true);
+
+  p.colorTable->opt[0]->setChecked(true);
+
+  context.formImage->picImage->SetBackColor(kWhite);
+  s.LineColor = kBlack;
+
+  ReadDefaultsFile(context);
+}
+
+void ResetEstimationPanel(MainContext& context) {
+  AppState& s = context.state;
+  EstimationFrame& e = *context.panel.estimation;
+
+  Clear({e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH, e.txtYGridH});
+  Enable({e.txtAlphaMax, e.txtNitr, e.txtRatio, e.lblAlphaMax, e.lblNitr, e.lblRatio}, false);
+
+  s.AlphaMin = 32;
+  SetText(e.txtAlphaMin, s.AlphaMin);
+  if (s.HasDipData == 1) {
+    s.AlphaStep = 1;
+    SetText(e.txtRatio, s.AlphaStep);
+    Enable({e.lblRatio, e.txtRatio}, true);
+  }
+  if (s.HasBoundData == 1) {
+    s.AlphaMin = 0.25;
+    s.AlphaMax = 16;
+    s.Nitr = 6;
+    SetText(e.txtAlphaMin, s.AlphaMin);
+    SetText(e.txtAlphaMax, s.AlphaMax);
+    SetText(e.txtNitr, s.Nitr);
+    Enable({e.lblAlphaMax, e.lblNitr, e.txtAlphaMax, e.txtNitr}, true);
+  }
+  s.M1 = 0;
+  s.M2 = 1;
+  SetText(e.txtM1, s.M1);
+  SetText(e.txtM2, s.M2);
+}
+
+void UpdateDisplayCommands(MainContext& context) {
+  const AppState& s = context.state;
+  DisplayFrame& d = *context.panel.display;
+  Enable({d.cmdDisplayGrid, d.cmdDisplayContour, d.cmdDisplayShade, d.cmdDisplayColorContour,
+          d.cmdDisplayColorShade, d.cmdDisplayData},
+         false);
+  if (s.GridLoaded != 1 || s.ViewReady != 1) return;
+  d.cmdDisplayGrid->setEnabled(true);
+  d.cmdDisplayContour->setEnabled(context.panel.contour->chkContour->isChecked());
+  d.cmdDisplayColorContour->setEnabled(s.ContourReady == 1);
+  d.cmdDisplayShade->setEnabled(s.LightReady == 1);
+  d.cmdDisplayColorShade->setEnabled(s.ContourReady == 1 && s.LightReady == 1);
+  d.cmdDisplayData->setEnabled(s.DataReady == 1);
+}
+
+}  // namespace kessadon

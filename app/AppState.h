@@ -1,0 +1,67 @@
+// The lasting working state of the main window, grouped as the panel groups it.
+// Plain data: handlers read and write it, library operations take what they need.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "io/Defaults.h"
+#include "io/GridData.h"
+#include "io/NodeArray.h"
+
+namespace kessadon {
+
+// Colours are red + 256*green + 65536*blue.
+inline constexpr std::int32_t kBlack = 0;
+inline constexpr std::int32_t kWhite = 0xFFFFFF;
+
+struct MeasuredDataState {
+  double DataType = 1;  // layout of the next file to load, 1 ... 5
+  std::int32_t Ndata = 0, Nh = 0, Nd = 0;
+  double XminH = 0, XmaxH = 0, YminH = 0, YmaxH = 0, ZminH = 0, ZmaxH = 0;
+  double NFiles = 0;
+  std::array<std::string, 21> DataFileName;  // slot 1 the new load, 2 ... 20 additions
+};
+
+struct AppState {
+  // Readiness flags, 0 or 1.
+  int GridLoaded = 0;
+  int ContourReady = 0;
+  int LightReady = 0;
+  int ViewReady = 0;
+  int DataReady = 0;
+  int HistoOn = 0;
+  int HasDipData = 0;
+  int HasBoundData = 0;
+
+  GridData Grid;
+  std::string GridFileName;  // path of the grid file last read or saved
+  std::string MemFileName;
+
+  MeasuredDataState Data;
+
+  ViewLightDefaults Defaults;
+
+  // View.
+  double Dist = 1e10, Ppz = 0, Zbase = 0;
+
+  // Contours and light.
+  double Cst = 0, Cen = 0, Cin = 0;
+  double Ro = 0, Th = 0;
+
+  // Measured-data display.
+  double ChrSize = 7;
+  std::int32_t DataTextColor = kBlack;
+  float SdBai = 1;
+
+  // Estimation parameters.
+  double M1 = 0, M2 = 1, AlphaStep = 0, Beta = 0, AlphaMin = 32, AlphaMax = 0, Nitr = 0;
+
+  // Rendering.
+  NodeArray<std::int32_t> CellColors;  // 0 ... max(Nx, 256) by 0 ... Ny
+  int DisplayMode = 0;
+  std::int32_t LineColor = kBlack;
+};
+
+}  // namespace kessadon

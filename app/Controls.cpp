@@ -1,0 +1,81 @@
+#include "Controls.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "io/NumberText.h"
+
+namespace kessadon {
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QLabel* NewCaption(QWidget* parent, const QString& caption, const char* name) {
+  auto* label = new QLabel(caption, parent);
+  if (name) label->setObjectName(name);
+  return label;
+}
+
+QLabel* NewValueLabel(QWidget* parent, const char* name, const QString& caption) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  label->setFrameShape(QFrame::Panel);
+  label->setFrameShadow(QFrame::Sunken);
+  label->setMinimumWidth(80);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+QLineEdit* NewTextBox(QWidget* parent, const char* name, const QString& text) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(name);
+  box->setMinimumWidth(70);
+  box->setMaximumWidth(160);
+  return box;
+}
+
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption, bool checked) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(name);
+  box->setChecked(checked);
+  return box;
+}
+
+QRadioButton* NewOption(QWidget* parent, const char* name, const QString& caption, bool checked) {
+  auto* option = new QRadioButton(caption, parent);
+  option->setObjectName(name);
+  option->setChecked(checked);
+  return option;
+}
+
+QListWidget* NewListBox(QWidget* parent, const char* name) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(name);
+  return list;
+}
+
+QGridLayout* NewGridLayout(QGroupBox* frame) {
+  auto* layout = new QGridLayout(frame);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->setHorizontalSpacing(8);
+  layout->setVerticalSpacing(4);
+  return layout;
+}
+
+QString ToQ(const std::string& utf8) { return QString::fromStdString(utf8); }
+std::string FromQ(const QString& text) { return text.toStdString(); }
+
+QString NumberText(double value) { return ToQ(FormatGeneral(value)); }
+void SetCaption(QLabel* label, double value) { label->setText(NumberText(value)); }
+void SetText(QLineEdit* box, double value) { box->setText(NumberText(value)); }
+
+}  // namespace kessadon

@@ -1,0 +1,42 @@
+// Small helpers that create the panel's controls with their names and captions,
+// and write numbers into them in the general form.
+#pragma once
+
+#include <string>
+
+#include <QString>
+
+class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace kessadon {
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption);
+// A fixed caption beside a control.
+QLabel* NewCaption(QWidget* parent, const QString& caption, const char* name = nullptr);
+// A label that shows a value, boxed as a read-only field.
+QLabel* NewValueLabel(QWidget* parent, const char* name, const QString& caption = QString());
+QLineEdit* NewTextBox(QWidget* parent, const char* name, const QString& text = QString());
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption, bool checked);
+QRadioButton* NewOption(QWidget* parent, const char* name, const QString& caption, bool checked);
+QListWidget* NewListBox(QWidget* parent, const char* name);
+
+// A frame whose children are laid out on a grid.
+QGridLayout* NewGridLayout(QGroupBox* frame);
+
+QString ToQ(const std::string& utf8);
+std::string FromQ(const QString& text);
+
+// Text of a number in the general form.
+QString NumberText(double value);
+void SetCaption(QLabel* label, double value);
+void SetText(QLineEdit* box, double value);
+
+}  // namespace kessadon

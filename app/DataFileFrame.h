@@ -1,0 +1,27 @@
+// "測定データファイルの種類": the layout of the next measured-data file, the
+// load commands and the list of files read so far.
+#pragma once
+
+#include <array>
+
+#include <QGroupBox>
+
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace kessadon {
+
+class DataFileFrame : public QGroupBox {
+ public:
+  explicit DataFileFrame(QWidget* parent);
+
+  // optData[0] ... optData[4] are optData1 ... optData5.
+  std::array<QRadioButton*, 5> optData;
+  QPushButton* cmdOpenData;
+  QPushButton* cmdOpenDataAdd;
+  QPushButton* cmdClear;
+  QListWidget* lstDataFile;
+};
+
+}  // namespace kessadon

@@ -1,0 +1,29 @@
+// The drawing window "Image": one picture box, picImage, filling it.
+#pragma once
+
+#include <functional>
+
+#include <QWidget>
+
+namespace kessadon {
+
+class PictureBox;
+
+class FormImage : public QWidget {
+ public:
+  FormImage();
+
+  PictureBox* picImage;
+
+  // Shows the window as it loads: a square whose outer width is half the
+  // screen width, its left edge at half the screen width, its top at 0.
+  void Load();
+
+  // Called with the window's outer size on every resize.
+  std::function<void(QSize)> onResized;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+};
+
+}  // namespace kessadon

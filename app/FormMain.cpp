@@ -1,0 +1,176 @@
+#include "FormMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "AppReset.h"
+#include "Controls.h"
+#include "FormImage.h"
+#include "GridFileCommands.h"
+#include "PictureBox.h"
+#include "Platform.h"
+
+namespace kessadon {
+
+QString VersionText() { return "Kessadon 2001 バージョン 1.0 (2001/07/13)"; }
+
+namespace {
+
+// A tab page holding frames in columns; each column is a list of frames.
+QWidget* NewPage(QTabWidget* tabs, const char* name, const QString& caption,
+                 std::initializer_list<std::initializer_list<QWidget*>> columns) {
+  auto* page = new QWidget(tabs);
+  page->setObjectName(name);
+  auto* row = new QHBoxLayout(page);
+  for (const auto& frames : columns) {
+    auto* column = new QVBoxLayout;
+    for (QWidget* frame : frames) {
+      frame->setParent(page);
+      column->addWidget(frame);
+    }
+    column->addStretch(1);
+    row->addLayout(column);
+  }
+  tabs->addTab(page, caption);
+  return page;
+}
+
+}  // namespace
+
+FormMain::FormMain(Platform& platform, const QString& programDir)
+    : formImage_(std::make_unique<FormImage>()) {
+  setObjectName("formMain");
+  setWindowTitle("Kessadon 2001");
+  context_.platform = &platform;
+  context_.window = this;
+  context_.statusBar = statusBar();
+  context_.formImage = formImage_.get();
+  context_.programDir = programDir;
+  BuildPanel();
+  ConnectHandlers();
+}
+
+FormMain::~FormMain() = default;
+
+void FormMain::BuildPanel() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  tabParameter = new QTabWidget(central);
+  tabParameter->setObjectName("tabParameter");
+  layout->addWidget(tabParameter);
+
+  Panel& p = context_.panel;
+  p.gridFile = new GridFileFrame(nullptr);
+  p.gridSpec = new GridSpecFrame(nullptr);
+  p.dataFile = new DataFileFrame(nullptr);
+  p.estimation = new EstimationFrame(nullptr);
+  p.report = new ReportFrame(nullptr);
+  p.gridChange = new GridChangeFrame(nullptr);
+  p.view = new ViewFrame(nullptr);
+  p.angleDiagram = new AngleDiagramFrame(nullptr);
+  p.display = new DisplayFrame(nullptr);
+  p.pictureOptions = new PictureOptionsFrame(nullptr);
+  p.output = new OutputFrame(nullptr);
+  p.windowArea = new WindowAreaFrame(nullptr);
+  p.contour = new ContourFrame(nullptr);
+  p.colorTable = new ColorTableFrame(nullptr);
+  p.light = new LightFrame(nullptr);
+  p.dataDisplay = new DataDisplayFrame(nullptr);
+
+  NewPage(tabParameter, "tabDataFiles", "データファイル",
+          {{p.gridFile, p.gridSpec}, {p.dataFile}});
+  NewPage(tabParameter, "tabEstimation", "格子データ推定",
+          {{p.estimation}, {p.report, p.gridChange}});
+  NewPage(tabParameter, "tabPicture", "図の表示",
+          {{p.view, p.angleDiagram}, {p.display, p.pictureOptions, p.output, p.windowArea}});
+  NewPage(tabParameter, "tabContourLight", "コンター・色・光源",
+          {{p.contour, p.light}, {p.colorTable}});
+  NewPage(tabParameter, "tabDataDisplay", "測定データの表示", {{p.dataDisplay}});
+
+  auto* bottom = new QHBoxLayout;
+  cmdVersion = NewButton(central, "cmdVersion", "バージョン情報");
+  cmdEnd = NewButton(central, "cmdEnd", "終了");
+  bottom->addStretch(1);
+  bottom->addWidget(cmdVersion);
+  bottom->addWidget(cmdEnd);
+  layout->addLayout(bottom);
+  setCentralWidget(central);
+}
+
+void FormMain::ConnectHandlers() {
+  MainContext& c = context_;
+  Panel& p = c.panel;
+  connect(cmdEnd, &QPushButton::clicked, this, [this] { close(); });
+  connect(cmdVersion, &QPushButton::clicked, this,
+          [&c] { c.platform->ShowMessage(c.window, VersionText()); });
+
+  connect(p.gridFile->cmdOpenGridData, &QPushButton::clicked, this,
+          [&c] { cmdOpenGridData_Click(c); });
+  connect(p.gridFile->cmdSaveGridData, &QPushButton::clicked, this,
+          [&c] { cmdSaveGridData_Click(c); });
+
+  for (int k = 0; k < 5; ++k) {
+    connect(p.dataFile->optData[k], &QRadioButton::toggled, this, [&c, k](bool on) {
+      if (on) c.state.Data.DataType = k + 1;
+    });
+  }
+
+  // Check boxes react to every change of value, whether the user or the
+  // program made it.
+  PictureOptionsFrame& o = *p.pictureOptions;
+  connect(o.chkBack, &QCheckBox::toggled, this, [&c](bool black) {
+    c.formImage->picImage->SetBackColor(black ? kBlack : kWhite);
+    c.state.LineColor = black ? kWhite : kBlack;
+  });
+  connect(o.chkAutoRedraw, &QCheckBox::toggled, this,
+          [&c](bool on) { c.formImage->picImage->SetAutoRedraw(on); });
+  connect(p.display->cmdImageClear, &QPushButton::clicked, this,
+          [&c] { c.formImage->picImage->Cls(); });
+
+  formImage_->onResized = [&c](QSize outer) {
+    SetCaption(c.panel.windowArea->lblWinX, outer.width());
+    SetCaption(c.panel.windowArea->lblWinY, outer.height());
+  };
+
+  // Commands whose work is not built yet say so instead of doing nothing.
+  for (QPushButton* button :
+       {p.gridFile->cmdOpenMem, p.dataFile->cmdOpenData, p.dataFile->cmdOpenDataAdd,
+        p.dataFile->cmdClear, p.estimation->cmdHorizon, p.estimation->cmdDataView,
+        p.estimation->cmdDataView2, p.gridChange->cmdG2g, p.gridChange->cmdGridChange,
+        p.view->cmd3DDefault, p.view->cmd2D, p.display->cmdDisplayGrid,
+        p.display->cmdDisplayContour, p.display->cmdDisplayShade,
+        p.display->cmdDisplayColorContour, p.display->cmdDisplayColorShade,
+        p.display->cmdDisplayData, p.display->cmdColor, p.output->cmdSaveImage,
+        p.output->cmdCopyImage, p.contour->cmdContourAuto, p.colorTable->cmdColorTable,
+        p.light->cmdDefaultLight}) {
+    connect(button, &QPushButton::clicked, this, [&c, button] {
+      c.ShowStatus("「" + button->text() + "」はまだ使えません");
+    });
+  }
+}
+
+void FormMain::Load() {
+  move(0, 0);
+  ResetAppState(context_);
+  ResetEstimationPanel(context_);
+  UpdateDisplayCommands(context_);
+  show();
+  formImage_->Load();
+}
+
+void FormMain::closeEvent(QCloseEvent* event) {
+  // Closing the main window ends the program, the drawing window with it.
+  formImage_->close();
+  event->accept();
+}
+
+}  // namespace kessadon

@@ -1,0 +1,48 @@
+// The main window: every parameter and command on the tab control, the
+// version and end commands under it, and the status bar.
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+
+#include "MainContext.h"
+
+class QPushButton;
+class QTabWidget;
+
+namespace kessadon {
+
+class FormImage;
+class Platform;
+
+class FormMain : public QMainWindow {
+ public:
+  FormMain(Platform& platform, const QString& programDir);
+  ~FormMain() override;
+
+  // The start-up sequence: top left, reset, then the drawing window on the right.
+  void Load();
+
+  MainContext& Context() { return context_; }
+  FormImage& Image() { return *formImage_; }
+
+  QTabWidget* tabParameter;
+  QPushButton* cmdVersion;
+  QPushButton* cmdEnd;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildPanel();
+  void ConnectHandlers();
+
+  std::unique_ptr<FormImage> formImage_;
+  MainContext context_;
+};
+
+// The one line of the version box.
+QString VersionText();
+
+}  // namespace kessadon

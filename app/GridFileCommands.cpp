@@ -1,0 +1,91 @@
+#include "GridFileCommands.h"
+
+#include <algorithm>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "AppReset.h"
+#include "Controls.h"
+#include "MainContext.h"
+#include "Platform.h"
+#include "SavePath.h"
+#include "io/GridFile.h"
+
+namespace kessadon {
+
+namespace {
+const QString kAllFiles = "すべてのファイル (*.*)|*.*";
+}
+
+void ShowGridGeometry(MainContext& context) {
+  AppState& s = context.state;
+  GridData& grid = s.Grid;
+  UpdateGridGeometry(grid);
+  s.Zbase = DefaultZbase(grid.Zmin);
+  SetText(context.panel.view->txtZbase, s.Zbase);
+
+  GridSpecFrame& spec = *context.panel.gridSpec;
+  SetCaption(spec.lblXGrid, grid.Nx);
+  SetCaption(spec.lblYGrid, grid.Ny);
+  SetCaption(spec.lblDx, grid.Dx);
+  SetCaption(spec.lblDy, grid.Dy);
+  SetCaption(spec.lblXmin, grid.Xmin);
+  SetCaption(spec.lblXmax, grid.Xmax);
+  SetCaption(spec.lblYmin, grid.Ymin);
+  SetCaption(spec.lblYmax, grid.Ymax);
+  SetCaption(spec.lblZmin, grid.Zmin);
+  SetCaption(spec.lblZmax, grid.Zmax);
+  SetCaption(context.panel.contour->lblContourZmin, grid.Zmin);
+  SetCaption(context.panel.contour->lblContourZmax, grid.Zmax);
+  context.panel.gridFile->cmdSaveGridData->setEnabled(true);
+}
+
+void InstallNewGrid(MainContext& context, GridData grid) {
+  AppState& s = context.state;
+  s.Grid = std::move(grid);
+  KeepOriginalGrid(s.Grid);
+  ShowGridGeometry(context);
+  GridChangeFrame& change = *context.panel.gridChange;
+  SetCaption(change.lblXGridG, s.Grid.Nx);
+  SetCaption(change.lblYGridG, s.Grid.Ny);
+  SetCaption(change.lblDxG, s.Grid.Dx);
+  SetCaption(change.lblDyG, s.Grid.Dy);
+  s.GridLoaded = 1;
+  s.CellColors = NodeArray<std::int32_t>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
+}
+
+void cmdOpenGridData_Click(MainContext& context) {
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kAllFiles);
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  // Read into a new grid; the current one stays until the whole file was read.
+  Result<GridData> grid = ReadGridFile(FromQ(*path));
+  if (!grid) {
+    context.ShowStatus(*path + ": " + ToQ(Describe(grid.failure())));
+    return;
+  }
+  ResetAppState(context);
+  InstallNewGrid(context, std::move(*grid));
+  context.state.GridFileName = FromQ(*path);
+  context.panel.gridFile->lblGridFileName->setText(*path);
+  context.panel.gridFile->lblGridOnOff->setText("読み込んだ格子データ");
+}
+
+void cmdSaveGridData_Click(MainContext& context) {
+  std::optional<QString> path = AskSavePath(context, kAllFiles);
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  Status written = WriteGridFile(FromQ(*path), context.state.Grid);
+  if (!written) {
+    context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(written.failure())));
+    return;
+  }
+  // The file now holds the current grid, whatever its source, so name it.
+  context.state.GridFileName = FromQ(*path);
+  context.panel.gridFile->lblGridFileName->setText(*path);
+  context.ShowStatus("格子データを保存しました: " + *path);
+}
+
+}  // namespace kessadon

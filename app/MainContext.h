@@ -1,0 +1,30 @@
+// What a command handler works with: the state, the panel, the drawing window,
+// the platform services and the status bar.
+#pragma once
+
+#include <QString>
+
+#include "AppState.h"
+#include "Panel.h"
+
+class QStatusBar;
+class QWidget;
+
+namespace kessadon {
+
+class FormImage;
+class Platform;
+
+struct MainContext {
+  AppState state;
+  Panel panel;
+  Platform* platform = nullptr;
+  QWidget* window = nullptr;        // formMain, parent of dialogs
+  QStatusBar* statusBar = nullptr;  // the one line where commands report
+  FormImage* formImage = nullptr;
+  QString programDir;               // where default.txt and the colour files lie
+
+  void ShowStatus(const QString& line);
+};
+
+}  // namespace kessadon

@@ -1,0 +1,47 @@
+// What the commands need from the desktop besides widgets: file dialogs, the
+// Yes/No question, the OK message, the mouse pointer and the clipboard. The Qt
+// implementation serves the real program; tests script the answers.
+#pragma once
+
+#include <optional>
+
+#include <QImage>
+#include <QString>
+
+class QWidget;
+
+namespace kessadon {
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // `filter` in the "description|pattern|description|pattern" form.
+  // Nothing when the user cancelled.
+  virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) = 0;
+  virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) = 0;
+
+  // Yes/No question whose default button is No; true for Yes.
+  virtual bool AskYesNo(QWidget* parent, const QString& text) = 0;
+  virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+
+  virtual void SetBusyPointer(bool busy) = 0;
+  virtual void PutImageOnClipboard(const QImage& image) = 0;
+};
+
+// Hourglass for the lifetime of the object, restored on every way out.
+class BusyPointer {
+ public:
+  explicit BusyPointer(Platform& platform) : platform_(platform) { platform_.SetBusyPointer(true); }
+  ~BusyPointer() { platform_.SetBusyPointer(false); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  Platform& platform_;
+};
+
+// "すべてのファイル (*.*)|*.*" -> "すべてのファイル (*.*)" as a Qt name filter list.
+QString ToQtFilter(const QString& filter);
+
+}  // namespace kessadon

@@ -1,0 +1,66 @@
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace kessadon {
+
+QString ToQtFilter(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList names;
+  for (int k = 0; k + 1 < parts.size(); k += 2) {
+    // The description already shows the pattern, as in "ビットマップファイル (*.bmp)";
+    // Qt reads the pattern from the last parentheses, so add them when missing.
+    QString name = parts[k];
+    const QString pattern = QString(parts[k + 1]).replace(';', ' ');
+    if (!name.contains('(')) name += " (" + pattern + ")";
+    names << name;
+  }
+  return names.join(";;");
+}
+
+std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter) {
+  const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return path;
+}
+
+std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& filter) {
+  // The program asks its own overwrite question, so the dialog must not.
+  const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), ToQtFilter(filter),
+                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+  if (path.isEmpty()) return std::nullopt;
+  return path;
+}
+
+bool QtPlatform::AskYesNo(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtPlatform::ShowMessage(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void QtPlatform::SetBusyPointer(bool busy) {
+  if (busy) {
+    if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else if (busyDepth_ > 0) {
+    if (--busyDepth_ == 0) QApplication::restoreOverrideCursor();
+  }
+}
+
+void QtPlatform::PutImageOnClipboard(const QImage& image) {
+  QClipboard* clipboard = QApplication::clipboard();
+  clipboard->clear();
+  clipboard->setImage(image);
+}
+
+}  // namespace kessadon

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Platform.h"
+
+namespace kessadon {
+
+class QtPlatform : public Platform {
+ public:
+  std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override;
+  std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override;
+  bool AskYesNo(QWidget* parent, const QString& text) override;
+  void ShowMessage(QWidget* parent, const QString& text) override;
+  void SetBusyPointer(bool busy) override;
+  void PutImageOnClipboard(const QImage& image) override;
+
+ private:
+  int busyDepth_ = 0;
+};
+
+}  // namespace kessadon

@@ -1,0 +1,21 @@
+// kessadon: with no arguments the desktop program, with arguments the
+// command-line front end.
+#include <QApplication>
+
+#include "Fonts.h"
+#include "FormMain.h"
+#include "QtPlatform.h"
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+  if (argc > 1) return kessadon::RunCli(argc, argv);
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Kessadon");
+  QApplication::setApplicationDisplayName("Kessadon 2001");
+  kessadon::SetUpFonts(application);
+  kessadon::QtPlatform platform;
+  kessadon::FormMain formMain(platform, QApplication::applicationDirPath());
+  formMain.Load();
+  return application.exec();
+}

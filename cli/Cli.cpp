@@ -1,0 +1,34 @@
+#include "Cli.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "GridInfoCommand.h"
+
+namespace kessadon {
+
+int RunCli(int argc, char** argv) {
+  return RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Kessadon 2001: grid surfaces from the command line", "kessadon"};
+  app.require_subcommand(1);
+  app.footer("Without arguments, kessadon starts the desktop program.");
+
+  int status = 0;
+  AddGridInfoCommand(app, out, err, status);
+
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e, out, err);
+  }
+  return status;
+}
+
+}  // namespace kessadon

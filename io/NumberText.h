@@ -1,0 +1,45 @@
+// Numbers as the program reads and writes them in text fields, labels and files.
+//
+// Reading follows the leading-number rule: skip blanks, take the longest leading
+// decimal number (sign, digits, one point, optional exponent), else 0.
+// Writing uses the general form: up to 15 significant digits, no trailing zeros,
+// exponent form only below 1E-4 or from 1E15 on in magnitude ("1E+15", "1.5E-05").
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kessadon {
+
+// Degrees to radians; 3.14159265358979/180, a hair below pi/180. Results depend on it.
+inline constexpr double kDegree = 0.017453292519943278;
+
+// Marks an absent trend or dip, and the separator record of measured-data layout 4.
+inline constexpr double NoValue = 9e9;
+
+// The leading-number rule. `consumed`, when given, receives the number of
+// characters that made up the number, the skipped blanks not counted (0 when
+// there was none). Beyond the double range: infinity above, 0 below.
+double ParseLeadingNumber(std::string_view text, std::size_t* consumed = nullptr);
+
+// General form, as text fields and labels show numbers.
+std::string FormatGeneral(double value);
+
+// Signed form for labels on pictures: the general form with one leading blank
+// for values that are not negative.
+std::string FormatSigned(double value);
+
+// "Int": the largest integer not above the argument.
+double IntFloor(double value);
+
+// Nearest integer, ties to the even one (no range check).
+double RoundHalfEven(double value);
+
+// Conversion to a 32-bit ("Long") or 16-bit ("Integer") variable: nearest
+// integer with ties to even; nothing when the result does not fit.
+std::optional<std::int32_t> ToLong(double value);
+std::optional<std::int16_t> ToInteger(double value);
+
+}  // namespace kessadon

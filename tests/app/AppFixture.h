@@ -1,0 +1,60 @@
+// A started main window with scripted platform services and its own program
+// folder holding a copy of the defaults file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ScriptedPlatform.h"
+#include "TempFolder.h"
+#include "app/FormImage.h"
+#include "app/FormMain.h"
+
+namespace kessadon::testing {
+
+inline std::string SourcePath(const std::string& relative) {
+  return std::string(KESSADON_SOURCE_DIR) + "/" + relative;
+}
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy_file(SourcePath("data/default.txt"), programDir / "default.txt");
+    Start();
+  }
+
+  // Builds and loads a fresh main window on the current program folder.
+  void Start() {
+    form.reset();
+    form = std::make_unique<FormMain>(platform, QString::fromStdString(programDir.path().string()));
+    form->Load();
+  }
+
+  MainContext& context() { return form->Context(); }
+  AppState& state() { return form->Context().state; }
+
+  template <class T>
+  T* Find(const char* name) {
+    T* widget = form->findChild<T*>(name);
+    if (!widget) widget = form->Image().findChild<T*>(name);
+    if (!widget) ADD_FAILURE() << "no control named " << name;
+    return widget;
+  }
+  QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
+  QString Caption(const char* name) { return Find<QLabel>(name)->text(); }
+  bool Enabled(const char* name) { return Find<QWidget>(name)->isEnabled(); }
+  void Click(const char* name) { Find<QPushButton>(name)->click(); }
+  QString Status();
+
+  TempFolder programDir;
+  ScriptedPlatform platform;
+  std::unique_ptr<FormMain> form;
+};
+
+}  // namespace kessadon::testing

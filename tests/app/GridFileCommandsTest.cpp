@@ -1,0 +1,178 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "AppFixture.h"
+#include "app/SavePath.h"
+#include "io/GridFile.h"
+
+namespace kessadon::testing {
+namespace {
+
+const QString kAllFiles = "すべてのファイル (*.*)|*.*";
+
+class GridFileCommandsTest : public AppTest {
+ protected:
+  void Open(const std::string& path) {
+    platform.openAnswers.push_back(QString::fromStdString(path));
+    Click("cmdOpenGridData");
+  }
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = files / name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  TempFolder files;
+};
+
+TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
+  const std::string path = Write("small.grd", "3 2 100 200 10 20\n1 2 3 4 5 6\n");
+  state().ViewReady = 1;
+  Find<QLineEdit>("txtAlpha")->setText("45");
+  Open(path);
+
+  EXPECT_EQ(platform.openFilters.back(), kAllFiles);
+  EXPECT_EQ(platform.busyDepth, 0);
+  EXPECT_EQ(platform.busyCount, 1);
+  const AppState& s = state();
+  EXPECT_EQ(s.GridLoaded, 1);
+  EXPECT_EQ(s.ViewReady, 0) << "a new grid starts from the reset state";
+  EXPECT_EQ(Text("txtAlpha"), "");
+  EXPECT_EQ(s.Grid.Z(3, 1), 5);
+  EXPECT_EQ(s.Grid.ZOrg(2, 2), 4);
+  EXPECT_EQ(s.Grid.NxOrg, 3);
+  EXPECT_EQ(s.Grid.DyOrg, 20);
+  EXPECT_EQ(s.Zbase, 0);
+  EXPECT_EQ(s.CellColors.UpperI(), 256);
+  EXPECT_EQ(s.CellColors.UpperJ(), 2);
+
+  const std::pair<const char*, const char*> captions[] = {
+      {"lblXGrid", "3"},        {"lblYGrid", "2"},        {"lblXmin", "100"},
+      {"lblXmax", "120"},       {"lblYmin", "200"},       {"lblYmax", "220"},
+      {"lblZmin", "1"},         {"lblZmax", "6"},         {"lblDx", "10"},
+      {"lblDy", "20"},          {"lblContourZmin", "1"},  {"lblContourZmax", "6"},
+      {"lblXGridG", "3"},       {"lblYGridG", "2"},       {"lblDxG", "10"},
+      {"lblDyG", "20"},         {"lblGridOnOff", "読み込んだ格子データ"}};
+  for (const auto& [name, text] : captions) EXPECT_EQ(Caption(name), text) << name;
+  EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(path));
+  EXPECT_EQ(Text("txtZbase"), "0");
+  EXPECT_TRUE(Enabled("cmdSaveGridData"));
+  EXPECT_FALSE(Enabled("cmdDisplayGrid")) << "no view settings yet";
+}
+
+TEST_F(GridFileCommandsTest, CancelledDialogChangesNothing) {
+  platform.openAnswers.push_back(QString());
+  state().ViewReady = 1;
+  Click("cmdOpenGridData");
+  EXPECT_EQ(state().ViewReady, 1);
+  EXPECT_EQ(platform.busyCount, 0);
+  EXPECT_EQ(Caption("lblGridFileName"), "格子データは開かれていません");
+}
+
+// A bad file must leave the grid, the captions and the flags as they were.
+TEST_F(GridFileCommandsTest, BadFilesLeaveThePreviousGridInPlace) {
+  const std::string good = Write("good.grd", "2 2 0 0 1 1\n1 2 3 4\n");
+  Open(good);
+  state().ViewReady = 1;
+  Find<QLineEdit>("txtAlpha")->setText("30");
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"truncated.grd", "3 2 100 200 10 20\n1 2 3 4 5\n"},
+      {"zero.grd", "0 5 0 0 1 1\n"},
+      {"huge.grd", "100000 100000 0 0 1 1\n1 2 3\n"},
+      {"header.grd", "4 4 0\n"},
+  };
+  for (const auto& [name, text] : bad) {
+    SCOPED_TRACE(name);
+    const std::string path = Write(name, text);
+    Open(path);
+    EXPECT_EQ(platform.busyDepth, 0);
+    EXPECT_EQ(state().GridLoaded, 1);
+    EXPECT_EQ(state().ViewReady, 1);
+    EXPECT_EQ(state().Grid.Nx, 2);
+    EXPECT_EQ(state().Grid.Z(2, 2), 4);
+    EXPECT_EQ(Caption("lblXGrid"), "2");
+    EXPECT_EQ(Caption("lblZmax"), "4");
+    EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(good));
+    EXPECT_EQ(Text("txtAlpha"), "30");
+    EXPECT_TRUE(Status().startsWith(QString::fromStdString(path))) << Status().toStdString();
+    EXPECT_FALSE(Status().contains('\n'));
+  }
+  EXPECT_TRUE(Status().contains("途中で終わって")) << Status().toStdString();
+
+  Open(Write("huge2.grd", "100000 100000 0 0 1 1\n"));
+  EXPECT_TRUE(Status().contains(QString::number(kMaxGridNodes))) << "names the limit";
+  Open((files / "missing.grd"));
+  EXPECT_TRUE(Status().contains("missing.grd"));
+}
+
+TEST_F(GridFileCommandsTest, FieldWithoutANumberReadsAsZero) {
+  Open(Write("words.grd", "2 1 0 0 1 1\nabc 7\n"));
+  EXPECT_EQ(state().GridLoaded, 1);
+  EXPECT_EQ(state().Grid.Z(1, 1), 0);
+  EXPECT_EQ(Caption("lblZmin"), "0");
+}
+
+TEST_F(GridFileCommandsTest, SavedGridReadsBackTheSame) {
+  Open(SourcePath("data/samples/hill.grd"));
+  const std::string target = files / "copy.grd";
+  platform.saveAnswers.push_back(QString::fromStdString(target));
+  Click("cmdSaveGridData");
+  EXPECT_EQ(platform.saveFilters.back(), kAllFiles);
+  EXPECT_TRUE(platform.questions.empty()) << "a new name needs no question";
+
+  Result<GridData> back = ReadGridFile(target);
+  ASSERT_TRUE(back) << Describe(back.failure());
+  const GridData& grid = state().Grid;
+  ASSERT_EQ(back->Nx, grid.Nx);
+  ASSERT_EQ(back->Ny, grid.Ny);
+  EXPECT_EQ(back->Xmin, grid.Xmin);
+  EXPECT_EQ(back->Dy, grid.Dy);
+  for (int i = 1; i <= grid.Nx; ++i) {
+    for (int j = 1; j <= grid.Ny; ++j) ASSERT_EQ(back->Z(i, j), grid.Z(i, j)) << i << "," << j;
+  }
+  EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(target));
+}
+
+TEST_F(GridFileCommandsTest, OverwriteAsksFirstAndNoKeepsTheFile) {
+  Open(Write("a.grd", "1 1 0 0 1 1\n5\n"));
+  const std::string existing = Write("existing.grd", "keep me");
+  const QString question = QString::fromStdString(existing) +
+                           " はすでに存在しています．\r\n既存のファイルに上書きしますか？";
+  EXPECT_EQ(OverwriteQuestion(QString::fromStdString(existing)), question);
+
+  platform.saveAnswers.push_back(QString::fromStdString(existing));
+  platform.yesNoAnswers.push_back(false);
+  Click("cmdSaveGridData");
+  ASSERT_EQ(platform.questions.size(), 1u);
+  EXPECT_EQ(platform.questions[0], question);
+  EXPECT_EQ(Slurp(existing), "keep me");
+
+  platform.saveAnswers.push_back(QString::fromStdString(existing));
+  platform.yesNoAnswers.push_back(true);
+  Click("cmdSaveGridData");
+  Result<GridData> back = ReadGridFile(existing);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->Z(1, 1), 5);
+}
+
+TEST_F(GridFileCommandsTest, FailedSaveSaysSoAndLeavesNoFile) {
+  Open(Write("a.grd", "1 1 0 0 1 1\n5\n"));
+  const std::string target = files / "no-such-folder/out.grd";
+  platform.saveAnswers.push_back(QString::fromStdString(target));
+  Click("cmdSaveGridData");
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_TRUE(Status().contains("out.grd")) << Status().toStdString();
+  EXPECT_EQ(platform.busyDepth, 0);
+  EXPECT_NE(Caption("lblGridFileName"), QString::fromStdString(target));
+}
+
+}  // namespace
+}  // namespace kessadon::testing

@@ -1,0 +1,64 @@
+// The platform services with scripted answers, so that tests drive every
+// command without a person. Asking a question nobody scripted fails the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+#include "app/Platform.h"
+
+namespace kessadon::testing {
+
+class ScriptedPlatform : public Platform {
+ public:
+  // An empty name stands for a cancelled dialog.
+  std::deque<QString> openAnswers;
+  std::deque<QString> saveAnswers;
+  std::deque<bool> yesNoAnswers;
+
+  std::vector<QString> openFilters, saveFilters, questions, messages;
+  int busyDepth = 0;
+  int busyCount = 0;  // how often the pointer turned busy
+  QImage clipboard;
+
+  std::optional<QString> OpenFileName(QWidget*, const QString& filter) override {
+    openFilters.push_back(filter);
+    return Next(openAnswers, "open dialog");
+  }
+  std::optional<QString> SaveFileName(QWidget*, const QString& filter) override {
+    saveFilters.push_back(filter);
+    return Next(saveAnswers, "save dialog");
+  }
+  bool AskYesNo(QWidget*, const QString& text) override {
+    questions.push_back(text);
+    if (yesNoAnswers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      return false;
+    }
+    const bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+  }
+  void ShowMessage(QWidget*, const QString& text) override { messages.push_back(text); }
+  void SetBusyPointer(bool busy) override {
+    busyDepth += busy ? 1 : -1;
+    if (busy) ++busyCount;
+  }
+  void PutImageOnClipboard(const QImage& image) override { clipboard = image; }
+
+ private:
+  static std::optional<QString> Next(std::deque<QString>& answers, const char* what) {
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected " << what;
+      return std::nullopt;
+    }
+    const QString answer = answers.front();
+    answers.pop_front();
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+  }
+};
+
+}  // namespace kessadon::testing
