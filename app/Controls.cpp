@@ -30,7 +30,7 @@ QLabel* NewValueLabel(QWidget* parent, const char* name, const QString& caption)
   label->setObjectName(name);
   label->setFrameShape(QFrame::Panel);
   label->setFrameShadow(QFrame::Sunken);
-  label->setMinimumWidth(80);
+  label->setMinimumWidth(60);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
 }
@@ -38,8 +38,8 @@ QLabel* NewValueLabel(QWidget* parent, const char* name, const QString& caption)
 QLineEdit* NewTextBox(QWidget* parent, const char* name, const QString& text) {
   auto* box = new QLineEdit(text, parent);
   box->setObjectName(name);
-  box->setMinimumWidth(70);
-  box->setMaximumWidth(160);
+  box->setMinimumWidth(60);
+  box->setMaximumWidth(120);
   return box;
 }
 

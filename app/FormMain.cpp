@@ -1,6 +1,10 @@
 #include "FormMain.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -159,6 +163,11 @@ void FormMain::ConnectHandlers() {
 }
 
 void FormMain::Load() {
+  // The drawing window takes the right half of the screen; keep to the left half
+  // where the panel fits.
+  const int half = QGuiApplication::primaryScreen()->availableGeometry().width() / 2;
+  const QSize hint = sizeHint();
+  resize(std::max(std::min(hint.width(), half), minimumSizeHint().width()), hint.height());
   move(0, 0);
   ResetAppState(context_);
   ResetEstimationPanel(context_);
