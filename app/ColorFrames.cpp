@@ -15,17 +15,12 @@ namespace kessadon {
 ContourFrame::ContourFrame(QWidget* parent) : QGroupBox("コンターの設定", parent) {
   setObjectName("fraContour");
   QGridLayout* layout = NewGridLayout(this);
-  int row = 0;
-  auto field = [&](QLineEdit** box, const char* name, const char* caption) {
-    *box = NewTextBox(this, name);
-    layout->addWidget(NewCaption(this, caption), row, 0);
-    layout->addWidget(*box, row, 1);
-    ++row;
-  };
-  field(&txtCst, "txtCst", "開始値");
-  field(&txtCen, "txtCen", "終了値");
-  field(&txtCin, "txtCin", "間　隔");
-  field(&txtSepInt, "txtSepInt", "分割数");
+  FieldColumn fields{this, layout};
+  txtCst = fields.AddText("txtCst", "開始値");
+  txtCen = fields.AddText("txtCen", "終了値");
+  txtCin = fields.AddText("txtCin", "間　隔");
+  txtSepInt = fields.AddText("txtSepInt", "分割数");
+  int row = fields.row;
   cmdContourAuto = NewButton(this, "cmdContourAuto", "自動");
   layout->addWidget(cmdContourAuto, row - 1, 2);
   lblContourColor = NewValueLabel(this, "lblContourColor");
@@ -63,12 +58,9 @@ ColorTableFrame::ColorTableFrame(QWidget* parent) : QGroupBox("カラーテー�
 LightFrame::LightFrame(QWidget* parent) : QGroupBox("光源の設定", parent) {
   setObjectName("fraLight");
   QGridLayout* layout = NewGridLayout(this);
-  txtRo = NewTextBox(this, "txtRo");
-  txtTh = NewTextBox(this, "txtTh");
-  layout->addWidget(NewCaption(this, "光源方向（北から時計回り）"), 0, 0);
-  layout->addWidget(txtRo, 0, 1);
-  layout->addWidget(NewCaption(this, "光源伏角（水平から下向き）"), 1, 0);
-  layout->addWidget(txtTh, 1, 1);
+  FieldColumn fields{this, layout};
+  txtRo = fields.AddText("txtRo", "光源方向（北から時計回り）");
+  txtTh = fields.AddText("txtTh", "光源伏角（水平から下向き）");
   chkHisto = NewCheckBox(this, "chkHisto", "ヒストグラム平滑化をおこなう", false);
   layout->addWidget(chkHisto, 2, 0, 1, 2);
   cmdDefaultLight = NewButton(this, "cmdDefaultLight", "デフォルト値を代入");

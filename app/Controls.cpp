@@ -71,6 +71,25 @@ QGridLayout* NewGridLayout(QGroupBox* frame) {
   return layout;
 }
 
+QLineEdit* FieldColumn::AddText(const char* name, const QString& caption, const char* captionName,
+                                QLabel** captionLabel) {
+  QLineEdit* box = NewTextBox(parent, name);
+  QLabel* label = NewCaption(parent, caption, captionName);
+  if (captionLabel) *captionLabel = label;
+  layout->addWidget(label, row, column);
+  layout->addWidget(box, row, column + 1);
+  ++row;
+  return box;
+}
+
+QLabel* FieldColumn::AddValue(const char* name, const QString& caption) {
+  QLabel* value = NewValueLabel(parent, name);
+  layout->addWidget(NewCaption(parent, caption), row, column);
+  layout->addWidget(value, row, column + 1);
+  ++row;
+  return value;
+}
+
 QString ToQ(const std::string& utf8) { return QString::fromStdString(utf8); }
 std::string FromQ(const QString& text) { return text.toStdString(); }
 

@@ -31,6 +31,21 @@ QListWidget* NewListBox(QWidget* parent, const char* name);
 // A frame whose children are laid out on a grid.
 QGridLayout* NewGridLayout(QGroupBox* frame);
 
+// Adds caption/control rows down one pair of grid columns.
+struct FieldColumn {
+  QWidget* parent;
+  QGridLayout* layout;
+  int column = 0;
+  int row = 0;
+
+  // A text box with its caption; `captionLabel` receives the caption when the
+  // panel names it.
+  QLineEdit* AddText(const char* name, const QString& caption, const char* captionName = nullptr,
+                     QLabel** captionLabel = nullptr);
+  // A value label with its caption.
+  QLabel* AddValue(const char* name, const QString& caption);
+};
+
 QString ToQ(const std::string& utf8);
 std::string FromQ(const QString& text);
 

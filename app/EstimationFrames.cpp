@@ -17,64 +17,40 @@ EstimationFrame::EstimationFrame(QWidget* parent) : QGroupBox("格子データ�
   QGridLayout* layout = NewGridLayout(this);
 
   // Left column: what the prepared data cover.
-  int row = 0;
-  auto summary = [&](QLabel** label, const char* name, const char* caption) {
-    *label = NewValueLabel(this, name);
-    layout->addWidget(NewCaption(this, caption), row, 0);
-    layout->addWidget(*label, row, 1);
-    ++row;
-  };
-  summary(&lblXminH, "lblXminH", "X min");
-  summary(&lblYminH, "lblYminH", "Y min");
-  summary(&lblXmaxH, "lblXmaxH", "X Max");
-  summary(&lblYmaxH, "lblYmaxH", "Y Max");
-  summary(&lblZminH, "lblZminH", "Z min");
-  summary(&lblZmaxH, "lblZmaxH", "Z Max");
-  summary(&lblNh, "lblNh", "位置データ");
-  summary(&lblNd, "lblNd", "傾斜データ");
+  FieldColumn left{this, layout, 0};
+  lblXminH = left.AddValue("lblXminH", "X min");
+  lblYminH = left.AddValue("lblYminH", "Y min");
+  lblXmaxH = left.AddValue("lblXmaxH", "X Max");
+  lblYmaxH = left.AddValue("lblYmaxH", "Y Max");
+  lblZminH = left.AddValue("lblZminH", "Z min");
+  lblZmaxH = left.AddValue("lblZmaxH", "Z Max");
+  lblNh = left.AddValue("lblNh", "位置データ");
+  lblNd = left.AddValue("lblNd", "傾斜データ");
 
   // Right column: the grid to produce and the weights.
-  row = 0;
-  auto field = [&](QLineEdit** box, const char* name, QLabel** caption, const char* captionName,
-                   const char* text) {
-    *box = NewTextBox(this, name);
-    QLabel* label = NewCaption(this, text, captionName);
-    if (caption) *caption = label;
-    layout->addWidget(label, row, 2);
-    layout->addWidget(*box, row, 3);
-    ++row;
-  };
-  field(&txtXmin, "txtXmin", nullptr, nullptr, "X min");
-  field(&txtYmin, "txtYmin", nullptr, nullptr, "Y min");
-  field(&txtXmax, "txtXmax", nullptr, nullptr, "X Max");
-  field(&txtYmax, "txtYmax", nullptr, nullptr, "Y Max");
-  field(&txtXGridH, "txtXGridH", nullptr, nullptr, "Nx(X Grid)");
-  field(&txtYGridH, "txtYGridH", nullptr, nullptr, "Ny(Y Grid)");
-  lblDxH = NewValueLabel(this, "lblDxH");
-  layout->addWidget(NewCaption(this, "Dx(X Grid)"), row, 2);
-  layout->addWidget(lblDxH, row++, 3);
-  lblDyH = NewValueLabel(this, "lblDyH");
-  layout->addWidget(NewCaption(this, "Dy(Y Grid)"), row, 2);
-  layout->addWidget(lblDyH, row++, 3);
-  field(&txtM1, "txtM1", &lblM1, "lblM1", "m1");
-  field(&txtM2, "txtM2", &lblM2, "lblM2", "m2");
-  field(&txtRatio, "txtRatio", &lblRatio, "lblRatio", "Beta/Alpha");
-  field(&txtAlphaMin, "txtAlphaMin", &lblAlphaMin, "lblAlphaMin", "α(min)");
-  field(&txtAlphaMax, "txtAlphaMax", &lblAlphaMax, "lblAlphaMax", "α(max)");
-  field(&txtNitr, "txtNitr", &lblNitr, "lblNitr", "繰り返し回数");
+  FieldColumn right{this, layout, 2};
+  txtXmin = right.AddText("txtXmin", "X min");
+  txtYmin = right.AddText("txtYmin", "Y min");
+  txtXmax = right.AddText("txtXmax", "X Max");
+  txtYmax = right.AddText("txtYmax", "Y Max");
+  txtXGridH = right.AddText("txtXGridH", "Nx(X Grid)");
+  txtYGridH = right.AddText("txtYGridH", "Ny(Y Grid)");
+  lblDxH = right.AddValue("lblDxH", "Dx(X Grid)");
+  lblDyH = right.AddValue("lblDyH", "Dy(Y Grid)");
+  txtM1 = right.AddText("txtM1", "m1", "lblM1", &lblM1);
+  txtM2 = right.AddText("txtM2", "m2", "lblM2", &lblM2);
+  txtRatio = right.AddText("txtRatio", "Beta/Alpha", "lblRatio", &lblRatio);
+  txtAlphaMin = right.AddText("txtAlphaMin", "α(min)", "lblAlphaMin", &lblAlphaMin);
+  txtAlphaMax = right.AddText("txtAlphaMax", "α(max)", "lblAlphaMax", &lblAlphaMax);
+  txtNitr = right.AddText("txtNitr", "繰り返し回数", "lblNitr", &lblNitr);
 
   // The extension of the estimation grid, under the summary.
-  int left = 8;
-  layout->addWidget(NewCaption(this, "推定する範囲を拡張"), left++, 0, 1, 2);
-  txtXexp = NewTextBox(this, "txtXexp");
-  txtYexp = NewTextBox(this, "txtYexp");
-  layout->addWidget(NewCaption(this, "Ｘ（％）"), left, 0);
-  layout->addWidget(txtXexp, left++, 1);
-  layout->addWidget(NewCaption(this, "Ｙ（％）"), left, 0);
-  layout->addWidget(txtYexp, left++, 1);
-  layout->addWidget(NewCaption(this, "0～50(%)"), left++, 1);
+  layout->addWidget(NewCaption(this, "推定する範囲を拡張"), left.row++, 0, 1, 2);
+  txtXexp = left.AddText("txtXexp", "Ｘ（％）");
+  txtYexp = left.AddText("txtYexp", "Ｙ（％）");
+  layout->addWidget(NewCaption(this, "0～50(%)"), left.row++, 1);
 
-  row = std::max(row, left);
+  int row = std::max(right.row, left.row);
   cmdHorizon = NewButton(this, "cmdHorizon", "推定実行");
   chkDrawCon = NewCheckBox(this, "chkDrawCon", "推定後にデータとコンターを描く", true);
   cmdDataView = NewButton(this, "cmdDataView", "データ分布の表示");

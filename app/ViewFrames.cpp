@@ -17,24 +17,19 @@ namespace kessadon {
 ViewFrame::ViewFrame(QWidget* parent) : QGroupBox("視点と図の設定", parent) {
   setObjectName("fraView");
   QGridLayout* layout = NewGridLayout(this);
-  int row = 0;
-  auto field = [&](QLineEdit** box, const char* name, const char* caption) {
-    *box = NewTextBox(this, name);
-    layout->addWidget(NewCaption(this, caption), row, 0);
-    layout->addWidget(*box, row, 1);
-    ++row;
-  };
-  field(&txtAlpha, "txtAlpha", "視点方向（北から時計回り）");
-  field(&txtGamma, "txtGamma", "視点伏角（水平から下向き）");
-  field(&txtVe, "txtVe", "高さの強調");
-  field(&txtSca, "txtSca", "図の拡大率");
-  field(&txtZbase, "txtZbase", "底面の高さ");
+  FieldColumn fields{this, layout};
+  txtAlpha = fields.AddText("txtAlpha", "視点方向（北から時計回り）");
+  txtGamma = fields.AddText("txtGamma", "視点伏角（水平から下向き）");
+  txtVe = fields.AddText("txtVe", "高さの強調");
+  txtSca = fields.AddText("txtSca", "図の拡大率");
+  txtZbase = fields.AddText("txtZbase", "底面の高さ");
   chkBase = NewCheckBox(this, "chkBase", "台座を描く", true);
-  layout->addWidget(chkBase, row - 1, 2);
-  field(&txtDist, "txtDist", "視点距離");
-  field(&txtPpz, "txtPpz", "透視面");
+  layout->addWidget(chkBase, fields.row - 1, 2);
+  txtDist = fields.AddText("txtDist", "視点距離");
+  txtPpz = fields.AddText("txtPpz", "透視面");
   chkPers = NewCheckBox(this, "chkPers", "透視投影をおこなう", false);
-  layout->addWidget(chkPers, row - 2, 2);
+  layout->addWidget(chkPers, fields.row - 2, 2);
+  const int row = fields.row;
   cmd3DDefault = NewButton(this, "cmd3DDefault", "３次元設定（デフォルト値）");
   cmd2D = NewButton(this, "cmd2D", "２次元表示設定");
   layout->addWidget(cmd3DDefault, row, 0);
