@@ -11,6 +11,7 @@
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
+#include "estimate/EstimationParameters.h"
 #include "io/Defaults.h"
 #include "io/TextFile.h"
 
@@ -142,24 +143,23 @@ void ResetEstimationPanel(MainContext& context) {
   Clear({e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH, e.txtYGridH});
   Enable({e.txtAlphaMax, e.txtNitr, e.txtRatio, e.lblAlphaMax, e.lblNitr, e.lblRatio}, false);
 
-  s.AlphaMin = 32;
+  const EstimationDefaults defaults = DefaultEstimationParameters(s.HasDipData, s.HasBoundData);
+  s.AlphaMin = defaults.AlphaMin;
   SetText(e.txtAlphaMin, s.AlphaMin);
-  if (s.HasDipData == 1) {
-    s.AlphaStep = 1;
+  if (defaults.Ratio) {
+    s.AlphaStep = *defaults.Ratio;
     SetText(e.txtRatio, s.AlphaStep);
     Enable({e.lblRatio, e.txtRatio}, true);
   }
-  if (s.HasBoundData == 1) {
-    s.AlphaMin = 0.25;
-    s.AlphaMax = 16;
-    s.Nitr = 6;
-    SetText(e.txtAlphaMin, s.AlphaMin);
+  if (defaults.AlphaMax && defaults.Nitr) {
+    s.AlphaMax = *defaults.AlphaMax;
+    s.Nitr = *defaults.Nitr;
     SetText(e.txtAlphaMax, s.AlphaMax);
     SetText(e.txtNitr, s.Nitr);
     Enable({e.lblAlphaMax, e.lblNitr, e.txtAlphaMax, e.txtNitr}, true);
   }
-  s.M1 = 0;
-  s.M2 = 1;
+  s.M1 = defaults.M1;
+  s.M2 = defaults.M2;
   SetText(e.txtM1, s.M1);
   SetText(e.txtM2, s.M2);
 }

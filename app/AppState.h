@@ -2,12 +2,12 @@
 // Plain data: handlers read and write it, library operations take what they need.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 #include "io/Defaults.h"
 #include "io/GridData.h"
+#include "io/MeasuredData.h"
 #include "io/NodeArray.h"
 
 namespace kessadon {
@@ -18,10 +18,11 @@ inline constexpr std::int32_t kWhite = 0xFFFFFF;
 
 struct MeasuredDataState {
   double DataType = 1;  // layout of the next file to load, 1 ... 5
-  std::int32_t Ndata = 0, Nh = 0, Nd = 0;
+  MeasuredData Records;   // every file loaded, with their paths
+  PreparedData Prepared;  // height and dip data split from the records
+  // Shown on the panel; the reset zeroes them while the records stay.
+  std::int32_t Nh = 0, Nd = 0;
   double XminH = 0, XmaxH = 0, YminH = 0, YmaxH = 0, ZminH = 0, ZmaxH = 0;
-  double NFiles = 0;
-  std::array<std::string, 21> DataFileName;  // slot 1 the new load, 2 ... 20 additions
 };
 
 struct AppState {

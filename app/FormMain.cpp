@@ -19,6 +19,7 @@
 #include "AppReset.h"
 #include "Controls.h"
 #include "FormImage.h"
+#include "DataFileCommands.h"
 #include "GridFileCommands.h"
 #include "PictureBox.h"
 #include "Platform.h"
@@ -122,6 +123,10 @@ void FormMain::ConnectHandlers() {
   connect(p.gridFile->cmdSaveGridData, &QPushButton::clicked, this,
           [&c] { cmdSaveGridData_Click(c); });
 
+  connect(p.dataFile->cmdOpenData, &QPushButton::clicked, this, [&c] { cmdOpenData_Click(c); });
+  connect(p.dataFile->cmdOpenDataAdd, &QPushButton::clicked, this,
+          [&c] { cmdOpenDataAdd_Click(c); });
+  connect(p.dataFile->cmdClear, &QPushButton::clicked, this, [&c] { cmdClear_Click(c); });
   for (int k = 0; k < 5; ++k) {
     connect(p.dataFile->optData[k], &QRadioButton::toggled, this, [&c, k](bool on) {
       if (on) c.state.Data.DataType = k + 1;
@@ -147,8 +152,7 @@ void FormMain::ConnectHandlers() {
 
   // Commands whose work is not built yet say so instead of doing nothing.
   for (QPushButton* button :
-       {p.gridFile->cmdOpenMem, p.dataFile->cmdOpenData, p.dataFile->cmdOpenDataAdd,
-        p.dataFile->cmdClear, p.estimation->cmdHorizon, p.estimation->cmdDataView,
+       {p.gridFile->cmdOpenMem, p.estimation->cmdHorizon, p.estimation->cmdDataView,
         p.estimation->cmdDataView2, p.gridChange->cmdG2g, p.gridChange->cmdGridChange,
         p.view->cmd3DDefault, p.view->cmd2D, p.display->cmdDisplayGrid,
         p.display->cmdDisplayContour, p.display->cmdDisplayShade,

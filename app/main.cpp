@@ -1,5 +1,7 @@
 // kessadon: with no arguments the desktop program, with arguments the
 // command-line front end.
+#include <cstdio>
+
 #include <QApplication>
 
 #include "Fonts.h"
@@ -10,6 +12,13 @@
 int main(int argc, char** argv) {
   if (argc > 1) return kessadon::RunCli(argc, argv);
 
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    std::fputs("kessadon: no display to open the desktop program on; kessadon --help lists the "
+               "command-line subcommands\n",
+               stderr);
+    return 1;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName("Kessadon");
   QApplication::setApplicationDisplayName("Kessadon 2001");

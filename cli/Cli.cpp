@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "EstimateCommand.h"
 #include "GridInfoCommand.h"
 
 namespace kessadon {
@@ -17,9 +18,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   CLI::App app{"Kessadon 2001: grid surfaces from the command line", "kessadon"};
   app.require_subcommand(1);
   app.footer("Without arguments, kessadon starts the desktop program.");
+  // Argument errors, like every other error, take one line.
+  app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+    return failed->get_display_name() + ": " + e.what() + " (see --help)\n";
+  });
 
   int status = 0;
   AddGridInfoCommand(app, out, err, status);
+  AddEstimateCommand(app, out, err, status);
 
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

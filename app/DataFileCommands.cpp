@@ -1,0 +1,106 @@
+#include "DataFileCommands.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "AppReset.h"
+#include "Controls.h"
+#include "MainContext.h"
+#include "Platform.h"
+#include "io/MeasuredData.h"
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+const QString kAllFiles = "すべてのファイル (*.*)|*.*";
+
+int SelectedLayout(const MainContext& context) {
+  // The option buttons give 1 ... 5; any other value reads a grid file, as layout 5 does.
+  return static_cast<int>(context.state.Data.DataType);
+}
+
+void ReportFailure(MainContext& context, const QString& path, const Failure& failure) {
+  context.ShowStatus(path + ": " + ToQ(Describe(failure)));
+}
+
+// What every successful load ends with.
+void FinishLoad(MainContext& context, const QString& path) {
+  PrepareMeasuredData(context);
+  context.panel.dataFile->lstDataFile->addItem(path);
+  context.panel.estimation->cmdDataView->setEnabled(true);
+}
+
+}  // namespace
+
+void PrepareMeasuredData(MainContext& context) {
+  MeasuredDataState& data = context.state.Data;
+  data.Prepared = kessadon::PrepareMeasuredData(data.Records);
+  const PreparedData& p = data.Prepared;
+  data.XminH = p.XminH;
+  data.XmaxH = p.XmaxH;
+  data.YminH = p.YminH;
+  data.YmaxH = p.YmaxH;
+  data.ZminH = p.ZminH;
+  data.ZmaxH = p.ZmaxH;
+  data.Nh = p.Nh();
+  data.Nd = p.Nd();
+  context.state.HasDipData = p.HasDipData;
+  context.state.HasBoundData = p.HasBoundData;
+
+  EstimationFrame& e = *context.panel.estimation;
+  SetCaption(e.lblXminH, data.XminH);
+  SetCaption(e.lblYminH, data.YminH);
+  SetCaption(e.lblXmaxH, data.XmaxH);
+  SetCaption(e.lblYmaxH, data.YmaxH);
+  SetCaption(e.lblZminH, data.ZminH);
+  SetCaption(e.lblZmaxH, data.ZmaxH);
+  SetCaption(e.lblNh, data.Nh);
+  SetCaption(e.lblNd, data.Nd);
+
+  context.state.DataReady = 1;
+  UpdateDisplayCommands(context);
+  ResetEstimationPanel(context);
+}
+
+void cmdOpenData_Click(MainContext& context) {
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kAllFiles);
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  // Parse into new records; the loaded ones stay until the whole file was read.
+  Result<MeasuredData> records = LoadMeasuredData(FromQ(*path), SelectedLayout(context));
+  if (!records) {
+    ReportFailure(context, *path, records.failure());
+    return;
+  }
+  context.state.Data.Records = std::move(*records);
+  FinishLoad(context, *path);
+  DataFileFrame& f = *context.panel.dataFile;
+  context.panel.estimation->cmdDataView2->setEnabled(true);
+  f.cmdOpenData->setEnabled(false);
+  f.cmdOpenDataAdd->setEnabled(true);
+}
+
+void cmdOpenDataAdd_Click(MainContext& context) {
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kAllFiles);
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  Status added =
+      AppendMeasuredData(context.state.Data.Records, FromQ(*path), SelectedLayout(context));
+  if (!added) {
+    ReportFailure(context, *path, added.failure());
+    return;
+  }
+  FinishLoad(context, *path);
+}
+
+void cmdClear_Click(MainContext& context) {
+  context.state.Data.Records = MeasuredData{};
+  context.state.Data.Prepared = PreparedData{};
+  ResetAppState(context);
+  ResetEstimationPanel(context);
+  UpdateDisplayCommands(context);
+}
+
+}  // namespace kessadon

@@ -1,0 +1,17 @@
+// Loading measured-data files (a new load, additional loads), clearing them,
+// and showing the prepared data on the panel.
+#pragma once
+
+namespace kessadon {
+
+struct MainContext;
+
+void cmdOpenData_Click(MainContext& context);
+void cmdOpenDataAdd_Click(MainContext& context);
+void cmdClear_Click(MainContext& context);
+
+// Splits the records into height and dip data, shows their counts and ranges,
+// raises DataReady and sets the estimation defaults for them.
+void PrepareMeasuredData(MainContext& context);
+
+}  // namespace kessadon

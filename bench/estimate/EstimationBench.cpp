@@ -1,0 +1,131 @@
+// Cost of the estimation on square grids: building and solving the normal
+// equations of one pass, and whole runs with and without bound data.
+//
+// Peak memory is the process's high-water mark (getrusage), so run one size
+// per process for figures that belong to that size alone, e.g.
+//   kessadon_estimate_bench --benchmark_filter='BuildAndSolve/300'
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <random>
+
+#include "estimate/BandCholesky.h"
+#include "estimate/EstimationRun.h"
+#include "estimate/NormalEquations.h"
+
+namespace kessadon {
+namespace {
+
+constexpr double kSide = 1000;  // map units across the grid
+constexpr int kHeights = 3000;
+
+double Terrain(double x, double y) {
+  return 200 + 80 * std::sin(x / 170) * std::cos(y / 230) + 0.05 * x;
+}
+
+// Heights scattered over the grid; with bounds, every tenth is a bound the
+// terrain satisfies by a few units, lower and upper in turn.
+PreparedData ScatteredData(bool withBounds) {
+  std::mt19937 random(2001);
+  std::uniform_real_distribution<double> position(0, kSide), margin(1, 5);
+  PreparedData data;
+  for (int k = 0; k < kHeights; ++k) {
+    const double x = position(random), y = position(random);
+    std::int16_t l = 0;
+    double z = Terrain(x, y);
+    if (withBounds && k % 10 == 0) {
+      l = (k / 10) % 2 ? 1 : -1;
+      z -= l * margin(random);
+    }
+    data.XH.push_back(x);
+    data.YH.push_back(y);
+    data.ZH.push_back(z);
+    data.LH.push_back(l);
+  }
+  data.HasBoundData = withBounds ? 1 : 0;
+  return data;
+}
+
+double PeakMemoryMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024.0;  // kilobytes on Linux
+}
+
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+void BuildAndSolve(benchmark::State& state) {
+  const std::int32_t n = static_cast<std::int32_t>(state.range(0));
+  EstimationGrid grid;
+  grid.Nx = grid.Ny = n;
+  grid.Dx = grid.Dy = kSide / (n - 3);
+  grid.Xmin = grid.Ymin = -grid.Dx;
+  const PreparedData data = ScatteredData(false);
+  const NodeArray<double> zeros(n, n);
+  BandSystem system;
+  double build = 0, factor = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    const NormalEquationsOutcome built =
+        BuildNormalEquations(system, grid, data, zeros, {0, 1, 32, 0});
+    const auto t1 = std::chrono::steady_clock::now();
+    const SolveStatus status = SolveBandCholesky(system);
+    const auto t2 = std::chrono::steady_clock::now();
+    if (built.status != SolveStatus::Success || status != SolveStatus::Success) {
+      state.SkipWithError("estimation failed");
+      return;
+    }
+    benchmark::DoNotOptimize(system.Rhs().data());
+    build += Seconds(t1 - t0);
+    factor += Seconds(t2 - t1);
+  }
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["build_s"] = build / iterations;
+  state.counters["solve_s"] = factor / iterations;
+  state.counters["madd_per_s"] =
+      static_cast<double>(CholeskyMultiplyAdds(system.N(), system.Bw())) * iterations / factor;
+  state.counters["band_MiB"] = static_cast<double>(system.N()) * (system.Bw() + 1) * 8 / 1048576;
+  state.counters["peak_MiB"] = PeakMemoryMiB();
+}
+
+void WholeRun(benchmark::State& state) {
+  const std::int32_t n = static_cast<std::int32_t>(state.range(0));
+  const bool withBounds = state.range(1) != 0;
+  const PreparedData data = ScatteredData(withBounds);
+  EstimationParameters p;
+  // One node of extension on each side makes the estimation grid n x n.
+  p.Nx = p.Ny = n - 2;
+  p.Xmax = p.Ymax = kSide;
+  if (withBounds) {
+    p.AlphaMin = 0.25;
+    p.AlphaMax = 16;
+    p.Nitr = 6;
+  }
+  int passes = 0;
+  for (auto _ : state) {
+    Result<EstimationResult> run = RunEstimation(data, p);
+    if (!run || run->StoppedAtPass != 0) {
+      state.SkipWithError("estimation failed");
+      return;
+    }
+    passes = static_cast<int>(run->PassReports.size());
+    benchmark::DoNotOptimize(run->Grid.Z.Data());
+  }
+  state.counters["passes"] = passes;
+  state.counters["peak_MiB"] = PeakMemoryMiB();
+}
+
+BENCHMARK(BuildAndSolve)->Arg(100)->Arg(200)->Arg(300)->Unit(benchmark::kSecond);
+BENCHMARK(WholeRun)
+    ->ArgsProduct({{100, 200, 300}, {0, 1}})
+    ->ArgNames({"n", "bounds"})
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace kessadon
+
+BENCHMARK_MAIN();

@@ -1,0 +1,159 @@
+#include "EstimateCommand.h"
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "estimate/EstimationRun.h"
+#include "io/GridFile.h"
+#include "io/MeasuredData.h"
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+struct EstimateArguments {
+  std::vector<int> layouts;
+  std::vector<std::string> files;
+  std::vector<double> nodes, range, extend;
+  std::optional<double> m1, m2, ratio, alphaMin, alphaMax, passes;
+  std::string output;
+  CLI::Option* layoutOption = nullptr;
+  CLI::Option* fileOption = nullptr;
+};
+
+// Each --layout applies to the data files after it, so pair them in the order given.
+std::vector<std::pair<std::string, int>> FilesWithLayouts(const CLI::App& command,
+                                                          const EstimateArguments& a) {
+  std::vector<std::pair<std::string, int>> files;
+  int layout = 1;
+  std::size_t nextLayout = 0, nextFile = 0;
+  for (const CLI::Option* option : command.parse_order()) {
+    if (option == a.layoutOption && nextLayout < a.layouts.size()) {
+      layout = a.layouts[nextLayout++];
+    } else if (option == a.fileOption && nextFile < a.files.size()) {
+      files.emplace_back(a.files[nextFile++], layout);
+    }
+  }
+  return files;
+}
+
+Result<MeasuredData> LoadAll(const std::vector<std::pair<std::string, int>>& files) {
+  Result<MeasuredData> data = LoadMeasuredData(files[0].first, files[0].second);
+  if (!data) return Failure{files[0].first + ": " + Describe(data.failure())};
+  for (std::size_t k = 1; k < files.size(); ++k) {
+    Status added = AppendMeasuredData(*data, files[k].first, files[k].second);
+    if (!added) return Failure{files[k].first + ": " + Describe(added.failure())};
+  }
+  return data;
+}
+
+// The panel's fields, from the defaults the prepared data give and what was asked.
+Result<EstimationParameters> Parameters(const EstimateArguments& a, const PreparedData& data) {
+  const EstimationDefaults defaults = DefaultEstimationParameters(data);
+  EstimationParameters p;
+  std::optional<std::int32_t> nx = ToLong(a.nodes[0]), ny = ToLong(a.nodes[1]);
+  if (!nx || !ny) return Failure{"--nodes: node counts out of range"};
+  p.Nx = *nx;
+  p.Ny = *ny;
+  if (a.range.empty()) {
+    p.Xmin = data.XminH;
+    p.Ymin = data.YminH;
+    p.Xmax = data.XmaxH;
+    p.Ymax = data.YmaxH;
+  } else {
+    p.Xmin = a.range[0];
+    p.Ymin = a.range[1];
+    p.Xmax = a.range[2];
+    p.Ymax = a.range[3];
+  }
+  p.Xexp = a.extend.empty() ? defaults.Xexp : a.extend[0];
+  p.Yexp = a.extend.empty() ? defaults.Yexp : a.extend[1];
+  p.M1 = a.m1.value_or(defaults.M1);
+  p.M2 = a.m2.value_or(defaults.M2);
+  p.Ratio = a.ratio.value_or(defaults.Ratio.value_or(0));
+  p.AlphaMin = a.alphaMin.value_or(defaults.AlphaMin);
+  p.AlphaMax = a.alphaMax.value_or(defaults.AlphaMax.value_or(0));
+  p.Nitr = a.passes.value_or(defaults.Nitr.value_or(0));
+  return p;
+}
+
+void PrintReport(std::ostream& out, const PreparedData& data, const EstimationReport& report) {
+  out << "Nh = " << data.Nh() << '\n' << "Nd = " << data.Nd() << '\n';
+  static const char* const kCaptions[11] = {"J1 =", "J2 =", "H : data =", "RH =",
+                                            "Error =", "D : data =", "RD =", "Error =",
+                                            "Q =", "J =", "a R ="};
+  const auto texts = ReportTexts(report);
+  for (int k = 0; k < 11; ++k) {
+    if (texts[k]) out << kCaptions[k] << ' ' << *texts[k] << '\n';
+  }
+}
+
+int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
+        std::ostream& err) {
+  auto fail = [&err](const std::string& reason) {
+    err << "kessadon estimate: " << reason << '\n';
+    return 1;
+  };
+  Result<MeasuredData> records = LoadAll(FilesWithLayouts(command, a));
+  if (!records) return fail(records.failure().message);
+  const PreparedData data = PrepareMeasuredData(*records);
+
+  Result<EstimationParameters> params = Parameters(a, data);
+  if (!params) return fail(params.failure().message);
+  Result<EstimationResult> run = RunEstimation(data, *params);
+  if (!run) return fail(Describe(run.failure()));
+
+  GridData& grid = run->Grid;
+  Status written = WriteGridFile(a.output, grid);
+  if (!written) return fail(a.output + ": " + Describe(written.failure()));
+  PrintReport(out, data, run->Report);
+  if (run->StoppedAtPass > 0) {
+    // The surface of the last completed pass was saved; say why the rest did not run.
+    err << "kessadon estimate: pass " << run->StoppedAtPass << " of " << run->PassesPlanned
+        << " stopped: " << run->StopReason << '\n';
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
+  CLI::App* command = app.add_subcommand(
+      "estimate", "Estimate a grid surface from measured data and save it as a grid data file");
+  auto a = std::make_shared<EstimateArguments>();
+  a->layoutOption = command->add_option(
+      "--layout", a->layouts,
+      "Layout of the data files after it: 1 id,x,y,z  2 id,x,y,z,l  3 id,x,y,z,l,trend,dip  "
+      "4 id,x,y,z,l + id,x,y,z,trend,dip  5 grid data file (default 1)")
+                        ->allow_extra_args(false)
+                        ->check(CLI::Range(1, 5));
+  a->fileOption = command->add_option("DATA", a->files, "Measured-data files; the first is the new "
+                                                          "load, the others additional loads")
+                      ->required();
+  command->add_option("--nodes", a->nodes, "Node counts NX,NY of the grid to produce")
+      ->delimiter(',')
+      ->expected(2)
+      ->required();
+  command->add_option("--range", a->range,
+                      "XMIN,YMIN,XMAX,YMAX of the grid (default: the range of the data)")
+      ->delimiter(',')
+      ->expected(4);
+  command->add_option("--m1", a->m1, "Weight of the slope term J1 (default 0)");
+  command->add_option("--m2", a->m2, "Weight of the curvature term J2 (default 1)");
+  command->add_option("--ratio", a->ratio, "Beta/Alpha, weight of dip data (default 1 with dip data)");
+  command->add_option("--alpha-min", a->alphaMin, "First height-data weight (default 32; 0.25 with bounds)");
+  command->add_option("--alpha-max", a->alphaMax, "Last height-data weight (with bounds; default 16)");
+  command->add_option("--passes", a->passes, "Number of passes (with bounds; default 6)");
+  command->add_option("--extend", a->extend, "Extension XP,YP of the estimation grid in percent (0 to 50)")
+      ->delimiter(',')
+      ->expected(2);
+  command->add_option("-o,--output", a->output, "Grid data file to write")->required();
+  command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
+}
+
+}  // namespace kessadon

@@ -1,0 +1,49 @@
+// One estimation run: extend the requested grid by at least one node on every
+// side, run the passes (build the normal equations, solve them, report), with
+// the height weight growing from alpha(min) to alpha(max) when bounds decide
+// their active set afresh each pass, then cut the surface back to the
+// requested Nx x Ny nodes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "EstimationParameters.h"
+#include "EstimationReport.h"
+#include "SolveStatus.h"
+#include "io/GridData.h"
+#include "io/MeasuredData.h"
+#include "io/Result.h"
+
+namespace kessadon {
+
+enum class EstimationStage { Building, Factorising };
+
+struct EstimationProgressStep {
+  int pass = 0;    // 1-based
+  int passes = 0;  // planned
+  EstimationStage stage = EstimationStage::Building;
+};
+using EstimationProgress = std::function<void(const EstimationProgressStep&)>;
+
+struct EstimationResult {
+  // Nx, Ny, Xmin, Ymin, Dx, Dy and Z of the requested grid; geometry not derived.
+  GridData Grid;
+  EstimationReport Report;                    // of the last completed pass
+  std::vector<EstimationReport> PassReports;  // one per completed pass
+  SolveStatus Status = SolveStatus::Success;  // of the pass that stopped the run, if one did
+  int PassesPlanned = 0;
+  int StoppedAtPass = 0;        // 0 when every pass completed
+  std::string StopReason;       // why that pass stopped; empty when none did
+  std::int32_t ex = 0, ey = 0;  // nodes added on each side while estimating
+};
+
+// Refuses parameters that cannot make a grid, and a run whose first pass
+// fails (with what to change); a later pass that fails leaves the last
+// completed pass's surface and says where it stopped.
+Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
+                                       const EstimationProgress& progress = {});
+
+}  // namespace kessadon

@@ -1,0 +1,67 @@
+// Normal equations of one estimation pass. The pass minimises
+//
+//   m1*J1 + m2*J2 + (alpha/nH) * sum over active heights (z(xk, yk) - zk)^2
+//                 + (beta/nD) * sum over dips [(dz/dx - gxk)^2 + (dz/dy - gyk)^2]
+//
+// where J1 is the mean squared slope per cell and J2 the integrated squared
+// curvature of the grid. Every term is a sum of squared rows: a 3x3 stencil of
+// node weights, a row weight w and a target v. Each row adds w W W^T to the
+// band matrix and w v W to the right-hand side. Unknowns are node heights in
+// the grid's numbering (y fastest); distances in map units, heights as given.
+#pragma once
+
+#include <cstdint>
+
+#include "BandSystem.h"
+#include "EstimationGrid.h"
+#include "SolveStatus.h"
+#include "Stencil.h"
+#include "io/MeasuredData.h"
+#include "io/NodeArray.h"
+
+namespace kessadon {
+
+// Adds the row (stencil, w, v) centred at node (ic, jc); weights on nodes
+// outside the grid take no part.
+void AccumulateStencil(BandSystem& system, const EstimationGrid& grid, const Stencil& stencil,
+                       std::int32_t ic, std::int32_t jc, double w, double v);
+
+// J1 rows: first differences along x and along y, weighted m1 / cells, with
+// half weight on the border lines they run along.
+void AddSlopeRowsX(BandSystem& system, const EstimationGrid& grid, double m1);
+void AddSlopeRowsY(BandSystem& system, const EstimationGrid& grid, double m1);
+
+// J2 rows: second differences along x and y and the cross difference,
+// weighted by m2 * Dx * Dy (the cross rows twice) with the border weights.
+void AddCurvatureRowsXX(BandSystem& system, const EstimationGrid& grid, double m2);
+void AddCurvatureRowsXY(BandSystem& system, const EstimationGrid& grid, double m2);
+void AddCurvatureRowsYY(BandSystem& system, const EstimationGrid& grid, double m2);
+
+// Height rows, weight alpha / nH each. A bound (l = +1 lower, -1 upper) joins
+// only where `previous` (the last pass's surface) lies on or beyond it, but
+// every usable datum counts in nH. Returns nH.
+std::int32_t AddHeightData(BandSystem& system, const EstimationGrid& grid, const PreparedData& data,
+                           const NodeArray<double>& previous, double alpha);
+
+// Two slope rows per usable dip datum, weight beta / nD each. Returns nD.
+std::int32_t AddDipData(BandSystem& system, const EstimationGrid& grid, const PreparedData& data,
+                        double beta);
+
+struct NormalEquationsOutcome {
+  std::int32_t nH = 0;  // usable height data
+  std::int32_t nD = 0;  // usable dip data
+  // Success, or TooFewData unless nH >= 1 and nH + 2 nD >= 3.
+  SolveStatus status = SolveStatus::TooFewData;
+};
+
+struct PassWeights {
+  double m1 = 0, m2 = 1, alpha = 1, beta = 0;
+};
+
+// Builds the system from zero; `system` is reshaped to the grid when needed.
+NormalEquationsOutcome BuildNormalEquations(BandSystem& system, const EstimationGrid& grid,
+                                            const PreparedData& data,
+                                            const NodeArray<double>& previous,
+                                            const PassWeights& weights);
+
+}  // namespace kessadon

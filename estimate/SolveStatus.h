@@ -1,0 +1,15 @@
+// Outcome codes of the numeric core, shared by the equations, the solver and the run.
+#pragma once
+
+#include <cstdint>
+
+namespace kessadon {
+
+enum class SolveStatus : std::int16_t {
+  Success = 0,
+  TooFewData = 1,           // too few usable data to determine a surface
+  NotPositiveDefinite = 2,  // a pivot at or under the threshold: some node heights undetermined
+  Running = 3,
+};
+
+}  // namespace kessadon

@@ -1,0 +1,171 @@
+#include <fstream>
+
+#include <QListWidget>
+#include <QRadioButton>
+
+#include "AppFixture.h"
+#include "app/ReportView.h"
+#include "estimate/EstimationRun.h"
+#include "io/NumberText.h"
+
+namespace kessadon::testing {
+namespace {
+
+class DataFileCommandsTest : public AppTest {
+ protected:
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = files / name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  void Load(const char* command, const std::string& path, int layout = 1) {
+    const QByteArray name = "optData" + QByteArray::number(layout);
+    Find<QRadioButton>(name.constData())->click();
+    platform.openAnswers.push_back(QString::fromStdString(path));
+    Click(command);
+  }
+  QStringList Listed() {
+    QStringList items;
+    auto* list = Find<QListWidget>("lstDataFile");
+    for (int k = 0; k < list->count(); ++k) items << list->item(k)->text();
+    return items;
+  }
+
+  TempFolder files;
+};
+
+TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
+  // Ten lines: the last is not a record.
+  std::string text;
+  for (int k = 1; k <= 10; ++k) {
+    text += "p" + std::to_string(k) + "," + std::to_string(k * 10) + "," + std::to_string(k) +
+            "," + std::to_string(100 + k) + "\n";
+  }
+  const std::string path = Write("ten.txt", text);
+  Load("cmdOpenData", path);
+
+  EXPECT_EQ(platform.busyDepth, 0);
+  EXPECT_EQ(state().Data.Records.Ndata(), 9);
+  EXPECT_EQ(Caption("lblNh"), "9");
+  EXPECT_EQ(Caption("lblNd"), "0");
+  EXPECT_EQ(Caption("lblXminH"), "10");
+  EXPECT_EQ(Caption("lblXmaxH"), "90");
+  EXPECT_EQ(Caption("lblYmaxH"), "9");
+  EXPECT_EQ(Caption("lblZminH"), "101");
+  EXPECT_EQ(Caption("lblZmaxH"), "109");
+  EXPECT_EQ(state().DataReady, 1);
+  EXPECT_FALSE(Enabled("cmdOpenData"));
+  EXPECT_TRUE(Enabled("cmdOpenDataAdd"));
+  EXPECT_TRUE(Enabled("cmdDataView"));
+  EXPECT_TRUE(Enabled("cmdDataView2"));
+  EXPECT_FALSE(Enabled("cmdDisplayData")) << "data alone never open a display command";
+  EXPECT_EQ(Listed(), QStringList{QString::fromStdString(path)});
+}
+
+TEST_F(DataFileCommandsTest, AdditionalLoadsMixLayoutsAndListInOrder) {
+  const std::string first = Write("a.txt", "a,0,0,5\nb,10,10,7\nend,0,0,0,0,0,0\n");
+  const std::string grid = Write("g.grd", "2 2 100 100 1 1\n1 2 3 4\n");
+  const std::string bounds = Write("b.txt", "c,5,5,9,1\nend,0,0,0,0,0,0\n");
+  Load("cmdOpenData", first, 1);
+  Load("cmdOpenDataAdd", grid, 5);
+  Load("cmdOpenDataAdd", bounds, 2);
+  EXPECT_EQ(state().Data.Records.Ndata(), 2 + 4 + 1);
+  EXPECT_EQ(Caption("lblNh"), "7");
+  EXPECT_EQ(Caption("lblXmaxH"), "101");
+  EXPECT_EQ(state().HasBoundData, 1);
+  EXPECT_EQ(Text("txtAlphaMin"), "0.25") << "bound data bring their own defaults";
+  EXPECT_EQ(Text("txtNitr"), "6");
+  EXPECT_EQ(Listed(), (QStringList{QString::fromStdString(first), QString::fromStdString(grid),
+                                   QString::fromStdString(bounds)}));
+}
+
+TEST_F(DataFileCommandsTest, DipDataOpenTheRatio) {
+  Load("cmdOpenData", Write("d.txt", "a,0,0,9e9,0,90,45\nb,1,1,3,0,9e9,9e9\nend,0,0,0,0,0,0\n"), 3);
+  EXPECT_EQ(Caption("lblNh"), "1");
+  EXPECT_EQ(Caption("lblNd"), "1");
+  EXPECT_EQ(state().HasDipData, 1);
+  EXPECT_EQ(Text("txtRatio"), "1");
+  EXPECT_TRUE(Enabled("txtRatio"));
+}
+
+// A failed load leaves the records, counts, captions and list as they were.
+TEST_F(DataFileCommandsTest, BadFilesLeaveTheLoadedDataInPlace) {
+  const std::string good = Write("good.txt", "a,1,2,3\nb,4,5,6\nend,0,0,0,0,0,0\n");
+  Load("cmdOpenData", good);
+  const MeasuredData before = state().Data.Records;
+
+  const std::pair<const char*, std::pair<const char*, int>> bad[] = {
+      {"code.txt", {"a,1,2,3,40000\nend,0,0,0,0,0,0\n", 2}},
+      {"noseparator.txt", {"a,1,2,3,0\nb,4,5,6,0\nend,0,0,0,0,0,0\n", 4}},
+      {"short.grd", {"3 3 0 0 1 1\n1 2 3\n", 5}},
+  };
+  for (const auto& [name, content] : bad) {
+    SCOPED_TRACE(name);
+    const std::string path = Write(name, content.first);
+    Load("cmdOpenDataAdd", path, content.second);
+    EXPECT_EQ(platform.busyDepth, 0);
+    EXPECT_EQ(state().Data.Records, before);
+    EXPECT_EQ(Caption("lblNh"), "2");
+    EXPECT_EQ(Listed(), QStringList{QString::fromStdString(good)});
+    EXPECT_TRUE(Status().startsWith(QString::fromStdString(path))) << Status().toStdString();
+  }
+
+  // A new load that fails leaves the commands as they were.
+  Click("cmdClear");
+  Load("cmdOpenData", files / "missing.txt");
+  EXPECT_TRUE(Status().contains("missing.txt"));
+  EXPECT_TRUE(Enabled("cmdOpenData"));
+  EXPECT_FALSE(Enabled("cmdOpenDataAdd"));
+  EXPECT_EQ(state().DataReady, 0);
+}
+
+TEST_F(DataFileCommandsTest, TwentyFirstFileIsRefused) {
+  const std::string path = Write("one.txt", "a,1,1,1\nend,0,0,0,0,0,0\n");
+  Load("cmdOpenData", path);
+  for (int k = 2; k <= 20; ++k) Load("cmdOpenDataAdd", path);
+  ASSERT_EQ(Listed().size(), 20);
+  Load("cmdOpenDataAdd", path);
+  EXPECT_EQ(Listed().size(), 20);
+  EXPECT_EQ(state().Data.Records.Ndata(), 20);
+  EXPECT_FALSE(Status().isEmpty());
+}
+
+TEST_F(DataFileCommandsTest, ClearResetsEverything) {
+  Load("cmdOpenData", Write("a.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
+  platform.openAnswers.push_back(QString::fromStdString(SourcePath("data/samples/hill.grd")));
+  Click("cmdOpenGridData");
+  EXPECT_EQ(state().DataReady, 0) << "a new grid resets the data flags";
+  EXPECT_TRUE(Enabled("cmdOpenData"));
+
+  Load("cmdOpenData", Write("b.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
+  Click("cmdClear");
+  EXPECT_EQ(state().Data.Records.Ndata(), 0);
+  EXPECT_EQ(state().DataReady, 0);
+  EXPECT_EQ(state().GridLoaded, 0);
+  EXPECT_EQ(state().HasBoundData, 0);
+  EXPECT_EQ(Text("txtAlphaMin"), "32");
+  EXPECT_EQ(Caption("lblNh"), "");
+  EXPECT_TRUE(Listed().isEmpty());
+  EXPECT_TRUE(Enabled("cmdOpenData"));
+  EXPECT_FALSE(Enabled("cmdOpenDataAdd"));
+}
+
+TEST_F(DataFileCommandsTest, ReportLabelsShowTheRun) {
+  Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"));
+  EstimationParameters params;
+  params.Xmin = 0;
+  params.Ymin = 0;
+  params.Xmax = 1000;
+  params.Ymax = 1000;
+  params.Nx = params.Ny = 11;
+  Result<EstimationResult> run = RunEstimation(state().Data.Prepared, params);
+  ASSERT_TRUE(run) << Describe(run.failure());
+  WriteEstimationReport(*context().panel.report, run->Report);
+  EXPECT_EQ(Caption("lblNhdt"), QString::number(run->Report.CH));
+  EXPECT_EQ(Caption("lblQj2"), QString::fromStdString(FormatGeneral(run->Report.J2)));
+  EXPECT_EQ(Caption("lblNddt"), "Nddt") << "no dip data: the dip labels keep their text";
+  EXPECT_EQ(Caption("lblQdrn"), "Qdrn");
+}
+
+}  // namespace
+}  // namespace kessadon::testing

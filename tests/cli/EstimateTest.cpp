@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "TempFolder.h"
+#include "cli/Cli.h"
+#include "io/GridFile.h"
+
+namespace kessadon {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// Lines "name = value" of the output, by name (the first of each name).
+std::map<std::string, std::string> Values(const std::string& out) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::size_t eq = line.find(" = ");
+    if (eq != std::string::npos) values.emplace(line.substr(0, eq), line.substr(eq + 3));
+  }
+  return values;
+}
+
+class EstimateCliTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = folder / name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  testing::TempFolder folder;
+};
+
+TEST_F(EstimateCliTest, HeightsFromAPlaneComeBackAsThatPlane) {
+  auto plane = [](double x, double y) { return 0.3 * x - 0.2 * y + 50; };
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> coordinate(0, 100);
+  std::ostringstream text;
+  text.precision(17);
+  for (int k = 0; k < 300; ++k) {
+    const double x = coordinate(random), y = coordinate(random);
+    text << "p" << k << "," << x << "," << y << "," << plane(x, y) << "\n";
+  }
+  text << "end,0,0,0,0,0,0\n";
+  const std::string data = Write("plane.txt", text.str());
+  const std::string out = folder / "plane.grd";
+  const CliRun run = Cli({"estimate", data, "--nodes", "11,21", "--range", "0,0,100,100", "-o", out});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::map<std::string, std::string> values = Values(run.out);
+  EXPECT_EQ(values["Nh"], "300");
+  EXPECT_EQ(values["Nd"], "0");
+  EXPECT_EQ(values.count("RD"), 0u) << "no dip data, no dip lines";
+  EXPECT_EQ(values.count("J1"), 1u);
+
+  Result<GridData> grid = ReadGridFile(out);
+  ASSERT_TRUE(grid) << Describe(grid.failure());
+  ASSERT_EQ(grid->Nx, 11);
+  ASSERT_EQ(grid->Ny, 21);
+  EXPECT_EQ(grid->Dx, 10);
+  EXPECT_EQ(grid->Dy, 5);
+  const double range = plane(100, 0) - plane(0, 100);
+  for (int i = 1; i <= grid->Nx; ++i) {
+    for (int j = 1; j <= grid->Ny; ++j) {
+      const double x = grid->Xmin + (i - 1) * grid->Dx, y = grid->Ymin + (j - 1) * grid->Dy;
+      ASSERT_NEAR(grid->Z(i, j), plane(x, y), 1e-9 * range) << i << "," << j;
+    }
+  }
+}
+
+TEST_F(EstimateCliTest, ALowerBoundLiftsTheSurface) {
+  // Flat ground at 0 around the edge of the area, and one lower bound of 10 in the middle.
+  std::string flat;
+  for (int k = 0; k <= 10; ++k) {
+    for (const auto& [x, y] : {std::pair{k * 10, 0}, {k * 10, 100}, {0, k * 10}, {100, k * 10}}) {
+      flat += "e," + std::to_string(x) + "," + std::to_string(y) + ",0,0\n";
+    }
+  }
+  const std::string without = Write("without.txt", flat + "end,0,0,0,0,0,0\n");
+  const std::string with = Write("with.txt", flat + "b,50,50,10,1\nend,0,0,0,0,0,0\n");
+  const std::vector<std::string> common = {"--nodes", "11,11", "--range", "0,0,100,100"};
+  auto centre = [&](const std::string& data) {
+    std::vector<std::string> args = {"estimate", "--layout", "2", data, "-o", folder / "out.grd"};
+    args.insert(args.end(), common.begin(), common.end());
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    Result<GridData> grid = ReadGridFile(folder / "out.grd");
+    return grid ? grid->Z(6, 6) : std::nan("");
+  };
+  const double free = centre(without);
+  const double lifted = centre(with);
+  EXPECT_NEAR(free, 0, 1e-6);
+  EXPECT_GT(lifted, free + 5) << "the bound pulls the middle up toward 10";
+}
+
+TEST_F(EstimateCliTest, FailuresWriteNoFileAndOneLine) {
+  const std::string bounds = Write("b.txt", "a,0,0,1,1\nb,10,10,2,0\nc,0,10,3,0\nd,10,0,4,0\nend,0,0,0,0,0,0\n");
+  const std::string out = folder / "never.grd";
+  const std::vector<std::vector<std::string>> cases = {
+      {"estimate", "--layout", "2", bounds, "--nodes", "5,5", "--passes", "1", "-o", out},
+      {"estimate", "--layout", "2", bounds, "--nodes", "5,5", "--alpha-min", "0", "-o", out},
+      {"estimate", folder / "missing.txt", "--nodes", "5,5", "-o", out},
+      {"estimate", bounds, "--nodes", "5", "-o", out},
+      {"estimate", "--layout", "9", bounds, "--nodes", "5,5", "-o", out},
+      {"estimate", bounds, "--nodes", "5,5"},
+  };
+  for (const auto& args : cases) {
+    const CliRun run = Cli(args);
+    EXPECT_NE(run.status, 0) << args[2];
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(run.out, "");
+    ASSERT_FALSE(run.err.empty());
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+TEST_F(EstimateCliTest, LayoutAppliesToTheFilesAfterIt) {
+  const std::string points = Write("p.txt", "a,0,0,1\nb,10,10,2\nend,0,0,0,0,0,0\n");
+  const std::string grid = Write("g.grd", "3 2 0 0 5 10\n1 2 3 4 5 6\n");
+  const std::string dips = Write("d.txt", "a,5,5,3,0,45,10\nend,0,0,0,0,0,0\n");
+  const CliRun run = Cli({"estimate", points, "--layout", "5", grid, "--layout", "3", dips,
+                          "--nodes", "5,5", "-o", folder / "mixed.grd"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::map<std::string, std::string> values = Values(run.out);
+  EXPECT_EQ(values["Nh"], "9");
+  EXPECT_EQ(values["Nd"], "1");
+  EXPECT_EQ(values["D : data"], "1");
+}
+
+}  // namespace
+}  // namespace kessadon
