@@ -62,6 +62,31 @@ TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
   EXPECT_EQ(Listed(), QStringList{QString::fromStdString(path)});
 }
 
+// Each sample in its own layout: counts follow from the files' line counts
+// (layout 4: 60 heights, the separator, 80 dips and the final line).
+TEST_F(DataFileCommandsTest, EverySampleLoadsInItsLayout) {
+  struct Sample {
+    const char* file;
+    int layout;
+    const char *nh, *nd;
+  };
+  const Sample samples[] = {{"hill_points.txt", 1, "200", "0"},
+                            {"bounds.txt", 2, "120", "0"},
+                            {"fold_dips.txt", 3, "100", "100"},
+                            {"fold_sections.txt", 4, "60", "80"},
+                            {"hill.grd", 5, "1271", "0"}};
+  for (const Sample& sample : samples) {
+    SCOPED_TRACE(sample.file);
+    Click("cmdClear");
+    std::string relative = "data/samples/";
+    relative += sample.file;
+    Load("cmdOpenData", SourcePath(relative), sample.layout);
+    EXPECT_EQ(Caption("lblNh"), sample.nh);
+    EXPECT_EQ(Caption("lblNd"), sample.nd);
+    EXPECT_EQ(state().DataReady, 1) << Status().toStdString();
+  }
+}
+
 TEST_F(DataFileCommandsTest, AdditionalLoadsMixLayoutsAndListInOrder) {
   const std::string first = Write("a.txt", "a,0,0,5\nb,10,10,7\nend,0,0,0,0,0,0\n");
   const std::string grid = Write("g.grd", "2 2 100 100 1 1\n1 2 3 4\n");
