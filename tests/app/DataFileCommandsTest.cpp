@@ -1,4 +1,5 @@
 #include <fstream>
+#include <sstream>
 
 #include <QListWidget>
 #include <QRadioButton>
@@ -36,12 +37,9 @@ class DataFileCommandsTest : public AppTest {
 
 TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
   // Ten lines: the last is not a record.
-  std::string text;
-  for (int k = 1; k <= 10; ++k) {
-    text += "p" + std::to_string(k) + "," + std::to_string(k * 10) + "," + std::to_string(k) +
-            "," + std::to_string(100 + k) + "\n";
-  }
-  const std::string path = Write("ten.txt", text);
+  std::ostringstream text;
+  for (int k = 1; k <= 10; ++k) text << 'p' << k << ',' << k * 10 << ',' << k << ',' << 100 + k << '\n';
+  const std::string path = Write("ten.txt", text.str());
   Load("cmdOpenData", path);
 
   EXPECT_EQ(platform.busyDepth, 0);
