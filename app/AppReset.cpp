@@ -73,6 +73,7 @@ void ResetAppState(MainContext& context) {
   Enable({v.txtDist, v.txtPpz}, false);
 
   s.GridLoaded = s.ContourReady = s.LightReady = s.ViewReady = 0;
+  s.Levels.ContourReady = 0;
   s.DataReady = s.HistoOn = s.HasDipData = s.HasBoundData = 0;
 
   p.gridFile->lblMemLbl->hide();
@@ -107,9 +108,9 @@ void ResetAppState(MainContext& context) {
   o.chkWaku->setChecked(true);
   o.optWaku4->setChecked(true);
 
-  s.Dist = 1e10;
-  s.Cst = s.Cen = s.Cin = 0;
-  s.Ppz = 0;
+  s.View.Dist = NoPerspective;
+  s.Levels.Cst = s.Levels.Cen = s.Levels.Cin = 0;
+  s.View.Ppz = 0;
   GridData& grid = s.Grid;
   grid.Dx = grid.Dy = 0;
   grid.Xmin = grid.Xmax = grid.Ymin = grid.Ymax = 0;

@@ -5,16 +5,18 @@
 #include <cstdint>
 #include <string>
 
+#include "color/ContourLevels.h"
 #include "io/Defaults.h"
 #include "io/GridData.h"
 #include "io/MeasuredData.h"
 #include "io/NodeArray.h"
+#include "render/ViewProjection.h"
+#include "render/ViewSettings.h"
 
 namespace kessadon {
 
-// Colours are red + 256*green + 65536*blue.
-inline constexpr std::int32_t kBlack = 0;
-inline constexpr std::int32_t kWhite = 0xFFFFFF;
+inline constexpr Color kBlack = Rgb(0, 0, 0);
+inline constexpr Color kWhite = Rgb(255, 255, 255);
 
 struct MeasuredDataState {
   double DataType = 1;  // layout of the next file to load, 1 ... 5
@@ -44,11 +46,12 @@ struct AppState {
 
   ViewLightDefaults Defaults;
 
-  // View.
-  double Dist = 1e10, Ppz = 0, Zbase = 0;
+  // View: the settings taken from the panel and the projection derived from them.
+  ViewProjection View;
+  SavedViewValues SavedView;  // base and perspective while switched off
 
   // Contours and light.
-  double Cst = 0, Cen = 0, Cin = 0;
+  ContourLevels Levels;
   double Ro = 0, Th = 0;
 
   // Measured-data display.

@@ -19,10 +19,13 @@
 #include "AppReset.h"
 #include "Controls.h"
 #include "FormImage.h"
+#include "ContourCommands.h"
 #include "DataFileCommands.h"
+#include "DisplayCommands.h"
 #include "GridFileCommands.h"
 #include "PictureBox.h"
 #include "Platform.h"
+#include "ViewCommands.h"
 
 namespace kessadon {
 
@@ -144,6 +147,10 @@ void FormMain::ConnectHandlers() {
           [&c](bool on) { c.formImage->picImage->SetAutoRedraw(on); });
   connect(p.display->cmdImageClear, &QPushButton::clicked, this,
           [&c] { c.formImage->picImage->Cls(); });
+
+  ConnectViewFrame(c);
+  ConnectContourFrame(c);
+  ConnectDisplayCommands(c);
 
   formImage_->onResized = [&c](QSize outer) {
     SetCaption(c.panel.windowArea->lblWinX, outer.width());

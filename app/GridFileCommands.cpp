@@ -11,6 +11,7 @@
 #include "MainContext.h"
 #include "Platform.h"
 #include "SavePath.h"
+#include "ViewCommands.h"
 #include "io/GridFile.h"
 
 namespace kessadon {
@@ -23,8 +24,8 @@ void ShowGridGeometry(MainContext& context) {
   AppState& s = context.state;
   GridData& grid = s.Grid;
   UpdateGridGeometry(grid);
-  s.Zbase = DefaultZbase(grid.Zmin);
-  SetText(context.panel.view->txtZbase, s.Zbase);
+  s.View.Zbase = DefaultZbase(grid.Zmin);
+  SetText(context.panel.view->txtZbase, s.View.Zbase);
 
   GridSpecFrame& spec = *context.panel.gridSpec;
   SetCaption(spec.lblXGrid, grid.Nx);
@@ -53,7 +54,9 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   SetCaption(change.lblDxG, s.Grid.Dx);
   SetCaption(change.lblDyG, s.Grid.Dy);
   s.GridLoaded = 1;
-  s.CellColors = NodeArray<std::int32_t>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
+  s.CellColors = NodeArray<Color>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
+  // The projection must refer to the new grid even when the base text stayed the same.
+  UpdateViewProjection(context);
 }
 
 void cmdOpenGridData_Click(MainContext& context) {

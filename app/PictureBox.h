@@ -1,11 +1,10 @@
-// A picture box: a widget that shows a picture kept in a bitmap of its own
-// inner size, with a background colour and the AutoRedraw switch.
+// A picture box: a widget that shows a drawing surface of its own inner size.
+// Commands draw on Surface() and then call Changed() to show the result.
 #pragma once
 
-#include <cstdint>
-
-#include <QImage>
 #include <QWidget>
+
+#include "render/RasterSurface.h"
 
 namespace kessadon {
 
@@ -13,29 +12,27 @@ class PictureBox : public QWidget {
  public:
   explicit PictureBox(QWidget* parent);
 
-  std::int32_t BackColor() const { return backColor_; }
+  RasterSurface& Surface() { return surface_; }
+  const RasterSurface& Surface() const { return surface_; }
+  void Changed() { update(); }
+
+  Color BackColor() const { return surface_.BackColor(); }
   // Erases everything drawn to the new colour, the kept picture included.
-  void SetBackColor(std::int32_t color);
+  void SetBackColor(Color color);
   void Cls();
 
-  bool AutoRedraw() const { return autoRedraw_; }
-  void SetAutoRedraw(bool on) { autoRedraw_ = on; }
+  bool AutoRedraw() const { return surface_.AutoRedraw(); }
+  void SetAutoRedraw(bool on);
 
   // The kept picture, as saving and the clipboard see it.
-  const QImage& Image() const { return image_; }
+  const QImage& Image() const { return surface_.Image(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  std::int32_t backColor_ = 0xFFFFFF;
-  bool autoRedraw_ = true;
-  QImage image_;
+  RasterSurface surface_;
 };
-
-// Colour in the red-in-the-low-byte encoding to a Qt colour, and back.
-QColor ToQColor(std::int32_t color);
-std::int32_t FromQColor(const QColor& color);
 
 }  // namespace kessadon

@@ -23,7 +23,8 @@ ViewFrame::ViewFrame(QWidget* parent) : QGroupBox("視点と図の設定", paren
   txtVe = fields.AddText("txtVe", "高さの強調");
   txtSca = fields.AddText("txtSca", "図の拡大率");
   txtZbase = fields.AddText("txtZbase", "底面の高さ");
-  chkBase = NewCheckBox(this, "chkBase", "台座を描く", true);
+  // Unticked by design, so that the first reset's ticking writes the base field.
+  chkBase = NewCheckBox(this, "chkBase", "台座を描く", false);
   layout->addWidget(chkBase, fields.row - 1, 2);
   txtDist = fields.AddText("txtDist", "視点距離");
   txtPpz = fields.AddText("txtPpz", "透視面");

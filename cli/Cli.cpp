@@ -7,6 +7,7 @@
 
 #include "EstimateCommand.h"
 #include "GridInfoCommand.h"
+#include "RenderCommand.h"
 
 namespace kessadon {
 
@@ -26,6 +27,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   int status = 0;
   AddGridInfoCommand(app, out, err, status);
   AddEstimateCommand(app, out, err, status);
+  AddRenderCommand(app, out, err, status);
 
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

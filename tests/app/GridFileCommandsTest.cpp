@@ -49,7 +49,7 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   EXPECT_EQ(s.Grid.ZOrg(2, 2), 4);
   EXPECT_EQ(s.Grid.NxOrg, 3);
   EXPECT_EQ(s.Grid.DyOrg, 20);
-  EXPECT_EQ(s.Zbase, 0);
+  EXPECT_EQ(s.View.Zbase, 0);
   EXPECT_EQ(s.CellColors.UpperI(), 256);
   EXPECT_EQ(s.CellColors.UpperJ(), 2);
 

@@ -22,9 +22,12 @@ class DisplayCommandsTest : public AppTest, public ::testing::WithParamInterface
 
 TEST_P(DisplayCommandsTest, FollowTheFlags) {
   const Case& c = GetParam();
-  // The check box is set first: its own handling must not decide the outcome.
-  Find<QCheckBox>("chkContour")->setChecked(c.flags.contourLines);
+  // Levels with a range let the contour-line box stay ticked; it is set
+  // before the flags so that its own handling does not decide the outcome.
   AppState& s = state();
+  s.Levels.Cst = 0;
+  s.Levels.Cen = 10;
+  Find<QCheckBox>("chkContour")->setChecked(c.flags.contourLines);
   s.GridLoaded = c.flags.grid;
   s.ViewReady = c.flags.view;
   s.ContourReady = c.flags.contour;

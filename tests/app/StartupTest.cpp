@@ -64,8 +64,10 @@ TEST_F(StartupTest, FieldsAndCommandsStartAsReset) {
   EXPECT_EQ(Text("txtAlphaMin"), "32");
   EXPECT_EQ(Text("txtM1"), "0");
   EXPECT_EQ(Text("txtM2"), "1");
+  EXPECT_EQ(Text("txtZbase"), "0") << "ticking the pedestal writes the saved base, 0 at first";
+  EXPECT_TRUE(Enabled("txtZbase"));
   for (const char* name : {"txtAlpha", "txtGamma", "txtDist", "txtPpz", "txtSca", "txtVe",
-                           "txtZbase", "txtCst", "txtCen", "txtCin", "txtRo", "txtTh",
+                           "txtCst", "txtCen", "txtCin", "txtRo", "txtTh",
                            "txtXGridG", "txtYGridG", "txtAlphaMax", "txtNitr", "txtRatio",
                            "txtXmin", "txtYmin", "txtXmax", "txtYmax", "txtXGridH", "txtYGridH"}) {
     EXPECT_EQ(Text(name), "") << name;
@@ -89,7 +91,7 @@ TEST_F(StartupTest, FieldsAndCommandsStartAsReset) {
   EXPECT_EQ(s.GridLoaded + s.ContourReady + s.LightReady + s.ViewReady + s.DataReady + s.HistoOn +
                 s.HasDipData + s.HasBoundData,
             0);
-  EXPECT_EQ(s.Dist, 1e10);
+  EXPECT_EQ(s.View.Dist, 1e10);
   EXPECT_EQ(s.Data.DataType, 1);
   EXPECT_EQ(s.ChrSize, 7);
   EXPECT_EQ(s.SdBai, 1.0f);

@@ -1,0 +1,82 @@
+#include "ContourCommands.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "AppReset.h"
+#include "Controls.h"
+#include "MainContext.h"
+#include "color/ContourLevels.h"
+
+namespace kessadon {
+namespace {
+
+ContourTexts Texts(const ContourFrame& c) {
+  return {FromQ(c.txtCst->text()), FromQ(c.txtCen->text()), FromQ(c.txtCin->text())};
+}
+
+// The change event shared by the three level fields.
+void LevelField_Change(MainContext& context) {
+  ContourFrame& c = *context.panel.contour;
+  if (std::optional<double> bands = ContourBandCount(Texts(c))) {
+    SetCaption(c.lblContourColor, *bands);
+  }
+  TakeContourLevels(context);
+}
+
+}  // namespace
+
+void TakeContourLevels(MainContext& context) {
+  AppState& s = context.state;
+  ContourFrame& c = *context.panel.contour;
+  kessadon::TakeContourLevels(s.Levels, Texts(c));
+  // Ticking runs the box's own check; a box ticked already is checked again, so
+  // that levels whose start meets their end never leave it ticked.
+  if (c.chkContour->isChecked()) {
+    chkContour_Click(context);
+  } else {
+    c.chkContour->setChecked(true);
+  }
+  if (s.Levels.ContourReady == 1) s.ContourReady = 1;
+  UpdateDisplayCommands(context);
+}
+
+void AutoContourLevels(MainContext& context) {
+  ContourFrame& c = *context.panel.contour;
+  const GridData& grid = context.state.Grid;
+  const AutoContourTexts texts = kessadon::AutoContourLevels(FromQ(c.txtSepInt->text()), grid.Zmin,
+                                                             grid.Zmax);
+  if (texts.SepInt) c.txtSepInt->setText(ToQ(*texts.SepInt));
+  c.txtCst->setText(ToQ(texts.Cst));
+  c.txtCen->setText(ToQ(texts.Cen));
+  c.txtCin->setText(ToQ(texts.Cin));
+  TakeContourLevels(context);
+}
+
+void chkContour_Click(MainContext& context) {
+  QCheckBox* box = context.panel.contour->chkContour;
+  QPushButton* command = context.panel.display->cmdDisplayContour;
+  // Unticking runs this handler again, which closes the command.
+  if (box->isChecked() && !ContourLinesPossible(context.state.Levels)) {
+    box->setChecked(false);
+    return;
+  }
+  if (!box->isChecked()) command->setEnabled(false);
+  if (box->isChecked() && context.state.ViewReady == 1) command->setEnabled(true);
+}
+
+void ConnectContourFrame(MainContext& context) {
+  ContourFrame& c = *context.panel.contour;
+  for (QLineEdit* field : {c.txtCst, c.txtCen, c.txtCin}) {
+    QObject::connect(field, &QLineEdit::textChanged, field,
+                     [&context] { LevelField_Change(context); });
+  }
+  QObject::connect(c.cmdContourAuto, &QPushButton::clicked, c.cmdContourAuto,
+                   [&context] { AutoContourLevels(context); });
+  QObject::connect(c.chkContour, &QCheckBox::toggled, c.chkContour,
+                   [&context] { chkContour_Click(context); });
+}
+
+}  // namespace kessadon

@@ -1,0 +1,15 @@
+// The contour frame: the levels taken on every edit, the band count, the
+// automatic levels and the contour-line switch.
+#pragma once
+
+namespace kessadon {
+
+struct MainContext;
+
+void TakeContourLevels(MainContext& context);
+void AutoContourLevels(MainContext& context);
+void chkContour_Click(MainContext& context);
+
+void ConnectContourFrame(MainContext& context);
+
+}  // namespace kessadon

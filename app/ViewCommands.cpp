@@ -1,0 +1,98 @@
+#include "ViewCommands.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AppReset.h"
+#include "Controls.h"
+#include "FormImage.h"
+#include "MainContext.h"
+#include "PictureBox.h"
+
+namespace kessadon {
+namespace {
+
+// Written field by field; each write retakes the settings, as typing would.
+void WriteViewTexts(ViewFrame& v, const ViewTexts& texts) {
+  v.txtAlpha->setText(ToQ(texts.Alpha));
+  v.txtGamma->setText(ToQ(texts.Gamma));
+  v.txtSca->setText(ToQ(texts.Sca));
+  v.txtVe->setText(ToQ(texts.Ve));
+  v.txtZbase->setText(ToQ(texts.Zbase));
+  v.txtDist->setText(ToQ(texts.Dist));
+  v.txtPpz->setText(ToQ(texts.Ppz));
+}
+
+}  // namespace
+
+DataExtent MeasuredExtent(const MainContext& context) {
+  const MeasuredDataState& d = context.state.Data;
+  return {d.XminH, d.XmaxH, d.YminH, d.YmaxH};
+}
+
+void UpdateViewProjection(MainContext& context) {
+  ViewFrame& v = *context.panel.view;
+  const ViewTexts texts{FromQ(v.txtVe->text()),    FromQ(v.txtAlpha->text()),
+                        FromQ(v.txtGamma->text()), FromQ(v.txtSca->text()),
+                        FromQ(v.txtZbase->text()), FromQ(v.txtDist->text()),
+                        FromQ(v.txtPpz->text())};
+  const RasterSurface& surface = context.formImage->picImage->Surface();
+  AppState& s = context.state;
+  if (TakeViewSettings(s.View, texts, s.Grid, MeasuredExtent(context), surface.ScaleWidth(),
+                       surface.ScaleHeight())) {
+    s.ViewReady = 1;
+  }
+  UpdateDisplayCommands(context);
+}
+
+void cmd2D_Click(MainContext& context) {
+  WriteViewTexts(*context.panel.view, PlanViewTexts());
+  context.panel.pictureOptions->chkWaku->setChecked(true);
+  context.panel.pictureOptions->optWaku4->setChecked(true);
+  UpdateViewProjection(context);
+}
+
+void cmd3DDefault_Click(MainContext& context) {
+  WriteViewTexts(*context.panel.view,
+                 DefaultViewTexts(context.state.Defaults, context.state.Grid.Zmin));
+  context.panel.view->chkBase->setChecked(true);
+  UpdateViewProjection(context);
+}
+
+void chkBase_Click(MainContext& context, bool on) {
+  AppState& s = context.state;
+  QLineEdit* txtZbase = context.panel.view->txtZbase;
+  txtZbase->setText(ToQ(BaseSwitchText(on, s.View.Zbase, s.SavedView)));
+  txtZbase->setEnabled(on);
+}
+
+void chkPers_Click(MainContext& context, bool on) {
+  AppState& s = context.state;
+  ViewFrame& v = *context.panel.view;
+  const PerspectiveTexts texts = PerspectiveSwitchTexts(on, s.View.Dist, s.View.Ppz, s.SavedView);
+  v.txtDist->setText(ToQ(texts.Dist));
+  v.txtPpz->setText(ToQ(texts.Ppz));
+  v.txtDist->setEnabled(on);
+  v.txtPpz->setEnabled(on);
+  UpdateViewProjection(context);
+}
+
+void ConnectViewFrame(MainContext& context) {
+  ViewFrame& v = *context.panel.view;
+  for (QLineEdit* field :
+       {v.txtVe, v.txtAlpha, v.txtGamma, v.txtSca, v.txtZbase, v.txtDist, v.txtPpz}) {
+    QObject::connect(field, &QLineEdit::textChanged, field,
+                     [&context] { UpdateViewProjection(context); });
+  }
+  QObject::connect(v.cmd2D, &QPushButton::clicked, v.cmd2D, [&context] { cmd2D_Click(context); });
+  QObject::connect(v.cmd3DDefault, &QPushButton::clicked, v.cmd3DDefault,
+                   [&context] { cmd3DDefault_Click(context); });
+  QObject::connect(v.chkBase, &QCheckBox::toggled, v.chkBase,
+                   [&context](bool on) { chkBase_Click(context, on); });
+  QObject::connect(v.chkPers, &QCheckBox::toggled, v.chkPers,
+                   [&context](bool on) { chkPers_Click(context, on); });
+}
+
+}  // namespace kessadon

@@ -1,0 +1,26 @@
+// The view frame: every edit of a view field retakes the settings; the plan
+// and default 3-D commands, and the base and perspective switches.
+#pragma once
+
+#include "render/ViewProjection.h"
+
+namespace kessadon {
+
+struct MainContext;
+
+// Takes the seven view fields, derives the projection for the current grid and
+// drawing window, raises ViewReady once the magnification is positive.
+void UpdateViewProjection(MainContext& context);
+
+// The extent of the prepared data, for the scale of a view without a grid extent.
+DataExtent MeasuredExtent(const MainContext& context);
+
+void cmd2D_Click(MainContext& context);
+void cmd3DDefault_Click(MainContext& context);
+void chkBase_Click(MainContext& context, bool on);
+void chkPers_Click(MainContext& context, bool on);
+
+// Wires the view frame's fields and commands to the handlers above.
+void ConnectViewFrame(MainContext& context);
+
+}  // namespace kessadon

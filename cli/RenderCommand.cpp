@@ -1,0 +1,178 @@
+#include "RenderCommand.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+#include <QGuiApplication>
+
+#include "color/ContourLevels.h"
+#include "io/Defaults.h"
+#include "io/GridFile.h"
+#include "io/NumberText.h"
+#include "io/TextFile.h"
+#include "render/LinePicture.h"
+#include "render/PictureFile.h"
+#include "render/RasterSurface.h"
+#include "render/ViewSettings.h"
+
+namespace kessadon {
+namespace {
+
+struct RenderArguments {
+  std::string grid, mode = "grid", view = "plan", base, frame = "4", output;
+  std::optional<double> scale, exaggeration;
+  std::optional<int> divisions;
+  std::vector<double> perspective, levels;
+  std::vector<int> size = {800, 800};
+  bool scaleTicks = false, black = false;
+};
+
+// The defaults file beside the program, as the desktop reads it.
+ViewLightDefaults ProgramDefaults() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  Result<std::string> text = ReadWholeFile((program.parent_path() / kDefaultsFileName).string());
+  return text ? ParseDefaults(*text).values : ViewLightDefaults{};
+}
+
+// "plan", or the direction and dip as "ALPHA,GAMMA".
+Result<ViewTexts> ViewFromArguments(const RenderArguments& a, const GridData& grid) {
+  if (a.view == "plan") return PlanViewTexts();
+  const std::size_t comma = a.view.find(',');
+  double alpha = 0, gamma = 0;
+  if (comma == std::string::npos || !CLI::detail::lexical_cast(a.view.substr(0, comma), alpha) ||
+      !CLI::detail::lexical_cast(a.view.substr(comma + 1), gamma)) {
+    return Failure{"--view: give plan or ALPHA,GAMMA"};
+  }
+  ViewTexts texts = DefaultViewTexts(ProgramDefaults(), grid.Zmin);
+  texts.Alpha = FormatGeneral(alpha);
+  texts.Gamma = FormatGeneral(gamma);
+  return texts;
+}
+
+Result<ContourLevels> LevelsFromArguments(const RenderArguments& a, const GridData& grid,
+                                          bool& lines) {
+  ContourLevels levels;
+  lines = false;
+  if (!a.levels.empty()) {
+    TakeContourLevels(levels, {FormatGeneral(a.levels[0]), FormatGeneral(a.levels[1]),
+                               FormatGeneral(a.levels[2])});
+  } else if (a.divisions || a.mode == "contour") {
+    const AutoContourTexts texts = AutoContourLevels(
+        a.divisions ? std::to_string(*a.divisions) : std::string("20"), grid.Zmin, grid.Zmax);
+    TakeContourLevels(levels, {texts.Cst, texts.Cen, texts.Cin});
+  } else {
+    return levels;
+  }
+  lines = ContourLinesPossible(levels);
+  return levels;
+}
+
+int Run(const RenderArguments& a, std::ostream& err) {
+  auto fail = [&err](const std::string& reason) {
+    err << "kessadon render: " << reason << '\n';
+    return 1;
+  };
+  Result<GridData> read = ReadGridFile(a.grid);
+  if (!read) return fail(a.grid + ": " + Describe(read.failure()));
+  GridData& grid = *read;
+  UpdateGridGeometry(grid);
+
+  Result<ViewTexts> texts = ViewFromArguments(a, grid);
+  if (!texts) return fail(texts.failure().message);
+  if (a.scale) texts->Sca = FormatGeneral(*a.scale);
+  if (a.exaggeration) texts->Ve = FormatGeneral(*a.exaggeration);
+  if (a.base == "none") {
+    texts->Zbase = FormatGeneral(NoBase);
+  } else if (!a.base.empty()) {
+    double zbase = 0;
+    if (!CLI::detail::lexical_cast(a.base, zbase)) return fail("--base: give a height or none");
+    texts->Zbase = FormatGeneral(zbase);
+  }
+  if (!a.perspective.empty()) {
+    texts->Dist = FormatGeneral(a.perspective[0]);
+    texts->Ppz = FormatGeneral(a.perspective[1]);
+  }
+
+  // Text needs the GUI part of Qt; no window is ever shown.
+  std::unique_ptr<QGuiApplication> application;
+  if (!QGuiApplication::instance()) {
+    // Qt's notes about the session it does not have are not the user's concern here.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type >= QtCriticalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kessadon";
+    static char* argv[] = {name, nullptr};
+    application = std::make_unique<QGuiApplication>(argc, argv);
+  }
+
+  const int width = a.size[0], height = a.size[1];
+  ViewProjection view;
+  if (!TakeViewSettings(view, *texts, grid, DataExtent{}, width, height)) {
+    return fail("the magnification (--scale) must be above 0");
+  }
+  bool lines = false;
+  Result<ContourLevels> levels = LevelsFromArguments(a, grid, lines);
+  if (!levels) return fail(levels.failure().message);
+
+  RenderOptions options;
+  options.DisplayMode = a.mode == "contour" ? kDisplayContour : kDisplayGrid;
+  options.LineColor = a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
+  options.ScaleLine = a.scaleTicks;
+  options.Contour = lines;
+  options.Waku = a.frame != "none";
+  options.Waku4 = a.frame == "4";
+
+  RasterSurface surface(width, height);
+  NodeArray<Color> cellColors;
+  DrawLinePicture(surface, grid, view, DataExtent{}, *levels, cellColors, options);
+  Status saved = SavePicture(surface.Image(), a.output);
+  if (!saved) return fail(a.output + ": " + Describe(saved.failure()));
+  return 0;
+}
+
+}  // namespace
+
+void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, int& status) {
+  CLI::App* command = app.add_subcommand(
+      "render", "Draw a grid data file as the desktop's display commands do and save the picture");
+  auto a = std::make_shared<RenderArguments>();
+  command->add_option("GRIDFILE", a->grid, "grid data file")->required();
+  command->add_option("--mode", a->mode, "grid: grid lines; contour: contour lines")
+      ->check(CLI::IsMember({"grid", "contour"}));
+  command->add_option("--view", a->view,
+                      "plan (the 2-D setting, default) or ALPHA,GAMMA: view direction clockwise "
+                      "from north and dip below the horizontal, in degrees");
+  command->add_option("--scale", a->scale, "figure magnification");
+  command->add_option("--exaggeration", a->exaggeration, "height exaggeration");
+  command->add_option("--base", a->base, "base height of the pedestal, or none");
+  command->add_option("--perspective", a->perspective, "eye distance and projection plane DIST,PPZ")
+      ->delimiter(',')
+      ->expected(2);
+  auto* levels = command->add_option("--levels", a->levels, "contour levels CST,CEN,CIN")
+                     ->delimiter(',')
+                     ->expected(3);
+  command->add_option("--divisions", a->divisions, "automatic contour levels in N divisions")
+      ->excludes(levels);
+  command->add_option("--frame", a->frame, "frame along the surface: 4, 2 or none")
+      ->check(CLI::IsMember({"4", "2", "none"}));
+  command->add_flag("--scale-ticks", a->scaleTicks, "draw scale ticks");
+  command->add_flag("--black", a->black, "black background, white lines");
+  command->add_option("--size", a->size, "picture size W,H in pixels (default 800,800)")
+      ->delimiter(',')
+      ->expected(2)
+      ->check(CLI::PositiveNumber);
+  command->add_option("-o,--output", a->output, "picture file: .bmp (24-bit) or .png")->required();
+  command->callback([a, &err, &status] { status = Run(*a, err); });
+}
+
+}  // namespace kessadon

@@ -1,0 +1,73 @@
+#include "ContourLevels.h"
+
+#include <cmath>
+
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+// The 64-bit real nearest to the decimal 0.99999.
+constexpr double kUpToWhole = 0.99999;
+
+double Number(std::string_view text) { return ParseLeadingNumber(text); }
+
+void Take(const std::string& text, double& field) {
+  if (!text.empty()) field = Number(text);
+}
+
+}  // namespace
+
+std::optional<double> ContourBandCount(const ContourTexts& texts) {
+  const double cin = Number(texts.Cin);
+  if (cin == 0) return std::nullopt;
+  const double count = IntFloor((Number(texts.Cen) - Number(texts.Cst)) / cin + kUpToWhole);
+  if (!std::isfinite(count)) return std::nullopt;
+  return count;
+}
+
+void TakeContourLevels(ContourLevels& levels, const ContourTexts& texts) {
+  Take(texts.Cst, levels.Cst);
+  Take(texts.Cen, levels.Cen);
+  Take(texts.Cin, levels.Cin);
+  if (levels.Cin != 0) levels.ContourReady = 1;
+}
+
+bool ContourLinesPossible(const ContourLevels& levels) { return levels.Cst != levels.Cen; }
+
+AutoContourTexts AutoContourLevels(std::string_view sepIntText, double zmin, double zmax) {
+  AutoContourTexts texts;
+  // The divisions are a 16-bit count; values beyond it are held at its ends
+  // rather than overflowing.
+  double divisions = IntFloor(Number(sepIntText));
+  if (std::isnan(divisions)) divisions = 0;
+  if (divisions > 32767) divisions = 32767;
+  if (divisions < -32768) divisions = -32768;
+  if (divisions == 0) {
+    divisions = 1;
+    texts.SepInt = std::string("1");
+  }
+  texts.Cst = FormatGeneral(IntFloor(zmin));
+  texts.Cen = FormatGeneral(IntFloor(zmax + kUpToWhole));
+  // The interval is worked out from the texts, as the fields now read.
+  const double d = (Number(texts.Cen) - Number(texts.Cst)) / divisions;
+  double cin = IntFloor(d + kUpToWhole);
+  if (cin == 0) cin = d;
+  texts.Cin = FormatGeneral(cin);
+  return texts;
+}
+
+LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi) {
+  if (levels.Cin == 0) return {};  // no interval, no levels
+  if (lo < levels.Cst) lo = levels.Cst;
+  if (hi > levels.Cen) hi = levels.Cen;
+  const double first = IntFloor((lo - levels.Cst) / levels.Cin + 0.9999);
+  const double last = IntFloor((hi - levels.Cst) / levels.Cin + 0.0001);
+  // Level numbers beyond 32 bits come from an interval far too fine for any
+  // picture; they are not drawn rather than overflowing.
+  constexpr double kMin = -2147483648.0, kMax = 2147483647.0;
+  if (!(first >= kMin && first <= kMax && last >= kMin && last <= kMax)) return {};
+  return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(last)};
+}
+
+}  // namespace kessadon

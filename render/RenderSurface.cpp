@@ -1,0 +1,229 @@
+#include "RenderSurface.h"
+
+#include <cmath>
+#include <optional>
+
+#include "ContourLines.h"
+#include "PixelRange.h"
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+using Pixel = std::optional<SurfacePoint>;
+
+// The order for this grid. An order left from a grid of another size would run
+// outside the arrays or never reach its end, so only its direction is kept.
+PainterOrder OrderFor(const PainterOrder& order, std::int32_t n) {
+  const PainterOrder up{1, n, 1}, down{n, 1, -1};
+  if (order == up || order == down) return order;
+  return order.Step < 0 ? down : up;
+}
+
+void LineBetween(DrawingSurface& surface, const Pixel& a, const Pixel& b) {
+  if (a && b) surface.Line(a->x, a->y, b->x, b->y);
+}
+
+// A line between computed whole-number positions, left out beyond the pixel range.
+void LineAt(DrawingSurface& surface, double x1, double y1, double x2, double y2) {
+  if (FitsPixel(x1) && FitsPixel(y1) && FitsPixel(x2) && FitsPixel(y2)) {
+    surface.Line(static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2),
+                 static_cast<int>(y2));
+  }
+}
+
+// Ten-pixel tick along an edge (dx, dy), or (10, 10) for an edge of no length.
+void TickVector(double dx, double dy, double& tx, double& ty) {
+  const double length = std::sqrt(dx * dx + dy * dy);
+  if (length == 0) {
+    tx = ty = 10;
+    return;
+  }
+  tx = IntFloor(dx / length * 10);
+  ty = IntFloor(dy / length * 10);
+}
+
+class Renderer {
+ public:
+  Renderer(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
+           const NodeArray<Color>& colors, const ContourLevels& levels,
+           const RenderOptions& options)
+      : s_(surface),
+        g_(grid),
+        v_(view),
+        colors_(colors),
+        levels_(levels),
+        o_(options),
+        xo_(OrderFor(view.XOrder, grid.Nx)),
+        yo_(OrderFor(view.YOrder, grid.Ny)),
+        nodes_(grid.Nx, grid.Ny) {}
+
+  void Run() {
+    ProjectNodes();
+    ProjectBase();
+    s_.SetForeColor(o_.LineColor);
+    s_.SetDrawStyle(kDrawSolid);
+    s_.SetDrawWidth(1);
+    if (v_.Zbase > NoBase) DrawPedestal();
+    if (o_.ScaleLine) DrawScale();
+    DrawCells();
+    s_.SetForeColor(o_.LineColor);
+    s_.SetDrawStyle(kDrawSolid);
+    if (o_.Waku) DrawFrame();
+  }
+
+ private:
+  const Pixel& N(int i, int j) const { return nodes_(i, j); }
+  Pixel Project(double x, double y, double z) const {
+    return ProjectPoint(v_, x, y, ExaggerateHeight(v_, z));
+  }
+
+  // Once per rendering; cells and frame reuse these.
+  void ProjectNodes() {
+    for (int i = 1; i <= g_.Nx; ++i) {
+      for (int j = 1; j <= g_.Ny; ++j) nodes_(i, j) = Project(g_.GridX[i], g_.GridY[j], g_.Z(i, j));
+    }
+  }
+
+  // B2 is the corner nearest the eye, B0 the farthest.
+  void ProjectBase() {
+    const double xs = g_.GridX[xo_.Start], xe = g_.GridX[xo_.End];
+    const double ys = g_.GridY[yo_.Start], ye = g_.GridY[yo_.End];
+    b_[0] = Project(xs, ys, v_.Zbase);
+    b_[1] = Project(xs, ye, v_.Zbase);
+    b_[2] = Project(xe, ye, v_.Zbase);
+    b_[3] = Project(xe, ys, v_.Zbase);
+  }
+
+  void DrawPedestal() {
+    LineBetween(s_, b_[1], b_[2]);
+    LineBetween(s_, b_[2], b_[3]);
+    LineBetween(s_, b_[3], b_[0]);
+    LineBetween(s_, b_[0], b_[1]);
+    LineBetween(s_, N(xo_.Start, yo_.End), b_[1]);
+    LineBetween(s_, N(xo_.End, yo_.End), b_[2]);
+    LineBetween(s_, N(xo_.End, yo_.Start), b_[3]);
+    LineBetween(s_, N(xo_.Start, yo_.Start), b_[0]);
+  }
+
+  // Eleven ticks on each base edge meeting at the nearest corner, pointing
+  // away from the base, and a vertical scale of six at the side corner
+  // further right on screen.
+  void DrawScale() {
+    if (!b_[1] || !b_[2] || !b_[3]) return;
+    const SurfacePoint b1 = *b_[1], b2 = *b_[2], b3 = *b_[3];
+    const double dx1 = static_cast<double>(b3.x) - b2.x, dy1 = static_cast<double>(b3.y) - b2.y;
+    const double dx2 = static_cast<double>(b2.x) - b1.x, dy2 = static_cast<double>(b2.y) - b1.y;
+    double t1x, t1y, t2x, t2y;
+    TickVector(dx1, dy1, t1x, t1y);
+    TickVector(dx2, dy2, t2x, t2y);
+    for (int i = 0; i <= 10; ++i) {
+      const double px = IntFloor(i * dx2 / 10) + b1.x, py = IntFloor(i * dy2 / 10) + b1.y;
+      LineAt(s_, px, py, px - t1x, py - t1y);
+      const double qx = IntFloor(i * dx1 / 10) + b2.x, qy = IntFloor(i * dy1 / 10) + b2.y;
+      LineAt(s_, qx, qy, qx + t2x, qy + t2y);
+    }
+
+    const bool atB1 = b1.x > b3.x;
+    const double cx = g_.GridX[atB1 ? xo_.Start : xo_.End];
+    const double cy = g_.GridY[atB1 ? yo_.End : yo_.Start];
+    const Pixel bottom = v_.Zbase > NoBase ? b_[atB1 ? 1 : 3] : Project(cx, cy, g_.Zmin);
+    const Pixel top = Project(cx, cy, g_.Zmax);
+    if (!bottom || !top) return;
+    LineBetween(s_, bottom, top);
+    const double riseX = static_cast<double>(top->x) - bottom->x;
+    const double riseY = static_cast<double>(top->y) - bottom->y;
+    for (int k = 0; k <= 5; ++k) {
+      const double x = IntFloor(k * riseX / 5) + bottom->x, y = IntFloor(k * riseY / 5) + bottom->y;
+      LineAt(s_, x, y, x + 10, y);
+    }
+  }
+
+  void DrawCells() {
+    const bool outlines = o_.DisplayMode == kDisplayGrid;
+    const bool contours = o_.Contour && g_.Zmin != g_.Zmax;
+    const int sx = xo_.Step, sy = yo_.Step;
+    CellPoints points;
+    CellHeights z;
+    for (int j = yo_.Start; j != yo_.End; j += sy) {
+      const int j2 = j + sy;
+      for (int i = xo_.Start; i != xo_.End; i += sx) {
+        const int i2 = i + sx;
+        const Color color = colors_(i, j);
+        if (outlines) {
+          s_.SetFillStyle(kFillTransparent);
+          s_.SetForeColor(o_.LineColor);
+          s_.SetDrawStyle(kDrawSolid);
+        } else {
+          s_.SetFillStyle(kFillSolid);
+          s_.SetForeColor(color);
+          s_.SetDrawStyle(kDrawInvisible);
+        }
+        s_.SetFillColor(color);
+        const Pixel& p1 = N(i, j);
+        const Pixel& p2 = N(i2, j);
+        const Pixel& p3 = N(i2, j2);
+        const Pixel& p4 = N(i, j2);
+        const bool drawable = p1 && p2 && p3 && p4;
+        if (drawable) {
+          points = {*p1, *p2, *p3, *p4, *p1};
+          s_.Polygon(std::span<const SurfacePoint>(points.data(), 4));
+        }
+        if (o_.Contour) {
+          s_.SetForeColor(o_.LineColor);
+          s_.SetDrawStyle(kDrawSolid);
+          if (contours && drawable) {
+            z = {g_.Z(i, j), g_.Z(i2, j), g_.Z(i2, j2), g_.Z(i, j2), g_.Z(i, j)};
+            DrawCellContours(s_, points, z, levels_, g_.Zeps);
+          }
+        }
+      }
+    }
+  }
+
+  // Row Ye and column Xe are the edges nearest the eye.
+  void DrawFrame() {
+    const int sx = xo_.Step, sy = yo_.Step;
+    auto row = [&](int j) {
+      for (int i = xo_.Start; i != xo_.End; i += sx) LineBetween(s_, N(i, j), N(i + sx, j));
+    };
+    auto column = [&](int i) {
+      for (int j = yo_.Start; j != yo_.End; j += sy) LineBetween(s_, N(i, j), N(i, j + sy));
+    };
+    row(yo_.End);
+    column(xo_.End);
+    if (o_.Waku4) {
+      row(yo_.Start);
+      column(xo_.Start);
+    }
+  }
+
+  DrawingSurface& s_;
+  const GridData& g_;
+  const ViewProjection& v_;
+  const NodeArray<Color>& colors_;
+  const ContourLevels& levels_;
+  const RenderOptions& o_;
+  const PainterOrder xo_, yo_;
+  NodeArray<Pixel> nodes_;
+  Pixel b_[4];
+};
+
+// The renderer reads nodes 1 ... Nx by 1 ... Ny of every array.
+bool Renderable(const GridData& grid, const NodeArray<Color>& colors) {
+  const auto nx = static_cast<std::size_t>(grid.Nx), ny = static_cast<std::size_t>(grid.Ny);
+  return grid.Nx >= 1 && grid.Ny >= 1 && grid.Z.UpperI() >= grid.Nx && grid.Z.UpperJ() >= grid.Ny &&
+         grid.GridX.size() > nx && grid.GridY.size() > ny && colors.UpperI() >= grid.Nx &&
+         colors.UpperJ() >= grid.Ny;
+}
+
+}  // namespace
+
+void RenderSurface(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
+                   const NodeArray<Color>& cellColors, const ContourLevels& levels,
+                   const RenderOptions& options) {
+  if (!Renderable(grid, cellColors)) return;
+  Renderer(surface, grid, view, cellColors, levels, options).Run();
+}
+
+}  // namespace kessadon

@@ -1,0 +1,235 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <QCheckBox>
+
+#include "AppFixture.h"
+#include "app/PictureBox.h"
+#include "cli/Cli.h"
+
+namespace kessadon::testing {
+namespace {
+
+class PictureCommandsTest : public AppTest {
+ protected:
+  void OpenGrid(const std::string& path) {
+    platform.openAnswers.push_back(QString::fromStdString(path));
+    Click("cmdOpenGridData");
+  }
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = files / name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  PictureBox& Picture() { return *Find<PictureBox>("picImage"); }
+  // Pixels of the kept picture that differ from the background.
+  int Drawn(const QImage& image) {
+    const QRgb background = image.pixel(0, 0);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) != background;
+    }
+    return count;
+  }
+  void Check(const char* name, bool on) { Find<QCheckBox>(name)->setChecked(on); }
+
+  TempFolder files;
+};
+
+TEST_F(PictureCommandsTest, PlanViewOpensTheGridPicture) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  EXPECT_FALSE(Enabled("cmdDisplayGrid"));
+  Click("cmd2D");
+  const std::pair<const char*, const char*> texts[] = {
+      {"txtAlpha", "180"}, {"txtGamma", "90"}, {"txtSca", "1.8"},        {"txtVe", "1"},
+      {"txtZbase", "-99999"}, {"txtDist", "10000000000"}, {"txtPpz", "0"}};
+  for (const auto& [name, text] : texts) EXPECT_EQ(Text(name), text) << name;
+  EXPECT_EQ(state().ViewReady, 1);
+  EXPECT_TRUE(Enabled("cmdDisplayGrid"));
+  EXPECT_FALSE(Enabled("cmdDisplayContour")) << "contour lines not ticked";
+  EXPECT_EQ(state().View.YOrder.Step, -1) << "the plan view's eye lies a hair south";
+
+  Click("cmdDisplayGrid");
+  EXPECT_EQ(state().DisplayMode, 1);
+  EXPECT_EQ(platform.busyDepth, 0);
+  EXPECT_GT(Drawn(Picture().Image()), 1000);
+  EXPECT_EQ(Picture().Image().pixelColor(0, 0), Qt::white);
+}
+
+TEST_F(PictureCommandsTest, DefaultViewBaseAndPerspectiveSwitches) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));  // Zmin 101.15
+  Click("cmd3DDefault");
+  EXPECT_EQ(Text("txtAlpha"), "225");
+  EXPECT_EQ(Text("txtGamma"), "30");
+  EXPECT_EQ(Text("txtZbase"), "100");
+  EXPECT_TRUE(Find<QCheckBox>("chkBase")->isChecked());
+  EXPECT_EQ(state().ViewReady, 1);
+
+  Check("chkBase", false);
+  EXPECT_EQ(Text("txtZbase"), "-99999");
+  EXPECT_FALSE(Enabled("txtZbase"));
+  EXPECT_EQ(state().View.Zbase, -99999);
+  Check("chkBase", true);
+  EXPECT_EQ(Text("txtZbase"), "100") << "the base of the moment was kept";
+
+  Check("chkPers", true);
+  EXPECT_EQ(Text("txtDist"), "0") << "no perspective distance typed yet";
+  EXPECT_TRUE(Enabled("txtDist"));
+  Find<QLineEdit>("txtDist")->setText("5000");
+  Find<QLineEdit>("txtPpz")->setText("200");
+  EXPECT_EQ(state().View.Dist, 5000);
+  Check("chkPers", false);
+  EXPECT_EQ(Text("txtDist"), "10000000000");
+  EXPECT_EQ(state().View.Ppz, 0);
+  EXPECT_FALSE(Enabled("txtPpz"));
+  Check("chkPers", true);
+  EXPECT_EQ(Text("txtDist"), "5000");
+  EXPECT_EQ(Text("txtPpz"), "200");
+}
+
+TEST_F(PictureCommandsTest, MagnificationMustBePositiveOnce) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Find<QLineEdit>("txtSca")->setText("0");
+  EXPECT_EQ(state().ViewReady, 0);
+  EXPECT_FALSE(Enabled("cmdDisplayGrid"));
+  Find<QLineEdit>("txtSca")->setText("2");
+  EXPECT_EQ(state().ViewReady, 1);
+  Find<QLineEdit>("txtSca")->setText("-1");
+  EXPECT_EQ(state().ViewReady, 1) << "nothing lowers ViewReady";
+}
+
+TEST_F(PictureCommandsTest, AutomaticLevelsAndTheContourSwitch) {
+  OpenGrid(Write("range.grd", "2 2 0 0 1 1\n12.3 50 60 87.6\n"));
+  Click("cmd2D");
+  Click("cmdContourAuto");
+  EXPECT_EQ(Text("txtCst"), "12");
+  EXPECT_EQ(Text("txtCen"), "88");
+  EXPECT_EQ(Text("txtCin"), "4");
+  EXPECT_EQ(Caption("lblContourColor"), "19");
+  EXPECT_EQ(state().ContourReady, 1);
+  EXPECT_TRUE(Find<QCheckBox>("chkContour")->isChecked());
+  EXPECT_TRUE(Enabled("cmdDisplayContour"));
+  EXPECT_TRUE(Enabled("cmdDisplayColorContour"));
+  Check("chkContour", false);
+  EXPECT_FALSE(Enabled("cmdDisplayContour"));
+
+  // A flat grid: no interval, nothing to draw lines between.
+  OpenGrid(Write("flat.grd", "2 2 0 0 1 1\n50 50 50 50\n"));
+  Click("cmd2D");
+  Click("cmdContourAuto");
+  EXPECT_EQ(Text("txtCst"), "50");
+  EXPECT_EQ(Text("txtCen"), "50");
+  EXPECT_EQ(Text("txtCin"), "0");
+  EXPECT_FALSE(Find<QCheckBox>("chkContour")->isChecked());
+  EXPECT_FALSE(Enabled("cmdDisplayContour"));
+  EXPECT_EQ(state().ContourReady, 0);
+}
+
+TEST_F(PictureCommandsTest, BlackBackgroundAndAutoRedraw) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd2D");
+  Check("chkBack", true);
+  Click("cmdDisplayGrid");
+  const QImage black = Picture().Image();
+  EXPECT_EQ(black.pixelColor(0, 0), Qt::black);
+  EXPECT_GT(Drawn(black), 1000);
+
+  // Drawing with AutoRedraw off reaches the window but not the kept picture.
+  Click("cmdImageClear");
+  Check("chkAutoRedraw", false);
+  Click("cmdDisplayGrid");
+  EXPECT_EQ(Drawn(Picture().Image()), 0);
+  EXPECT_GT(Drawn(Picture().Surface().Screen()), 1000);
+  platform.saveAnswers.push_back(QString::fromStdString(files / "blank.bmp"));
+  Click("cmdSaveImage");
+  QImage saved(QString::fromStdString(files / "blank.bmp"));
+  ASSERT_FALSE(saved.isNull());
+  EXPECT_EQ(Drawn(saved), 0);
+}
+
+TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd2D");
+  Click("cmdDisplayGrid");
+  const std::string path = files / "picture.bmp";
+  platform.saveAnswers.push_back(QString::fromStdString(path));
+  Click("cmdSaveImage");
+  EXPECT_EQ(platform.saveFilters.back(),
+            "ビットマップファイル (*.bmp)|*.bmp|すべてのファイル (*.*)|*.*");
+  std::ifstream file(path, std::ios::binary);
+  std::string header(54, '\0');
+  file.read(header.data(), 54);
+  EXPECT_EQ(header.substr(0, 2), "BM");
+  EXPECT_EQ(header[28], 24) << "24 bits a pixel";
+  QImage back(QString::fromStdString(path));
+  ASSERT_EQ(back.size(), Picture().Image().size());
+  EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32),
+            Picture().Image().convertToFormat(QImage::Format_RGB32));
+
+  // No to the overwrite question keeps the file.
+  const auto before = std::filesystem::file_size(path);
+  Click("cmdImageClear");
+  platform.saveAnswers.push_back(QString::fromStdString(path));
+  platform.yesNoAnswers.push_back(false);
+  Click("cmdSaveImage");
+  EXPECT_EQ(platform.questions.size(), 1u);
+  EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32),
+            back.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(std::filesystem::file_size(path), before);
+
+  Click("cmdDisplayGrid");
+  Click("cmdCopyImage");
+  EXPECT_EQ(platform.clipboard, Picture().Image());
+}
+
+TEST_F(PictureCommandsTest, ClosedDrawingWindowReopensForTheNextPicture) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd2D");
+  form->Image().close();
+  ASSERT_FALSE(form->Image().isVisible());
+  Click("cmdDisplayGrid");
+  EXPECT_TRUE(form->Image().isVisible());
+  EXPECT_GT(Drawn(Picture().Image()), 1000);
+}
+
+// The command line draws exactly what the desktop draws with the same settings.
+TEST_F(PictureCommandsTest, CommandLineDrawsTheDesktopsPicture) {
+  const std::string grid = SourcePath("data/samples/hill.grd");
+  OpenGrid(grid);
+  Click("cmd3DDefault");
+  Find<QLineEdit>("txtAlpha")->setText("200");
+  Find<QLineEdit>("txtGamma")->setText("40");
+  Check("chkScaleLine", true);
+  Check("chkBack", true);
+  Click("cmdContourAuto");
+  Click("cmdDisplayContour");
+  const QImage desktop = Picture().Image().convertToFormat(QImage::Format_RGB32);
+
+  const std::string png = files / "same.png";
+  const QString size = QString("%1,%2").arg(desktop.width()).arg(desktop.height());
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"render", grid, "--mode", "contour", "--view", "200,40", "--scale-ticks",
+                    "--black", "--size", size.toStdString(), "-o", png},
+                   out, err),
+            0)
+      << err.str();
+  EXPECT_EQ(QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32), desktop);
+}
+
+TEST_F(PictureCommandsTest, SavesScreenshotsOfThePictures) {
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  const QString folder = KESSADON_SCREENS_DIR;
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd3DDefault");
+  Check("chkScaleLine", true);
+  Click("cmdContourAuto");
+  Click("cmdDisplayContour");
+  EXPECT_TRUE(form->Image().grab().save(folder + "/formImage-contour-3d.png"));
+  Click("cmd2D");
+  Click("cmdDisplayGrid");
+  EXPECT_TRUE(form->Image().grab().save(folder + "/formImage-grid-plan.png"));
+}
+
+}  // namespace
+}  // namespace kessadon::testing

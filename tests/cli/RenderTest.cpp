@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include <QImage>
+
+#include "TempFolder.h"
+#include "cli/Cli.h"
+
+namespace kessadon {
+namespace {
+
+std::string Sample(const char* name) {
+  return std::string(KESSADON_SOURCE_DIR) + "/data/samples/" + name;
+}
+
+int Cli(const std::vector<std::string>& args, std::string* err = nullptr) {
+  std::ostringstream out, errors;
+  const int status = RunCli(args, out, errors);
+  if (err) *err = errors.str();
+  return status;
+}
+
+TEST(RenderCli, WritesAPictureOfTheRequestedSize) {
+  testing::TempFolder folder;
+  const std::string bmp = folder / "hill.bmp";
+  ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--mode", "contour", "--size", "300,200", "-o", bmp}),
+            0);
+  QImage picture(QString::fromStdString(bmp));
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.size(), QSize(300, 200));
+  EXPECT_EQ(picture.depth(), 32) << "Qt reads 24-bit BMP files as 32-bit images";
+  EXPECT_EQ(picture.pixelColor(0, 0), Qt::white);
+
+  const std::string png = folder / "hill.png";
+  ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--view", "225,30", "--black", "--scale-ticks",
+                 "--perspective", "3000,0", "-o", png}),
+            0);
+  QImage black(QString::fromStdString(png));
+  ASSERT_EQ(black.size(), QSize(800, 800));
+  EXPECT_EQ(black.pixelColor(0, 0), Qt::black);
+  int white = 0;
+  for (int y = 0; y < 800; ++y) {
+    for (int x = 0; x < 800; ++x) white += black.pixelColor(x, y) == Qt::white;
+  }
+  EXPECT_GT(white, 2000) << "white lines on black";
+}
+
+TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
+  testing::TempFolder folder;
+  const std::string out = folder / "never.png";
+  const std::vector<std::vector<std::string>> cases = {
+      {"render", Sample("truncated.grd"), "-o", out},
+      {"render", Sample("hill.grd"), "--view", "south", "-o", out},
+      {"render", Sample("hill.grd"), "--scale", "0", "-o", out},
+      {"render", Sample("hill.grd"), "--levels", "0,10,1", "--divisions", "5", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "shade", "-o", out},
+      {"render", Sample("hill.grd"), "--size", "0,10", "-o", out},
+      {"render", Sample("hill.grd"), "-o", folder / "no-folder/x.png"},
+  };
+  for (const auto& args : cases) {
+    std::string err;
+    EXPECT_NE(Cli(args, &err), 0) << args[2];
+    EXPECT_FALSE(std::filesystem::exists(out));
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+  }
+}
+
+}  // namespace
+}  // namespace kessadon
