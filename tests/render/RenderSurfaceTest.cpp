@@ -71,8 +71,10 @@ TEST(RenderSurface, PaintsFarToNearWithTheFarCornerColour) {
       ASSERT_EQ(cell.points.size(), 4u);
       // The cell's corners, the coloured one first; the other three are its
       // neighbours along x, diagonally and along y.
-      const int i2 = cell.points[1] == Node(view, grid, i + 1, j) ? i + 1 : i - 1;
-      const int j2 = cell.points[3] == Node(view, grid, i, j + 1) ? j + 1 : j - 1;
+      const int i2 =
+          i < grid.Nx && cell.points[1] == Node(view, grid, i + 1, j) ? i + 1 : i - 1;
+      const int j2 =
+          j < grid.Ny && cell.points[3] == Node(view, grid, i, j + 1) ? j + 1 : j - 1;
       EXPECT_EQ(cell.points[0], Node(view, grid, i, j));
       EXPECT_EQ(cell.points[1], Node(view, grid, i2, j));
       EXPECT_EQ(cell.points[2], Node(view, grid, i2, j2));
