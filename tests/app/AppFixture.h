@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include <QLabel>
@@ -52,7 +53,20 @@ class AppTest : public ::testing::Test {
   void Click(const char* name) { Find<QPushButton>(name)->click(); }
   QString Status();
 
+  // A file with the given text in a folder of the test's own.
+  std::string WriteFile(const std::string& name, const std::string& text) {
+    const std::string path = files / name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  // The grid-file command answered with `path`.
+  void OpenGrid(const std::string& path) {
+    platform.openAnswers.push_back(QString::fromStdString(path));
+    Click("cmdOpenGridData");
+  }
+
   TempFolder programDir;
+  TempFolder files;
   ScriptedPlatform platform;
   std::unique_ptr<FormMain> form;
 };

@@ -14,11 +14,6 @@ namespace {
 
 class DataFileCommandsTest : public AppTest {
  protected:
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = files / name;
-    std::ofstream(path) << text;
-    return path;
-  }
   void Load(const char* command, const std::string& path, int layout = 1) {
     const QByteArray name = "optData" + QByteArray::number(layout);
     Find<QRadioButton>(name.constData())->click();
@@ -32,14 +27,13 @@ class DataFileCommandsTest : public AppTest {
     return items;
   }
 
-  TempFolder files;
 };
 
 TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
   // Ten lines: the last is not a record.
   std::ostringstream text;
   for (int k = 1; k <= 10; ++k) text << 'p' << k << ',' << k * 10 << ',' << k << ',' << 100 + k << '\n';
-  const std::string path = Write("ten.txt", text.str());
+  const std::string path = WriteFile("ten.txt", text.str());
   Load("cmdOpenData", path);
 
   EXPECT_EQ(platform.busyDepth, 0);
@@ -86,9 +80,9 @@ TEST_F(DataFileCommandsTest, EverySampleLoadsInItsLayout) {
 }
 
 TEST_F(DataFileCommandsTest, AdditionalLoadsMixLayoutsAndListInOrder) {
-  const std::string first = Write("a.txt", "a,0,0,5\nb,10,10,7\nend,0,0,0,0,0,0\n");
-  const std::string grid = Write("g.grd", "2 2 100 100 1 1\n1 2 3 4\n");
-  const std::string bounds = Write("b.txt", "c,5,5,9,1\nend,0,0,0,0,0,0\n");
+  const std::string first = WriteFile("a.txt", "a,0,0,5\nb,10,10,7\nend,0,0,0,0,0,0\n");
+  const std::string grid = WriteFile("g.grd", "2 2 100 100 1 1\n1 2 3 4\n");
+  const std::string bounds = WriteFile("b.txt", "c,5,5,9,1\nend,0,0,0,0,0,0\n");
   Load("cmdOpenData", first, 1);
   Load("cmdOpenDataAdd", grid, 5);
   Load("cmdOpenDataAdd", bounds, 2);
@@ -103,7 +97,7 @@ TEST_F(DataFileCommandsTest, AdditionalLoadsMixLayoutsAndListInOrder) {
 }
 
 TEST_F(DataFileCommandsTest, DipDataOpenTheRatio) {
-  Load("cmdOpenData", Write("d.txt", "a,0,0,9e9,0,90,45\nb,1,1,3,0,9e9,9e9\nend,0,0,0,0,0,0\n"), 3);
+  Load("cmdOpenData", WriteFile("d.txt", "a,0,0,9e9,0,90,45\nb,1,1,3,0,9e9,9e9\nend,0,0,0,0,0,0\n"), 3);
   EXPECT_EQ(Caption("lblNh"), "1");
   EXPECT_EQ(Caption("lblNd"), "1");
   EXPECT_EQ(state().HasDipData, 1);
@@ -113,7 +107,7 @@ TEST_F(DataFileCommandsTest, DipDataOpenTheRatio) {
 
 // A failed load leaves the records, counts, captions and list as they were.
 TEST_F(DataFileCommandsTest, BadFilesLeaveTheLoadedDataInPlace) {
-  const std::string good = Write("good.txt", "a,1,2,3\nb,4,5,6\nend,0,0,0,0,0,0\n");
+  const std::string good = WriteFile("good.txt", "a,1,2,3\nb,4,5,6\nend,0,0,0,0,0,0\n");
   Load("cmdOpenData", good);
   const MeasuredData before = state().Data.Records;
 
@@ -124,7 +118,7 @@ TEST_F(DataFileCommandsTest, BadFilesLeaveTheLoadedDataInPlace) {
   };
   for (const auto& [name, content] : bad) {
     SCOPED_TRACE(name);
-    const std::string path = Write(name, content.first);
+    const std::string path = WriteFile(name, content.first);
     Load("cmdOpenDataAdd", path, content.second);
     EXPECT_EQ(platform.busyDepth, 0);
     EXPECT_EQ(state().Data.Records, before);
@@ -143,7 +137,7 @@ TEST_F(DataFileCommandsTest, BadFilesLeaveTheLoadedDataInPlace) {
 }
 
 TEST_F(DataFileCommandsTest, TwentyFirstFileIsRefused) {
-  const std::string path = Write("one.txt", "a,1,1,1\nend,0,0,0,0,0,0\n");
+  const std::string path = WriteFile("one.txt", "a,1,1,1\nend,0,0,0,0,0,0\n");
   Load("cmdOpenData", path);
   for (int k = 2; k <= 20; ++k) Load("cmdOpenDataAdd", path);
   ASSERT_EQ(Listed().size(), 20);
@@ -154,13 +148,13 @@ TEST_F(DataFileCommandsTest, TwentyFirstFileIsRefused) {
 }
 
 TEST_F(DataFileCommandsTest, ClearResetsEverything) {
-  Load("cmdOpenData", Write("a.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
+  Load("cmdOpenData", WriteFile("a.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
   platform.openAnswers.push_back(QString::fromStdString(SourcePath("data/samples/hill.grd")));
   Click("cmdOpenGridData");
   EXPECT_EQ(state().DataReady, 0) << "a new grid resets the data flags";
   EXPECT_TRUE(Enabled("cmdOpenData"));
 
-  Load("cmdOpenData", Write("b.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
+  Load("cmdOpenData", WriteFile("b.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
   Click("cmdClear");
   EXPECT_EQ(state().Data.Records.Ndata(), 0);
   EXPECT_EQ(state().DataReady, 0);

@@ -13,15 +13,6 @@ const QString kAllFiles = "すべてのファイル (*.*)|*.*";
 
 class GridFileCommandsTest : public AppTest {
  protected:
-  void Open(const std::string& path) {
-    platform.openAnswers.push_back(QString::fromStdString(path));
-    Click("cmdOpenGridData");
-  }
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = files / name;
-    std::ofstream(path) << text;
-    return path;
-  }
   static std::string Slurp(const std::string& path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -29,14 +20,13 @@ class GridFileCommandsTest : public AppTest {
     return text.str();
   }
 
-  TempFolder files;
 };
 
 TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
-  const std::string path = Write("small.grd", "3 2 100 200 10 20\n1 2 3 4 5 6\n");
+  const std::string path = WriteFile("small.grd", "3 2 100 200 10 20\n1 2 3 4 5 6\n");
   state().ViewReady = 1;
   Find<QLineEdit>("txtAlpha")->setText("45");
-  Open(path);
+  OpenGrid(path);
 
   EXPECT_EQ(platform.openFilters.back(), kAllFiles);
   EXPECT_EQ(platform.busyDepth, 0);
@@ -78,8 +68,8 @@ TEST_F(GridFileCommandsTest, CancelledDialogChangesNothing) {
 
 // A bad file must leave the grid, the captions and the flags as they were.
 TEST_F(GridFileCommandsTest, BadFilesLeaveThePreviousGridInPlace) {
-  const std::string good = Write("good.grd", "2 2 0 0 1 1\n1 2 3 4\n");
-  Open(good);
+  const std::string good = WriteFile("good.grd", "2 2 0 0 1 1\n1 2 3 4\n");
+  OpenGrid(good);
   state().ViewReady = 1;
   Find<QLineEdit>("txtAlpha")->setText("30");
 
@@ -91,8 +81,8 @@ TEST_F(GridFileCommandsTest, BadFilesLeaveThePreviousGridInPlace) {
   };
   for (const auto& [name, text] : bad) {
     SCOPED_TRACE(name);
-    const std::string path = Write(name, text);
-    Open(path);
+    const std::string path = WriteFile(name, text);
+    OpenGrid(path);
     EXPECT_EQ(platform.busyDepth, 0);
     EXPECT_EQ(state().GridLoaded, 1);
     EXPECT_EQ(state().ViewReady, 1);
@@ -107,21 +97,21 @@ TEST_F(GridFileCommandsTest, BadFilesLeaveThePreviousGridInPlace) {
   }
   EXPECT_TRUE(Status().contains("途中で終わって")) << Status().toStdString();
 
-  Open(Write("huge2.grd", "100000 100000 0 0 1 1\n"));
+  OpenGrid(WriteFile("huge2.grd", "100000 100000 0 0 1 1\n"));
   EXPECT_TRUE(Status().contains(QString::number(kMaxGridNodes))) << "names the limit";
-  Open((files / "missing.grd"));
+  OpenGrid((files / "missing.grd"));
   EXPECT_TRUE(Status().contains("missing.grd"));
 }
 
 TEST_F(GridFileCommandsTest, FieldWithoutANumberReadsAsZero) {
-  Open(Write("words.grd", "2 1 0 0 1 1\nabc 7\n"));
+  OpenGrid(WriteFile("words.grd", "2 1 0 0 1 1\nabc 7\n"));
   EXPECT_EQ(state().GridLoaded, 1);
   EXPECT_EQ(state().Grid.Z(1, 1), 0);
   EXPECT_EQ(Caption("lblZmin"), "0");
 }
 
 TEST_F(GridFileCommandsTest, SavedGridReadsBackTheSame) {
-  Open(SourcePath("data/samples/hill.grd"));
+  OpenGrid(SourcePath("data/samples/hill.grd"));
   const std::string target = files / "copy.grd";
   platform.saveAnswers.push_back(QString::fromStdString(target));
   Click("cmdSaveGridData");
@@ -142,8 +132,8 @@ TEST_F(GridFileCommandsTest, SavedGridReadsBackTheSame) {
 }
 
 TEST_F(GridFileCommandsTest, OverwriteAsksFirstAndNoKeepsTheFile) {
-  Open(Write("a.grd", "1 1 0 0 1 1\n5\n"));
-  const std::string existing = Write("existing.grd", "keep me");
+  OpenGrid(WriteFile("a.grd", "1 1 0 0 1 1\n5\n"));
+  const std::string existing = WriteFile("existing.grd", "keep me");
   const QString question = QString::fromStdString(existing) +
                            " はすでに存在しています．\r\n既存のファイルに上書きしますか？";
   EXPECT_EQ(OverwriteQuestion(QString::fromStdString(existing)), question);
@@ -164,7 +154,7 @@ TEST_F(GridFileCommandsTest, OverwriteAsksFirstAndNoKeepsTheFile) {
 }
 
 TEST_F(GridFileCommandsTest, FailedSaveSaysSoAndLeavesNoFile) {
-  Open(Write("a.grd", "1 1 0 0 1 1\n5\n"));
+  OpenGrid(WriteFile("a.grd", "1 1 0 0 1 1\n5\n"));
   const std::string target = files / "no-such-folder/out.grd";
   platform.saveAnswers.push_back(QString::fromStdString(target));
   Click("cmdSaveGridData");

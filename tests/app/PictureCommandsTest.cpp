@@ -13,15 +13,6 @@ namespace {
 
 class PictureCommandsTest : public AppTest {
  protected:
-  void OpenGrid(const std::string& path) {
-    platform.openAnswers.push_back(QString::fromStdString(path));
-    Click("cmdOpenGridData");
-  }
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = files / name;
-    std::ofstream(path) << text;
-    return path;
-  }
   PictureBox& Picture() { return *Find<PictureBox>("picImage"); }
   // Pixels of the kept picture that differ from the background.
   int Drawn(const QImage& image) {
@@ -34,7 +25,6 @@ class PictureCommandsTest : public AppTest {
   }
   void Check(const char* name, bool on) { Find<QCheckBox>(name)->setChecked(on); }
 
-  TempFolder files;
 };
 
 TEST_F(PictureCommandsTest, PlanViewOpensTheGridPicture) {
@@ -100,7 +90,7 @@ TEST_F(PictureCommandsTest, MagnificationMustBePositiveOnce) {
 }
 
 TEST_F(PictureCommandsTest, AutomaticLevelsAndTheContourSwitch) {
-  OpenGrid(Write("range.grd", "2 2 0 0 1 1\n12.3 50 60 87.6\n"));
+  OpenGrid(WriteFile("range.grd", "2 2 0 0 1 1\n12.3 50 60 87.6\n"));
   Click("cmd2D");
   Click("cmdContourAuto");
   EXPECT_EQ(Text("txtCst"), "12");
@@ -115,7 +105,7 @@ TEST_F(PictureCommandsTest, AutomaticLevelsAndTheContourSwitch) {
   EXPECT_FALSE(Enabled("cmdDisplayContour"));
 
   // A flat grid: no interval, nothing to draw lines between.
-  OpenGrid(Write("flat.grd", "2 2 0 0 1 1\n50 50 50 50\n"));
+  OpenGrid(WriteFile("flat.grd", "2 2 0 0 1 1\n50 50 50 50\n"));
   Click("cmd2D");
   Click("cmdContourAuto");
   EXPECT_EQ(Text("txtCst"), "50");

@@ -7,22 +7,14 @@
 #include <sstream>
 
 #include "TempFolder.h"
-#include "cli/Cli.h"
+#include "CliRun.h"
 #include "io/GridFile.h"
 
 namespace kessadon {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::Cli;
+using testing::CliRun;
 
 // Lines "name = value" of the output, by name (the first of each name).
 std::map<std::string, std::string> Values(const std::string& out) {

@@ -4,21 +4,13 @@
 #include <sstream>
 
 #include "TempFolder.h"
-#include "cli/Cli.h"
+#include "CliRun.h"
 
 namespace kessadon {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::Cli;
+using testing::CliRun;
 
 TEST(GridInfo, PrintsTheDerivedGeometryOneNameALine) {
   testing::TempFolder folder;

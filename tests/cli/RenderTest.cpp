@@ -6,7 +6,7 @@
 #include <QImage>
 
 #include "TempFolder.h"
-#include "cli/Cli.h"
+#include "CliRun.h"
 
 namespace kessadon {
 namespace {
@@ -15,17 +15,13 @@ std::string Sample(const char* name) {
   return std::string(KESSADON_SOURCE_DIR) + "/data/samples/" + name;
 }
 
-int Cli(const std::vector<std::string>& args, std::string* err = nullptr) {
-  std::ostringstream out, errors;
-  const int status = RunCli(args, out, errors);
-  if (err) *err = errors.str();
-  return status;
-}
+using testing::Cli;
 
 TEST(RenderCli, WritesAPictureOfTheRequestedSize) {
   testing::TempFolder folder;
   const std::string bmp = folder / "hill.bmp";
-  ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--mode", "contour", "--size", "300,200", "-o", bmp}),
+  ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--mode", "contour", "--size", "300,200", "-o", bmp})
+                .status,
             0);
   QImage picture(QString::fromStdString(bmp));
   ASSERT_FALSE(picture.isNull());
@@ -35,7 +31,8 @@ TEST(RenderCli, WritesAPictureOfTheRequestedSize) {
 
   const std::string png = folder / "hill.png";
   ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--view", "225,30", "--black", "--scale-ticks",
-                 "--perspective", "3000,0", "-o", png}),
+                 "--perspective", "3000,0", "-o", png})
+                .status,
             0);
   QImage black(QString::fromStdString(png));
   ASSERT_EQ(black.size(), QSize(800, 800));
@@ -60,8 +57,8 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", Sample("hill.grd"), "-o", folder / "no-folder/x.png"},
   };
   for (const auto& args : cases) {
-    std::string err;
-    EXPECT_NE(Cli(args, &err), 0) << args[2];
+    const auto [status, out, err] = Cli(args);
+    EXPECT_NE(status, 0) << args[2];
     EXPECT_FALSE(std::filesystem::exists(out));
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;

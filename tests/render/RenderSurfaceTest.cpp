@@ -31,6 +31,22 @@ std::vector<RecordedOperation> Ops(const RecordingSurface& surface, SurfaceOp op
   return found;
 }
 
+// A filled picture of the cells alone; each test adds what it looks at.
+RenderOptions CellsOnly() {
+  RenderOptions options;
+  options.DisplayMode = kDisplayContour;
+  options.Waku = false;
+  return options;
+}
+
+RecordingSurface Record(const GridData& grid, const ViewProjection& view,
+                        const NodeArray<Color>& colors, const RenderOptions& options,
+                        const ContourLevels& levels = ContourLevels{}) {
+  RecordingSurface surface(400, 400);
+  RenderSurface(surface, grid, view, colors, levels, options);
+  return surface;
+}
+
 SurfacePoint Node(const ViewProjection& view, const GridData& grid, int i, int j) {
   const auto p =
       ProjectPoint(view, grid.GridX[i], grid.GridY[j], ExaggerateHeight(view, grid.Z(i, j)));
@@ -56,11 +72,7 @@ TEST(RenderSurface, PaintsFarToNearWithTheFarCornerColour) {
   for (double alpha : {45.0, 135.0, 225.0, 315.0}) {
     SCOPED_TRACE(alpha);
     const ViewProjection view = ViewOf(ThreeD(alpha, 30), grid, 400, 400);
-    RecordingSurface surface(400, 400);
-    RenderOptions options;
-    options.DisplayMode = kDisplayContour;
-    options.Waku = false;
-    RenderSurface(surface, grid, view, colors, ContourLevels{}, options);
+    const RecordingSurface surface = Record(grid, view, colors, CellsOnly());
     const auto polygons = Ops(surface, SurfaceOp::Polygon);
     ASSERT_EQ(polygons.size(), 6u);
 
@@ -71,10 +83,8 @@ TEST(RenderSurface, PaintsFarToNearWithTheFarCornerColour) {
       ASSERT_EQ(cell.points.size(), 4u);
       // The cell's corners, the coloured one first; the other three are its
       // neighbours along x, diagonally and along y.
-      const int i2 =
-          i < grid.Nx && cell.points[1] == Node(view, grid, i + 1, j) ? i + 1 : i - 1;
-      const int j2 =
-          j < grid.Ny && cell.points[3] == Node(view, grid, i, j + 1) ? j + 1 : j - 1;
+      const int i2 = i < grid.Nx && cell.points[1] == Node(view, grid, i + 1, j) ? i + 1 : i - 1;
+      const int j2 = j < grid.Ny && cell.points[3] == Node(view, grid, i, j + 1) ? j + 1 : j - 1;
       EXPECT_EQ(cell.points[0], Node(view, grid, i, j));
       EXPECT_EQ(cell.points[1], Node(view, grid, i2, j));
       EXPECT_EQ(cell.points[2], Node(view, grid, i2, j2));
@@ -136,12 +146,9 @@ TEST(RenderSurface, PedestalOutlineThenVerticalEdges) {
   const NodeArray<Color> colors = NodeColors(grid);
   // From the south-west the nearest base corner B2 is the south-west one.
   const ViewProjection view = ViewOf(ThreeD(225, 30, grid.Zmin - 10), grid, 400, 400);
-  RecordingSurface surface(400, 400);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
+  RenderOptions options = CellsOnly();
   options.LineColor = kWhite;
-  options.Waku = false;
-  RenderSurface(surface, grid, view, colors, ContourLevels{}, options);
+  const RecordingSurface surface = Record(grid, view, colors, options);
 
   const SurfacePoint b0 = Base(view, grid.Xmax, grid.Ymax), b1 = Base(view, grid.Xmax, grid.Ymin);
   const SurfacePoint b2 = Base(view, grid.Xmin, grid.Ymin), b3 = Base(view, grid.Xmin, grid.Ymax);
@@ -163,9 +170,8 @@ TEST(RenderSurface, PedestalOutlineThenVerticalEdges) {
   }
   EXPECT_EQ(ops[expected.size()].op, SurfaceOp::Polygon);
 
-  RecordingSurface none(400, 400);
   const ViewProjection noBase = ViewOf(ThreeD(225, 30, NoBase), grid, 400, 400);
-  RenderSurface(none, grid, noBase, colors, ContourLevels{}, options);
+  const RecordingSurface none = Record(grid, noBase, colors, options);
   EXPECT_TRUE(Ops(none, SurfaceOp::Line).empty());
 }
 
@@ -174,13 +180,10 @@ TEST(RenderSurface, FrameHasFourOrTheTwoNearSides) {
   const NodeArray<Color> colors = NodeColors(grid);
   const ViewProjection view = ViewOf(PlanViewTexts(), grid, 300, 300);
   auto frame = [&](bool waku, bool waku4) {
-    RecordingSurface surface(300, 300);
-    RenderOptions options;
-    options.DisplayMode = kDisplayContour;
+    RenderOptions options = CellsOnly();
     options.Waku = waku;
     options.Waku4 = waku4;
-    RenderSurface(surface, grid, view, colors, ContourLevels{}, options);
-    return Ops(surface, SurfaceOp::Line);
+    return Ops(Record(grid, view, colors, options), SurfaceOp::Line);
   };
   EXPECT_EQ(frame(true, true).size(), 2u * 3 + 2u * 2);
   EXPECT_TRUE(frame(false, true).empty());
@@ -206,13 +209,9 @@ TEST(RenderSurface, PlanViewScaleTicksRunAlongTheBottomAndRight) {
   const GridData grid = Bumpy(4, 4);
   const NodeArray<Color> colors = NodeColors(grid);
   const ViewProjection view = ViewOf(PlanViewTexts(), grid, 303, 303);
-  RecordingSurface surface(303, 303);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
+  RenderOptions options = CellsOnly();
   options.ScaleLine = true;
-  options.Waku = false;
-  RenderSurface(surface, grid, view, colors, ContourLevels{}, options);
-  const auto lines = Ops(surface, SurfaceOp::Line);
+  const auto lines = Ops(Record(grid, view, colors, options), SurfaceOp::Line);
   ASSERT_EQ(lines.size(), 22u + 1u + 6u);
 
   const SurfacePoint sw = Node(view, grid, 1, 1), se = Node(view, grid, 4, 1);
@@ -244,13 +243,9 @@ TEST(RenderSurface, VerticalScaleDividesTheHeightRangeIntoFifths) {
   const NodeArray<Color> colors = NodeColors(grid);
   ViewProjection view = ViewOf(ThreeD(225, 30, grid.Zmin - 20), grid, 400, 400);
   view.Ve = 10;  // a tall scale
-  RecordingSurface surface(400, 400);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
+  RenderOptions options = CellsOnly();
   options.ScaleLine = true;
-  options.Waku = false;
-  RenderSurface(surface, grid, view, colors, ContourLevels{}, options);
-  const auto lines = Ops(surface, SurfaceOp::Line);
+  const auto lines = Ops(Record(grid, view, colors, options), SurfaceOp::Line);
   ASSERT_EQ(lines.size(), 8u + 22u + 1u + 6u);
   const RecordedOperation& stem = lines[30];
   // Seen from the south-west B1 (south-east) lies right of B3 (north-west).
@@ -268,14 +263,11 @@ TEST(RenderSurface, ContoursFollowEachCellAndSkipAFlatGrid) {
   const GridData grid = Bumpy(4, 4);
   const NodeArray<Color> colors = NodeColors(grid);
   const ViewProjection view = ViewOf(PlanViewTexts(), grid, 300, 300);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
+  RenderOptions options = CellsOnly();
   options.Contour = true;
-  options.Waku = false;
   options.LineColor = kWhite;
   const ContourLevels levels{grid.Zmin, grid.Zmax, 2, 1};
-  RecordingSurface surface(300, 300);
-  RenderSurface(surface, grid, view, colors, levels, options);
+  const RecordingSurface surface = Record(grid, view, colors, options, levels);
   int afterPolygon = 0;
   bool seenPolygon = false;
   for (const RecordedOperation& op : surface.Operations()) {
@@ -291,9 +283,8 @@ TEST(RenderSurface, ContoursFollowEachCellAndSkipAFlatGrid) {
   EXPECT_GT(afterPolygon, 0);
 
   const GridData flat = MakeGrid(4, 4, 10, 10, [](int, int) { return 50; });
-  RecordingSurface nothing(300, 300);
-  RenderSurface(nothing, flat, ViewOf(PlanViewTexts(), flat, 300, 300), colors,
-                ContourLevels{0, 100, 10, 1}, options);
+  const RecordingSurface nothing = Record(flat, ViewOf(PlanViewTexts(), flat, 300, 300), colors,
+                                          options, ContourLevels{0, 100, 10, 1});
   EXPECT_TRUE(Ops(nothing, SurfaceOp::Point).empty());
   EXPECT_EQ(Ops(nothing, SurfaceOp::Polygon).size(), 9u);
 }
@@ -301,11 +292,10 @@ TEST(RenderSurface, ContoursFollowEachCellAndSkipAFlatGrid) {
 TEST(RenderSurface, SingleColumnGridHasNoCells) {
   const GridData grid = Bumpy(1, 4);
   const NodeArray<Color> colors = NodeColors(grid);
-  RecordingSurface surface(300, 300);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
-  RenderSurface(surface, grid, ViewOf(ThreeD(225, 30, grid.Zmin - 5), grid, 300, 300), colors,
-                ContourLevels{}, options);
+  RenderOptions options = CellsOnly();
+  options.Waku = true;
+  const RecordingSurface surface =
+      Record(grid, ViewOf(ThreeD(225, 30, grid.Zmin - 5), grid, 300, 300), colors, options);
   EXPECT_TRUE(Ops(surface, SurfaceOp::Polygon).empty());
   // The pedestal, then the frame: no row has a segment, and the one column is
   // both the near and the far one.
@@ -317,12 +307,10 @@ TEST(RenderSurface, EyeInsideTheSurfaceLeavesOutWhatCannotBeDrawn) {
   const NodeArray<Color> colors = NodeColors(grid);
   // A low eye 30 units from the centre: the far half lies behind it.
   const ViewProjection view = ViewOf(ThreeD(225, 5, grid.Zmin - 5, 30, 10), grid, 300, 300);
-  RecordingSurface surface(300, 300);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
-  options.ScaleLine = true;
-  options.Contour = true;
-  RenderSurface(surface, grid, view, colors, ContourLevels{grid.Zmin, grid.Zmax, 5, 1}, options);
+  RenderOptions options = CellsOnly();
+  options.Waku = options.ScaleLine = options.Contour = true;
+  const RecordingSurface surface =
+      Record(grid, view, colors, options, ContourLevels{grid.Zmin, grid.Zmax, 5, 1});
   auto drawable = [&](int i, int j) {
     return ProjectPoint(view, grid.GridX[i], grid.GridY[j], ExaggerateHeight(view, grid.Z(i, j)))
         .has_value();
@@ -340,21 +328,16 @@ TEST(RenderSurface, EyeInsideTheSurfaceLeavesOutWhatCannotBeDrawn) {
 
 TEST(RenderSurface, OrderOfAnotherGridSizeStaysInsideTheArrays) {
   const GridData big = Bumpy(9, 9);
-  ViewProjection view = ViewOf(ThreeD(225, 30), big, 300, 300);
+  const ViewProjection view = ViewOf(ThreeD(225, 30), big, 300, 300);
   const GridData small = Bumpy(3, 4);
   const NodeArray<Color> colors = NodeColors(small);
-  RecordingSurface surface(300, 300);
-  RenderOptions options;
-  options.DisplayMode = kDisplayContour;
-  RenderSurface(surface, small, view, colors, ContourLevels{}, options);
-  EXPECT_EQ(Ops(surface, SurfaceOp::Polygon).size(), 6u);
+  EXPECT_EQ(Ops(Record(small, view, colors, CellsOnly()), SurfaceOp::Polygon).size(), 6u);
 }
 
 TEST(RenderSurface, MissingCellColoursDrawNothing) {
   const GridData grid = Bumpy(5, 5);
-  RecordingSurface surface(300, 300);
-  RenderSurface(surface, grid, ViewOf(PlanViewTexts(), grid, 300, 300), NodeArray<Color>(3, 3),
-                ContourLevels{}, RenderOptions{});
+  const RecordingSurface surface = Record(grid, ViewOf(PlanViewTexts(), grid, 300, 300),
+                                          NodeArray<Color>(3, 3), RenderOptions{});
   EXPECT_TRUE(surface.Operations().empty());
 }
 
