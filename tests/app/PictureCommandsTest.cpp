@@ -139,6 +139,14 @@ TEST_F(PictureCommandsTest, BlackBackgroundAndAutoRedraw) {
 }
 
 TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
+  // Right after start-up the picture is white, the window's inner size.
+  platform.saveAnswers.push_back(QString::fromStdString(files / "start.bmp"));
+  Click("cmdSaveImage");
+  const QImage start(QString::fromStdString(files / "start.bmp"));
+  EXPECT_EQ(start.size(), form->Image().size());
+  EXPECT_EQ(start.pixelColor(start.width() - 1, start.height() - 1), Qt::white);
+  EXPECT_EQ(Drawn(start), 0);
+
   OpenGrid(SourcePath("data/samples/hill.grd"));
   Click("cmd2D");
   Click("cmdDisplayGrid");
