@@ -58,7 +58,7 @@ void ResetAppState(MainContext& context) {
   GridChangeFrame& g = *p.gridChange;
   ViewFrame& v = *p.view;
   ContourFrame& c = *p.contour;
-  GridSpecFrame& spec = *p.gridSpec;
+  GridSpecFrame& figures = *p.gridSpec;
 
   s.DisplayMode = 0;
 
@@ -81,8 +81,8 @@ void ResetAppState(MainContext& context) {
 
   Clear({e.lblXminH, e.lblYminH, e.lblXmaxH, e.lblYmaxH, e.lblZminH, e.lblZmaxH, e.lblNh, e.lblNd,
          e.lblDxH, e.lblDyH, g.lblXGridG, g.lblYGridG, g.lblDxG, g.lblDyG, c.lblContourZmin,
-         c.lblContourZmax, spec.lblXGrid, spec.lblYGrid, spec.lblXmin, spec.lblYmin, spec.lblXmax,
-         spec.lblYmax, spec.lblDx, spec.lblDy});
+         c.lblContourZmax, figures.lblXGrid, figures.lblYGrid, figures.lblXmin, figures.lblYmin, figures.lblXmax,
+         figures.lblYmax, figures.lblDx, figures.lblDy});
 
   Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange, p.display->cmdColor,
           p.gridFile->cmdSaveGridData},

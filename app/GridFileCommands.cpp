@@ -27,17 +27,17 @@ void ShowGridGeometry(MainContext& context) {
   s.View.Zbase = DefaultZbase(grid.Zmin);
   SetText(context.panel.view->txtZbase, s.View.Zbase);
 
-  GridSpecFrame& spec = *context.panel.gridSpec;
-  SetCaption(spec.lblXGrid, grid.Nx);
-  SetCaption(spec.lblYGrid, grid.Ny);
-  SetCaption(spec.lblDx, grid.Dx);
-  SetCaption(spec.lblDy, grid.Dy);
-  SetCaption(spec.lblXmin, grid.Xmin);
-  SetCaption(spec.lblXmax, grid.Xmax);
-  SetCaption(spec.lblYmin, grid.Ymin);
-  SetCaption(spec.lblYmax, grid.Ymax);
-  SetCaption(spec.lblZmin, grid.Zmin);
-  SetCaption(spec.lblZmax, grid.Zmax);
+  GridSpecFrame& figures = *context.panel.gridSpec;
+  SetCaption(figures.lblXGrid, grid.Nx);
+  SetCaption(figures.lblYGrid, grid.Ny);
+  SetCaption(figures.lblDx, grid.Dx);
+  SetCaption(figures.lblDy, grid.Dy);
+  SetCaption(figures.lblXmin, grid.Xmin);
+  SetCaption(figures.lblXmax, grid.Xmax);
+  SetCaption(figures.lblYmin, grid.Ymin);
+  SetCaption(figures.lblYmax, grid.Ymax);
+  SetCaption(figures.lblZmin, grid.Zmin);
+  SetCaption(figures.lblZmax, grid.Zmax);
   SetCaption(context.panel.contour->lblContourZmin, grid.Zmin);
   SetCaption(context.panel.contour->lblContourZmax, grid.Zmax);
   context.panel.gridFile->cmdSaveGridData->setEnabled(true);
