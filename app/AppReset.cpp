@@ -79,13 +79,14 @@ void ResetAppState(MainContext& context) {
   p.gridFile->lblMemLbl->hide();
   p.gridFile->lblMem->hide();
 
-  Clear({e.lblXminH, e.lblYminH, e.lblXmaxH, e.lblYmaxH, e.lblZminH, e.lblZmaxH, e.lblNh, e.lblNd,
-         e.lblDxH, e.lblDyH, g.lblXGridG, g.lblYGridG, g.lblDxG, g.lblDyG, c.lblContourZmin,
-         c.lblContourZmax, figures.lblXGrid, figures.lblYGrid, figures.lblXmin, figures.lblYmin, figures.lblXmax,
-         figures.lblYmax, figures.lblDx, figures.lblDy});
+  Clear({e.lblXminH,       e.lblYminH,       e.lblXmaxH,       e.lblYmaxH,      e.lblZminH,
+         e.lblZmaxH,       e.lblNh,          e.lblNd,          e.lblDxH,        e.lblDyH,
+         g.lblXGridG,      g.lblYGridG,      g.lblDxG,         g.lblDyG,        c.lblContourZmin,
+         c.lblContourZmax, figures.lblXGrid, figures.lblYGrid, figures.lblXmin, figures.lblYmin,
+         figures.lblXmax,  figures.lblYmax,  figures.lblDx,    figures.lblDy});
 
-  Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange, p.display->cmdColor,
-          p.gridFile->cmdSaveGridData},
+  Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange,
+          p.display->cmdColor, p.gridFile->cmdSaveGridData},
          false);
   p.dataFile->cmdOpenData->setEnabled(true);
   p.dataFile->cmdOpenDataAdd->setEnabled(false);
