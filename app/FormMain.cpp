@@ -161,12 +161,9 @@ void FormMain::ConnectHandlers() {
   for (QPushButton* button :
        {p.gridFile->cmdOpenMem, p.estimation->cmdHorizon, p.estimation->cmdDataView,
         p.estimation->cmdDataView2, p.gridChange->cmdG2g, p.gridChange->cmdGridChange,
-        p.view->cmd3DDefault, p.view->cmd2D, p.display->cmdDisplayGrid,
-        p.display->cmdDisplayContour, p.display->cmdDisplayShade,
-        p.display->cmdDisplayColorContour, p.display->cmdDisplayColorShade,
-        p.display->cmdDisplayData, p.display->cmdColor, p.output->cmdSaveImage,
-        p.output->cmdCopyImage, p.contour->cmdContourAuto, p.colorTable->cmdColorTable,
-        p.light->cmdDefaultLight}) {
+        p.display->cmdDisplayShade, p.display->cmdDisplayColorContour,
+        p.display->cmdDisplayColorShade, p.display->cmdDisplayData, p.display->cmdColor,
+        p.colorTable->cmdColorTable, p.light->cmdDefaultLight}) {
     connect(button, &QPushButton::clicked, this, [&c, button] {
       c.ShowStatus("「" + button->text() + "」はまだ使えません");
     });

@@ -41,6 +41,7 @@ TEST_F(PictureCommandsTest, PlanViewOpensTheGridPicture) {
   EXPECT_EQ(state().View.YOrder.Step, -1) << "the plan view's eye lies a hair south";
 
   Click("cmdDisplayGrid");
+  EXPECT_FALSE(Status().contains("まだ使えません")) << Status().toStdString();
   EXPECT_EQ(state().DisplayMode, 1);
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_GT(Drawn(Picture().Image()), 1000);
@@ -223,6 +224,7 @@ TEST_F(PictureCommandsTest, SavesScreenshotsOfThePictures) {
   Check("chkScaleLine", true);
   Click("cmdContourAuto");
   Click("cmdDisplayContour");
+  EXPECT_EQ(Status(), "") << "every command used here is built";
   EXPECT_TRUE(form->Image().grab().save(folder + "/formImage-contour-3d.png"));
   Click("cmd2D");
   Click("cmdDisplayGrid");
