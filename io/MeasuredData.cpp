@@ -233,6 +233,15 @@ Result<MeasuredData> ParseGridNodes(std::string_view text) {
 
 Failure OutOfMemory() { return {"メモリが足りません"}; }
 
+// Blank lines after the final line (and an old editor's end-of-file mark) are
+// not records; counted as lines they would make the reader run past the end.
+std::string_view WithoutTrailingBlankLines(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(" \t\r\n\x1a");
+  if (last == std::string_view::npos) return {};
+  const std::size_t lineEnd = text.find_first_of("\r\n", last);
+  return lineEnd == std::string_view::npos ? text : text.substr(0, lineEnd);
+}
+
 std::optional<Failure> RefuseFurtherFile(const MeasuredData& data) {
   if (data.DataFileName.size() < static_cast<std::size_t>(kMaxDataFiles)) return std::nullopt;
   return Failure{"追加で読み込めるファイルは " + std::to_string(kMaxDataFiles - 1) + " 個までです"};
@@ -244,13 +253,13 @@ Result<MeasuredData> ParseMeasuredText(std::string_view text, int dataType) {
   try {
     switch (dataType) {
       case 1:
-        return ParseOneSection(text, Section::Xyz);
+        return ParseOneSection(WithoutTrailingBlankLines(text), Section::Xyz);
       case 2:
-        return ParseOneSection(text, Section::XyzL);
+        return ParseOneSection(WithoutTrailingBlankLines(text), Section::XyzL);
       case 3:
-        return ParseOneSection(text, Section::XyzLTrendDip);
+        return ParseOneSection(WithoutTrailingBlankLines(text), Section::XyzLTrendDip);
       case 4:
-        return ParseTwoSections(text);
+        return ParseTwoSections(WithoutTrailingBlankLines(text));
       default:
         return ParseGridNodes(text);
     }

@@ -9,7 +9,8 @@
 //   4  id, x, y, z, l ... then a separator id, 9e9, 9e9, 9e9, l,
 //      then id, x, y, z, trend, dip ... (these get l = 9)
 //   5  a grid data file, one record per node
-// Layouts 1 ... 4 end with one final line that is read as a record but not kept.
+// Layouts 1 ... 4 end with one final line that is read as a record but not kept;
+// blank lines after it are not lines of the file.
 //
 // Records are held 0-based here: record k of the panel's numbering is index k-1.
 #pragma once

@@ -3,7 +3,7 @@
 namespace kessadon {
 
 std::string Describe(const Failure& failure) {
-  if (failure.line > 0) return "line " + std::to_string(failure.line) + ": " + failure.message;
+  if (failure.line > 0) return std::to_string(failure.line) + " 行目：" + failure.message;
   return failure.message;
 }
 

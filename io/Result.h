@@ -38,7 +38,7 @@ struct Done {};
 using Status = Result<Done>;
 inline Status Ok() { return Done{}; }
 
-// "line 12: reason" or just "reason".
+// "12 行目：reason" or just "reason".
 std::string Describe(const Failure& failure);
 
 }  // namespace kessadon

@@ -154,7 +154,7 @@ TEST(GridFile, EarlyEndSaysHowFarItGot) {
   EXPECT_TRUE(Contains(fewFields.failure().message, "6 個のうち 4 個まで"))
       << fewFields.failure().message;
   EXPECT_EQ(fewFields.failure().line, 3);
-  EXPECT_EQ(Describe(fewFields.failure()), "line 3: " + fewFields.failure().message);
+  EXPECT_EQ(Describe(fewFields.failure()), "3 行目：" + fewFields.failure().message);
 
   Result<GridData> noHeights = ParseGridText("3 2 100 200 10 20\n");
   ASSERT_FALSE(noHeights);

@@ -60,6 +60,10 @@ TEST(MeasuredDataFile, FinalLineOfLayoutsOneToThreeIsNotARecord) {
   EXPECT_EQ(MustParse("a,1,2,3\rb,4,5,6\rend,0,0,0", 1).Ndata(), 2);
   // A file of one line holds only the final line.
   EXPECT_EQ(MustParse("end,0,0,0\n", 1).Ndata(), 0);
+  // Blank lines after the final line are not lines of the file.
+  EXPECT_EQ(MustParse("a,1,2,3\nb,4,5,6\nend,0,0,0 \n\n \t\r\n\n", 1).Ndata(), 2);
+  EXPECT_EQ(MustParse("a,1,2,3\r\nb,4,5,6\r\n\r\n\x1a", 1).Ndata(), 1);
+  EXPECT_EQ(MustParse("h,1,1,1,0\nsep,9e9,9e9,9e9,0\nd,2,2,2,90,30\nend,0,0,0,0,0\n\n\n", 4).Ndata(), 2);
 
   MeasuredData two = MustParse("a,1,2,3,-1\nb,4,5,6,1.5\nc,7,8,9,2.5\nend,0,0,0,0\n", 2);
   ASSERT_EQ(two.Ndata(), 3);
@@ -171,13 +175,13 @@ TEST(MeasuredDataFile, BadInputFailsWithLineAndReason) {
   };
   for (const Case& c : {
            Case{"a,1,2,3\nb,4,5\n", 1, "途中で終わっています（レコード 2 の z", 2},
-           Case{"a,1,2,3\nb,4,5,6\n\n", 1, "途中で終わっています（レコード 3 の x", 3},
            Case{"a,1,2,3,0\nb,4,5,6,32768\nend,0,0,0,0", 2,
                 "l が -32768～32767 の範囲外です（32768）", 2},
            Case{"a,1,2,3,-32769\nend,0,0,0,0", 2, "範囲外", 1},
            Case{"a,1,2,3,0,10\n", 3, "レコード 1 の dip", 1},
            Case{"a,1,1e999,3\nend,0,0,0", 1, "y の値が大きすぎます", 1},
            Case{"", 1, "空です", 0},
+           Case{"\n \n", 2, "空です", 0},
            Case{"h1,1,1,10,0\nh2,2,2,20,0\nd1,4,4,40,90,30\n", 4, "区切り", 3},
            Case{"h1,1,1,10,0\nsep,9e9,9e9,9e9,0\nd1,4,4,40,90\n", 4, "レコード 3 の dip", 3},
            Case{"h1,1,1,10,0 h2,2,2,20,0 h3,3,3,30,0\nsep,9e9,9e9,9e9,0\n", 4, "区切り", 1},
