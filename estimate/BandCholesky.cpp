@@ -14,6 +14,7 @@ namespace kessadon {
 namespace {
 
 constexpr std::int64_t kBlock = 4;
+constexpr std::int64_t kRowsPerReport = 256;  // a multiple of kBlock
 
 using Index = std::int64_t;
 
@@ -61,13 +62,14 @@ void UpdateRow(double* r, const double* const* s, const double* f, Index count, 
 
 }  // namespace
 
-SolveStatus SolveBandCholesky(BandSystem& system) {
+SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress) {
   const Index n = system.N();
   const Index bw = system.Bw();
   double* b = system.Rhs().data();
 
   for (Index j0 = 0; j0 < n; j0 += kBlock) {
     const Index j1 = std::min(j0 + kBlock, n);
+    if (progress && j0 % kRowsPerReport == 0) progress(static_cast<double>(j0) / n);
 
     // Finish the block's rows, each updating the block rows after it.
     for (Index p = j0; p < j1; ++p) {
@@ -126,6 +128,7 @@ SolveStatus SolveBandCholesky(BandSystem& system) {
     for (Index d = 1; d <= last; ++d) h = h - rowI[d] * b[i + d];
     b[i] = h / rowI[0];
   }
+  if (progress) progress(1);
   return SolveStatus::Success;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "BandSystem.h"
 #include "SolveStatus.h"
@@ -13,8 +14,11 @@ namespace kessadon {
 // Pivots are refused at or under this; the first only when below it.
 inline constexpr double kPivotThreshold = 1e-9;
 
+// Told the share of the factorisation done, 0 ... 1, every few hundred rows.
+using SolveProgress = std::function<void(double fraction)>;
+
 // Success, or NotPositiveDefinite (band and right-hand side then partly overwritten).
-SolveStatus SolveBandCholesky(BandSystem& system);
+SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress = {});
 
 // Multiply-adds of the factorisation of an N-row system of half-bandwidth bw.
 std::int64_t CholeskyMultiplyAdds(std::int64_t n, std::int32_t bw);

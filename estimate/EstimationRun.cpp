@@ -42,13 +42,18 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
     for (int pass = 1; pass <= passes; ++pass) {
       const double alpha = plan.alphas[pass - 1];
       const double beta = plan.ratio * alpha;
-      if (progress) progress({pass, passes, EstimationStage::Building});
+      if (progress) progress({pass, passes, EstimationStage::Building, 0});
       const NormalEquationsOutcome built =
           BuildNormalEquations(system, grid, data, zEst, {params.M1, params.M2, alpha, beta});
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
-        if (progress) progress({pass, passes, EstimationStage::Factorising});
-        status = SolveBandCholesky(system);
+        SolveProgress solving;
+        if (progress) {
+          solving = [&](double fraction) {
+            progress({pass, passes, EstimationStage::Factorising, fraction});
+          };
+        }
+        status = SolveBandCholesky(system, solving);
       }
       if (status != SolveStatus::Success) {
         if (pass == 1) return Failure{Reason(status, built, params)};

@@ -25,6 +25,7 @@ struct EstimationProgressStep {
   int pass = 0;    // 1-based
   int passes = 0;  // planned
   EstimationStage stage = EstimationStage::Building;
+  double fraction = 0;  // of the stage done, 0 ... 1
 };
 using EstimationProgress = std::function<void(const EstimationProgressStep&)>;
 

@@ -96,11 +96,19 @@ TEST(RunEstimation, PassesWeightsAndProgress) {
   EXPECT_NEAR(run->PassReports[2].Alpha, 1.3195079107728942, 1e-12);
   EXPECT_NEAR(run->Report.Alpha, 16, 1e-12);
   EXPECT_NEAR(run->Report.Beta, 32, 1e-11);
-  ASSERT_EQ(steps.size(), 12u);
-  for (int k = 0; k < 12; ++k) {
-    EXPECT_EQ(steps[k].pass, k / 2 + 1);
+  // Each pass: building, then factorising from 0 up to the whole.
+  std::vector<std::pair<int, EstimationStage>> stages;
+  for (std::size_t k = 0; k < steps.size(); ++k) {
     EXPECT_EQ(steps[k].passes, 6);
-    EXPECT_EQ(steps[k].stage, k % 2 ? EstimationStage::Factorising : EstimationStage::Building);
+    if (steps[k].fraction == 0) stages.emplace_back(steps[k].pass, steps[k].stage);
+    if (k + 1 == steps.size() || steps[k + 1].stage == EstimationStage::Building) {
+      EXPECT_EQ(steps[k].fraction, 1) << "pass " << steps[k].pass;
+    }
+  }
+  ASSERT_EQ(stages.size(), 12u);
+  for (int k = 0; k < 12; ++k) {
+    EXPECT_EQ(stages[k].first, k / 2 + 1);
+    EXPECT_EQ(stages[k].second, k % 2 ? EstimationStage::Factorising : EstimationStage::Building);
   }
 
   // Without bounds one pass at alpha(min); without dips no beta, whatever the ratio.
