@@ -1,10 +1,14 @@
-// A contour picture of a million cells on an 800 x 800 raster surface, in the
-// plan view and in the default 3-D view.
+// A contour picture of a million cells on an 800 x 800 raster surface, and
+// a hundred thousand measured points drawn over it, in the plan view and in
+// the default 3-D view.
 #include <benchmark/benchmark.h>
 
+#include <QGuiApplication>
 #include <cmath>
+#include <random>
 
 #include "color/ContourLevels.h"
+#include "overlay/DataOverlay.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
 #include "render/ViewSettings.h"
@@ -15,7 +19,14 @@ namespace {
 constexpr int kNodes = 1001;  // a million cells
 constexpr int kWindow = 800;
 
-// Two hills and a ridge, heights about 100 ... 300.
+// Two hills and a ridge, heights about 100 ... 300, over the unit square.
+double HillHeight(double x, double y) {
+  return 100 + 150 * std::exp(-((x - 0.35) * (x - 0.35) + (y - 0.4) * (y - 0.4)) * 12) +
+         80 * std::exp(-((x - 0.7) * (x - 0.7) + (y - 0.7) * (y - 0.7)) * 20) +
+         20 * std::sin(6 * x + 3 * y);
+}
+
+// The hills on a 10000 by 10000 map.
 GridData HillGrid() {
   GridData grid;
   grid.Nx = grid.Ny = kNodes;
@@ -23,33 +34,41 @@ GridData HillGrid() {
   grid.Z = NodeArray<double>(kNodes, kNodes);
   for (int i = 1; i <= kNodes; ++i) {
     for (int j = 1; j <= kNodes; ++j) {
-      const double x = (i - 1) / double(kNodes - 1), y = (j - 1) / double(kNodes - 1);
-      grid.Z(i, j) = 100 + 150 * std::exp(-((x - 0.35) * (x - 0.35) + (y - 0.4) * (y - 0.4)) * 12) +
-                     80 * std::exp(-((x - 0.7) * (x - 0.7) + (y - 0.7) * (y - 0.7)) * 20) +
-                     20 * std::sin(6 * x + 3 * y);
+      grid.Z(i, j) = HillHeight((i - 1) / double(kNodes - 1), (j - 1) / double(kNodes - 1));
     }
   }
   UpdateGridGeometry(grid);
   return grid;
 }
 
-void ContourPicture(benchmark::State& state, bool plan) {
-  const GridData grid = HillGrid();
+// The contour picture of the hills with scale ticks, in the plan view or the
+// default 3-D view.
+struct HillPicture {
+  explicit HillPicture(bool plan) : grid(HillGrid()), surface(kWindow, kWindow) {
+    const ViewTexts texts =
+        plan ? PlanViewTexts() : DefaultViewTexts(ViewLightDefaults{}, grid.Zmin);
+    TakeViewSettings(view, texts, grid, DataExtent{}, kWindow, kWindow);
+    const AutoContourTexts automatic = AutoContourLevels("20", grid.Zmin, grid.Zmax);
+    TakeContourLevels(levels, {automatic.Cst, automatic.Cen, automatic.Cin});
+    options.DisplayMode = kDisplayContour;
+    options.Contour = true;
+    options.ScaleLine = true;
+  }
+  void Draw() { DrawLinePicture(surface, grid, view, DataExtent{}, levels, cellColors, options); }
+
+  GridData grid;
   ViewProjection view;
-  const ViewTexts texts = plan ? PlanViewTexts() : DefaultViewTexts(ViewLightDefaults{}, grid.Zmin);
-  TakeViewSettings(view, texts, grid, DataExtent{}, kWindow, kWindow);
-  const AutoContourTexts automatic = AutoContourLevels("20", grid.Zmin, grid.Zmax);
   ContourLevels levels;
-  TakeContourLevels(levels, {automatic.Cst, automatic.Cen, automatic.Cin});
   NodeArray<Color> cellColors;
   RenderOptions options;
-  options.DisplayMode = kDisplayContour;
-  options.Contour = true;
-  options.ScaleLine = true;
-  RasterSurface surface(kWindow, kWindow);
+  RasterSurface surface;
+};
+
+void ContourPicture(benchmark::State& state, bool plan) {
+  HillPicture picture(plan);
   for (auto _ : state) {
-    DrawLinePicture(surface, grid, view, DataExtent{}, levels, cellColors, options);
-    benchmark::DoNotOptimize(surface.Image().constBits());
+    picture.Draw();
+    benchmark::DoNotOptimize(picture.surface.Image().constBits());
   }
   const double cells = double(kNodes - 1) * (kNodes - 1);
   state.counters["cells_per_second"] =
@@ -62,7 +81,57 @@ void BM_ContourDefault3D(benchmark::State& state) { ContourPicture(state, false)
 BENCHMARK(BM_ContourPlanView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ContourDefault3D)->Unit(benchmark::kMillisecond);
 
+constexpr int kPoints = 100000;
+
+// Scattered over the map: heights of every code, and a third with strike and
+// dip, some of those without a height.
+MeasuredData ScatteredData() {
+  std::mt19937 random(20010);
+  std::uniform_real_distribution<double> unit(0, 1);
+  MeasuredData data;
+  for (int k = 0; k < kPoints; ++k) {
+    const double x = unit(random), y = unit(random);
+    const bool dip = k % 3 == 0;
+    data.DataX.push_back(x * 10000);
+    data.DataY.push_back(y * 10000);
+    data.DataZ.push_back(dip && k % 2 == 0 ? NoValue : std::round(HillHeight(x, y) * 10) / 10);
+    data.DataL.push_back(static_cast<std::int16_t>(k % 3 - 1));
+    data.DataTrend.push_back(dip ? std::round(unit(random) * 360) : NoValue);
+    data.DataDip.push_back(dip ? std::round(unit(random) * 120) : NoValue);
+  }
+  return data;
+}
+
+// The overlay alone, over the finished picture, with the hidden-point test
+// at work in the 3-D view.
+void MeasuredDataOverlay(benchmark::State& state, bool plan) {
+  HillPicture picture(plan);
+  picture.Draw();
+  const MeasuredData data = ScatteredData();
+  for (auto _ : state) {
+    DrawMeasuredData(picture.surface, picture.grid, picture.view, data, DataDisplaySettings{});
+    benchmark::DoNotOptimize(picture.surface.Image().constBits());
+  }
+  state.counters["points_per_second"] =
+      benchmark::Counter(double(kPoints) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_OverlayPlanView(benchmark::State& state) { MeasuredDataOverlay(state, true); }
+void BM_OverlayDefault3D(benchmark::State& state) { MeasuredDataOverlay(state, false); }
+
+BENCHMARK(BM_OverlayPlanView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OverlayDefault3D)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace kessadon
 
-BENCHMARK_MAIN();
+// Labels need a QGuiApplication; without a display it takes the offscreen platform.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,104 @@
+// Measured points drawn over a picture. Each point is placed on the surface as
+// drawn (heights exaggerated for the view), skipped when the surface hides it
+// from the eye, and given a mark or a strike/dip symbol and a label.
+//
+// Map units for positions and symbol lengths, pixels for marks, points for
+// the label size; directions in degrees clockwise from north, dips in degrees
+// below the horizontal.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "io/GridData.h"
+#include "io/MeasuredData.h"
+#include "io/NodeArray.h"
+#include "io/NumberText.h"
+#include "render/DrawingSurface.h"
+#include "render/ViewProjection.h"
+
+namespace kessadon {
+
+// The options of the measured-data display frame.
+struct DataDisplaySettings {
+  bool Symbols = true;    // strike/dip symbols (else elevation marks only)
+  bool DipLabels = true;  // symbols labelled with their dip (and height)
+  float SdBai = 1;        // scale of symbols and marks
+  double ChrSize = 7;     // label size in points
+  Color DataTextColor = Rgb(0, 0, 0);
+};
+
+// The map extent the symbols are sized by: the grid's, or the window the
+// distribution view fitted around the data.
+struct MapWindow {
+  double Xmin = 0, Xmax = 0, Ymin = 0, Ymax = 0;
+};
+MapWindow MapWindowOf(const GridData& grid);
+
+// One measured record. Z, Trend and Dip hold NoValue when absent; a trend
+// counts as present below 1e7, a dip below 1e8, a height below 9e9.
+struct DataPoint {
+  double X = 0, Y = 0, Z = NoValue;
+  std::int16_t L = 0;
+  double Trend = NoValue, Dip = NoValue;
+
+  bool HasHeight() const { return Z < NoValue; }
+  bool HasStrikeDip() const { return Trend < 1e7 && Dip < 1e8; }
+};
+// Record k, 0-based.
+DataPoint DataPointOf(const MeasuredData& data, std::int32_t k);
+
+// The grid's heights as the view draws them, derived once for many points.
+// It refers to the grid and the view, which must outlive it.
+class DrawnSurface {
+ public:
+  DrawnSurface(const GridData& grid, const ViewProjection& view);
+
+  const GridData& Grid() const { return grid_; }
+  const ViewProjection& View() const { return view_; }
+  // ExaggerateHeight of node (i, j).
+  double H(std::int32_t i, std::int32_t j) const { return h_(i, j); }
+  // No nodes (or arrays that do not hold them): nothing can be placed on it.
+  bool Empty() const { return h_.Empty(); }
+  // Bounds of every surface height the hidden-point test interpolates, with
+  // room for its rounding; NaN when they cannot be relied on.
+  double Lowest() const { return lowest_; }
+  double Highest() const { return highest_; }
+
+ private:
+  const GridData& grid_;
+  const ViewProjection& view_;
+  NodeArray<double> h_;
+  double lowest_, highest_;
+};
+
+struct PlacedPoint {
+  double PointX = 0, PointY = 0;
+  double PointZ = 0;  // drawn height of the surface under the point
+};
+
+// The drawn surface's height under (x, y), bilinear in the cell that holds it;
+// beyond the grid the border cell's plane is extended.
+PlacedPoint PlacePointOnSurface(const DrawnSurface& surface, double x, double y);
+
+// Walks the sight line from the point toward the eye over the grid lines it
+// crosses: hidden when it passes more than a ten-thousandth of the drawn
+// height range below the surface somewhere and as far above it elsewhere.
+bool TestPointVisible(const DrawnSurface& surface, const PlacedPoint& point);
+
+// The label: the dip, and the height in parentheses, for a strike/dip symbol
+// (empty unless labels are asked for); the height for an elevation mark;
+// empty when the record shows neither. Numbers in the signed form.
+std::string DataPointLabel(const DataPoint& point, const DataDisplaySettings& settings);
+
+// Draws one record: a strike/dip symbol in red, or an elevation mark by its
+// code in orange, and its label in DataTextColor starting at the point. A
+// record without a height is drawn at `surfaceZ` (already exaggerated).
+void DrawDataPoint(DrawingSurface& surface, const ViewProjection& view, const MapWindow& window,
+                   const DataPoint& point, double surfaceZ, const DataDisplaySettings& settings);
+
+// Every record placed on the grid's surface, those the surface hides skipped.
+void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
+                      const MeasuredData& data, const DataDisplaySettings& settings);
+
+}  // namespace kessadon
