@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "DataFileOptions.h"
 #include "estimate/EstimationRun.h"
 #include "io/GridFile.h"
 #include "io/MeasuredData.h"
@@ -17,40 +18,11 @@ namespace kessadon {
 namespace {
 
 struct EstimateArguments {
-  std::vector<int> layouts;
-  std::vector<std::string> files;
+  DataFileOptions data;
   std::vector<double> nodes, range, extend;
   std::optional<double> m1, m2, ratio, alphaMin, alphaMax, passes;
   std::string output;
-  CLI::Option* layoutOption = nullptr;
-  CLI::Option* fileOption = nullptr;
 };
-
-// Each --layout applies to the data files after it, so pair them in the order given.
-std::vector<std::pair<std::string, int>> FilesWithLayouts(const CLI::App& command,
-                                                          const EstimateArguments& a) {
-  std::vector<std::pair<std::string, int>> files;
-  int layout = 1;
-  std::size_t nextLayout = 0, nextFile = 0;
-  for (const CLI::Option* option : command.parse_order()) {
-    if (option == a.layoutOption && nextLayout < a.layouts.size()) {
-      layout = a.layouts[nextLayout++];
-    } else if (option == a.fileOption && nextFile < a.files.size()) {
-      files.emplace_back(a.files[nextFile++], layout);
-    }
-  }
-  return files;
-}
-
-Result<MeasuredData> LoadAll(const std::vector<std::pair<std::string, int>>& files) {
-  Result<MeasuredData> data = LoadMeasuredData(files[0].first, files[0].second);
-  if (!data) return Failure{files[0].first + ": " + Describe(data.failure())};
-  for (std::size_t k = 1; k < files.size(); ++k) {
-    Status added = AppendMeasuredData(*data, files[k].first, files[k].second);
-    if (!added) return Failure{files[k].first + ": " + Describe(added.failure())};
-  }
-  return data;
-}
 
 // The panel's fields, from the defaults the prepared data give and what was asked.
 Result<EstimationParameters> Parameters(const EstimateArguments& a, const PreparedData& data) {
@@ -99,7 +71,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
     err << "kessadon estimate: " << reason << '\n';
     return 1;
   };
-  Result<MeasuredData> records = LoadAll(FilesWithLayouts(command, a));
+  Result<MeasuredData> records = a.data.Load(command);
   if (!records) return fail(records.failure().message);
   const PreparedData data = PrepareMeasuredData(*records);
 
@@ -126,15 +98,11 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
   CLI::App* command = app.add_subcommand(
       "estimate", "Estimate a grid surface from measured data and save it as a grid data file");
   auto a = std::make_shared<EstimateArguments>();
-  a->layoutOption = command->add_option(
-      "--layout", a->layouts,
-      "Layout of the data files after it: 1 id,x,y,z  2 id,x,y,z,l  3 id,x,y,z,l,trend,dip  "
-      "4 id,x,y,z,l + id,x,y,z,trend,dip  5 grid data file (default 1)")
-                        ->allow_extra_args(false)
-                        ->check(CLI::Range(1, 5));
-  a->fileOption = command->add_option("DATA", a->files, "Measured-data files; the first is the new "
-                                                          "load, the others additional loads")
-                      ->required();
+  a->data.AddLayoutOption(*command);
+  a->data.fileOption = command->add_option("DATA", a->data.files,
+                                           "Measured-data files; the first is the new load, the "
+                                           "others additional loads")
+                           ->required();
   command->add_option("--nodes", a->nodes, "Node counts NX,NY of the grid to produce")
       ->delimiter(',')
       ->expected(2)

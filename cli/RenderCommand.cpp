@@ -11,11 +11,13 @@
 #include <CLI/CLI.hpp>
 #include <QGuiApplication>
 
+#include "DataFileOptions.h"
 #include "color/ContourLevels.h"
 #include "io/Defaults.h"
 #include "io/GridFile.h"
 #include "io/NumberText.h"
 #include "io/TextFile.h"
+#include "overlay/DataDistribution.h"
 #include "render/LinePicture.h"
 #include "render/PictureFile.h"
 #include "render/RasterSurface.h"
@@ -31,6 +33,11 @@ struct RenderArguments {
   std::vector<double> perspective, levels;
   std::vector<int> size = {800, 800};
   bool scaleTicks = false, black = false;
+
+  // The measured data over the picture, with the display options' start-up values.
+  DataFileOptions data;
+  bool dataView = false, elevationOnly = false, noDipLabel = false, whiteLabels = false;
+  double symbolScale = 1, labelSize = 7;
 };
 
 // The defaults file beside the program, as the desktop reads it.
@@ -75,54 +82,59 @@ Result<ContourLevels> LevelsFromArguments(const RenderArguments& a, const GridDa
   return levels;
 }
 
-int Run(const RenderArguments& a, std::ostream& err) {
-  auto fail = [&err](const std::string& reason) {
-    err << "kessadon render: " << reason << '\n';
-    return 1;
-  };
+DataDisplaySettings DisplaySettingsFrom(const RenderArguments& a) {
+  DataDisplaySettings settings;
+  settings.Symbols = !a.elevationOnly;
+  settings.DipLabels = !a.noDipLabel;
+  settings.SdBai = static_cast<float>(a.symbolScale);
+  settings.ChrSize = a.labelSize < 1 ? 1 : a.labelSize;  // as the panel's field holds it
+  settings.DataTextColor = a.whiteLabels ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
+  return settings;
+}
+
+// Text needs the GUI part of Qt; no window is ever shown.
+std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
+  if (QGuiApplication::instance()) return nullptr;
+  // Qt's notes about the session it does not have are not the user's concern here.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type >= QtCriticalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+  });
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "kessadon";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The grid picture as the display commands draw it.
+Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridData& grid,
+                       ViewProjection& view, const DataExtent& extent) {
   Result<GridData> read = ReadGridFile(a.grid);
-  if (!read) return fail(a.grid + ": " + Describe(read.failure()));
-  GridData& grid = *read;
+  if (!read) return Failure{a.grid + ": " + Describe(read.failure())};
+  grid = std::move(*read);
   UpdateGridGeometry(grid);
 
   Result<ViewTexts> texts = ViewFromArguments(a, grid);
-  if (!texts) return fail(texts.failure().message);
+  if (!texts) return texts.failure();
   if (a.scale) texts->Sca = FormatGeneral(*a.scale);
   if (a.exaggeration) texts->Ve = FormatGeneral(*a.exaggeration);
   if (a.base == "none") {
     texts->Zbase = FormatGeneral(NoBase);
   } else if (!a.base.empty()) {
     double zbase = 0;
-    if (!CLI::detail::lexical_cast(a.base, zbase)) return fail("--base: give a height or none");
+    if (!CLI::detail::lexical_cast(a.base, zbase)) return Failure{"--base: give a height or none"};
     texts->Zbase = FormatGeneral(zbase);
   }
   if (!a.perspective.empty()) {
     texts->Dist = FormatGeneral(a.perspective[0]);
     texts->Ppz = FormatGeneral(a.perspective[1]);
   }
-
-  // Text needs the GUI part of Qt; no window is ever shown.
-  std::unique_ptr<QGuiApplication> application;
-  if (!QGuiApplication::instance()) {
-    // Qt's notes about the session it does not have are not the user's concern here.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-      if (type >= QtCriticalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "kessadon";
-    static char* argv[] = {name, nullptr};
-    application = std::make_unique<QGuiApplication>(argc, argv);
-  }
-
-  const int width = a.size[0], height = a.size[1];
-  ViewProjection view;
-  if (!TakeViewSettings(view, *texts, grid, DataExtent{}, width, height)) {
-    return fail("the magnification (--scale) must be above 0");
+  if (!TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight())) {
+    return Failure{"the magnification (--scale) must be above 0"};
   }
   bool lines = false;
   Result<ContourLevels> levels = LevelsFromArguments(a, grid, lines);
-  if (!levels) return fail(levels.failure().message);
+  if (!levels) return levels.failure();
 
   RenderOptions options;
   options.DisplayMode = a.mode == "contour" ? kDisplayContour : kDisplayGrid;
@@ -131,10 +143,67 @@ int Run(const RenderArguments& a, std::ostream& err) {
   options.Contour = lines;
   options.Waku = a.frame != "none";
   options.Waku4 = a.frame == "4";
-
-  RasterSurface surface(width, height);
   NodeArray<Color> cellColors;
-  DrawLinePicture(surface, grid, view, DataExtent{}, *levels, cellColors, options);
+  DrawLinePicture(surface, grid, view, extent, *levels, cellColors, options);
+  return Ok();
+}
+
+// Without a grid the data view fits a plan window around the data first.
+void OpenDataWindow(const RenderArguments& a, RasterSurface& surface, GridData& grid,
+                    ViewProjection& view, const PreparedData& prepared) {
+  const FittedDataWindow fitted = FitDataWindow(
+      prepared, {prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH}, prepared.ZminH,
+      prepared.ZmaxH);
+  PlaceDataWindow(grid, fitted);
+  TakeViewSettings(view, PlanViewTexts(), grid, fitted.extent, surface.ScaleWidth(),
+                   surface.ScaleHeight());
+  surface.Cls();
+  surface.SetBackColor(BackgroundFor(a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0)));
+}
+
+int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
+  auto fail = [&err](const std::string& reason) {
+    err << "kessadon render: " << reason << '\n';
+    return 1;
+  };
+  if (a.grid.empty() && !a.dataView) return fail("give a grid data file, or --data-view");
+  if (a.dataView && a.data.files.empty()) return fail("--data-view: give the data with --data");
+  if (a.grid.empty() && a.view != "plan") {
+    return fail("--view: the data view without a grid is drawn in plan");
+  }
+
+  std::optional<MeasuredData> records;
+  PreparedData prepared;
+  if (!a.data.files.empty()) {
+    Result<MeasuredData> loaded = a.data.Load(command);
+    if (!loaded) return fail(loaded.failure().message);
+    records = std::move(*loaded);
+    prepared = PrepareMeasuredData(*records);
+  }
+  const DataExtent extent =
+      records ? DataExtent{prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH}
+              : DataExtent{};
+
+  const std::unique_ptr<QGuiApplication> application = StartGuiIfNeeded();
+  RasterSurface surface(a.size[0], a.size[1]);
+  GridData grid;
+  ViewProjection view;
+  if (!a.grid.empty()) {
+    Status drawn = DrawGridPicture(a, surface, grid, view, extent);
+    if (!drawn) return fail(drawn.failure().message);
+  } else {
+    OpenDataWindow(a, surface, grid, view, prepared);
+  }
+
+  if (records) {
+    const DataDisplaySettings settings = DisplaySettingsFrom(a);
+    if (a.dataView) {
+      DrawDataDistribution(surface, view, MapWindowOf(grid), *records, settings,
+                           a.grid.empty() ? nullptr : &grid);
+    } else {
+      DrawMeasuredData(surface, grid, view, *records, settings);
+    }
+  }
   Status saved = SavePicture(surface.Image(), a.output);
   if (!saved) return fail(a.output + ": " + Describe(saved.failure()));
   return 0;
@@ -146,7 +215,7 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
   CLI::App* command = app.add_subcommand(
       "render", "Draw a grid data file as the desktop's display commands do and save the picture");
   auto a = std::make_shared<RenderArguments>();
-  command->add_option("GRIDFILE", a->grid, "grid data file")->required();
+  command->add_option("GRIDFILE", a->grid, "grid data file (may be left out with --data-view)");
   command->add_option("--mode", a->mode, "grid: grid lines; contour: contour lines")
       ->check(CLI::IsMember({"grid", "contour"}));
   command->add_option("--view", a->view,
@@ -171,8 +240,22 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
       ->delimiter(',')
       ->expected(2)
       ->check(CLI::PositiveNumber);
+  a->data.AddLayoutOption(*command);
+  a->data.fileOption = command
+                           ->add_option("--data", a->data.files,
+                                        "measured-data file drawn over the picture (repeatable; "
+                                        "the first is the new load)")
+                           ->allow_extra_args(false);
+  command->add_flag("--data-view", a->dataView,
+                    "the data distribution view: every point, none hidden; without GRIDFILE in "
+                    "a plan window fitted around the data");
+  command->add_flag("--elevation-only", a->elevationOnly, "elevation marks only, no strike/dip symbols");
+  command->add_flag("--no-dip-label", a->noDipLabel, "no dip (and height) labels on symbols");
+  command->add_option("--symbol-scale", a->symbolScale, "scale of symbols and marks (default 1)");
+  command->add_option("--label-size", a->labelSize, "label size in points (default 7)");
+  command->add_flag("--white-labels", a->whiteLabels, "white labels instead of black");
   command->add_option("-o,--output", a->output, "picture file: .bmp (24-bit) or .png")->required();
-  command->callback([a, &err, &status] { status = Run(*a, err); });
+  command->callback([command, a, &err, &status] { status = Run(*command, *a, err); });
 }
 
 }  // namespace kessadon

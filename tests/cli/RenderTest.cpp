@@ -44,6 +44,39 @@ TEST(RenderCli, WritesAPictureOfTheRequestedSize) {
   EXPECT_GT(white, 2000) << "white lines on black";
 }
 
+int PixelsOf(const QImage& image, QColor color) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == color;
+  }
+  return count;
+}
+
+TEST(RenderCli, DrawsTheMeasuredDataOverThePictureOrAlone) {
+  testing::TempFolder folder;
+  const std::string png = folder / "data.png", dips = Sample("fold_dips.txt");
+  struct Case {
+    std::vector<std::string> args;
+    bool symbols;
+  };
+  for (const Case& c : {
+           Case{{"render", Sample("hill.grd"), "--mode", "contour", "--layout", "3", "--data", dips},
+                true},
+           Case{{"render", Sample("hill.grd"), "--layout", "3", "--data", dips, "--elevation-only"},
+                false},
+           Case{{"render", "--data-view", "--layout", "3", "--data", dips, "--symbol-scale", "2"},
+                true},
+       }) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", png});
+    const auto [status, out, err] = Cli(args);
+    ASSERT_EQ(status, 0) << err;
+    const QImage picture(QString::fromStdString(png));
+    EXPECT_EQ(PixelsOf(picture, Qt::red) > 100, c.symbols) << args[1];
+    EXPECT_GT(PixelsOf(picture, QColor(255, 128, 0)), 100) << args[1] << ": elevation marks";
+  }
+}
+
 TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
   testing::TempFolder folder;
   const std::string out = folder / "never.png";
@@ -55,6 +88,9 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", Sample("hill.grd"), "--mode", "shade", "-o", out},
       {"render", Sample("hill.grd"), "--size", "0,10", "-o", out},
       {"render", Sample("hill.grd"), "-o", folder / "no-folder/x.png"},
+      {"render", "--data-view", "-o", out},
+      {"render", "--data", Sample("hill_points.txt"), "-o", out},
+      {"render", Sample("hill.grd"), "--data", Sample("missing.txt"), "-o", out},
   };
   for (const auto& args : cases) {
     const auto [status, out, err] = Cli(args);

@@ -1,0 +1,41 @@
+#include "DataFileOptions.h"
+
+#include <utility>
+
+namespace kessadon {
+
+void DataFileOptions::AddLayoutOption(CLI::App& command) {
+  layoutOption =
+      command
+          .add_option("--layout", layouts,
+                      "Layout of the data files after it: 1 id,x,y,z  2 id,x,y,z,l  "
+                      "3 id,x,y,z,l,trend,dip  4 id,x,y,z,l + id,x,y,z,trend,dip  "
+                      "5 grid data file (default 1)")
+          ->allow_extra_args(false)
+          ->check(CLI::Range(1, 5));
+}
+
+Result<MeasuredData> DataFileOptions::Load(const CLI::App& command) const {
+  // Pair each file with the last --layout before it, in the order given.
+  std::vector<std::pair<std::string, int>> paired;
+  int layout = 1;
+  std::size_t nextLayout = 0, nextFile = 0;
+  for (const CLI::Option* option : command.parse_order()) {
+    if (option == layoutOption && nextLayout < layouts.size()) {
+      layout = layouts[nextLayout++];
+    } else if (option == fileOption && nextFile < files.size()) {
+      paired.emplace_back(files[nextFile++], layout);
+    }
+  }
+  if (paired.empty()) return Failure{"no measured-data file given"};
+
+  Result<MeasuredData> data = LoadMeasuredData(paired[0].first, paired[0].second);
+  if (!data) return Failure{paired[0].first + ": " + Describe(data.failure())};
+  for (std::size_t k = 1; k < paired.size(); ++k) {
+    Status added = AppendMeasuredData(*data, paired[k].first, paired[k].second);
+    if (!added) return Failure{paired[k].first + ": " + Describe(added.failure())};
+  }
+  return data;
+}
+
+}  // namespace kessadon

@@ -1,0 +1,28 @@
+// Measured-data files on the command line, as the desktop loads them: the
+// first a new load, the others additional loads, each --layout applying to
+// the files after it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "io/MeasuredData.h"
+
+namespace kessadon {
+
+struct DataFileOptions {
+  std::vector<int> layouts;
+  std::vector<std::string> files;
+  CLI::Option* layoutOption = nullptr;
+  CLI::Option* fileOption = nullptr;  // the caller's: a positional argument or an option
+
+  // Adds the repeatable --layout option.
+  void AddLayoutOption(CLI::App& command);
+
+  // Every file read in the order given; a failure names the file.
+  Result<MeasuredData> Load(const CLI::App& command) const;
+};
+
+}  // namespace kessadon
