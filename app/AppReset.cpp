@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "Controls.h"
+#include "DataDisplayCommands.h"
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
@@ -129,6 +130,7 @@ void ResetAppState(MainContext& context) {
   d.txtSdBai->setText("1");
   d.opt_sd->setChecked(true);
   d.chkDip->setChecked(true);
+  UpdateDataOptions(context);
 
   p.colorTable->opt[0]->setChecked(true);
 

@@ -49,6 +49,9 @@ struct FieldColumn {
 QString ToQ(const std::string& utf8);
 std::string FromQ(const QString& text);
 
+// The number a field holds by the leading-number rule (0 when it does not start with one).
+double FieldValue(const QLineEdit* box);
+
 // Text of a number in the general form.
 QString NumberText(double value);
 void SetCaption(QLabel* label, double value);

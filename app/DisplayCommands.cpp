@@ -67,9 +67,21 @@ void cmdCopyImage_Click(MainContext& context) {
   context.platform->PutImageOnClipboard(context.formImage->picImage->Image());
 }
 
+void chkWaku_Click(MainContext& context, bool on) {
+  if (on) return;
+  PictureOptionsFrame& o = *context.panel.pictureOptions;
+  // Exclusive options cannot all be off; let go of that while clearing them.
+  for (QRadioButton* option : {o.optWaku2, o.optWaku4}) {
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+  }
+}
+
 void ConnectDisplayCommands(MainContext& context) {
   DisplayFrame& d = *context.panel.display;
   OutputFrame& out = *context.panel.output;
+  PictureOptionsFrame& o = *context.panel.pictureOptions;
   auto on = [&context](QPushButton* button, void (*handler)(MainContext&)) {
     QObject::connect(button, &QPushButton::clicked, button, [&context, handler] { handler(context); });
   };
@@ -77,6 +89,24 @@ void ConnectDisplayCommands(MainContext& context) {
   on(d.cmdDisplayContour, cmdDisplayContour_Click);
   on(out.cmdSaveImage, cmdSaveImage_Click);
   on(out.cmdCopyImage, cmdCopyImage_Click);
+  QObject::connect(d.cmdImageClear, &QPushButton::clicked, d.cmdImageClear,
+                   [&context] { context.formImage->picImage->Cls(); });
+
+  // Check boxes and options react to every change of value, whether the user
+  // or the program made it.
+  QObject::connect(o.chkBack, &QCheckBox::toggled, o.chkBack, [&context](bool black) {
+    context.formImage->picImage->SetBackColor(black ? kBlack : kWhite);
+    context.state.LineColor = black ? kWhite : kBlack;
+  });
+  QObject::connect(o.chkAutoRedraw, &QCheckBox::toggled, o.chkAutoRedraw,
+                   [&context](bool on) { context.formImage->picImage->SetAutoRedraw(on); });
+  QObject::connect(o.chkWaku, &QCheckBox::toggled, o.chkWaku,
+                   [&context](bool on) { chkWaku_Click(context, on); });
+  for (QRadioButton* option : {o.optWaku2, o.optWaku4}) {
+    QObject::connect(option, &QRadioButton::toggled, option, [&o](bool on) {
+      if (on) o.chkWaku->setChecked(true);
+    });
+  }
 }
 
 }  // namespace kessadon

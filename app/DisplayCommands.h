@@ -1,5 +1,6 @@
-// The display commands that draw the grid as lines, and the commands that act
-// on the picture as a whole: clear, save and copy.
+// The display commands that draw the grid as lines, the commands that act on
+// the picture as a whole (clear, save and copy), and the options ticked before
+// drawing.
 #pragma once
 
 namespace kessadon {
@@ -14,6 +15,8 @@ void cmdDisplayGrid_Click(MainContext& context);
 void cmdDisplayContour_Click(MainContext& context);
 void cmdSaveImage_Click(MainContext& context);
 void cmdCopyImage_Click(MainContext& context);
+// Unticking the frame unselects both of its options; choosing one ticks it.
+void chkWaku_Click(MainContext& context, bool on);
 
 void ConnectDisplayCommands(MainContext& context);
 

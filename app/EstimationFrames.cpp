@@ -68,19 +68,19 @@ ReportFrame::ReportFrame(QWidget* parent) : QGroupBox("格子推定結果のレ�
     QLabel** label;
     const char* name;
     const char* caption;
-    const char* design;  // shown until the first run
   };
+  // Empty until the first run.
   const Entry entries[] = {
-      {&lblQj1, "lblQj1", "J1 =", "Qj1"},       {&lblQj2, "lblQj2", "J2 =", "Qj2"},
-      {&lblNhdt, "lblNhdt", "H : data =", "Nhdt"}, {&lblQhrn, "lblQhrn", "RH =", "Qhrn"},
-      {&lblQhav, "lblQhav", "Error =", "Qhav"},  {&lblNddt, "lblNddt", "D : data =", "Nddt"},
-      {&lblQdrn, "lblQdrn", "RD =", "Qdrn"},     {&lblQdav, "lblQdav", "Error =", "Qdav"},
-      {&lblQjres, "lblQjres", "Q =", "Qj+res"},  {&lblQj, "lblQj", "J =", "Qj"},
-      {&lblRes, "lblRes", "a R =", "Res"},
+      {&lblQj1, "lblQj1", "J1 ="},       {&lblQj2, "lblQj2", "J2 ="},
+      {&lblNhdt, "lblNhdt", "H : data ="}, {&lblQhrn, "lblQhrn", "RH ="},
+      {&lblQhav, "lblQhav", "Error ="},  {&lblNddt, "lblNddt", "D : data ="},
+      {&lblQdrn, "lblQdrn", "RD ="},     {&lblQdav, "lblQdav", "Error ="},
+      {&lblQjres, "lblQjres", "Q ="},    {&lblQj, "lblQj", "J ="},
+      {&lblRes, "lblRes", "a R ="},
   };
   int row = 0;
   for (const Entry& entry : entries) {
-    *entry.label = NewValueLabel(this, entry.name, entry.design);
+    *entry.label = NewValueLabel(this, entry.name);
     layout->addWidget(NewCaption(this, entry.caption), row, 0, Qt::AlignRight);
     layout->addWidget(*entry.label, row, 1);
     ++row;

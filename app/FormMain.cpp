@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -20,8 +21,10 @@
 #include "Controls.h"
 #include "FormImage.h"
 #include "ContourCommands.h"
+#include "DataDisplayCommands.h"
 #include "DataFileCommands.h"
 #include "DisplayCommands.h"
+#include "EstimationCommands.h"
 #include "GridFileCommands.h"
 #include "PictureBox.h"
 #include "Platform.h"
@@ -117,6 +120,11 @@ void FormMain::BuildPanel() {
 void FormMain::ConnectHandlers() {
   MainContext& c = context_;
   Panel& p = c.panel;
+  // Each command's own line replaces the last one; connected first, this runs
+  // before every command.
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    connect(button, &QPushButton::clicked, this, [&c] { c.ShowStatus(QString()); });
+  }
   connect(cmdEnd, &QPushButton::clicked, this, [this] { close(); });
   connect(cmdVersion, &QPushButton::clicked, this,
           [&c] { c.platform->ShowMessage(c.window, VersionText()); });
@@ -136,37 +144,35 @@ void FormMain::ConnectHandlers() {
     });
   }
 
-  // Check boxes react to every change of value, whether the user or the
-  // program made it.
-  PictureOptionsFrame& o = *p.pictureOptions;
-  connect(o.chkBack, &QCheckBox::toggled, this, [&c](bool black) {
-    c.formImage->picImage->SetBackColor(black ? kBlack : kWhite);
-    c.state.LineColor = black ? kWhite : kBlack;
-  });
-  connect(o.chkAutoRedraw, &QCheckBox::toggled, this,
-          [&c](bool on) { c.formImage->picImage->SetAutoRedraw(on); });
-  connect(p.display->cmdImageClear, &QPushButton::clicked, this,
-          [&c] { c.formImage->picImage->Cls(); });
-
+  ConnectEstimationFrame(c);
   ConnectViewFrame(c);
   ConnectContourFrame(c);
   ConnectDisplayCommands(c);
+  ConnectDataDisplayFrame(c);
 
   formImage_->onResized = [&c](QSize outer) {
     SetCaption(c.panel.windowArea->lblWinX, outer.width());
     SetCaption(c.panel.windowArea->lblWinY, outer.height());
   };
 
-  // Commands whose work is not built yet say so instead of doing nothing.
-  for (QPushButton* button :
-       {p.gridFile->cmdOpenMem, p.estimation->cmdHorizon, p.estimation->cmdDataView,
-        p.estimation->cmdDataView2, p.gridChange->cmdG2g, p.gridChange->cmdGridChange,
-        p.display->cmdDisplayShade, p.display->cmdDisplayColorContour,
-        p.display->cmdDisplayColorShade, p.display->cmdDisplayData, p.display->cmdColor,
-        p.colorTable->cmdColorTable, p.light->cmdDefaultLight}) {
-    connect(button, &QPushButton::clicked, this, [&c, button] {
-      c.ShowStatus("「" + button->text() + "」はまだ使えません");
-    });
+  // Controls whose work is not built yet say so instead of doing nothing.
+  auto notYet = [&c](const QString& name) { c.ShowStatus("「" + name + "」はまだ使えません"); };
+  for (QAbstractButton* button :
+       std::initializer_list<QAbstractButton*>{
+           p.gridFile->cmdOpenMem, p.gridChange->cmdG2g, p.gridChange->cmdGridChange,
+           p.display->cmdDisplayShade, p.display->cmdDisplayColorContour,
+           p.display->cmdDisplayColorShade, p.display->cmdColor, p.colorTable->cmdColorTable,
+           p.colorTable->opt[0], p.colorTable->opt[1], p.colorTable->opt[2],
+           p.colorTable->opt[3], p.light->chkHisto, p.light->cmdDefaultLight}) {
+    connect(button, &QAbstractButton::clicked, this,
+            [notYet, button] { notYet(button->text()); });
+  }
+  for (QLineEdit* field : {p.light->txtRo, p.light->txtTh}) {
+    connect(field, &QLineEdit::textEdited, this, [notYet, &p] { notYet(p.light->title()); });
+  }
+  for (QLineEdit* field : {p.gridChange->txtXGridG, p.gridChange->txtYGridG}) {
+    connect(field, &QLineEdit::textEdited, this,
+            [notYet, &p] { notYet(p.gridChange->title()); });
   }
 }
 

@@ -53,6 +53,8 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   SetCaption(change.lblYGridG, s.Grid.Ny);
   SetCaption(change.lblDxG, s.Grid.Dx);
   SetCaption(change.lblDyG, s.Grid.Dy);
+  // A resampled grid belonged to the grid before this one.
+  change.cmdGridChange->setEnabled(false);
   s.GridLoaded = 1;
   s.CellColors = NodeArray<Color>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
   // The projection must refer to the new grid even when the base text stayed the same.

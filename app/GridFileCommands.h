@@ -15,7 +15,8 @@ void cmdSaveGridData_Click(MainContext& context);
 void ShowGridGeometry(MainContext& context);
 
 // Makes `grid` (Nx, Ny, Xmin, Ymin, Dx, Dy and Z filled) the current grid and
-// its original copy, shows it, and raises GridLoaded.
+// its original copy, shows it, closes the way back to a resampled grid, and
+// raises GridLoaded.
 void InstallNewGrid(MainContext& context, GridData grid);
 
 }  // namespace kessadon

@@ -36,15 +36,22 @@ std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& 
   return path;
 }
 
+namespace {
+
+// Boxes carry the title of the window they belong to.
+QString TitleFor(QWidget* parent) { return parent ? parent->window()->windowTitle() : QString(); }
+
+}  // namespace
+
 bool QtPlatform::AskYesNo(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+  QMessageBox box(QMessageBox::Question, TitleFor(parent), text,
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 
 void QtPlatform::ShowMessage(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+  QMessageBox box(QMessageBox::NoIcon, TitleFor(parent), text,
                   QMessageBox::Ok, parent);
   box.exec();
 }

@@ -14,7 +14,7 @@
 
 namespace kessadon {
 
-ViewFrame::ViewFrame(QWidget* parent) : QGroupBox("視点と図の設定", parent) {
+ViewFrame::ViewFrame(QWidget* parent) : QGroupBox("描画ウィンドウへの投影設定", parent) {
   setObjectName("fraView");
   QGridLayout* layout = NewGridLayout(this);
   FieldColumn fields{this, layout};

@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "Fonts.h"
+#include "Translations.h"
 #include "FormMain.h"
 #include "QtPlatform.h"
 #include "cli/Cli.h"
@@ -21,8 +22,8 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName("Kessadon");
-  QApplication::setApplicationDisplayName("Kessadon 2001");
   kessadon::SetUpFonts(application);
+  kessadon::InstallJapaneseTranslations(application);
   kessadon::QtPlatform platform;
   kessadon::FormMain formMain(platform, QApplication::applicationDirPath());
   formMain.Load();

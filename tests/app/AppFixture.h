@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "ScriptedPlatform.h"
 #include "TempFolder.h"
@@ -59,6 +60,15 @@ class AppTest : public ::testing::Test {
     std::ofstream(path) << text;
     return path;
   }
+  // A measured-data command (cmdOpenData, cmdOpenDataAdd) answered with `path`
+  // in the given layout.
+  void Load(const char* command, const std::string& path, int layout = 1) {
+    const QByteArray name = "optData" + QByteArray::number(layout);
+    Find<QRadioButton>(name.constData())->click();
+    platform.openAnswers.push_back(QString::fromStdString(path));
+    Click(command);
+  }
+  void Type(const char* name, const QString& text) { Find<QLineEdit>(name)->setText(text); }
   // The grid-file command answered with `path`.
   void OpenGrid(const std::string& path) {
     platform.openAnswers.push_back(QString::fromStdString(path));

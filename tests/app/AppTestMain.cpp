@@ -7,6 +7,7 @@
 
 #include "AppFixture.h"
 #include "app/Fonts.h"
+#include "app/Translations.h"
 
 namespace kessadon::testing {
 QString AppTest::Status() { return form->statusBar()->currentMessage(); }
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   kessadon::SetUpFonts(application);
+  kessadon::InstallJapaneseTranslations(application);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include <QCheckBox>
+#include <QRadioButton>
 
 #include "AppFixture.h"
 #include "app/PictureBox.h"
@@ -173,6 +174,7 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   platform.yesNoAnswers.push_back(false);
   Click("cmdSaveImage");
   EXPECT_EQ(platform.questions.size(), 1u);
+  EXPECT_EQ(Status(), "") << "nothing was saved this time";
   EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32),
             back.convertToFormat(QImage::Format_RGB32));
   EXPECT_EQ(std::filesystem::file_size(path), before);
@@ -180,6 +182,35 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   Click("cmdDisplayGrid");
   Click("cmdCopyImage");
   EXPECT_EQ(platform.clipboard, Picture().Image());
+}
+
+TEST_F(PictureCommandsTest, FrameOptionsFollowTheirBox) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd3DDefault");
+  Click("cmdContourAuto");
+  auto* optWaku2 = Find<QRadioButton>("optWaku2");
+  auto* optWaku4 = Find<QRadioButton>("optWaku4");
+  Check("chkWaku", false);
+  EXPECT_FALSE(optWaku2->isChecked());
+  EXPECT_FALSE(optWaku4->isChecked());
+  Click("cmdDisplayContour");
+  const QImage none = Picture().Image();
+
+  optWaku2->click();
+  EXPECT_TRUE(Find<QCheckBox>("chkWaku")->isChecked());
+  Click("cmdDisplayContour");
+  const QImage two = Picture().Image();
+  EXPECT_NE(two, none);
+
+  // Ticked again with neither option: the two near sides.
+  Check("chkWaku", false);
+  Check("chkWaku", true);
+  EXPECT_FALSE(optWaku2->isChecked() || optWaku4->isChecked());
+  Click("cmdDisplayContour");
+  EXPECT_EQ(Picture().Image(), two);
+  optWaku4->click();
+  Click("cmdDisplayContour");
+  EXPECT_NE(Picture().Image(), two);
 }
 
 TEST_F(PictureCommandsTest, ClosedDrawingWindowReopensForTheNextPicture) {

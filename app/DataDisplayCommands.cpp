@@ -1,0 +1,102 @@
+#include "DataDisplayCommands.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "Controls.h"
+#include "DisplayCommands.h"
+#include "FormImage.h"
+#include "MainContext.h"
+#include "PictureBox.h"
+#include "Platform.h"
+#include "ViewCommands.h"
+#include "overlay/DataDistribution.h"
+
+namespace kessadon {
+namespace {
+
+void txtChrSize_Change(MainContext& context) {
+  QLineEdit* box = context.panel.dataDisplay->txtChrSize;
+  double size = FieldValue(box);
+  if (size < 1) {
+    size = 1;
+    box->setText("1");
+  }
+  context.state.ChrSize = size;
+}
+
+}  // namespace
+
+DataDisplaySettings DisplaySettings(const MainContext& context) {
+  const AppState& s = context.state;
+  const DataDisplayFrame& d = *context.panel.dataDisplay;
+  return {d.opt_sd->isChecked(), d.chkDip->isChecked(), s.SdBai, s.ChrSize, s.DataTextColor};
+}
+
+void UpdateDataOptions(MainContext& context) {
+  DataDisplayFrame& d = *context.panel.dataDisplay;
+  const bool symbols = d.opt_sd->isChecked();
+  d.chkDip->setEnabled(symbols);
+  d.txtSdBai->setEnabled(symbols);
+}
+
+void cmdDisplayData_Click(MainContext& context) {
+  AppState& s = context.state;
+  ShowImageWindow(context);
+  PictureBox& picImage = *context.formImage->picImage;
+  RasterSurface& surface = picImage.Surface();
+  UpdatePixelScale(s.View, s.Grid, MeasuredExtent(context), surface.ScaleWidth(),
+                   surface.ScaleHeight());
+  BusyPointer busy(*context.platform);
+  DrawMeasuredData(surface, s.Grid, s.View, s.Data.Records, DisplaySettings(context));
+  picImage.Changed();
+}
+
+void cmdDataView_Click(MainContext& context) {
+  AppState& s = context.state;
+  ShowImageWindow(context);
+  BusyPointer busy(*context.platform);
+  PictureBox& picImage = *context.formImage->picImage;
+  const bool hasGrid = s.GridLoaded == 1;
+  if (!hasGrid) {
+    picImage.Cls();
+    MeasuredDataState& data = s.Data;
+    const FittedDataWindow fitted =
+        FitDataWindow(data.Prepared, MeasuredExtent(context), data.ZminH, data.ZmaxH);
+    PlaceDataWindow(s.Grid, fitted);
+    data.XminH = fitted.extent.XminH;
+    data.XmaxH = fitted.extent.XmaxH;
+    data.YminH = fitted.extent.YminH;
+    data.YmaxH = fitted.extent.YmaxH;
+    cmd2D_Click(context);
+  }
+  DrawDataDistribution(picImage.Surface(), s.View, MapWindowOf(s.Grid), s.Data.Records,
+                       DisplaySettings(context), hasGrid ? &s.Grid : nullptr);
+  picImage.Changed();
+}
+
+void ConnectDataDisplayFrame(MainContext& context) {
+  DataDisplayFrame& d = *context.panel.dataDisplay;
+  AppState& s = context.state;
+  // Either option changing turns opt_sd on or off.
+  QObject::connect(d.opt_sd, &QRadioButton::toggled, d.opt_sd,
+                   [&context] { UpdateDataOptions(context); });
+  QObject::connect(d.txtChrSize, &QLineEdit::textChanged, d.txtChrSize,
+                   [&context] { txtChrSize_Change(context); });
+  QObject::connect(d.txtSdBai, &QLineEdit::textChanged, d.txtSdBai, [&s, &d] {
+    s.SdBai = static_cast<float>(FieldValue(d.txtSdBai));
+  });
+  QObject::connect(d.OptDataBlack, &QRadioButton::toggled, d.OptDataBlack, [&s](bool on) {
+    if (on) s.DataTextColor = kBlack;
+  });
+  QObject::connect(d.OptDataWhite, &QRadioButton::toggled, d.OptDataWhite, [&s](bool on) {
+    if (on) s.DataTextColor = kWhite;
+  });
+  QObject::connect(context.panel.display->cmdDisplayData, &QPushButton::clicked,
+                   context.panel.display->cmdDisplayData,
+                   [&context] { cmdDisplayData_Click(context); });
+}
+
+}  // namespace kessadon

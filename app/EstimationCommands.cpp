@@ -1,0 +1,179 @@
+#include "EstimationCommands.h"
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AppReset.h"
+#include "ContourCommands.h"
+#include "Controls.h"
+#include "DataDisplayCommands.h"
+#include "DisplayCommands.h"
+#include "FormImage.h"
+#include "GridFileCommands.h"
+#include "MainContext.h"
+#include "PictureBox.h"
+#include "Platform.h"
+#include "ReportView.h"
+#include "ViewCommands.h"
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+// Counts beyond any grid are kept large, for the run to refuse with its reason.
+std::int32_t NodeCount(const QLineEdit* box) {
+  const double count = FieldValue(box);
+  return ToLong(count).value_or(count > 0 ? INT32_MAX : 0);
+}
+
+// The status bar follows the run a few times a second, and the windows are
+// repainted meanwhile; clicks wait until the run is over.
+EstimationProgress StatusBarProgress(MainContext& context) {
+  auto clock = std::make_shared<QElapsedTimer>();
+  auto shownAt = std::make_shared<qint64>(-1);
+  clock->start();
+  return [&context, clock, shownAt](const EstimationProgressStep& step) {
+    const bool stageBegins = step.fraction == 0;
+    if (!stageBegins && *shownAt >= 0 && clock->elapsed() - *shownAt < 100) return;
+    *shownAt = clock->elapsed();
+    context.ShowStatus(EstimationProgressText(step));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  };
+}
+
+}  // namespace
+
+EstimationParameters ReadEstimationFields(const EstimationFrame& e) {
+  EstimationParameters p;
+  p.Xmin = FieldValue(e.txtXmin);
+  p.Ymin = FieldValue(e.txtYmin);
+  p.Xmax = FieldValue(e.txtXmax);
+  p.Ymax = FieldValue(e.txtYmax);
+  p.Nx = NodeCount(e.txtXGridH);
+  p.Ny = NodeCount(e.txtYGridH);
+  p.Xexp = FieldValue(e.txtXexp);
+  p.Yexp = FieldValue(e.txtYexp);
+  p.M1 = FieldValue(e.txtM1);
+  p.M2 = FieldValue(e.txtM2);
+  p.Ratio = FieldValue(e.txtRatio);
+  p.AlphaMin = FieldValue(e.txtAlphaMin);
+  p.AlphaMax = FieldValue(e.txtAlphaMax);
+  p.Nitr = FieldValue(e.txtNitr);
+  return p;
+}
+
+void UpdateEstimationControls(MainContext& context) {
+  const AppState& s = context.state;
+  EstimationFrame& e = *context.panel.estimation;
+  const EstimationParameters p = ReadEstimationFields(e);
+  if (p.Xmax - p.Xmin != 0 && p.Nx > 1) SetCaption(e.lblDxH, (p.Xmax - p.Xmin) / (p.Nx - 1));
+  if (p.Ymax - p.Ymin != 0 && p.Ny > 1) SetCaption(e.lblDyH, (p.Ymax - p.Ymin) / (p.Ny - 1));
+
+  const std::vector<std::string>& files = s.Data.Records.DataFileName;
+  bool ready = !files.empty() && !files.front().empty() && s.DataReady == 1 && p.Nx > 1 &&
+               p.Ny > 1;
+  for (const QLineEdit* field : {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax}) {
+    if (field->text().isEmpty()) ready = false;
+  }
+  if (s.HasBoundData == 1 && !(p.AlphaMin < p.AlphaMax && p.Nitr >= 1)) ready = false;
+  e.cmdHorizon->setEnabled(ready);
+}
+
+QString EstimationProgressText(const EstimationProgressStep& step) {
+  const QString stage =
+      step.stage == EstimationStage::Building ? "方程式の組み立て" : "連立方程式の分解";
+  const int percent = static_cast<int>(std::floor(step.fraction * 100));
+  return QString("推定中：%1 / %2 回目　%3 %4%")
+      .arg(step.pass)
+      .arg(step.passes)
+      .arg(stage)
+      .arg(percent);
+}
+
+void cmdHorizon_Click(MainContext& context) {
+  AppState& s = context.state;
+  Panel& p = context.panel;
+  const EstimationParameters params = ReadEstimationFields(*p.estimation);
+  if (!(params.Nx > 1 && params.Ny > 1)) return;
+  BusyPointer busy(*context.platform);
+
+  // A refused run, or one whose first pass fails, changes nothing.
+  Result<EstimationResult> run =
+      RunEstimation(s.Data.Prepared, params, StatusBarProgress(context));
+  if (!run) {
+    context.ShowStatus(QString());
+    context.platform->ShowMessage(context.window, ToQ(run.failure().message));
+    return;
+  }
+
+  s.M1 = params.M1;
+  s.M2 = params.M2;
+  s.AlphaMin = params.AlphaMin;
+  s.AlphaMax = s.HasBoundData == 1 ? params.AlphaMax : params.AlphaMin;
+  s.Nitr = s.HasBoundData == 1 ? params.Nitr : 1;
+  s.Beta = run->Report.Beta;
+  for (const EstimationReport& report : run->PassReports) WriteEstimationReport(*p.report, report);
+
+  InstallNewGrid(context, std::move(run->Grid));
+  s.GridFileName.clear();
+  p.gridFile->lblGridFileName->setText("推定された格子データ（未ファイル化）");
+  p.gridFile->lblGridOnOff->setText("推定された格子データ");
+  if (p.estimation->chkDrawCon->isChecked()) DrawAfterEstimation(context);
+  UpdateDisplayCommands(context);
+
+  if (run->StoppedAtPass > 0) {
+    context.ShowStatus(ToQ(run->StopReason));
+  } else {
+    context.ShowStatus(QString("格子データを推定しました（%1 × %2、繰り返し %3 回）")
+                           .arg(s.Grid.Nx)
+                           .arg(s.Grid.Ny)
+                           .arg(run->PassReports.size()));
+  }
+}
+
+void DrawAfterEstimation(MainContext& context) {
+  AppState& s = context.state;
+  Panel& p = context.panel;
+  ShowImageWindow(context);
+  PictureBox& picImage = *context.formImage->picImage;
+  picImage.Cls();
+  p.dataDisplay->OptDataBlack->setChecked(true);
+  s.DataTextColor = kBlack;
+  // Black lines on white, with the box that would say otherwise unticked.
+  p.pictureOptions->chkBack->setChecked(false);
+  picImage.SetBackColor(kWhite);
+  s.LineColor = kBlack;
+
+  cmd2D_Click(context);
+  p.contour->txtSepInt->setText("20");
+  AutoContourLevels(context);  // ticks the contour lines when the levels allow them
+  cmdDisplayContour_Click(context);
+  cmdDataView_Click(context);
+}
+
+void ConnectEstimationFrame(MainContext& context) {
+  EstimationFrame& e = *context.panel.estimation;
+  for (QLineEdit* field : {e.txtXmin, e.txtXmax, e.txtYmin, e.txtYmax, e.txtXGridH, e.txtYGridH,
+                           e.txtXexp, e.txtYexp, e.txtAlphaMin, e.txtAlphaMax, e.txtNitr}) {
+    QObject::connect(field, &QLineEdit::textChanged, field,
+                     [&context] { UpdateEstimationControls(context); });
+  }
+  QObject::connect(e.cmdHorizon, &QPushButton::clicked, e.cmdHorizon,
+                   [&context] { cmdHorizon_Click(context); });
+  // The second button only runs the first.
+  for (QPushButton* button : {e.cmdDataView, e.cmdDataView2}) {
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [&context] { cmdDataView_Click(context); });
+  }
+}
+
+}  // namespace kessadon

@@ -1,0 +1,21 @@
+#include "Translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace kessadon {
+
+bool InstallJapaneseTranslations(QCoreApplication& application) {
+  auto* translator = new QTranslator(&application);
+  const bool loaded = translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                                       QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  if (!loaded || !QCoreApplication::installTranslator(translator)) {
+    delete translator;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kessadon

@@ -1,0 +1,13 @@
+// Qt's own texts (file dialogs, message box buttons) in Japanese, like the
+// rest of the program.
+#pragma once
+
+class QCoreApplication;
+
+namespace kessadon {
+
+// Loads Qt's Japanese translation from the system's Qt translations folder;
+// false when it is not installed, and Qt's texts then stay in English.
+bool InstallJapaneseTranslations(QCoreApplication& application);
+
+}  // namespace kessadon

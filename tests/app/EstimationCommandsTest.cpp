@@ -1,0 +1,180 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <QCheckBox>
+
+#include "AppFixture.h"
+#include "app/PictureBox.h"
+#include "cli/Cli.h"
+
+namespace kessadon::testing {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+int PixelsOf(const QImage& image, QColor color) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == color;
+  }
+  return count;
+}
+
+class EstimationTest : public AppTest {
+ protected:
+  void Ask(const QStringList& range, const QString& nx, const QString& ny) {
+    const char* names[] = {"txtXmin", "txtYmin", "txtXmax", "txtYmax"};
+    for (int k = 0; k < 4; ++k) Type(names[k], range[k]);
+    Type("txtXGridH", nx);
+    Type("txtYGridH", ny);
+  }
+  QImage Picture() { return Find<PictureBox>("picImage")->Image(); }
+};
+
+TEST_F(EstimationTest, RunCommandOpensOnlyWithEverythingItNeeds) {
+  Load("cmdOpenData", SourcePath("data/samples/bounds.txt"), 2);
+  EXPECT_FALSE(Enabled("cmdHorizon"));
+  Ask({"0", "0", "1000", "700"}, "11", "8");
+  EXPECT_TRUE(Enabled("cmdHorizon"));
+  EXPECT_EQ(Caption("lblDxH"), "100");
+  EXPECT_EQ(Caption("lblDyH"), "100");
+
+  struct Case {
+    const char* field;
+    const char* text;
+    bool enabled;
+  };
+  for (const Case& c : {Case{"txtXGridH", "1", false}, Case{"txtYGridH", "1.5", true},
+                        Case{"txtYGridH", "0.5", false}, Case{"txtXmin", "", false},
+                        Case{"txtAlphaMax", "0.25", false}, Case{"txtNitr", "0.5", false},
+                        Case{"txtNitr", "1", true}}) {
+    const QString before = Text(c.field);
+    Type(c.field, c.text);
+    EXPECT_EQ(Enabled("cmdHorizon"), c.enabled) << c.field << " = " << c.text;
+    Type(c.field, before);
+  }
+  // Ties go to the even count: 2.5 nodes are 2, one cell of 1000.
+  Type("txtXGridH", "2.5");
+  EXPECT_EQ(Caption("lblDxH"), "1000");
+}
+
+// The same fields on the panel and on the command line give the same file and report.
+TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
+  struct Case {
+    const char* sample;
+    int layout;
+    QStringList range;
+    const char *nx, *ny, *extend, *passes;
+  };
+  for (const Case& c : {Case{"fold_dips.txt", 3, {"0", "0", "1000", "800"}, "26", "21", "10", "1"},
+                        Case{"bounds.txt", 2, {"0", "0", "1000", "700"}, "21", "15", "0", "6"}}) {
+    Start();
+    const std::string sample = SourcePath(std::string("data/samples/") + c.sample);
+    Load("cmdOpenData", sample, c.layout);
+    Ask(c.range, c.nx, c.ny);
+    Type("txtXexp", c.extend);
+    Type("txtYexp", c.extend);
+    Click("cmdHorizon");
+    ASSERT_EQ(state().GridLoaded, 1) << c.sample << ": " << Status().toStdString();
+    EXPECT_EQ(platform.busyDepth, 0);
+    EXPECT_TRUE(Status().contains(QString("繰り返し %1 回").arg(c.passes))) << Status().toStdString();
+    EXPECT_EQ(Caption("lblGridFileName"), "推定された格子データ（未ファイル化）");
+    EXPECT_EQ(Caption("lblGridOnOff"), "推定された格子データ");
+    EXPECT_EQ(Caption("lblXGridG"), c.nx);
+    EXPECT_EQ(Caption("lblXGrid"), c.nx);
+    // Drawn afterwards: the plan view, contour lines and the data's marks.
+    EXPECT_EQ(Text("txtAlpha"), "180");
+    EXPECT_EQ(state().DisplayMode, 2);
+    EXPECT_TRUE(Find<QCheckBox>("chkContour")->isChecked());
+    EXPECT_GT(PixelsOf(Picture(), QColor(255, 128, 0)), 100) << "elevation marks";
+
+    const std::string desktop = files / (std::string(c.sample) + ".desktop.grd");
+    const std::string cli = files / (std::string(c.sample) + ".cli.grd");
+    platform.saveAnswers.push_back(QString::fromStdString(desktop));
+    Click("cmdSaveGridData");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCli({"estimate", "--layout", std::to_string(c.layout), sample, "--nodes",
+                      std::string(c.nx) + "," + c.ny, "--range",
+                      c.range.join(',').toStdString(), "--extend",
+                      std::string(c.extend) + "," + c.extend, "-o", cli},
+                     out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(Slurp(desktop), Slurp(cli)) << c.sample;
+
+    // The command line prints the counts, then the report values the panel shows.
+    std::istringstream lines(out.str());
+    std::string line;
+    QStringList printed, shown;
+    while (std::getline(lines, line)) {
+      if (line.rfind("N", 0) != 0) printed << QString::fromStdString(line.substr(line.find("= ") + 2));
+    }
+    for (const char* name : {"lblQj1", "lblQj2", "lblNhdt", "lblQhrn", "lblQhav", "lblNddt",
+                             "lblQdrn", "lblQdav", "lblQjres", "lblQj", "lblRes"}) {
+      if (!Caption(name).isEmpty()) shown << Caption(name);
+    }
+    EXPECT_EQ(shown, printed) << c.sample;
+  }
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-estimated.png"));
+  EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-estimated.png"));
+}
+
+TEST_F(EstimationTest, RefusalsKeepTheGridAndALaterStopSaysWhere) {
+  const std::string hill = SourcePath("data/samples/hill.grd");
+  OpenGrid(hill);
+  Load("cmdOpenData", SourcePath("data/samples/bounds.txt"), 2);
+  Ask({"0", "0", "1000", "700"}, "11", "8");
+  struct Case {
+    const char* field;
+    const char* text;
+    const char* reason;
+  };
+  for (const Case& c : {Case{"txtNitr", "1", "繰り返し回数"}, Case{"txtAlphaMin", "-1", "α(min)"},
+                        Case{"txtXmin", "5000", "X Max"}, Case{"txtM2", "0", "m1 か m2"}}) {
+    const QString before = Text(c.field);
+    Type(c.field, c.text);
+    platform.messages.clear();
+    Click("cmdHorizon");
+    ASSERT_EQ(platform.messages.size(), 1u) << c.field;
+    EXPECT_TRUE(platform.messages[0].contains(c.reason)) << platform.messages[0].toStdString();
+    EXPECT_EQ(state().Grid.Nx, 41) << "the grid read stays";
+    EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(hill));
+    Type(c.field, before);
+  }
+
+  // Pass 2 loses its lower bound's row, which alone held a corner node.
+  std::ostringstream text;
+  int id = 0;
+  const auto plane = [](double x, double y) { return 250 + 0.8 * x - 0.35 * y; };
+  for (double x = 0; x <= 3; ++x) {
+    for (double y = 0; y <= 3; ++y) {
+      text << "p" << ++id << ',' << x << ',' << y << ',' << plane(x, y) << ",0\n";
+      for (double dx : {-0.25, 0.25}) {
+        for (double dy : {-0.25, 0.25}) {
+          const bool corner = x == 0 && y == 0 && dx < 0 && dy < 0;
+          text << "p" << ++id << ',' << x + dx << ',' << y + dy << ','
+               << plane(x + dx, y + dy) - (corner ? 50 : 0) << ',' << (corner ? 1 : 0) << '\n';
+        }
+      }
+    }
+  }
+  text << "end,0,0,0,0\n";
+  Click("cmdClear");
+  Load("cmdOpenData", WriteFile("stops.txt", text.str()), 2);
+  Ask({"0", "0", "3", "3"}, "4", "4");
+  Type("txtM2", "1e-10");
+  platform.messages.clear();
+  Click("cmdHorizon");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(state().Grid.Nx, 4);
+  EXPECT_EQ(Caption("lblGridOnOff"), "推定された格子データ");
+  EXPECT_TRUE(Status().contains("2 回目で止まりました")) << Status().toStdString();
+}
+
+}  // namespace
+}  // namespace kessadon::testing
