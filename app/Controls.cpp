@@ -31,6 +31,9 @@ QLabel* NewValueLabel(QWidget* parent, const char* name, const QString& caption)
   label->setFrameShape(QFrame::Panel);
   label->setFrameShadow(QFrame::Sunken);
   label->setMinimumWidth(60);
+  // The panel keeps its layout whatever a value's length; a long one is cut
+  // at the label's edge and can still be selected and copied whole.
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
 }

@@ -8,6 +8,8 @@
 namespace kessadon {
 
 bool InstallJapaneseTranslations(QCoreApplication& application) {
+  // Dates and sizes in the file dialogs follow the language of the rest.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   auto* translator = new QTranslator(&application);
   const bool loaded = translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
                                        QLibraryInfo::path(QLibraryInfo::TranslationsPath));

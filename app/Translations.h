@@ -6,8 +6,9 @@ class QCoreApplication;
 
 namespace kessadon {
 
-// Loads Qt's Japanese translation from the system's Qt translations folder;
-// false when it is not installed, and Qt's texts then stay in English.
+// Makes Japanese the default locale and loads Qt's Japanese translation from
+// the system's Qt translations folder; false when that is not installed, and
+// Qt's texts then stay in English.
 bool InstallJapaneseTranslations(QCoreApplication& application);
 
 }  // namespace kessadon

@@ -24,6 +24,15 @@ inline std::string SourcePath(const std::string& relative) {
   return std::string(KESSADON_SOURCE_DIR) + "/" + relative;
 }
 
+// How many pixels of a picture have the colour.
+inline int PixelsOf(const QImage& image, QColor color) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == color;
+  }
+  return count;
+}
+
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {

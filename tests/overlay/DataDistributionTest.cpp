@@ -4,9 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "TestGrids.h"
 #include "overlay/DataDistribution.h"
-#include "render/RecordingSurface.h"
 
 namespace kessadon {
 namespace {
@@ -51,27 +49,6 @@ TEST(FitDataWindow, SquareAroundTheData) {
       EXPECT_NEAR(got[k], c.want[k], 1e-9) << c.records.size() << ", " << k;
     EXPECT_NEAR(f.Xcen, (c.want[0] + c.want[1]) / 2, 1e-9);
     EXPECT_NEAR(f.Ycen, (c.want[2] + c.want[3]) / 2, 1e-9);
-  }
-}
-
-// Nothing is hidden; a record without a height stands on the grid when there
-// is one, else at the view's centre height.
-TEST(DrawDataDistribution, EveryRecordAtItsHeightOrOnTheSurface) {
-  const GridData ridge = testing::MakeGrid(
-      21, 11, 10, 10, [](int i, int) { return 100 - std::abs((i - 1) * 10 - 100.0); });
-  const ViewProjection view = testing::ViewOf(testing::ThreeD(90, 20), ridge, 400, 400);
-  for (const GridData* under : {&ridge, static_cast<const GridData*>(nullptr)}) {
-    RecordingSurface surface(400, 400);
-    DrawDataDistribution(surface, view, MapWindowOf(ridge),
-                         Records({{40, 52, 40}, {155, 52, NoValue}}), DataDisplaySettings{}, under);
-    std::vector<RecordedOperation> labels;
-    for (const RecordedOperation& op : surface.Operations()) {
-      if (op.op == SurfaceOp::Text) labels.push_back(op);
-    }
-    ASSERT_EQ(labels.size(), 2u);
-    EXPECT_EQ(labels[0].points[0], *ProjectPoint(view, 40, 52, ExaggerateHeight(view, 40)));
-    EXPECT_EQ(labels[1].points[0], *ProjectPoint(view, 155, 52, under ? 45 : view.Zcen));
-    EXPECT_EQ(labels[1].text, " 30");
   }
 }
 
