@@ -20,6 +20,9 @@ namespace kessadon {
 inline constexpr int kDisplayNothing = 0;
 inline constexpr int kDisplayGrid = 1;
 inline constexpr int kDisplayContour = 2;
+inline constexpr int kDisplayColorContour = 3;
+inline constexpr int kDisplayShade = 4;
+inline constexpr int kDisplayColorShade = 5;
 
 struct RenderOptions {
   int DisplayMode = kDisplayGrid;
