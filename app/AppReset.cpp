@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ColorCommands.h"
 #include "Controls.h"
 #include "DataDisplayCommands.h"
 #include "FormImage.h"
@@ -132,6 +133,7 @@ void ResetAppState(MainContext& context) {
   d.chkDip->setChecked(true);
   UpdateDataOptions(context);
 
+  opt_Click(context, 1);
   p.colorTable->opt[0]->setChecked(true);
 
   context.formImage->picImage->SetBackColor(kWhite);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "color/ColorModes.h"
+#include "color/ColorTable.h"
 #include "color/ContourLevels.h"
 #include "io/Defaults.h"
 #include "io/GridData.h"
@@ -53,6 +55,13 @@ struct AppState {
   // Contours and light.
   ContourLevels Levels;
   double Ro = 0, Th = 0;
+
+  // Colours: the table chosen, the built-in pattern it came from (1 ... 4, or
+  // the last one applied when a file was chosen since), and the palette of the
+  // last colour drawing.
+  ColorTable Colors;
+  int ColorPattern = 1;
+  Palette Pal;
 
   // Measured-data display.
   double ChrSize = 7;

@@ -51,7 +51,7 @@ ColorTableFrame::ColorTableFrame(QWidget* parent) : QGroupBox("カラーテー�
   layout->addWidget(cmdColorTable, 4, 0);
   picColor = new PictureBox(this);
   picColor->setObjectName("picColor");
-  picColor->setFixedSize(40, 160);
+  picColor->SetFixedSurfaceSize(40, 160);
   layout->addWidget(picColor, 0, 1, 5, 1);
 }
 

@@ -18,17 +18,13 @@ namespace kessadon {
 namespace {
 
 void DrawLines(MainContext& context, int mode) {
+  // No legend goes with lines.
+  context.panel.display->cmdColor->setEnabled(false);
   ShowImageWindow(context);
   BusyPointer busy(*context.platform);
   AppState& s = context.state;
-  const PictureOptionsFrame& o = *context.panel.pictureOptions;
-  RenderOptions options;
+  RenderOptions options = PictureRenderOptions(context);
   options.DisplayMode = mode;
-  options.LineColor = s.LineColor;
-  options.ScaleLine = o.chkScaleLine->isChecked();
-  options.Contour = context.panel.contour->chkContour->isChecked();
-  options.Waku = o.chkWaku->isChecked();
-  options.Waku4 = o.optWaku4->isChecked();
   PictureBox& picImage = *context.formImage->picImage;
   DrawLinePicture(picImage.Surface(), s.Grid, s.View, MeasuredExtent(context), s.Levels,
                   s.CellColors, options);
@@ -37,6 +33,17 @@ void DrawLines(MainContext& context, int mode) {
 }
 
 }  // namespace
+
+RenderOptions PictureRenderOptions(const MainContext& context) {
+  const PictureOptionsFrame& o = *context.panel.pictureOptions;
+  RenderOptions options;
+  options.LineColor = context.state.LineColor;
+  options.ScaleLine = o.chkScaleLine->isChecked();
+  options.Contour = context.panel.contour->chkContour->isChecked();
+  options.Waku = o.chkWaku->isChecked();
+  options.Waku4 = o.optWaku4->isChecked();
+  return options;
+}
 
 void ShowImageWindow(MainContext& context) {
   FormImage& window = *context.formImage;

@@ -3,9 +3,14 @@
 // drawing.
 #pragma once
 
+#include "render/RenderSurface.h"
+
 namespace kessadon {
 
 struct MainContext;
+
+// What the options frame and the contour check box ask of every picture.
+RenderOptions PictureRenderOptions(const MainContext& context);
 
 // Shows the drawing window; one the user closed opens again as it first did,
 // with an empty picture.

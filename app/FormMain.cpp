@@ -19,7 +19,9 @@
 
 #include "AppReset.h"
 #include "Controls.h"
+#include "FormColor.h"
 #include "FormImage.h"
+#include "ColorCommands.h"
 #include "ContourCommands.h"
 #include "DataDisplayCommands.h"
 #include "DataFileCommands.h"
@@ -58,13 +60,14 @@ QWidget* NewPage(QTabWidget* tabs, const char* name, const QString& caption,
 }  // namespace
 
 FormMain::FormMain(Platform& platform, const QString& programDir)
-    : formImage_(std::make_unique<FormImage>()) {
+    : formImage_(std::make_unique<FormImage>()), formColor_(std::make_unique<FormColor>()) {
   setObjectName("formMain");
   setWindowTitle("Kessadon 2001");
   context_.platform = &platform;
   context_.window = this;
   context_.statusBar = statusBar();
   context_.formImage = formImage_.get();
+  context_.formColor = formColor_.get();
   context_.programDir = programDir;
   BuildPanel();
   ConnectHandlers();
@@ -149,6 +152,7 @@ void FormMain::ConnectHandlers() {
   ConnectContourFrame(c);
   ConnectDisplayCommands(c);
   ConnectDataDisplayFrame(c);
+  ConnectColorCommands(c);
 
   formImage_->onResized = [&c](QSize outer) {
     SetCaption(c.panel.windowArea->lblWinX, outer.width());
@@ -157,18 +161,10 @@ void FormMain::ConnectHandlers() {
 
   // Controls whose work is not built yet say so instead of doing nothing.
   auto notYet = [&c](const QString& name) { c.ShowStatus("「" + name + "」はまだ使えません"); };
-  for (QAbstractButton* button :
-       std::initializer_list<QAbstractButton*>{
-           p.gridFile->cmdOpenMem, p.gridChange->cmdG2g, p.gridChange->cmdGridChange,
-           p.display->cmdDisplayShade, p.display->cmdDisplayColorContour,
-           p.display->cmdDisplayColorShade, p.display->cmdColor, p.colorTable->cmdColorTable,
-           p.colorTable->opt[0], p.colorTable->opt[1], p.colorTable->opt[2],
-           p.colorTable->opt[3], p.light->chkHisto, p.light->cmdDefaultLight}) {
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           p.gridFile->cmdOpenMem, p.gridChange->cmdG2g, p.gridChange->cmdGridChange}) {
     connect(button, &QAbstractButton::clicked, this,
             [notYet, button] { notYet(button->text()); });
-  }
-  for (QLineEdit* field : {p.light->txtRo, p.light->txtTh}) {
-    connect(field, &QLineEdit::textEdited, this, [notYet, &p] { notYet(p.light->title()); });
   }
   for (QLineEdit* field : {p.gridChange->txtXGridG, p.gridChange->txtYGridG}) {
     connect(field, &QLineEdit::textEdited, this,
@@ -193,6 +189,7 @@ void FormMain::Load() {
 void FormMain::closeEvent(QCloseEvent* event) {
   // Closing the main window ends the program, the drawing window with it.
   formImage_->close();
+  formColor_->close();
   event->accept();
 }
 

@@ -13,6 +13,7 @@ class QTabWidget;
 
 namespace kessadon {
 
+class FormColor;
 class FormImage;
 class Platform;
 
@@ -26,6 +27,7 @@ class FormMain : public QMainWindow {
 
   MainContext& Context() { return context_; }
   FormImage& Image() { return *formImage_; }
+  FormColor& Legend() { return *formColor_; }
 
   QTabWidget* tabParameter;
   QPushButton* cmdVersion;
@@ -39,6 +41,7 @@ class FormMain : public QMainWindow {
   void ConnectHandlers();
 
   std::unique_ptr<FormImage> formImage_;
+  std::unique_ptr<FormColor> formColor_;
   MainContext context_;
 };
 

@@ -12,6 +12,7 @@ class QWidget;
 
 namespace kessadon {
 
+class FormColor;
 class FormImage;
 class Platform;
 
@@ -22,6 +23,7 @@ struct MainContext {
   QWidget* window = nullptr;        // formMain, parent of dialogs
   QStatusBar* statusBar = nullptr;  // the one line where commands report
   FormImage* formImage = nullptr;
+  FormColor* formColor = nullptr;  // the legend window
   QString programDir;               // where default.txt and the colour files lie
 
   void ShowStatus(const QString& line);

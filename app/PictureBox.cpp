@@ -9,6 +9,11 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent), surface_(1, 1) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void PictureBox::SetFixedSurfaceSize(int width, int height) {
+  setFixedSize(width, height);
+  surface_.Resize(width, height);
+}
+
 void PictureBox::SetBackColor(Color color) {
   surface_.SetBackColor(color);
   update();

@@ -16,6 +16,10 @@ class PictureBox : public QWidget {
   const RasterSurface& Surface() const { return surface_; }
   void Changed() { update(); }
 
+  // A box of one size for good, drawable at once: a box on a tab not yet
+  // shown would otherwise draw on a surface that learns its size too late.
+  void SetFixedSurfaceSize(int width, int height);
+
   Color BackColor() const { return surface_.BackColor(); }
   // Erases everything drawn to the new colour, the kept picture included.
   void SetBackColor(Color color);

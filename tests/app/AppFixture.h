@@ -15,6 +15,7 @@
 
 #include "ScriptedPlatform.h"
 #include "TempFolder.h"
+#include "app/FormColor.h"
 #include "app/FormImage.h"
 #include "app/FormMain.h"
 
@@ -36,7 +37,12 @@ inline int PixelsOf(const QImage& image, QColor color) {
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::copy_file(SourcePath("data/default.txt"), programDir / "default.txt");
+    // Everything that travels beside the program: defaults and colour tables.
+    for (const auto& entry : std::filesystem::directory_iterator(SourcePath("data"))) {
+      if (entry.path().extension() == ".txt") {
+        std::filesystem::copy_file(entry.path(), programDir / entry.path().filename());
+      }
+    }
     Start();
   }
 
@@ -54,6 +60,7 @@ class AppTest : public ::testing::Test {
   T* Find(const char* name) {
     T* widget = form->findChild<T*>(name);
     if (!widget) widget = form->Image().findChild<T*>(name);
+    if (!widget) widget = form->Legend().findChild<T*>(name);
     if (!widget) ADD_FAILURE() << "no control named " << name;
     return widget;
   }

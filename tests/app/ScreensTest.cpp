@@ -3,7 +3,11 @@
 
 #include <QTabWidget>
 
+#include <QCheckBox>
+#include <QRadioButton>
+
 #include "AppFixture.h"
+#include "app/PictureBox.h"
 
 namespace kessadon::testing {
 namespace {
@@ -29,6 +33,40 @@ TEST_F(AppTest, SavesScreenshotsOfEveryTab) {
     }
   }
   EXPECT_TRUE(form->Image().grab().save(QString::fromStdString(folder) + "/formImage.png"));
+}
+
+TEST_F(AppTest, SavesScreenshotsOfTheShadedAndColouredPictures) {
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  const QString folder = QString(KESSADON_SCREENS_DIR) + "/";
+  auto picture = [&](const QString& name) {
+    EXPECT_TRUE(Find<PictureBox>("picImage")->Image().save(folder + name + ".png"));
+  };
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd2D");
+  Click("cmdDefaultLight");
+  for (int k = 1; k <= 4; ++k) {
+    const QByteArray option = "opt_" + QByteArray::number(k);
+    Find<QRadioButton>(option.constData())->click();
+    Click("cmdContourAuto");
+    Click("cmdDisplayColorContour");
+    picture("picture-color-contour-pattern" + QString::number(k));
+  }
+  Click("cmdColor");
+  EXPECT_TRUE(form->Legend().grab().save(folder + "formColor-color-contour.png"));
+
+  Click("cmdDisplayShade");
+  picture("picture-shade-equalised");
+  Find<QCheckBox>("chkHisto")->click();
+  Click("cmdDisplayShade");
+  picture("picture-shade");
+
+  Find<QRadioButton>("opt_1")->click();
+  Click("cmdContourAuto");
+  Click("cmd3DDefault");
+  Click("cmdDisplayColorShade");
+  picture("picture-color-shade-3d");
+  Click("cmdColor");
+  EXPECT_TRUE(form->Legend().grab().save(folder + "formColor-color-shade.png"));
 }
 
 }  // namespace

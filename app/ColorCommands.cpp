@@ -1,0 +1,198 @@
+#include "ColorCommands.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AppReset.h"
+#include "Controls.h"
+#include "DisplayCommands.h"
+#include "FormColor.h"
+#include "FormImage.h"
+#include "MainContext.h"
+#include "PictureBox.h"
+#include "Platform.h"
+#include "ViewCommands.h"
+#include "color/ColorPictures.h"
+#include "color/Legend.h"
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+QString ProgramFile(const MainContext& context, const char* name) {
+  return context.programDir + "/" + name;
+}
+
+// Reads a table into a new one; on failure the status bar says why and the
+// table in use stays.
+std::optional<ColorTable> ReadTable(MainContext& context, const QString& path) {
+  Result<ColorTable> table = LoadColorTable(FromQ(path), context.state.Colors);
+  if (!table) {
+    context.ShowStatus(path + ": " + ToQ(Describe(table.failure())) +
+                       "（カラーテーブルは前のままです）");
+    return std::nullopt;
+  }
+  return std::move(*table);
+}
+
+void ShowTable(MainContext& context, ColorTable table) {
+  context.state.Colors = std::move(table);
+  PictureBox& preview = *context.panel.colorTable->picColor;
+  DrawColorPreview(preview.Surface(), context.state.Colors);
+  preview.Changed();
+}
+
+LightSettings Light(const AppState& s) { return {s.Ro, s.Th, s.HistoOn}; }
+
+// Shows the drawing window and draws one of the filled pictures into it.
+template <class Draw>
+void DrawFilled(MainContext& context, Draw draw) {
+  ShowImageWindow(context);
+  BusyPointer busy(*context.platform);
+  AppState& s = context.state;
+  PictureBox& picImage = *context.formImage->picImage;
+  const DataExtent extent = MeasuredExtent(context);
+  draw(FilledPicture{picImage.Surface(), s.Grid, s.View, extent, s.Levels, s.CellColors},
+       PictureRenderOptions(context));
+  picImage.Changed();
+}
+
+// The band count beside the level fields, as the colour displays read it back.
+double ShownBands(const MainContext& context) {
+  return ParseLeadingNumber(FromQ(context.panel.contour->lblContourColor->text()));
+}
+
+bool Refused(MainContext& context, const std::optional<std::string>& refusal) {
+  if (!refusal) return false;
+  context.platform->ShowMessage(context.window, ToQ(*refusal));
+  return true;
+}
+
+// A colour display leaves its palette for the legend.
+void StartColorDisplay(MainContext& context, int mode) {
+  context.state.DisplayMode = mode;
+  context.panel.display->cmdColor->setEnabled(true);
+}
+
+}  // namespace
+
+void opt_Click(MainContext& context, int pattern) {
+  ColorTableFrame& frame = *context.panel.colorTable;
+  std::optional<ColorTable> table =
+      ReadTable(context, ProgramFile(context, kPatternFileNames[pattern - 1]));
+  if (!table) {
+    // The choice shown goes back to the pattern still in use.
+    frame.opt[context.state.ColorPattern - 1]->setChecked(true);
+    return;
+  }
+  ShowTable(context, std::move(*table));
+  context.state.ColorPattern = pattern;
+  context.panel.contour->txtSepInt->setText(NumberText(context.state.Colors.NColor));
+}
+
+void cmdColorTable_Click(MainContext& context) {
+  std::optional<QString> path =
+      context.platform->OpenFileName(context.window, "すべてのファイル (*.*)|*.*");
+  if (!path) return;
+  std::optional<ColorTable> table = ReadTable(context, *path);
+  if (!table) return;
+  ShowTable(context, std::move(*table));
+  context.ShowStatus("カラーテーブルを読み込みました: " + *path);
+}
+
+void TakeLightSettings(MainContext& context) {
+  BusyPointer busy(*context.platform);
+  AppState& s = context.state;
+  const LightFrame& light = *context.panel.light;
+  s.Ro = FieldValue(light.txtRo);
+  s.Th = FieldValue(light.txtTh);
+  s.HistoOn = light.chkHisto->isChecked() ? 1 : 0;
+  s.LightReady = 1;
+  UpdateDisplayCommands(context);
+}
+
+void cmdDefaultLight_Click(MainContext& context) {
+  LightFrame& light = *context.panel.light;
+  SetText(light.txtRo, context.state.Defaults.RoDefault);
+  SetText(light.txtTh, context.state.Defaults.ThDefault);
+  light.chkHisto->setChecked(true);
+  TakeLightSettings(context);
+}
+
+void cmdDisplayShade_Click(MainContext& context) {
+  context.state.DisplayMode = kDisplayShade;
+  context.panel.display->cmdColor->setEnabled(false);
+  const LightSettings light = Light(context.state);
+  DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
+    DrawShadePicture(picture, options, light);
+  });
+}
+
+void cmdDisplayColorContour_Click(MainContext& context) {
+  AppState& s = context.state;
+  if (Refused(context, ColorContourRefusal(ShownBands(context), s.Colors.NColor, s.Levels))) return;
+  StartColorDisplay(context, kDisplayColorContour);
+  s.Pal = PaletteFromTable(s.Colors);
+  DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
+    DrawColorContourPicture(picture, options, s.Pal);
+  });
+}
+
+void cmdDisplayColorShade_Click(MainContext& context) {
+  AppState& s = context.state;
+  if (Refused(context, ColorShadeRefusal(ShownBands(context), s.Levels))) return;
+  const QString path = ProgramFile(context, kShadePaletteFileName);
+  Result<ColorTable> shades = LoadColorTable(FromQ(path), ColorTable{});
+  if (!shades) {
+    context.ShowStatus(path + ": " + ToQ(Describe(shades.failure())) + "（カラー陰影は描けません）");
+    return;
+  }
+  StartColorDisplay(context, kDisplayColorShade);
+  s.Pal = PaletteFromTable(*shades);
+  DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
+    DrawColorShadePicture(picture, options, Light(s), s.Pal);
+  });
+}
+
+void cmdColor_Click(MainContext& context) {
+  FormColor& window = *context.formColor;
+  window.show();
+  window.raise();
+  const AppState& s = context.state;
+  PictureBox& legend = *window.picLegend;
+  if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, s.Levels)) {
+    window.hide();
+    return;
+  }
+  legend.Changed();
+}
+
+void ConnectColorCommands(MainContext& context) {
+  ColorTableFrame& table = *context.panel.colorTable;
+  LightFrame& light = *context.panel.light;
+  DisplayFrame& d = *context.panel.display;
+  auto on = [&context](QAbstractButton* button, void (*handler)(MainContext&)) {
+    QObject::connect(button, &QAbstractButton::clicked, button, [&context, handler] { handler(context); });
+  };
+  for (int k = 0; k < 4; ++k) {
+    QObject::connect(table.opt[k], &QRadioButton::clicked, table.opt[k],
+                     [&context, k] { opt_Click(context, k + 1); });
+  }
+  on(table.cmdColorTable, cmdColorTable_Click);
+  for (QLineEdit* field : {light.txtRo, light.txtTh}) {
+    QObject::connect(field, &QLineEdit::textChanged, field, [&context] { TakeLightSettings(context); });
+  }
+  // Only the user's click takes the light: the reset unticks the box without
+  // making the shading available.
+  on(light.chkHisto, TakeLightSettings);
+  on(light.cmdDefaultLight, cmdDefaultLight_Click);
+  on(d.cmdDisplayShade, cmdDisplayShade_Click);
+  on(d.cmdDisplayColorContour, cmdDisplayColorContour_Click);
+  on(d.cmdDisplayColorShade, cmdDisplayColorShade_Click);
+  on(d.cmdColor, cmdColor_Click);
+}
+
+}  // namespace kessadon
