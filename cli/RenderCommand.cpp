@@ -11,7 +11,10 @@
 #include <CLI/CLI.hpp>
 #include <QGuiApplication>
 
+#include "ColorOptions.h"
 #include "DataFileOptions.h"
+#include "color/ColorPictures.h"
+#include "color/Legend.h"
 #include "color/ContourLevels.h"
 #include "io/Defaults.h"
 #include "io/GridFile.h"
@@ -38,16 +41,12 @@ struct RenderArguments {
   DataFileOptions data;
   bool dataView = false, elevationOnly = false, noDipLabel = false, whiteLabels = false;
   double symbolScale = 1, labelSize = 7;
-};
 
-// The defaults file beside the program, as the desktop reads it.
-ViewLightDefaults ProgramDefaults() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  Result<std::string> text = ReadWholeFile((program.parent_path() / kDefaultsFileName).string());
-  return text ? ParseDefaults(*text).values : ViewLightDefaults{};
-}
+  ColorOptions colors;
+  bool noContourLines = false;
+
+  bool ColorMode() const { return mode == "color-contour" || mode == "color-shade"; }
+};
 
 // "plan", or the direction and dip as "ALPHA,GAMMA".
 Result<ViewTexts> ViewFromArguments(const RenderArguments& a, const GridData& grid) {
@@ -64,22 +63,36 @@ Result<ViewTexts> ViewFromArguments(const RenderArguments& a, const GridData& gr
   return texts;
 }
 
-Result<ContourLevels> LevelsFromArguments(const RenderArguments& a, const GridData& grid,
-                                          bool& lines) {
+// The levels, the band count the desktop shows beside them, and whether
+// contour lines go over the picture.
+struct PictureLevels {
   ContourLevels levels;
-  lines = false;
+  double bands = 0;
+  bool lines = false;
+};
+
+// Levels as given, or automatic ones: in `divisions`, else 20 for the contour
+// picture and the colour table's count for the colour pictures, as the
+// desktop's divisions field then reads.
+PictureLevels LevelsFromArguments(const RenderArguments& a, const GridData& grid,
+                                  std::optional<double> colorCount) {
+  PictureLevels result;
+  ContourTexts texts;
   if (!a.levels.empty()) {
-    TakeContourLevels(levels, {FormatGeneral(a.levels[0]), FormatGeneral(a.levels[1]),
-                               FormatGeneral(a.levels[2])});
-  } else if (a.divisions || a.mode == "contour") {
-    const AutoContourTexts texts = AutoContourLevels(
-        a.divisions ? std::to_string(*a.divisions) : std::string("20"), grid.Zmin, grid.Zmax);
-    TakeContourLevels(levels, {texts.Cst, texts.Cen, texts.Cin});
+    texts = {FormatGeneral(a.levels[0]), FormatGeneral(a.levels[1]), FormatGeneral(a.levels[2])};
+  } else if (a.divisions || a.mode == "contour" || colorCount) {
+    const std::string divisions = a.divisions     ? std::to_string(*a.divisions)
+                                  : colorCount    ? FormatGeneral(*colorCount)
+                                                  : std::string("20");
+    const AutoContourTexts automatic = AutoContourLevels(divisions, grid.Zmin, grid.Zmax);
+    texts = {automatic.Cst, automatic.Cen, automatic.Cin};
   } else {
-    return levels;
+    return result;
   }
-  lines = ContourLinesPossible(levels);
-  return levels;
+  TakeContourLevels(result.levels, texts);
+  result.bands = ContourBandCount(texts).value_or(0);
+  result.lines = ContourLinesPossible(result.levels) && !a.noContourLines;
+  return result;
 }
 
 DataDisplaySettings DisplaySettingsFrom(const RenderArguments& a) {
@@ -107,8 +120,10 @@ std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
 }
 
 // The grid picture as the display commands draw it.
+// The palette and levels of a colour picture are left for its legend.
 Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridData& grid,
-                       ViewProjection& view, const DataExtent& extent) {
+                       ViewProjection& view, const DataExtent& extent, Palette& palette,
+                       ContourLevels& levels) {
   Result<GridData> read = ReadGridFile(a.grid);
   if (!read) return Failure{a.grid + ": " + Describe(read.failure())};
   grid = std::move(*read);
@@ -132,19 +147,43 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
   if (!TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight())) {
     return Failure{"the magnification (--scale) must be above 0"};
   }
-  bool lines = false;
-  Result<ContourLevels> levels = LevelsFromArguments(a, grid, lines);
-  if (!levels) return levels.failure();
+  std::optional<ColorTable> table;
+  if (a.ColorMode()) {
+    Result<ColorTable> read = a.colors.Table();
+    if (!read) return read.failure();
+    table = std::move(*read);
+  }
+  const PictureLevels chosen =
+      LevelsFromArguments(a, grid, table ? std::optional<double>(table->NColor) : std::nullopt);
+  levels = chosen.levels;
 
   RenderOptions options;
-  options.DisplayMode = a.mode == "contour" ? kDisplayContour : kDisplayGrid;
   options.LineColor = a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
   options.ScaleLine = a.scaleTicks;
-  options.Contour = lines;
+  options.Contour = chosen.lines;
   options.Waku = a.frame != "none";
   options.Waku4 = a.frame == "4";
   NodeArray<Color> cellColors;
-  DrawLinePicture(surface, grid, view, extent, *levels, cellColors, options);
+  const FilledPicture picture{surface, grid, view, extent, levels, cellColors};
+  const LightSettings light = a.colors.Light(ProgramDefaults());
+  if (a.mode == "shade") {
+    DrawShadePicture(picture, options, light);
+  } else if (a.mode == "color-contour") {
+    if (auto refusal = ColorContourRefusal(chosen.bands, table->NColor, levels)) {
+      return Failure{*refusal};
+    }
+    palette = PaletteFromTable(*table);
+    DrawColorContourPicture(picture, options, palette);
+  } else if (a.mode == "color-shade") {
+    if (auto refusal = ColorShadeRefusal(chosen.bands, levels)) return Failure{*refusal};
+    Result<ColorTable> shades = ShadePalette();
+    if (!shades) return shades.failure();
+    palette = PaletteFromTable(*shades);
+    DrawColorShadePicture(picture, options, light, palette);
+  } else {
+    options.DisplayMode = a.mode == "contour" ? kDisplayContour : kDisplayGrid;
+    DrawLinePicture(surface, grid, view, extent, levels, cellColors, options);
+  }
   return Ok();
 }
 
@@ -171,6 +210,9 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   if (a.grid.empty() && a.view != "plan") {
     return fail("--view: the data view without a grid is drawn in plan");
   }
+  if (!a.colors.legend.empty() && (!a.ColorMode() || a.grid.empty())) {
+    return fail("--legend: only the colour pictures (color-contour, color-shade) have a legend");
+  }
 
   std::optional<MeasuredData> records;
   PreparedData prepared;
@@ -188,8 +230,10 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   RasterSurface surface(a.size[0], a.size[1]);
   GridData grid;
   ViewProjection view;
+  Palette palette;
+  ContourLevels levels;
   if (!a.grid.empty()) {
-    Status drawn = DrawGridPicture(a, surface, grid, view, extent);
+    Status drawn = DrawGridPicture(a, surface, grid, view, extent, palette, levels);
     if (!drawn) return fail(drawn.failure().message);
   } else {
     OpenDataWindow(a, surface, grid, view, prepared);
@@ -206,6 +250,14 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   }
   Status saved = SavePicture(surface.Image(), a.output);
   if (!saved) return fail(a.output + ": " + Describe(saved.failure()));
+  if (!a.colors.legend.empty()) {
+    // The legend window as it first opens.
+    RasterSurface legend(kLegendWidth, kLegendHeight);
+    DrawLegend(legend, a.mode == "color-contour" ? kDisplayColorContour : kDisplayColorShade,
+               palette, levels);
+    saved = SavePicture(legend.Image(), a.colors.legend);
+    if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));
+  }
   return 0;
 }
 
@@ -216,8 +268,11 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
       "render", "Draw a grid data file as the desktop's display commands do and save the picture");
   auto a = std::make_shared<RenderArguments>();
   command->add_option("GRIDFILE", a->grid, "grid data file (may be left out with --data-view)");
-  command->add_option("--mode", a->mode, "grid: grid lines; contour: contour lines")
-      ->check(CLI::IsMember({"grid", "contour"}));
+  command
+      ->add_option("--mode", a->mode,
+                   "grid: grid lines; contour: contour lines; shade: black-and-white relief "
+                   "shading; color-contour: colour bands; color-shade: colour bands with shading")
+      ->check(CLI::IsMember({"grid", "contour", "shade", "color-contour", "color-shade"}));
   command->add_option("--view", a->view,
                       "plan (the 2-D setting, default) or ALPHA,GAMMA: view direction clockwise "
                       "from north and dip below the horizontal, in degrees");
@@ -234,6 +289,9 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
       ->excludes(levels);
   command->add_option("--frame", a->frame, "frame along the surface: 4, 2 or none")
       ->check(CLI::IsMember({"4", "2", "none"}));
+  command->add_flag("--no-contour-lines", a->noContourLines,
+                    "no contour lines over the shaded or coloured picture");
+  a->colors.Add(*command);
   command->add_flag("--scale-ticks", a->scaleTicks, "draw scale ticks");
   command->add_flag("--black", a->black, "black background, white lines");
   command->add_option("--size", a->size, "picture size W,H in pixels (default 800,800)")
