@@ -77,6 +77,38 @@ TEST(RenderCli, DrawsTheMeasuredDataOverThePictureOrAlone) {
   }
 }
 
+TEST(RenderCli, ShadedAndColouredPicturesWithTheirLegend) {
+  testing::TempFolder folder;
+  const std::string png = folder / "colour.png", legend = folder / "legend.png";
+  const QColor firstOfPattern1(38, 115, 60);
+  struct Case {
+    std::vector<std::string> args;
+    bool greyOnly;
+  };
+  for (const Case& c : {
+           Case{{"--mode", "shade", "--light", "0,90", "--equalize"}, true},
+           Case{{"--mode", "color-contour", "--legend", legend}, false},
+           Case{{"--mode", "color-shade", "--view", "225,30", "--legend", legend}, false},
+       }) {
+    std::vector<std::string> args = {"render", Sample("hill.grd"), "--size", "200,200", "-o", png};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto [status, out, err] = Cli(args);
+    ASSERT_EQ(status, 0) << err;
+    const QImage picture(QString::fromStdString(png));
+    int coloured = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        const QColor p = picture.pixelColor(x, y);
+        coloured += p.red() != p.green() || p.green() != p.blue();
+      }
+    }
+    EXPECT_EQ(coloured == 0, c.greyOnly) << c.args[1];
+  }
+  const QImage colourShadeLegend(QString::fromStdString(legend));
+  EXPECT_EQ(colourShadeLegend.size(), QSize(203, 440));
+  EXPECT_GT(PixelsOf(colourShadeLegend, QColor(114, 164, 128)), 50) << "the lightest shade of band 1";
+}
+
 TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
   testing::TempFolder folder;
   const std::string out = folder / "never.png";
@@ -85,7 +117,12 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", Sample("hill.grd"), "--view", "south", "-o", out},
       {"render", Sample("hill.grd"), "--scale", "0", "-o", out},
       {"render", Sample("hill.grd"), "--levels", "0,10,1", "--divisions", "5", "-o", out},
-      {"render", Sample("hill.grd"), "--mode", "shade", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "relief", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "color-shade", "--palette", "2", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "color-contour", "--levels", "0,400,10", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "color-contour", "--levels", "400,0,10", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "color-contour", "--palette", "none.txt", "-o", out},
+      {"render", Sample("hill.grd"), "--mode", "contour", "--legend", folder / "l.png", "-o", out},
       {"render", Sample("hill.grd"), "--size", "0,10", "-o", out},
       {"render", Sample("hill.grd"), "-o", folder / "no-folder/x.png"},
       {"render", "--data-view", "-o", out},
