@@ -1,12 +1,13 @@
-// A contour picture of a million cells on an 800 x 800 raster surface, and
-// a hundred thousand measured points drawn over it, in the plan view and in
-// the default 3-D view.
+// A contour picture of a million cells on an 800 x 800 raster surface, its
+// shaded and coloured pictures, and a hundred thousand measured points drawn
+// over it, in the plan view and in the default 3-D view.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <cmath>
 #include <random>
 
+#include "color/ColorPictures.h"
 #include "color/ContourLevels.h"
 #include "overlay/DataOverlay.h"
 #include "render/LinePicture.h"
@@ -80,6 +81,70 @@ void BM_ContourDefault3D(benchmark::State& state) { ContourPicture(state, false)
 
 BENCHMARK(BM_ContourPlanView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ContourDefault3D)->Unit(benchmark::kMillisecond);
+
+// The filled pictures of the same hills, light from the north-west with the
+// grey levels equalised, contour lines over them as the desktop draws them
+// after automatic levels. Shading and equalisation are part of every picture.
+enum class Filled { Shade, ColorContour, ColorShade };
+
+Palette BenchPalette(int count) {
+  ColorTable table;
+  table.NColor = count;
+  for (int k = 1; k <= count; ++k) {
+    table.ColorR[k] = k % 256;
+    table.ColorG[k] = (k * 7) % 256;
+    table.ColorB[k] = 255 - k % 256;
+  }
+  return PaletteFromTable(table);
+}
+
+void FilledPictureBench(benchmark::State& state, Filled kind, bool plan) {
+  HillPicture hills(plan);
+  const LightSettings light{315, 45, 1};
+  const Palette bands = BenchPalette(20), shades = BenchPalette(190);
+  const FilledPicture picture{hills.surface, hills.grid,   hills.view,
+                              DataExtent{},   hills.levels, hills.cellColors};
+  for (auto _ : state) {
+    switch (kind) {
+      case Filled::Shade: DrawShadePicture(picture, hills.options, light); break;
+      case Filled::ColorContour: DrawColorContourPicture(picture, hills.options, bands); break;
+      case Filled::ColorShade: DrawColorShadePicture(picture, hills.options, light, shades); break;
+    }
+    benchmark::DoNotOptimize(hills.surface.Image().constBits());
+  }
+  const double cells = double(kNodes - 1) * (kNodes - 1);
+  state.counters["cells_per_second"] =
+      benchmark::Counter(cells * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_ShadePlanView(benchmark::State& state) { FilledPictureBench(state, Filled::Shade, true); }
+void BM_ColorContourPlanView(benchmark::State& state) {
+  FilledPictureBench(state, Filled::ColorContour, true);
+}
+void BM_ColorShadePlanView(benchmark::State& state) {
+  FilledPictureBench(state, Filled::ColorShade, true);
+}
+void BM_ColorShadeDefault3D(benchmark::State& state) {
+  FilledPictureBench(state, Filled::ColorShade, false);
+}
+
+BENCHMARK(BM_ShadePlanView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColorContourPlanView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColorShadePlanView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColorShadeDefault3D)->Unit(benchmark::kMillisecond);
+
+// The grey levels alone: shading and equalisation of the million nodes.
+void BM_ShadingAndEqualisation(benchmark::State& state) {
+  const GridData grid = HillGrid();
+  NodeArray<std::int32_t> levels(kNodes, kNodes);
+  for (auto _ : state) {
+    ShadeGrid(grid, LightSettings{315, 45, 1}, levels);
+    benchmark::DoNotOptimize(levels.Data());
+  }
+  state.counters["nodes_per_second"] =
+      benchmark::Counter(double(kNodes) * kNodes * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ShadingAndEqualisation)->Unit(benchmark::kMillisecond);
 
 constexpr int kPoints = 100000;
 
