@@ -175,7 +175,7 @@ void ConnectColorCommands(MainContext& context) {
   LightFrame& light = *context.panel.light;
   DisplayFrame& d = *context.panel.display;
   auto on = [&context](QAbstractButton* button, void (*handler)(MainContext&)) {
-    QObject::connect(button, &QAbstractButton::clicked, button, [&context, handler] { handler(context); });
+    OnClick(context, button, handler);
   };
   for (int k = 0; k < 4; ++k) {
     QObject::connect(table.opt[k], &QRadioButton::clicked, table.opt[k],

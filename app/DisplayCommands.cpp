@@ -89,8 +89,8 @@ void ConnectDisplayCommands(MainContext& context) {
   DisplayFrame& d = *context.panel.display;
   OutputFrame& out = *context.panel.output;
   PictureOptionsFrame& o = *context.panel.pictureOptions;
-  auto on = [&context](QPushButton* button, void (*handler)(MainContext&)) {
-    QObject::connect(button, &QPushButton::clicked, button, [&context, handler] { handler(context); });
+  auto on = [&context](QAbstractButton* button, void (*handler)(MainContext&)) {
+    OnClick(context, button, handler);
   };
   on(d.cmdDisplayGrid, cmdDisplayGrid_Click);
   on(d.cmdDisplayContour, cmdDisplayContour_Click);

@@ -7,6 +7,7 @@
 #include "AppState.h"
 #include "Panel.h"
 
+class QAbstractButton;
 class QStatusBar;
 class QWidget;
 
@@ -28,5 +29,8 @@ struct MainContext {
 
   void ShowStatus(const QString& line);
 };
+
+// Runs the handler on every click of the button.
+void OnClick(MainContext& context, QAbstractButton* button, void (*handler)(MainContext&));
 
 }  // namespace kessadon
