@@ -62,6 +62,7 @@ RasterSurface::RasterSurface(int width, int height)
 RasterSurface::~RasterSurface() { EndPainting(); }
 
 void RasterSurface::EndPainting() const {
+  rows_ = PixelRows{};
   if (painter_) {
     painter_->end();
     painter_.reset();
@@ -186,6 +187,11 @@ void RasterSurface::DrawLine(int x1, int y1, int x2, int y2, Color color, LineFo
 }
 
 void RasterSurface::DrawPoint(int x, int y, Color color) {
+  if (DrawWidth() == 1 && Rows() && static_cast<unsigned>(x) < static_cast<unsigned>(rows_.width) &&
+      static_cast<unsigned>(y) < static_cast<unsigned>(rows_.height)) {
+    rows_.bits[y * rows_.stride + x] = qRgb(RedOf(color), GreenOf(color), BlueOf(color));
+    return;
+  }
   const double m = Margin(DrawWidth());
   if (x < -m || y < -m || x > width_ + m || y > height_ + m) return;
   QPainter* painter = Painter();
@@ -205,8 +211,28 @@ void RasterSurface::DrawCircle(int x, int y, int radius, Color color) {
   painter->drawEllipse(QPoint(x, y), radius, radius);
 }
 
+// The raster painter writes straight into the image as it draws, so pixels
+// set through these rows and by the painter land in drawing order.
+bool RasterSurface::Rows() {
+  if (!rows_.bits) {
+    QImage& target = Target();
+    if (target.isNull()) return false;
+    // Every image here is Format_RGB32.
+    rows_ = PixelRows{reinterpret_cast<std::uint32_t*>(target.bits()), target.bytesPerLine() / 4,
+                      target.width(), target.height()};
+  }
+  return true;
+}
+
+bool RasterSurface::FillDirectly(std::span<const SurfacePoint> points) {
+  if (DrawStyle() != kDrawInvisible || FillStyle() != kFillSolid || !Rows()) return false;
+  const Color fill = FillColor();
+  return FillPolygon(rows_, points, qRgb(RedOf(fill), GreenOf(fill), BlueOf(fill)));
+}
+
 void RasterSurface::Polygon(std::span<const SurfacePoint> points) {
   if (points.empty()) return;
+  if (FillDirectly(points)) return;
   QPainter* painter = Painter();
   if (!painter) return;
   UsePen(ForeColor(), DrawStyle() != kDrawInvisible);

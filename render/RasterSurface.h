@@ -4,7 +4,9 @@
 // persistent image and the screen shows it; while it is off drawing reaches
 // only the screen, and switching it on again shows the persistent image once more.
 // Nothing is antialiased: a line or outline sets the pixels its integer end
-// points say, a fill covers the pixels whose centres lie inside.
+// points say, a fill covers the pixels whose centres lie inside (a centre on
+// an edge counts on the polygon's right side, not on its left). Small filled
+// polygons and single points skip the painter; see PolygonFill.h.
 #pragma once
 
 #include <QFont>
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "DrawingSurface.h"
+#include "PolygonFill.h"
 
 class QPainter;
 
@@ -75,6 +78,8 @@ class RasterSurface : public DrawingSurface {
   void EndPainting() const;
   void UsePen(Color color, bool visible);
   void UseBrush(bool solid, Color color);
+  bool Rows();  // rows_ of the target, false on an empty image
+  bool FillDirectly(std::span<const SurfacePoint> points);
   void SegmentClipped(double x1, double y1, double x2, double y2);
   const QFont& Font() const;
 
@@ -83,6 +88,9 @@ class RasterSurface : public DrawingSurface {
   mutable QImage screen_;
   bool screenFollows_ = true;  // the screen is the persistent image
   mutable std::unique_ptr<QPainter> painter_;
+  // The target's pixels for drawing without the painter; taken again after
+  // every EndPainting, since the image may have been shared or replaced.
+  mutable PixelRows rows_;
   PenKey pen_;
   BrushKey brush_;
   mutable QFont font_;

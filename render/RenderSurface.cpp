@@ -1,7 +1,9 @@
 #include "RenderSurface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "ContourLines.h"
 #include "PixelRange.h"
@@ -11,6 +13,12 @@ namespace kessadon {
 namespace {
 
 using Pixel = std::optional<SurfacePoint>;
+
+// A projected node and the colour of the cell starting there.
+struct Node {
+  Pixel at;
+  Color color = 0;
+};
 
 // The order for this grid. An order left from a grid of another size would run
 // outside the arrays or never reach its end, so only its direction is kept.
@@ -56,7 +64,8 @@ class Renderer {
         o_(options),
         xo_(OrderFor(view.XOrder, grid.Nx)),
         yo_(OrderFor(view.YOrder, grid.Ny)),
-        nodes_(grid.Nx, grid.Ny) {}
+        rowLength_(static_cast<std::size_t>(grid.Nx) + 1),
+        nodes_(rowLength_ * (static_cast<std::size_t>(grid.Ny) + 1)) {}
 
   void Run() {
     ProjectNodes();
@@ -73,15 +82,29 @@ class Renderer {
   }
 
  private:
-  const Pixel& N(int i, int j) const { return nodes_(i, j); }
+  // Nodes and heights are kept row by row (j major), unlike the grid, so that
+  // the cells, painted along i within a row, read memory in order.
+  std::size_t At(int i, int j) const { return static_cast<std::size_t>(j) * rowLength_ + i; }
+  const Pixel& N(int i, int j) const { return nodes_[At(i, j)].at; }
   Pixel Project(double x, double y, double z) const {
     return ProjectPoint(v_, x, y, ExaggerateHeight(v_, z));
   }
 
-  // Once per rendering; cells and frame reuse these.
+  // Once per rendering; cells and frame reuse these. Read in strips of a few
+  // columns, so that both the grid's order and the nodes' stay in cache.
   void ProjectNodes() {
-    for (int i = 1; i <= g_.Nx; ++i) {
-      for (int j = 1; j <= g_.Ny; ++j) nodes_(i, j) = Project(g_.GridX[i], g_.GridY[j], g_.Z(i, j));
+    if (o_.Contour) heights_.resize(nodes_.size());
+    constexpr int kStrip = 16;
+    for (int first = 1; first <= g_.Nx; first += kStrip) {
+      const int last = std::min(first + kStrip - 1, g_.Nx);
+      for (int j = 1; j <= g_.Ny; ++j) {
+        for (int i = first; i <= last; ++i) {
+          Node& node = nodes_[At(i, j)];
+          node.at = Project(g_.GridX[i], g_.GridY[j], g_.Z(i, j));
+          node.color = colors_(i, j);
+          if (o_.Contour) heights_[At(i, j)] = g_.Z(i, j);
+        }
+      }
     }
   }
 
@@ -149,7 +172,7 @@ class Renderer {
       const int j2 = j + sy;
       for (int i = xo_.Start; i != xo_.End; i += sx) {
         const int i2 = i + sx;
-        const Color color = colors_(i, j);
+        const Color color = nodes_[At(i, j)].color;
         if (outlines) {
           s_.SetFillStyle(kFillTransparent);
           s_.SetForeColor(o_.LineColor);
@@ -173,7 +196,8 @@ class Renderer {
           s_.SetForeColor(o_.LineColor);
           s_.SetDrawStyle(kDrawSolid);
           if (contours && drawable) {
-            z = {g_.Z(i, j), g_.Z(i2, j), g_.Z(i2, j2), g_.Z(i, j2), g_.Z(i, j)};
+            const double z1 = heights_[At(i, j)];
+            z = {z1, heights_[At(i2, j)], heights_[At(i2, j2)], heights_[At(i, j2)], z1};
             DrawCellContours(s_, points, z, levels_, g_.Zeps);
           }
         }
@@ -205,7 +229,9 @@ class Renderer {
   const ContourLevels& levels_;
   const RenderOptions& o_;
   const PainterOrder xo_, yo_;
-  NodeArray<Pixel> nodes_;
+  const std::size_t rowLength_;
+  std::vector<Node> nodes_;
+  std::vector<double> heights_;  // only for contour lines
   Pixel b_[4];
 };
 
