@@ -137,8 +137,6 @@ std::string FormatSigned(double value) {
   return value < 0 ? general : " " + general;
 }
 
-double IntFloor(double value) { return std::floor(value); }
-
 double RoundHalfEven(double value) {
   // Spelled out rather than nearbyint so that the floating-point rounding mode
   // of the moment cannot change the result.
