@@ -1,7 +1,6 @@
 #include "RenderCommand.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -14,12 +13,11 @@
 #include "ColorOptions.h"
 #include "DataFileOptions.h"
 #include "color/ColorPictures.h"
-#include "color/Legend.h"
 #include "color/ContourLevels.h"
+#include "color/Legend.h"
 #include "io/Defaults.h"
 #include "io/GridFile.h"
 #include "io/NumberText.h"
-#include "io/TextFile.h"
 #include "overlay/DataDistribution.h"
 #include "render/LinePicture.h"
 #include "render/PictureFile.h"
@@ -119,8 +117,8 @@ std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// The grid picture as the display commands draw it.
-// The palette and levels of a colour picture are left for its legend.
+// The grid picture as the display commands draw it; the palette and levels
+// of a colour picture are left for its legend.
 Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridData& grid,
                        ViewProjection& view, const DataExtent& extent, Palette& palette,
                        ContourLevels& levels) {
