@@ -5,8 +5,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ConvertCommand.h"
 #include "EstimateCommand.h"
 #include "GridInfoCommand.h"
+#include "RefineCommand.h"
 #include "RenderCommand.h"
 
 namespace kessadon {
@@ -28,6 +30,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddGridInfoCommand(app, out, err, status);
   AddEstimateCommand(app, out, err, status);
   AddRenderCommand(app, out, err, status);
+  AddRefineCommand(app, out, err, status);
+  AddConvertCommand(app, out, err, status);
 
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
