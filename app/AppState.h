@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "color/ColorModes.h"
 #include "color/ColorTable.h"
 #include "color/ContourLevels.h"
+#include "estimate/GridRefinement.h"
 #include "io/Defaults.h"
 #include "io/GridData.h"
 #include "io/MeasuredData.h"
@@ -41,6 +43,8 @@ struct AppState {
   int HasBoundData = 0;
 
   GridData Grid;
+  // The grid resampled to other node counts, while it belongs to this grid.
+  std::optional<RefinedGrid> Refined;
   std::string GridFileName;  // path of the grid file last read or saved
   std::string MemFileName;
 

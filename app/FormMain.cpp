@@ -27,6 +27,7 @@
 #include "DataFileCommands.h"
 #include "DisplayCommands.h"
 #include "EstimationCommands.h"
+#include "GridChangeCommands.h"
 #include "GridFileCommands.h"
 #include "PictureBox.h"
 #include "Platform.h"
@@ -136,6 +137,7 @@ void FormMain::ConnectHandlers() {
           [&c] { cmdOpenGridData_Click(c); });
   connect(p.gridFile->cmdSaveGridData, &QPushButton::clicked, this,
           [&c] { cmdSaveGridData_Click(c); });
+  OnClick(c, p.gridFile->cmdOpenMem, cmdOpenMem_Click);
 
   connect(p.dataFile->cmdOpenData, &QPushButton::clicked, this, [&c] { cmdOpenData_Click(c); });
   connect(p.dataFile->cmdOpenDataAdd, &QPushButton::clicked, this,
@@ -153,23 +155,12 @@ void FormMain::ConnectHandlers() {
   ConnectDisplayCommands(c);
   ConnectDataDisplayFrame(c);
   ConnectColorCommands(c);
+  ConnectGridChangeFrame(c);
 
   formImage_->onResized = [&c](QSize outer) {
     SetCaption(c.panel.windowArea->lblWinX, outer.width());
     SetCaption(c.panel.windowArea->lblWinY, outer.height());
   };
-
-  // Controls whose work is not built yet say so instead of doing nothing.
-  auto notYet = [&c](const QString& name) { c.ShowStatus("「" + name + "」はまだ使えません"); };
-  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
-           p.gridFile->cmdOpenMem, p.gridChange->cmdG2g, p.gridChange->cmdGridChange}) {
-    connect(button, &QAbstractButton::clicked, this,
-            [notYet, button] { notYet(button->text()); });
-  }
-  for (QLineEdit* field : {p.gridChange->txtXGridG, p.gridChange->txtYGridG}) {
-    connect(field, &QLineEdit::textEdited, this,
-            [notYet, &p] { notYet(p.gridChange->title()); });
-  }
 }
 
 void FormMain::Load() {

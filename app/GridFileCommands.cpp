@@ -12,6 +12,7 @@
 #include "Platform.h"
 #include "SavePath.h"
 #include "ViewCommands.h"
+#include "io/ElevationMap.h"
 #include "io/GridFile.h"
 
 namespace kessadon {
@@ -26,7 +27,12 @@ void ShowGridGeometry(MainContext& context) {
   UpdateGridGeometry(grid);
   s.View.Zbase = DefaultZbase(grid.Zmin);
   SetText(context.panel.view->txtZbase, s.View.Zbase);
+  ShowGridFigures(context);
+  context.panel.gridFile->cmdSaveGridData->setEnabled(true);
+}
 
+void ShowGridFigures(MainContext& context) {
+  const GridData& grid = context.state.Grid;
   GridSpecFrame& figures = *context.panel.gridSpec;
   SetCaption(figures.lblXGrid, grid.Nx);
   SetCaption(figures.lblYGrid, grid.Ny);
@@ -40,7 +46,6 @@ void ShowGridGeometry(MainContext& context) {
   SetCaption(figures.lblZmax, grid.Zmax);
   SetCaption(context.panel.contour->lblContourZmin, grid.Zmin);
   SetCaption(context.panel.contour->lblContourZmax, grid.Zmax);
-  context.panel.gridFile->cmdSaveGridData->setEnabled(true);
 }
 
 void InstallNewGrid(MainContext& context, GridData grid) {
@@ -54,6 +59,7 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   SetCaption(change.lblDxG, s.Grid.Dx);
   SetCaption(change.lblDyG, s.Grid.Dy);
   // A resampled grid belonged to the grid before this one.
+  s.Refined.reset();
   change.cmdGridChange->setEnabled(false);
   s.GridLoaded = 1;
   s.CellColors = NodeArray<Color>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
@@ -76,6 +82,28 @@ void cmdOpenGridData_Click(MainContext& context) {
   context.state.GridFileName = FromQ(*path);
   context.panel.gridFile->lblGridFileName->setText(*path);
   context.panel.gridFile->lblGridOnOff->setText("読み込んだ格子データ");
+}
+
+void cmdOpenMem_Click(MainContext& context) {
+  std::optional<QString> path = context.platform->OpenFileName(
+      context.window, "Mem or SEM File|*.mem; *.sem|すべてのファイル (*.*)|*.*|");
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  // Read into a new grid; the current one stays until the whole sheet was read.
+  Result<ElevationMap> map = ReadElevationMap(FromQ(*path));
+  if (!map) {
+    context.ShowStatus(*path + ": " + ToQ(Describe(map.failure())));
+    return;
+  }
+  context.state.MemFileName = FromQ(*path);
+  ResetAppState(context);
+  InstallNewGrid(context, std::move(map->grid));
+  GridFileFrame& frame = *context.panel.gridFile;
+  frame.lblGridFileName->setText(*path);
+  frame.lblGridOnOff->setText("読み込んだ数値地図");
+  frame.lblMem->setText(ToQ(map->sheetName));
+  frame.lblMemLbl->show();
+  frame.lblMem->show();
 }
 
 void cmdSaveGridData_Click(MainContext& context) {

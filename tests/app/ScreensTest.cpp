@@ -1,4 +1,5 @@
 // Saves what a person sees: every tab of the main window and the drawing window.
+#include <cmath>
 #include <filesystem>
 
 #include <QTabWidget>
@@ -67,6 +68,43 @@ TEST_F(AppTest, SavesScreenshotsOfTheShadedAndColouredPictures) {
   picture("picture-color-shade-3d");
   Click("cmdColor");
   EXPECT_TRUE(form->Legend().grab().save(folder + "formColor-color-shade.png"));
+}
+
+TEST_F(AppTest, SavesScreenshotsOfAMapSheetAndOfAGridBeforeAndAfterRefinement) {
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  const QString folder = QString(KESSADON_SCREENS_DIR) + "/";
+  auto picture = [&](const QString& name) {
+    EXPECT_TRUE(Find<PictureBox>("picImage")->Image().save(folder + name + ".png"));
+  };
+  platform.openAnswers.push_back(QString::fromStdString(SourcePath("data/samples/sample_map.mem")));
+  Click("cmdOpenMem");
+  Click("cmd3DDefault");
+  Click("cmdContourAuto");
+  Click("cmdDefaultLight");
+  Click("cmdDisplayColorShade");
+  picture("picture-map-color-shade-3d");
+  EXPECT_TRUE(form->grab().save(folder + "formMain-map.png"));
+
+  // Eight by six cells of a hill and a hollow, drawn before and after refinement.
+  std::string text = "9 7 0 0 100 100\n";
+  for (int i = 0; i < 9; ++i) {
+    for (int j = 0; j < 7; ++j) {
+      const double x = i - 3, y = j - 3;
+      text += std::to_string(200 * std::exp(-(x * x + y * y) / 6) -
+                             80 * std::exp(-((x - 4) * (x - 4) + (y - 2) * (y - 2)) / 2)) + " ";
+    }
+    text += "\n";
+  }
+  OpenGrid(WriteFile("coarse.grd", text));
+  Click("cmd3DDefault");
+  Click("cmdContourAuto");
+  Click("cmdDisplayColorContour");
+  picture("picture-coarse-before-refinement");
+  Type("txtXGridG", "65");
+  Type("txtYGridG", "49");
+  Click("cmdG2g");
+  Click("cmdDisplayColorContour");
+  picture("picture-coarse-after-refinement");
 }
 
 }  // namespace
