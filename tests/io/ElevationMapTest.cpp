@@ -139,20 +139,5 @@ TEST(ElevationMap, DoubleByteCharactersCountAsOneInShiftJisAndUtf8) {
   }
 }
 
-TEST(ElevationMap, ReadsTheSampleSheet) {
-  Result<ElevationMap> map =
-      ReadElevationMap(std::string(KESSADON_SOURCE_DIR) + "/data/samples/sample_map.mem");
-  ASSERT_TRUE(map) << Describe(map.failure());
-  const GridData& grid = map->grid;
-  EXPECT_EQ(map->sheetName, "架空山地");
-  EXPECT_EQ(grid.Nx, 40);
-  EXPECT_EQ(grid.Ny, 30);
-  EXPECT_EQ(grid.Dx, 310);
-  EXPECT_EQ(grid.Dy, 250);
-  EXPECT_DOUBLE_EQ(grid.Z(1, 30), 432.8);
-  EXPECT_DOUBLE_EQ(grid.Z(1, 1), 365.5);
-  EXPECT_EQ(grid.Z(40, 1), -1);
-}
-
 }  // namespace
 }  // namespace kessadon
