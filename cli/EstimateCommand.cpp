@@ -1,5 +1,6 @@
 #include "EstimateCommand.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -22,7 +23,30 @@ struct EstimateArguments {
   std::vector<double> nodes, range, extend;
   std::optional<double> m1, m2, ratio, alphaMin, alphaMax, passes;
   std::string output;
+  bool progress = false;
+  std::string solver = "auto";
 };
+
+// Progress lines on stderr: every change of pass or stage, and within a stage
+// at most twice a second.
+EstimationProgress ProgressPrinter(std::ostream& err) {
+  using Clock = std::chrono::steady_clock;
+  struct Last {
+    int pass = 0;
+    EstimationStage stage = EstimationStage::Building;
+    Clock::time_point at;
+  };
+  auto last = std::make_shared<Last>();
+  return [&err, last](const EstimationProgressStep& step) {
+    const Clock::time_point now = Clock::now();
+    const bool sameStage = step.pass == last->pass && step.stage == last->stage;
+    if (sameStage && step.fraction < 1 && now - last->at < std::chrono::milliseconds(500)) return;
+    *last = {step.pass, step.stage, now};
+    err << "pass " << step.pass << "/" << step.passes << ": "
+        << (step.stage == EstimationStage::Building ? "assembling" : "factorising") << ' '
+        << static_cast<int>(step.fraction * 100) << "%" << std::endl;
+  };
+}
 
 // The panel's fields, from the defaults the prepared data give and what was asked.
 Result<EstimationParameters> Parameters(const EstimateArguments& a, const PreparedData& data) {
@@ -77,7 +101,11 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
 
   Result<EstimationParameters> params = Parameters(a, data);
   if (!params) return fail(params.failure().message);
-  Result<EstimationResult> run = RunEstimation(data, *params);
+  const EstimationSolver solver = a.solver == "band"     ? EstimationSolver::Band
+                                  : a.solver == "sparse" ? EstimationSolver::Sparse
+                                                         : EstimationSolver::Automatic;
+  Result<EstimationResult> run =
+      RunEstimation(data, *params, a.progress ? ProgressPrinter(err) : EstimationProgress{}, solver);
   if (!run) return fail(Describe(run.failure()));
 
   GridData& grid = run->Grid;
@@ -121,6 +149,11 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
       ->delimiter(',')
       ->expected(2);
   command->add_option("-o,--output", a->output, "Grid data file to write")->required();
+  command->add_flag("--progress", a->progress, "Show the passes, the assembly and the factorisation on stderr");
+  command->add_option("--solver", a->solver,
+                      "auto (default): the band solver for small grids, the sparse one for large; "
+                      "band or sparse to choose")
+      ->check(CLI::IsMember({"auto", "band", "sparse"}));
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "EstimationGrid.h"
+
 namespace kessadon {
 
 // Most band values a system may hold (4 GiB of doubles); larger systems are
@@ -36,6 +38,20 @@ class BandSystem {
   void Clear() {
     band_.assign(band_.size(), 0.0);
     rhs_.assign(rhs_.size(), 0.0);
+  }
+
+  // Zeros, shaped for the grid.
+  void Reset(const EstimationGrid& grid) {
+    if (n_ != grid.NodeCount() || bw_ != grid.HalfBandwidth()) {
+      *this = BandSystem(grid.NodeCount(), grid.HalfBandwidth());
+    } else {
+      Clear();
+    }
+  }
+
+  // A[r][r + d] for the partner di columns and dj rows on (d = Ny di + dj).
+  double& Upper(std::int64_t r, int /*di*/, int /*dj*/, std::int64_t d) {
+    return band_[Index(r, static_cast<std::int32_t>(d))];
   }
 
  private:

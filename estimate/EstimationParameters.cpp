@@ -66,9 +66,8 @@ Result<EstimationPlan> PlanEstimation(const PreparedData& data, const Estimation
   const std::optional<std::int32_t> ey = ExtensionNodes(p.Ny, p.Yexp);
   const std::int64_t nx = ex ? std::int64_t{p.Nx} + 2 * std::int64_t{*ex} : -1;
   const std::int64_t ny = ey ? std::int64_t{p.Ny} + 2 * std::int64_t{*ey} : -1;
-  // The band holds N rows of 2 Ny + 3 values.
-  if (nx < 0 || ny < 0 || nx > kMaxBandValues || ny > kMaxBandValues ||
-      nx * ny > kMaxBandValues / (2 * ny + 3)) {
+  if (nx < 0 || ny < 0 || nx > kMaxEstimationNodes || ny > kMaxEstimationNodes ||
+      nx * ny > kMaxEstimationNodes) {
     return Refuse("推定する格子が大きすぎます（拡張後 " + (nx < 0 ? "?" : std::to_string(nx)) +
                   " × " + (ny < 0 ? "?" : std::to_string(ny)) +
                   "）：Nx, Ny か拡張の割合を小さくしてください");

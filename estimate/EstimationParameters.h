@@ -36,6 +36,10 @@ EstimationDefaults DefaultEstimationParameters(const PreparedData& data);
 // integer, halves up, at least one. Nothing when it is beyond any grid.
 std::optional<std::int32_t> ExtensionNodes(std::int32_t nodes, double percent);
 
+// Most nodes an estimation grid may have, extension included; the solver may
+// still refuse a smaller grid whose factor would not fit in memory.
+inline constexpr std::int64_t kMaxEstimationNodes = 16'000'000;
+
 struct EstimationPlan {
   double Dx = 0, Dy = 0;
   std::int32_t ex = 1, ey = 1;

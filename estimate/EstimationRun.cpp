@@ -1,9 +1,16 @@
 #include "EstimationRun.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
 #include <new>
+#include <optional>
 
 #include "BandCholesky.h"
+#include "GridOrdering.h"
 #include "NormalEquations.h"
+#include "SparseCholesky.h"
 
 namespace kessadon {
 namespace {
@@ -21,10 +28,73 @@ std::string Reason(SolveStatus status, const NormalEquationsOutcome& built,
   return reason;
 }
 
+// The band's values grow as N bw, its work as N bw^2; up to about a 150 x 150
+// grid it is as quick as the sparse path and needs no ordering.
+constexpr std::int64_t kBandValuesLimit = 5'000'000;
+
+// The sparse factor may take this much: most of the machine's memory, leaving
+// room for the equations, the grid and the program.
+std::int64_t FactorMemoryLimit() {
+  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return std::int64_t{4} << 30;
+  return static_cast<std::int64_t>(0.6 * static_cast<double>(pages) * static_cast<double>(pageSize));
+}
+
+// One pass's equations and their solution, by either solver.
+class PassSolver {
+ public:
+  PassSolver(const EstimationGrid& grid, EstimationSolver solver)
+      : grid_(grid), band_(solver == EstimationSolver::Band) {}
+
+  NormalEquationsOutcome Build(const PreparedData& data, const NodeArray<double>& previous,
+                               const PassWeights& weights) {
+    return band_ ? BuildNormalEquations(bandSystem_, grid_, data, previous, weights)
+                 : BuildNormalEquations(pattern_, grid_, data, previous, weights);
+  }
+
+  // Solves the equations just built; the heights go to Solution(). The
+  // sparse analysis is made on the first pass and kept for the others.
+  Result<SolveStatus> Solve(const SolveProgress& progress) {
+    if (band_) return SolveBandCholesky(bandSystem_, progress);
+    pattern_.CopyLower(lower_);
+    if (!cholesky_) {
+      Result<SparseCholesky> analysed = SparseCholesky::Analyse(
+          lower_, GridNestedDissection(grid_.Nx, grid_.Ny), FactorMemoryLimit());
+      if (!analysed) {
+        return Failure{"推定する格子（拡張後 " + std::to_string(grid_.Nx) + " × " +
+                       std::to_string(grid_.Ny) + "）は大きすぎます：" + analysed.failure().message +
+                       "。Nx, Ny か拡張の割合を小さくしてください"};
+      }
+      cholesky_.emplace(std::move(*analysed));
+    }
+    if (progress) progress(0);
+    solution_ = pattern_.Rhs();
+    const SolveStatus status = cholesky_->FactorAndSolve(lower_, solution_);
+    if (progress) progress(1);
+    return status;
+  }
+
+  const std::vector<double>& Solution() const { return band_ ? bandSystem_.Rhs() : solution_; }
+
+ private:
+  const EstimationGrid& grid_;
+  bool band_;
+  BandSystem bandSystem_;
+  PatternSystem pattern_;
+  LowerMatrix lower_;
+  std::optional<SparseCholesky> cholesky_;
+  std::vector<double> solution_;
+};
+
 }  // namespace
 
+EstimationSolver ChooseSolver(const EstimationGrid& grid) {
+  const std::int64_t bandValues = grid.NodeCount() * (std::int64_t{grid.HalfBandwidth()} + 1);
+  return bandValues <= kBandValuesLimit ? EstimationSolver::Band : EstimationSolver::Sparse;
+}
+
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
-                                       const EstimationProgress& progress) {
+                                       const EstimationProgress& progress, EstimationSolver solver) {
   Result<EstimationPlan> planned = PlanEstimation(data, params);
   if (!planned) return planned.failure();
   const EstimationPlan& plan = *planned;
@@ -37,14 +107,13 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
   result.ey = plan.ey;
   try {
     NodeArray<double> zEst(grid.Nx, grid.Ny);  // the first pass's bounds are judged against zeros
-    BandSystem system(grid.NodeCount(), grid.HalfBandwidth());
+    PassSolver solve(grid, solver == EstimationSolver::Automatic ? ChooseSolver(grid) : solver);
 
     for (int pass = 1; pass <= passes; ++pass) {
       const double alpha = plan.alphas[pass - 1];
       const double beta = plan.ratio * alpha;
       if (progress) progress({pass, passes, EstimationStage::Building, 0});
-      const NormalEquationsOutcome built =
-          BuildNormalEquations(system, grid, data, zEst, {params.M1, params.M2, alpha, beta});
+      const NormalEquationsOutcome built = solve.Build(data, zEst, {params.M1, params.M2, alpha, beta});
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
         SolveProgress solving;
@@ -53,7 +122,9 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
             progress({pass, passes, EstimationStage::Factorising, fraction});
           };
         }
-        status = SolveBandCholesky(system, solving);
+        Result<SolveStatus> solved = solve.Solve(solving);
+        if (!solved) return solved.failure();
+        status = *solved;
       }
       if (status != SolveStatus::Success) {
         if (pass == 1) return Failure{Reason(status, built, params)};
@@ -64,7 +135,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
                             Reason(status, built, params);
         break;
       }
-      const std::vector<double>& z = system.Rhs();
+      const std::vector<double>& z = solve.Solution();
       for (std::int32_t i = 1; i <= grid.Nx; ++i) {
         for (std::int32_t j = 1; j <= grid.Ny; ++j) {
           zEst(i, j) = z[static_cast<std::size_t>(grid.Unknown(i, j))];

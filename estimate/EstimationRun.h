@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EstimationGrid.h"
 #include "EstimationParameters.h"
 #include "EstimationReport.h"
 #include "SolveStatus.h"
@@ -41,10 +42,21 @@ struct EstimationResult {
   std::int32_t ex = 0, ey = 0;  // nodes added on each side while estimating
 };
 
-// Refuses parameters that cannot make a grid, and a run whose first pass
-// fails (with what to change); a later pass that fails leaves the last
-// completed pass's surface and says where it stopped.
+// How the normal equations are solved: the band Cholesky, which keeps the
+// whole band and costs N bw^2, or the sparse Cholesky of the coupling pattern
+// in a nested-dissection order, analysed once per run. Both give the same
+// heights to rounding.
+enum class EstimationSolver { Automatic, Band, Sparse };
+
+// The solver Automatic picks: the band while it is small, the sparse one beyond.
+EstimationSolver ChooseSolver(const EstimationGrid& grid);
+
+// Refuses parameters that cannot make a grid, a grid whose factor would not
+// fit in memory, and a run whose first pass fails (with what to change); a
+// later pass that fails leaves the last completed pass's surface and says
+// where it stopped.
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
-                                       const EstimationProgress& progress = {});
+                                       const EstimationProgress& progress = {},
+                                       EstimationSolver solver = EstimationSolver::Automatic);
 
 }  // namespace kessadon

@@ -2,7 +2,8 @@
 
 namespace kessadon {
 
-void AccumulateStencil(BandSystem& system, const EstimationGrid& grid, const Stencil& stencil,
+template <class System>
+void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil& stencil,
                        std::int32_t ic, std::int32_t jc, double w, double v) {
   std::vector<double>& rhs = system.Rhs();
   for (int a = 0; a < 3; ++a) {
@@ -12,20 +13,21 @@ void AccumulateStencil(BandSystem& system, const EstimationGrid& grid, const Ste
       const std::int64_t n = grid.Unknown(i, j);
       const double wab = stencil.W[a][b];
       rhs[static_cast<std::size_t>(n)] = wab * w * v + rhs[static_cast<std::size_t>(n)];
-      double* row = system.Row(n);
       for (int k = 0; k < 3; ++k) {
         for (int l = 0; l < 3; ++l) {
           // Only the upper triangle is stored: partners at or after n.
           const std::int64_t d = std::int64_t{grid.Ny} * (k - a) + (l - b);
           if (d < 0 || !grid.Contains(ic + k - 1, jc + l - 1)) continue;
-          row[d] = wab * w * stencil.W[k][l] + row[d];
+          double& entry = system.Upper(n, k - a, l - b, d);
+          entry = wab * w * stencil.W[k][l] + entry;
         }
       }
     }
   }
 }
 
-void AddSlopeRowsX(BandSystem& system, const EstimationGrid& grid, double m1) {
+template <class System>
+void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1) {
   Stencil s;
   s.W[1][1] = -1 / grid.Dx;
   s.W[2][1] = 1 / grid.Dx;
@@ -36,7 +38,8 @@ void AddSlopeRowsX(BandSystem& system, const EstimationGrid& grid, double m1) {
   }
 }
 
-void AddSlopeRowsY(BandSystem& system, const EstimationGrid& grid, double m1) {
+template <class System>
+void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1) {
   Stencil s;
   s.W[1][1] = -1 / grid.Dy;
   s.W[1][2] = 1 / grid.Dy;
@@ -47,7 +50,8 @@ void AddSlopeRowsY(BandSystem& system, const EstimationGrid& grid, double m1) {
   }
 }
 
-void AddCurvatureRowsXX(BandSystem& system, const EstimationGrid& grid, double m2) {
+template <class System>
+void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2) {
   const double dx2 = grid.Dx * grid.Dx;
   Stencil s;
   s.W[0][1] = 1 / dx2;
@@ -62,7 +66,8 @@ void AddCurvatureRowsXX(BandSystem& system, const EstimationGrid& grid, double m
   }
 }
 
-void AddCurvatureRowsXY(BandSystem& system, const EstimationGrid& grid, double m2) {
+template <class System>
+void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2) {
   const double c = 1 / (grid.Dy * grid.Dx);
   Stencil s;
   s.W[1][1] = c;
@@ -75,7 +80,8 @@ void AddCurvatureRowsXY(BandSystem& system, const EstimationGrid& grid, double m
   }
 }
 
-void AddCurvatureRowsYY(BandSystem& system, const EstimationGrid& grid, double m2) {
+template <class System>
+void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2) {
   const double dy2 = grid.Dy * grid.Dy;
   Stencil s;
   s.W[1][0] = 1 / dy2;
@@ -90,7 +96,8 @@ void AddCurvatureRowsYY(BandSystem& system, const EstimationGrid& grid, double m
   }
 }
 
-std::int32_t AddHeightData(BandSystem& system, const EstimationGrid& grid, const PreparedData& data,
+template <class System>
+std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const PreparedData& data,
                            const NodeArray<double>& previous, double alpha) {
   std::int32_t nH = 0;
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
@@ -109,7 +116,8 @@ std::int32_t AddHeightData(BandSystem& system, const EstimationGrid& grid, const
   return nH;
 }
 
-std::int32_t AddDipData(BandSystem& system, const EstimationGrid& grid, const PreparedData& data,
+template <class System>
+std::int32_t AddDipData(System& system, const EstimationGrid& grid, const PreparedData& data,
                         double beta) {
   std::int32_t nD = 0;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
@@ -128,15 +136,12 @@ std::int32_t AddDipData(BandSystem& system, const EstimationGrid& grid, const Pr
   return nD;
 }
 
-NormalEquationsOutcome BuildNormalEquations(BandSystem& system, const EstimationGrid& grid,
+template <class System>
+NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid& grid,
                                             const PreparedData& data,
                                             const NodeArray<double>& previous,
                                             const PassWeights& weights) {
-  if (system.N() != grid.NodeCount() || system.Bw() != grid.HalfBandwidth()) {
-    system = BandSystem(grid.NodeCount(), grid.HalfBandwidth());
-  } else {
-    system.Clear();
-  }
+  system.Reset(grid);
   if (weights.m1 != 0) {
     AddSlopeRowsX(system, grid, weights.m1);
     AddSlopeRowsY(system, grid, weights.m1);
@@ -152,5 +157,24 @@ NormalEquationsOutcome BuildNormalEquations(BandSystem& system, const Estimation
   if (out.nH >= 1 && out.nH + 2 * out.nD >= 3) out.status = SolveStatus::Success;
   return out;
 }
+
+// The band for small grids, the coupling pattern alone for large ones.
+#define KESSADON_NORMAL_EQUATIONS(System)                                                          \
+  template void AccumulateStencil(System&, const EstimationGrid&, const Stencil&, std::int32_t,    \
+                                  std::int32_t, double, double);                                   \
+  template void AddSlopeRowsX(System&, const EstimationGrid&, double);                             \
+  template void AddSlopeRowsY(System&, const EstimationGrid&, double);                             \
+  template void AddCurvatureRowsXX(System&, const EstimationGrid&, double);                        \
+  template void AddCurvatureRowsXY(System&, const EstimationGrid&, double);                        \
+  template void AddCurvatureRowsYY(System&, const EstimationGrid&, double);                        \
+  template std::int32_t AddHeightData(System&, const EstimationGrid&, const PreparedData&,         \
+                                      const NodeArray<double>&, double);                           \
+  template std::int32_t AddDipData(System&, const EstimationGrid&, const PreparedData&, double);   \
+  template NormalEquationsOutcome BuildNormalEquations(System&, const EstimationGrid&,             \
+                                                       const PreparedData&,                        \
+                                                       const NodeArray<double>&, const PassWeights&);
+KESSADON_NORMAL_EQUATIONS(BandSystem)
+KESSADON_NORMAL_EQUATIONS(PatternSystem)
+#undef KESSADON_NORMAL_EQUATIONS
 
 }  // namespace kessadon

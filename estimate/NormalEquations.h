@@ -6,13 +6,17 @@
 // where J1 is the mean squared slope per cell and J2 the integrated squared
 // curvature of the grid. Every term is a sum of squared rows: a 3x3 stencil of
 // node weights, a row weight w and a target v. Each row adds w W W^T to the
-// band matrix and w v W to the right-hand side. Unknowns are node heights in
+// system's matrix and w v W to the right-hand side. Unknowns are node heights in
 // the grid's numbering (y fastest); distances in map units, heights as given.
+// The system is a BandSystem (the whole band, for small grids) or a
+// PatternSystem (the coupling pattern alone); both take the same sums in the
+// same order.
 #pragma once
 
 #include <cstdint>
 
 #include "BandSystem.h"
+#include "PatternSystem.h"
 #include "EstimationGrid.h"
 #include "SolveStatus.h"
 #include "Stencil.h"
@@ -23,28 +27,36 @@ namespace kessadon {
 
 // Adds the row (stencil, w, v) centred at node (ic, jc); weights on nodes
 // outside the grid take no part.
-void AccumulateStencil(BandSystem& system, const EstimationGrid& grid, const Stencil& stencil,
+template <class System>
+void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil& stencil,
                        std::int32_t ic, std::int32_t jc, double w, double v);
 
 // J1 rows: first differences along x and along y, weighted m1 / cells, with
 // half weight on the border lines they run along.
-void AddSlopeRowsX(BandSystem& system, const EstimationGrid& grid, double m1);
-void AddSlopeRowsY(BandSystem& system, const EstimationGrid& grid, double m1);
+template <class System>
+void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1);
+template <class System>
+void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1);
 
 // J2 rows: second differences along x and y and the cross difference,
 // weighted by m2 * Dx * Dy (the cross rows twice) with the border weights.
-void AddCurvatureRowsXX(BandSystem& system, const EstimationGrid& grid, double m2);
-void AddCurvatureRowsXY(BandSystem& system, const EstimationGrid& grid, double m2);
-void AddCurvatureRowsYY(BandSystem& system, const EstimationGrid& grid, double m2);
+template <class System>
+void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2);
+template <class System>
+void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2);
+template <class System>
+void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2);
 
 // Height rows, weight alpha / nH each. A bound (l = +1 lower, -1 upper) joins
 // only where `previous` (the last pass's surface) lies on or beyond it, but
 // every usable datum counts in nH. Returns nH.
-std::int32_t AddHeightData(BandSystem& system, const EstimationGrid& grid, const PreparedData& data,
+template <class System>
+std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const PreparedData& data,
                            const NodeArray<double>& previous, double alpha);
 
 // Two slope rows per usable dip datum, weight beta / nD each. Returns nD.
-std::int32_t AddDipData(BandSystem& system, const EstimationGrid& grid, const PreparedData& data,
+template <class System>
+std::int32_t AddDipData(System& system, const EstimationGrid& grid, const PreparedData& data,
                         double beta);
 
 struct NormalEquationsOutcome {
@@ -59,7 +71,9 @@ struct PassWeights {
 };
 
 // Builds the system from zero; `system` is reshaped to the grid when needed.
-NormalEquationsOutcome BuildNormalEquations(BandSystem& system, const EstimationGrid& grid,
+// Instantiated for BandSystem and PatternSystem.
+template <class System>
+NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid& grid,
                                             const PreparedData& data,
                                             const NodeArray<double>& previous,
                                             const PassWeights& weights);

@@ -1,0 +1,51 @@
+// The normal equations of a large grid by their coupling pattern alone: node
+// (i, j) meets the nodes up to two columns and two rows away, so the upper
+// triangle of its row holds 13 partners: (0, 0 ... 2) and (1 ... 2, -2 ... 2)
+// in (di, dj). Unknowns are numbered as the grid numbers them (y fastest).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "EstimationGrid.h"
+
+namespace kessadon {
+
+struct LowerMatrix;
+
+class PatternSystem {
+ public:
+  static constexpr int kPartners = 13;
+
+  PatternSystem() = default;
+  explicit PatternSystem(const EstimationGrid& grid) { Reset(grid); }
+
+  std::int64_t N() const { return grid_.NodeCount(); }
+
+  // Zeros, shaped for the grid.
+  void Reset(const EstimationGrid& grid);
+
+  double& Upper(std::int64_t r, int di, int dj, std::int64_t /*d*/) {
+    return values_[static_cast<std::size_t>(r * kPartners + Slot(di, dj))];
+  }
+  double UpperAt(std::int64_t r, int di, int dj) const {
+    return values_[static_cast<std::size_t>(r * kPartners + Slot(di, dj))];
+  }
+
+  std::vector<double>& Rhs() { return rhs_; }
+  const std::vector<double>& Rhs() const { return rhs_; }
+
+  // The matrix as its lower triangle by columns (column r holds row r and its
+  // partners inside the grid, ascending); the structure is made on the first
+  // call and kept while `out` stays with this grid.
+  void CopyLower(LowerMatrix& out) const;
+
+ private:
+  static int Slot(int di, int dj) { return di == 0 ? dj : 3 + (di - 1) * 5 + (dj + 2); }
+
+  EstimationGrid grid_;
+  std::vector<double> values_;  // kPartners per node
+  std::vector<double> rhs_;
+};
+
+}  // namespace kessadon

@@ -1,0 +1,64 @@
+// Solves a sparse symmetric positive definite system A z = b by a supernodal
+// Cholesky factorisation A(p,p) = L L^T with a caller-given elimination order
+// p. The pattern is analysed once; the passes of an estimation run then
+// factor and solve matrices with that pattern and new values. Indices are
+// 0-based and 64-bit; sizes are in bytes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "SolveStatus.h"
+#include "io/Result.h"
+
+namespace kessadon {
+
+// A symmetric matrix by its lower triangle in compressed columns: the rows of
+// column c are row[colStart[c]] ... row[colStart[c+1]-1], ascending, the
+// diagonal first.
+struct LowerMatrix {
+  std::int64_t n = 0;
+  std::vector<std::int64_t> colStart;  // n + 1
+  std::vector<std::int64_t> row;
+  std::vector<double> value;
+};
+
+class SparseCholesky {
+ public:
+  // Analyses the pattern of `pattern` (its values are not read) for the
+  // elimination order perm (perm[k] = the unknown eliminated k-th). Refuses,
+  // with a one-line reason naming the size, when factoring would take more
+  // than maxFactorBytes.
+  static Result<SparseCholesky> Analyse(const LowerMatrix& pattern,
+                                        std::span<const std::int64_t> perm,
+                                        std::int64_t maxFactorBytes);
+
+  SparseCholesky(SparseCholesky&&) noexcept;
+  SparseCholesky& operator=(SparseCholesky&&) noexcept;
+  SparseCholesky(const SparseCholesky&) = delete;
+  SparseCholesky& operator=(const SparseCholesky&) = delete;
+  ~SparseCholesky();
+
+  // Memory a factorisation takes at its peak beyond `a` and the right-hand
+  // side: the factor, CHOLMOD's two permuted copies of A and its workspace.
+  std::int64_t FactorBytes() const;
+  // Floating-point operations of one factorisation.
+  double FactorFlops() const;
+
+  // Factors `a`, which must have the analysed pattern, and solves a z = b, b
+  // given in rhs and z returned in it. NotPositiveDefinite when a pivot (the
+  // square of a diagonal entry of L) is at or under kPivotThreshold (the first
+  // one eliminated: under it), as the band solver judges; rhs is then
+  // unspecified. Throws std::bad_alloc when memory runs out and
+  // std::invalid_argument when CHOLMOD rejects `a`.
+  SolveStatus FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs);
+
+ private:
+  struct Workspace;
+  explicit SparseCholesky(std::unique_ptr<Workspace> workspace);
+  std::unique_ptr<Workspace> w_;
+};
+
+}  // namespace kessadon
