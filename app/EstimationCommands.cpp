@@ -3,14 +3,19 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "AppReset.h"
 #include "ContourCommands.h"
@@ -35,19 +40,54 @@ std::int32_t NodeCount(const QLineEdit* box) {
   return ToLong(count).value_or(count > 0 ? INT32_MAX : 0);
 }
 
-// The status bar follows the run a few times a second, and the windows are
-// repainted meanwhile; clicks wait until the run is over.
-EstimationProgress StatusBarProgress(MainContext& context) {
-  auto clock = std::make_shared<QElapsedTimer>();
-  auto shownAt = std::make_shared<qint64>(-1);
-  clock->start();
-  return [&context, clock, shownAt](const EstimationProgressStep& step) {
-    const bool stageBegins = step.fraction == 0;
-    if (!stageBegins && *shownAt >= 0 && clock->elapsed() - *shownAt < 100) return;
-    *shownAt = clock->elapsed();
-    context.ShowStatus(EstimationProgressText(step));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+// The run goes on a worker thread while this one keeps the windows painted
+// and the status bar current, five times a second; clicks wait until the run
+// is over. A stage without a measured share (the sparse factorisation) still
+// shows how long it has been going.
+Result<EstimationResult> RunWithProgress(MainContext& context, const PreparedData& data,
+                                         const EstimationParameters& params) {
+  struct Latest {
+    std::mutex mutex;
+    std::optional<EstimationProgressStep> step;
   };
+  auto latest = std::make_shared<Latest>();
+  QEventLoop loop;
+  std::optional<Result<EstimationResult>> result;
+  std::thread worker([&] {
+    try {
+      result.emplace(RunEstimation(data, params, [latest](const EstimationProgressStep& step) {
+        const std::lock_guard<std::mutex> lock(latest->mutex);
+        latest->step = step;
+      }));
+    } catch (const std::exception& e) {
+      // Nothing may escape a thread; the run is refused like any other.
+      result.emplace(Failure{std::string("推定できませんでした：") + e.what()});
+    }
+    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+  });
+
+  QElapsedTimer stageClock;
+  stageClock.start();
+  std::optional<EstimationProgressStep> shown;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
+    std::optional<EstimationProgressStep> step;
+    {
+      const std::lock_guard<std::mutex> lock(latest->mutex);
+      step = latest->step;
+    }
+    if (!step) return;
+    if (!shown || shown->pass != step->pass || shown->stage != step->stage) stageClock.restart();
+    shown = step;
+    QString text = EstimationProgressText(*step);
+    const qint64 seconds = stageClock.elapsed() / 1000;
+    if (seconds >= 1) text += QString("（%1 秒）").arg(seconds);
+    context.ShowStatus(text);
+  });
+  timer.start(200);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  worker.join();
+  return std::move(*result);
 }
 
 }  // namespace
@@ -107,8 +147,7 @@ void cmdHorizon_Click(MainContext& context) {
   BusyPointer busy(*context.platform);
 
   // A refused run, or one whose first pass fails, changes nothing.
-  Result<EstimationResult> run =
-      RunEstimation(s.Data.Prepared, params, StatusBarProgress(context));
+  Result<EstimationResult> run = RunWithProgress(context, s.Data.Prepared, params);
   if (!run) {
     context.ShowStatus(QString());
     context.platform->ShowMessage(context.window, ToQ(run.failure().message));
