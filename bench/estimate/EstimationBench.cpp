@@ -1,5 +1,6 @@
 // Cost of the estimation on square grids: building and solving the normal
-// equations of one pass, and whole runs with and without bound data.
+// equations of one pass, and whole runs with and without bound data, by the
+// band and by the sparse solver, with n^2/10 heights and n/2 dips.
 //
 // Peak memory is the process's high-water mark (getrusage), so run one size
 // per process for figures that belong to that size alone, e.g.
@@ -26,12 +27,24 @@ double Terrain(double x, double y) {
 }
 
 // Heights scattered over the grid; with bounds, every tenth is a bound the
-// terrain satisfies by a few units, lower and upper in turn.
-PreparedData ScatteredData(bool withBounds) {
+// terrain satisfies by a few units, lower and upper in turn. Dips of the
+// terrain at other points.
+PreparedData ScatteredData(bool withBounds, int heights = kHeights, int dips = 0) {
   std::mt19937 random(2001);
   std::uniform_real_distribution<double> position(0, kSide), margin(1, 5);
   PreparedData data;
-  for (int k = 0; k < kHeights; ++k) {
+  for (int k = 0; k < dips; ++k) {
+    const double x = position(random), y = position(random), h = 1e-3;
+    data.XD.push_back(x);
+    data.YD.push_back(y);
+    data.ZD.push_back(Terrain(x, y));
+    data.TrendD.push_back(0);
+    data.DipD.push_back(0);
+    data.GxD.push_back((Terrain(x + h, y) - Terrain(x - h, y)) / (2 * h));
+    data.GyD.push_back((Terrain(x, y + h) - Terrain(x, y - h)) / (2 * h));
+  }
+  data.HasDipData = dips > 0 ? 1 : 0;
+  for (int k = 0; k < heights; ++k) {
     const double x = position(random), y = position(random);
     std::int16_t l = 0;
     double z = Terrain(x, y);
@@ -95,11 +108,13 @@ void BuildAndSolve(benchmark::State& state) {
 void WholeRun(benchmark::State& state) {
   const std::int32_t n = static_cast<std::int32_t>(state.range(0));
   const bool withBounds = state.range(1) != 0;
-  const PreparedData data = ScatteredData(withBounds);
+  const auto solver = static_cast<EstimationSolver>(state.range(2));
+  const PreparedData data = ScatteredData(withBounds, n * n / 10, n / 2);
   EstimationParameters p;
   // One node of extension on each side makes the estimation grid n x n.
   p.Nx = p.Ny = n - 2;
   p.Xmax = p.Ymax = kSide;
+  p.Ratio = 1;
   if (withBounds) {
     p.AlphaMin = 0.25;
     p.AlphaMax = 16;
@@ -107,7 +122,7 @@ void WholeRun(benchmark::State& state) {
   }
   int passes = 0;
   for (auto _ : state) {
-    Result<EstimationResult> run = RunEstimation(data, p);
+    Result<EstimationResult> run = RunEstimation(data, p, {}, solver);
     if (!run || run->StoppedAtPass != 0) {
       state.SkipWithError("estimation failed");
       return;
@@ -120,9 +135,18 @@ void WholeRun(benchmark::State& state) {
 }
 
 BENCHMARK(BuildAndSolve)->Arg(100)->Arg(200)->Arg(300)->Unit(benchmark::kSecond);
+// solver 1 is the band, 2 the sparse path; the band only where it fits in a few GiB.
 BENCHMARK(WholeRun)
-    ->ArgsProduct({{100, 200, 300}, {0, 1}})
-    ->ArgNames({"n", "bounds"})
+    ->Apply([](benchmark::internal::Benchmark* b) {
+      for (int n : {100, 300, 500, 700, 1000}) {
+        for (int bounds : {0, 1}) {
+          if (n <= 300) b->Args({n, bounds, static_cast<int>(EstimationSolver::Band)});
+          b->Args({n, bounds, static_cast<int>(EstimationSolver::Sparse)});
+        }
+      }
+    })
+    ->ArgNames({"n", "bounds", "solver"})
+    ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
 }  // namespace
