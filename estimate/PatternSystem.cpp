@@ -41,9 +41,11 @@ void PatternSystem::CopyLower(LowerMatrix& out) const {
     for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
       for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
         for (const Partner& p : kPartnerOffsets) {
-          if (grid_.Contains(i + p.di, j + p.dj)) out.row.push_back(grid_.Unknown(i + p.di, j + p.dj));
+          if (grid_.Contains(i + p.di, j + p.dj)) {
+            out.row.push_back(static_cast<SparseIndex>(grid_.Unknown(i + p.di, j + p.dj)));
+          }
         }
-        out.colStart.push_back(static_cast<std::int64_t>(out.row.size()));
+        out.colStart.push_back(static_cast<SparseIndex>(out.row.size()));
       }
     }
     out.value.resize(out.row.size());

@@ -16,7 +16,7 @@
 
 namespace kessadon {
 
-static_assert(std::is_same_v<SuiteSparse_long, std::int64_t>,
+static_assert(std::is_same_v<int, SparseIndex>,
               "LowerMatrix hands its index arrays to CHOLMOD without copying");
 
 struct SparseCholesky::Workspace {
@@ -32,7 +32,7 @@ struct SparseCholesky::Workspace {
   double flops = 0;
 
   Workspace() {
-    cholmod_l_start(&common);
+    cholmod_start(&common);
     common.print = 0;
     common.error_handler = nullptr;
     common.supernodal = CHOLMOD_SUPERNODAL;
@@ -41,13 +41,21 @@ struct SparseCholesky::Workspace {
     common.nmethods = 1;
     common.method[0].ordering = CHOLMOD_GIVEN;
     common.postorder = 1;
+    // Merge fewer supernodes than usual: the zeros that merging adds are room
+    // a million-node factor cannot spare (about 50 MB there, at no cost in time).
+    common.zrelax[0] = 0.4;
+    common.zrelax[1] = 0.05;
+    common.zrelax[2] = 0.02;
+    common.nrelax[0] = 2;
+    common.nrelax[1] = 8;
+    common.nrelax[2] = 24;
   }
   ~Workspace() {
-    cholmod_l_free_dense(&solution, &common);
-    cholmod_l_free_dense(&solveY, &common);
-    cholmod_l_free_dense(&solveE, &common);
-    cholmod_l_free_factor(&factor, &common);
-    cholmod_l_finish(&common);
+    cholmod_free_dense(&solution, &common);
+    cholmod_free_dense(&solveY, &common);
+    cholmod_free_dense(&solveE, &common);
+    cholmod_free_factor(&factor, &common);
+    cholmod_finish(&common);
   }
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
@@ -85,11 +93,11 @@ cholmod_sparse View(const LowerMatrix& m, bool withValues) {
   cholmod_sparse s{};
   s.nrow = s.ncol = static_cast<std::size_t>(m.n);
   s.nzmax = m.row.size();
-  s.p = const_cast<std::int64_t*>(m.colStart.data());
-  s.i = const_cast<std::int64_t*>(m.row.data());
+  s.p = const_cast<SparseIndex*>(m.colStart.data());
+  s.i = const_cast<SparseIndex*>(m.row.data());
   s.x = withValues ? const_cast<double*>(m.value.data()) : nullptr;
   s.stype = -1;
-  s.itype = CHOLMOD_LONG;
+  s.itype = CHOLMOD_INT;
   s.xtype = withValues ? CHOLMOD_REAL : CHOLMOD_PATTERN;
   s.dtype = CHOLMOD_DOUBLE;
   s.sorted = 1;
@@ -98,7 +106,9 @@ cholmod_sparse View(const LowerMatrix& m, bool withValues) {
 }
 
 bool WellFormed(const LowerMatrix& m, std::span<const std::int64_t> perm) {
-  if (m.n < 0 || m.colStart.size() != static_cast<std::size_t>(m.n + 1)) return false;
+  if (m.n < 0 || m.n > INT32_MAX || m.colStart.size() != static_cast<std::size_t>(m.n + 1)) {
+    return false;
+  }
   if (m.colStart[0] != 0 || m.colStart[m.n] != static_cast<std::int64_t>(m.row.size())) {
     return false;
   }
@@ -134,12 +144,12 @@ std::string SizeText(std::int64_t bytes, bool roundUp) {
 // Peak memory of a factorisation beyond its inputs: the supernodal factor
 // with its indices, the two permuted copies of A that CHOLMOD makes of a lower
 // triangle on the way to tril(PAP^T), the largest update block, and per-node
-// workspace.
+// workspace. Values take 8 bytes, indices 4.
 std::int64_t FactorisationBytes(const cholmod_factor& f, std::int64_t entries) {
   const auto n = static_cast<std::int64_t>(f.n);
-  const auto factorWords = static_cast<std::int64_t>(f.xsize + f.ssize + 3 * f.nsuper);
-  const std::int64_t copyWords = 2 * (2 * entries + n + 1);
-  return 8 * (factorWords + copyWords + static_cast<std::int64_t>(f.maxcsize) + 10 * n);
+  const auto factorBytes = static_cast<std::int64_t>(8 * f.xsize + 4 * (f.ssize + 3 * f.nsuper));
+  const std::int64_t copyBytes = 2 * (12 * entries + 4 * (n + 1));
+  return factorBytes + copyBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * 10 * n;
 }
 
 }  // namespace
@@ -160,9 +170,9 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
 
   cholmod_sparse a = View(pattern, false);
   // A null order would mean "none given", also for an empty matrix.
-  std::vector<std::int64_t> order(perm.begin(), perm.end());
+  std::vector<int> order(perm.begin(), perm.end());
   order.reserve(1);
-  w->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &w->common);
+  w->factor = cholmod_analyze_p(&a, order.data(), nullptr, 0, &w->common);
   if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
     return Failure{"分解の準備に必要なメモリを確保できません"};
   }
@@ -193,21 +203,21 @@ SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<dou
   cholmod_factor& l = *w_->factor;
 
   cholmod_sparse view = View(a, true);
-  cholmod_l_factorize(&view, &l, &c);
+  cholmod_factorize(&view, &l, &c);
   w_->ThrowOnError();
   if (c.status == CHOLMOD_NOT_POSDEF || l.minor < l.n) return SolveStatus::NotPositiveDefinite;
 
   // The band solver's test on every pivot, in elimination order: column k of
   // the supernodal L is the k-th unknown eliminated.
-  const auto* super = static_cast<const std::int64_t*>(l.super);
-  const auto* pi = static_cast<const std::int64_t*>(l.pi);
-  const auto* px = static_cast<const std::int64_t*>(l.px);
+  const auto* super = static_cast<const int*>(l.super);
+  const auto* pi = static_cast<const int*>(l.pi);
+  const auto* px = static_cast<const int*>(l.px);
   const auto* x = static_cast<const double*>(l.x);
   for (std::size_t s = 0; s < l.nsuper; ++s) {
     const std::int64_t rows = pi[s + 1] - pi[s];
     for (std::int64_t k = super[s]; k < super[s + 1]; ++k) {
       const std::int64_t local = k - super[s];
-      const double d = x[px[s] + local * rows + local];
+      const double d = x[std::int64_t{px[s]} + local * rows + local];
       const double pivot = d * d;
       // Written so that a NaN pivot fails too.
       if (k == 0 ? !(pivot >= kPivotThreshold) : !(pivot > kPivotThreshold)) {
@@ -224,7 +234,7 @@ SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<dou
   b.x = rhs.data();
   b.xtype = CHOLMOD_REAL;
   b.dtype = CHOLMOD_DOUBLE;
-  cholmod_l_solve2(CHOLMOD_A, &l, &b, nullptr, &w_->solution, nullptr, &w_->solveY, &w_->solveE,
+  cholmod_solve2(CHOLMOD_A, &l, &b, nullptr, &w_->solution, nullptr, &w_->solveY, &w_->solveE,
                    &c);
   w_->ThrowOnError();
   const auto* z = static_cast<const double*>(w_->solution->x);
