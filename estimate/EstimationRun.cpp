@@ -57,10 +57,11 @@ class PassSolver {
   // sparse analysis is made on the first pass and kept for the others.
   Result<SolveStatus> Solve(const SolveProgress& progress) {
     if (band_) return SolveBandCholesky(bandSystem_, progress);
-    pattern_.CopyLower(lower_);
     if (!cholesky_) {
+      LowerMatrix pattern;
+      pattern_.CopyLower(pattern);
       Result<SparseCholesky> analysed = SparseCholesky::Analyse(
-          lower_, GridNestedDissection(grid_.Nx, grid_.Ny), FactorMemoryLimit());
+          pattern, GridNestedDissection(grid_.Nx, grid_.Ny), FactorMemoryLimit());
       if (!analysed) {
         return Failure{"推定する格子（拡張後 " + std::to_string(grid_.Nx) + " × " +
                        std::to_string(grid_.Ny) + "）は大きすぎます：" + analysed.failure().message +
@@ -69,10 +70,11 @@ class PassSolver {
       cholesky_.emplace(std::move(*analysed));
     }
     if (progress) progress(0);
+    pattern_.VisitLower(cholesky_->Values());
     solution_ = pattern_.Rhs();
     // The factor is the run's largest array; the pattern is built afresh next pass.
     pattern_ = PatternSystem();
-    const SolveStatus status = cholesky_->FactorAndSolve(lower_, solution_);
+    const SolveStatus status = cholesky_->FactorAndSolve(solution_);
     if (progress) progress(1);
     return status;
   }
@@ -84,7 +86,6 @@ class PassSolver {
   bool band_;
   BandSystem bandSystem_;
   PatternSystem pattern_;
-  LowerMatrix lower_;
   std::optional<SparseCholesky> cholesky_;
   std::vector<double> solution_;
 };

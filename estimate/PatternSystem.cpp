@@ -5,17 +5,6 @@
 #include "SparseCholesky.h"
 
 namespace kessadon {
-namespace {
-
-struct Partner {
-  int di, dj;
-};
-// In slot order, which is ascending unknown order among the partners inside the grid.
-constexpr Partner kPartnerOffsets[PatternSystem::kPartners] = {
-    {0, 0},  {0, 1}, {0, 2}, {1, -2}, {1, -1}, {1, 0}, {1, 1},
-    {1, 2},  {2, -2}, {2, -1}, {2, 0}, {2, 1}, {2, 2}};
-
-}  // namespace
 
 void PatternSystem::Reset(const EstimationGrid& grid) {
   const auto n = static_cast<std::size_t>(grid.NodeCount());
@@ -40,7 +29,7 @@ void PatternSystem::CopyLower(LowerMatrix& out) const {
     out.colStart.push_back(0);
     for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
       for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
-        for (const Partner& p : kPartnerOffsets) {
+        for (const Offset& p : kOffsets) {
           if (grid_.Contains(i + p.di, j + p.dj)) {
             out.row.push_back(static_cast<SparseIndex>(grid_.Unknown(i + p.di, j + p.dj)));
           }
@@ -50,15 +39,7 @@ void PatternSystem::CopyLower(LowerMatrix& out) const {
     }
     out.value.resize(out.row.size());
   }
-  std::size_t k = 0;
-  for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
-    for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
-      const std::int64_t r = grid_.Unknown(i, j);
-      for (const Partner& p : kPartnerOffsets) {
-        if (grid_.Contains(i + p.di, j + p.dj)) out.value[k++] = UpperAt(r, p.di, p.dj);
-      }
-    }
-  }
+  VisitLower([&out](std::int64_t k, double value) { out.value[static_cast<std::size_t>(k)] = value; });
 }
 
 }  // namespace kessadon

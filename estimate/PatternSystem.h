@@ -40,7 +40,29 @@ class PatternSystem {
   // call and kept while `out` stays with this grid.
   void CopyLower(LowerMatrix& out) const;
 
+  // Hands each value of that lower triangle to f(k, value), k counting the
+  // entries in CopyLower's order.
+  template <class F>
+  void VisitLower(F&& f) const {
+    std::int64_t k = 0;
+    for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
+      for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
+        const double* values = &values_[static_cast<std::size_t>(grid_.Unknown(i, j) * kPartners)];
+        for (int slot = 0; slot < kPartners; ++slot) {
+          if (grid_.Contains(i + kOffsets[slot].di, j + kOffsets[slot].dj)) f(k++, values[slot]);
+        }
+      }
+    }
+  }
+
  private:
+  struct Offset {
+    int di, dj;
+  };
+  // In slot order, which is ascending unknown order among the partners inside the grid.
+  static constexpr Offset kOffsets[kPartners] = {{0, 0},  {0, 1},  {0, 2},  {1, -2}, {1, -1},
+                                                 {1, 0},  {1, 1},  {1, 2},  {2, -2}, {2, -1},
+                                                 {2, 0},  {2, 1},  {2, 2}};
   static int Slot(int di, int dj) { return di == 0 ? dj : 3 + (di - 1) * 5 + (dj + 2); }
 
   EstimationGrid grid_;

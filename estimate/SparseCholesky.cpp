@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <optional>
+#include <utility>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -26,6 +28,13 @@ struct SparseCholesky::Workspace {
   cholmod_dense* solution = nullptr;
   cholmod_dense* solveY = nullptr;
   cholmod_dense* solveE = nullptr;
+  // The matrix in elimination order, tril(A(P, P)), which CHOLMOD factors as it
+  // stands (an analysis in its natural order makes no copy of it), and where
+  // each entry of the pattern's own lower triangle goes in it.
+  std::vector<int> perm;
+  LowerMatrix permuted;
+  std::vector<SparseIndex> map;
+  std::vector<double> permutedRhs;
   std::int64_t n = 0;
   std::int64_t entries = 0;
   std::int64_t bytes = 0;
@@ -141,15 +150,58 @@ std::string SizeText(std::int64_t bytes, bool roundUp) {
   return text;
 }
 
-// Peak memory of a factorisation beyond its inputs: the supernodal factor
-// with its indices, the two permuted copies of A that CHOLMOD makes of a lower
-// triangle on the way to tril(PAP^T), the largest update block, and per-node
+// Peak memory of a factorisation: the supernodal factor with its indices, the
+// permuted matrix with the map into it, the largest update block, and per-node
 // workspace. Values take 8 bytes, indices 4.
 std::int64_t FactorisationBytes(const cholmod_factor& f, std::int64_t entries) {
   const auto n = static_cast<std::int64_t>(f.n);
   const auto factorBytes = static_cast<std::int64_t>(8 * f.xsize + 4 * (f.ssize + 3 * f.nsuper));
-  const std::int64_t copyBytes = 2 * (12 * entries + 4 * (n + 1));
-  return factorBytes + copyBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * 10 * n;
+  const std::int64_t matrixBytes = 16 * entries + 4 * (n + 1);
+  return factorBytes + matrixBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * 10 * n;
+}
+
+// tril(A(P, P)) of a lower triangle, rows ascending in each column, and for
+// each entry of `a` its place in it. ip is the inverse of the order.
+void Permute(const LowerMatrix& a, const std::vector<int>& ip, LowerMatrix& out,
+             std::vector<SparseIndex>& map) {
+  const std::int64_t n = a.n;
+  out = LowerMatrix{};
+  out.n = n;
+  out.colStart.assign(static_cast<std::size_t>(n) + 1, 0);
+  for (std::int64_t c = 0; c < n; ++c) {
+    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
+      ++out.colStart[std::min(ip[a.row[k]], ip[c]) + 1];
+    }
+  }
+  for (std::int64_t c = 0; c < n; ++c) out.colStart[c + 1] += out.colStart[c];
+  std::vector<SparseIndex> next(out.colStart.begin(), out.colStart.end() - 1);
+  out.row.resize(a.row.size());
+  out.value.assign(a.row.size(), 0.0);
+  map.resize(a.row.size());
+  for (std::int64_t c = 0; c < n; ++c) {
+    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
+      const int r = ip[a.row[k]], q = ip[c];
+      const SparseIndex at = next[std::min(r, q)]++;
+      out.row[at] = std::max(r, q);
+      map[k] = at;
+    }
+  }
+  // Sort each column's rows, carrying the map along through its inverse.
+  std::vector<SparseIndex> owner(a.row.size());
+  for (std::size_t k = 0; k < map.size(); ++k) owner[map[k]] = static_cast<SparseIndex>(k);
+  std::vector<std::pair<SparseIndex, SparseIndex>> column;
+  for (std::int64_t c = 0; c < n; ++c) {
+    column.clear();
+    for (SparseIndex at = out.colStart[c]; at < out.colStart[c + 1]; ++at) {
+      column.emplace_back(out.row[at], owner[at]);
+    }
+    std::sort(column.begin(), column.end());
+    SparseIndex at = out.colStart[c];
+    for (const auto& [row, k] : column) {
+      out.row[at] = row;
+      map[k] = at++;
+    }
+  }
 }
 
 }  // namespace
@@ -172,21 +224,40 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
   // A null order would mean "none given", also for an empty matrix.
   std::vector<int> order(perm.begin(), perm.end());
   order.reserve(1);
-  w->factor = cholmod_analyze_p(&a, order.data(), nullptr, 0, &w->common);
-  if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
-    return Failure{"分解の準備に必要なメモリを確保できません"};
-  }
-  if (w->common.status < CHOLMOD_OK || w->factor == nullptr) {
-    return Failure{"分解する行列の形が正しくありません"};
-  }
-  assert(w->factor->is_super && w->factor->ordering == CHOLMOD_GIVEN);
-
-  w->bytes = FactorisationBytes(*w->factor, w->entries);
+  auto failed = [&w](cholmod_factor* f) -> std::optional<Failure> {
+    if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
+      return Failure{"分解の準備に必要なメモリを確保できません"};
+    }
+    if (w->common.status < CHOLMOD_OK || f == nullptr) {
+      return Failure{"分解する行列の形が正しくありません"};
+    }
+    return std::nullopt;
+  };
+  // The order given, refined by CHOLMOD's postorder; its size decides.
+  cholmod_factor* ordered = cholmod_analyze_p(&a, order.data(), nullptr, 0, &w->common);
+  if (auto refused = failed(ordered)) return *refused;
+  w->bytes = FactorisationBytes(*ordered, w->entries);
   w->flops = w->common.fl;
+  w->perm.assign(static_cast<const int*>(ordered->Perm),
+                 static_cast<const int*>(ordered->Perm) + pattern.n);
+  cholmod_free_factor(&ordered, &w->common);
   if (w->bytes > maxFactorBytes) {
     return Failure{"分解に約 " + SizeText(w->bytes, true) + " 必要で、上限 " +
                    SizeText(maxFactorBytes, false) + " を超えます"};
   }
+
+  std::vector<int> ip(w->perm.size());
+  for (std::size_t k = 0; k < ip.size(); ++k) ip[static_cast<std::size_t>(w->perm[k])] = static_cast<int>(k);
+  Permute(pattern, ip, w->permuted, w->map);
+  w->permutedRhs.resize(static_cast<std::size_t>(pattern.n));
+
+  // Already in elimination order and postordered: analysed as it stands.
+  w->common.method[0].ordering = CHOLMOD_NATURAL;
+  w->common.postorder = 0;
+  cholmod_sparse b = View(w->permuted, false);
+  w->factor = cholmod_analyze(&b, &w->common);
+  if (auto refused = failed(w->factor)) return *refused;
+  assert(w->factor->is_super && w->factor->ordering == CHOLMOD_NATURAL);
   return SparseCholesky(std::move(w));
 }
 
@@ -194,15 +265,26 @@ std::int64_t SparseCholesky::FactorBytes() const { return w_->bytes; }
 
 double SparseCholesky::FactorFlops() const { return w_->flops; }
 
+SparseCholesky::ValueSink SparseCholesky::Values() {
+  return {w_->map.data(), w_->permuted.value.data()};
+}
+
 SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs) {
   assert(a.n == w_->n && static_cast<std::int64_t>(a.row.size()) == w_->entries);
-  assert(a.value.size() == a.row.size() && static_cast<std::int64_t>(rhs.size()) == a.n);
-  if (a.n == 0) return SolveStatus::Success;
+  assert(a.value.size() == a.row.size());
+  const ValueSink sink = Values();
+  for (std::size_t k = 0; k < a.value.size(); ++k) sink(static_cast<std::int64_t>(k), a.value[k]);
+  return FactorAndSolve(rhs);
+}
+
+SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs) {
+  assert(static_cast<std::int64_t>(rhs.size()) == w_->n);
+  if (w_->n == 0) return SolveStatus::Success;
   SerialOpenMp serial;
   cholmod_common& c = w_->common;
   cholmod_factor& l = *w_->factor;
 
-  cholmod_sparse view = View(a, true);
+  cholmod_sparse view = View(w_->permuted, true);
   cholmod_factorize(&view, &l, &c);
   w_->ThrowOnError();
   if (c.status == CHOLMOD_NOT_POSDEF || l.minor < l.n) return SolveStatus::NotPositiveDefinite;
@@ -226,19 +308,21 @@ SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<dou
     }
   }
 
+  std::vector<double>& bp = w_->permutedRhs;
+  const std::vector<int>& perm = w_->perm;
+  for (std::size_t k = 0; k < bp.size(); ++k) bp[k] = rhs[static_cast<std::size_t>(perm[k])];
   cholmod_dense b{};
-  b.nrow = rhs.size();
+  b.nrow = bp.size();
   b.ncol = 1;
-  b.nzmax = rhs.size();
-  b.d = rhs.size();
-  b.x = rhs.data();
+  b.nzmax = bp.size();
+  b.d = bp.size();
+  b.x = bp.data();
   b.xtype = CHOLMOD_REAL;
   b.dtype = CHOLMOD_DOUBLE;
-  cholmod_solve2(CHOLMOD_A, &l, &b, nullptr, &w_->solution, nullptr, &w_->solveY, &w_->solveE,
-                   &c);
+  cholmod_solve2(CHOLMOD_A, &l, &b, nullptr, &w_->solution, nullptr, &w_->solveY, &w_->solveE, &c);
   w_->ThrowOnError();
   const auto* z = static_cast<const double*>(w_->solution->x);
-  std::copy(z, z + rhs.size(), rhs.begin());
+  for (std::size_t k = 0; k < bp.size(); ++k) rhs[static_cast<std::size_t>(perm[k])] = z[k];
   return SolveStatus::Success;
 }
 

@@ -46,8 +46,8 @@ class SparseCholesky {
   SparseCholesky& operator=(const SparseCholesky&) = delete;
   ~SparseCholesky();
 
-  // Memory a factorisation takes at its peak beyond `a` and the right-hand
-  // side: the factor, CHOLMOD's two permuted copies of A and its workspace.
+  // Memory a factorisation takes at its peak beyond the right-hand side: the
+  // factor, the permuted matrix and its map, and CHOLMOD's workspace.
   std::int64_t FactorBytes() const;
   // Floating-point operations of one factorisation.
   double FactorFlops() const;
@@ -59,6 +59,18 @@ class SparseCholesky {
   // unspecified. Throws std::bad_alloc when memory runs out and
   // std::invalid_argument when CHOLMOD rejects `a`.
   SolveStatus FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs);
+
+  // The same in two steps, so that the caller need not hold a whole matrix of
+  // its own beside the factor: Values() takes entry k of the analysed
+  // pattern's lower triangle (in that pattern's order) into the permuted
+  // matrix kept here; every entry must be given before each FactorAndSolve.
+  struct ValueSink {
+    const SparseIndex* map;
+    double* values;
+    void operator()(std::int64_t k, double value) const { values[map[k]] = value; }
+  };
+  ValueSink Values();
+  SolveStatus FactorAndSolve(std::vector<double>& rhs);
 
  private:
   struct Workspace;
