@@ -111,7 +111,13 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
   result.ey = plan.ey;
   try {
     NodeArray<double> zEst(grid.Nx, grid.Ny);  // the first pass's bounds are judged against zeros
-    PassSolver solve(grid, solver == EstimationSolver::Automatic ? ChooseSolver(grid) : solver);
+    if (solver == EstimationSolver::Automatic) solver = ChooseSolver(grid);
+    if (solver == EstimationSolver::Band &&
+        grid.NodeCount() > kMaxBandValues / (std::int64_t{grid.HalfBandwidth()} + 1)) {
+      return Failure{"推定する格子（拡張後 " + std::to_string(grid.Nx) + " × " +
+                     std::to_string(grid.Ny) + "）はバンド解法には大きすぎます"};
+    }
+    PassSolver solve(grid, solver);
 
     for (int pass = 1; pass <= passes; ++pass) {
       const double alpha = plan.alphas[pass - 1];

@@ -96,6 +96,13 @@ TEST(SolverChoice, SmallGridsTakeTheBandLargeOnesTheSparsePath) {
   large.Nx = large.Ny = 100;
   EXPECT_EQ(ChooseSolver(small), EstimationSolver::Band);
   EXPECT_EQ(ChooseSolver(large), EstimationSolver::Sparse);
+
+  // The band of a 3000 x 3000 grid would take 140 GiB: refused before anything is allocated.
+  const Shape huge{3000, 3000, false, false};
+  Result<EstimationResult> band =
+      RunEstimation(HillData(huge, 1), Parameters(huge), {}, EstimationSolver::Band);
+  ASSERT_FALSE(band);
+  EXPECT_NE(band.failure().message.find("3002 × 3002"), std::string::npos) << band.failure().message;
 }
 
 }  // namespace
