@@ -12,9 +12,13 @@ void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil
       if (!grid.Contains(i, j)) continue;
       const std::int64_t n = grid.Unknown(i, j);
       const double wab = stencil.W[a][b];
+      // Most stencils weigh two to four of their nine nodes; a zero weight adds
+      // nothing anywhere, so its row and column are passed over.
+      if (wab == 0) continue;
       rhs[static_cast<std::size_t>(n)] = wab * w * v + rhs[static_cast<std::size_t>(n)];
       for (int k = 0; k < 3; ++k) {
         for (int l = 0; l < 3; ++l) {
+          if (stencil.W[k][l] == 0) continue;
           // Only the upper triangle is stored: partners at or after n.
           const std::int64_t d = std::int64_t{grid.Ny} * (k - a) + (l - b);
           if (d < 0 || !grid.Contains(ic + k - 1, jc + l - 1)) continue;
