@@ -323,6 +323,9 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs) {
   w_->ThrowOnError();
   const auto* z = static_cast<const double*>(w_->solution->x);
   for (std::size_t k = 0; k < bp.size(); ++k) rhs[static_cast<std::size_t>(perm[k])] = z[k];
+  // The numbers of the factor are of no further use: the next pass factors
+  // afresh, and between passes the room is its assembly's.
+  cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
   return SolveStatus::Success;
 }
 
