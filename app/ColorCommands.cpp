@@ -174,25 +174,22 @@ void ConnectColorCommands(MainContext& context) {
   ColorTableFrame& table = *context.panel.colorTable;
   LightFrame& light = *context.panel.light;
   DisplayFrame& d = *context.panel.display;
-  auto on = [&context](QAbstractButton* button, void (*handler)(MainContext&)) {
-    OnClick(context, button, handler);
-  };
   for (int k = 0; k < 4; ++k) {
     QObject::connect(table.opt[k], &QRadioButton::clicked, table.opt[k],
                      [&context, k] { opt_Click(context, k + 1); });
   }
-  on(table.cmdColorTable, cmdColorTable_Click);
+  OnClick(context, table.cmdColorTable, cmdColorTable_Click);
   for (QLineEdit* field : {light.txtRo, light.txtTh}) {
     QObject::connect(field, &QLineEdit::textChanged, field, [&context] { TakeLightSettings(context); });
   }
   // Only the user's click takes the light: the reset unticks the box without
   // making the shading available.
-  on(light.chkHisto, TakeLightSettings);
-  on(light.cmdDefaultLight, cmdDefaultLight_Click);
-  on(d.cmdDisplayShade, cmdDisplayShade_Click);
-  on(d.cmdDisplayColorContour, cmdDisplayColorContour_Click);
-  on(d.cmdDisplayColorShade, cmdDisplayColorShade_Click);
-  on(d.cmdColor, cmdColor_Click);
+  OnClick(context, light.chkHisto, TakeLightSettings);
+  OnClick(context, light.cmdDefaultLight, cmdDefaultLight_Click);
+  OnClick(context, d.cmdDisplayShade, cmdDisplayShade_Click);
+  OnClick(context, d.cmdDisplayColorContour, cmdDisplayColorContour_Click);
+  OnClick(context, d.cmdDisplayColorShade, cmdDisplayColorShade_Click);
+  OnClick(context, d.cmdColor, cmdColor_Click);
 }
 
 }  // namespace kessadon

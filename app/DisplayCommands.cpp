@@ -89,13 +89,10 @@ void ConnectDisplayCommands(MainContext& context) {
   DisplayFrame& d = *context.panel.display;
   OutputFrame& out = *context.panel.output;
   PictureOptionsFrame& o = *context.panel.pictureOptions;
-  auto on = [&context](QAbstractButton* button, void (*handler)(MainContext&)) {
-    OnClick(context, button, handler);
-  };
-  on(d.cmdDisplayGrid, cmdDisplayGrid_Click);
-  on(d.cmdDisplayContour, cmdDisplayContour_Click);
-  on(out.cmdSaveImage, cmdSaveImage_Click);
-  on(out.cmdCopyImage, cmdCopyImage_Click);
+  OnClick(context, d.cmdDisplayGrid, cmdDisplayGrid_Click);
+  OnClick(context, d.cmdDisplayContour, cmdDisplayContour_Click);
+  OnClick(context, out.cmdSaveImage, cmdSaveImage_Click);
+  OnClick(context, out.cmdCopyImage, cmdCopyImage_Click);
   QObject::connect(d.cmdImageClear, &QPushButton::clicked, d.cmdImageClear,
                    [&context] { context.formImage->picImage->Cls(); });
 

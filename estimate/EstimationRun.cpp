@@ -41,6 +41,12 @@ std::int64_t FactorMemoryLimit() {
   return static_cast<std::int64_t>(0.6 * static_cast<double>(pages) * static_cast<double>(pageSize));
 }
 
+// A refusal of the extended grid's size, with why.
+Failure GridTooLarge(const EstimationGrid& grid, const std::string& why) {
+  return Failure{"推定する格子（拡張後 " + std::to_string(grid.Nx) + " × " + std::to_string(grid.Ny) +
+                 "）は" + why + "。Nx, Ny か拡張の割合を小さくしてください"};
+}
+
 // One pass's equations and their solution, by either solver.
 class PassSolver {
  public:
@@ -62,11 +68,7 @@ class PassSolver {
       pattern_.CopyLower(pattern);
       Result<SparseCholesky> analysed = SparseCholesky::Analyse(
           pattern, GridNestedDissection(grid_.Nx, grid_.Ny), FactorMemoryLimit());
-      if (!analysed) {
-        return Failure{"推定する格子（拡張後 " + std::to_string(grid_.Nx) + " × " +
-                       std::to_string(grid_.Ny) + "）は大きすぎます：" + analysed.failure().message +
-                       "。Nx, Ny か拡張の割合を小さくしてください"};
-      }
+      if (!analysed) return GridTooLarge(grid_, "大きすぎます：" + analysed.failure().message);
       cholesky_.emplace(std::move(*analysed));
     }
     if (progress) progress(0);
@@ -114,8 +116,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
     if (solver == EstimationSolver::Automatic) solver = ChooseSolver(grid);
     if (solver == EstimationSolver::Band &&
         grid.NodeCount() > kMaxBandValues / (std::int64_t{grid.HalfBandwidth()} + 1)) {
-      return Failure{"推定する格子（拡張後 " + std::to_string(grid.Nx) + " × " +
-                     std::to_string(grid.Ny) + "）はバンド解法には大きすぎます"};
+      return GridTooLarge(grid, "バンド解法には大きすぎます");
     }
     PassSolver solve(grid, solver);
 
