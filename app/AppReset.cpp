@@ -121,6 +121,7 @@ void ResetAppState(MainContext& context) {
   data.XminH = data.XmaxH = data.YminH = data.YmaxH = data.ZminH = data.ZmaxH = 0;
   data.Nh = data.Nd = 0;
   grid.Nx = grid.Ny = 0;
+  s.GridCrs.clear();
 
   DataDisplayFrame& d = *p.dataDisplay;
   s.ChrSize = 7;

@@ -47,6 +47,9 @@ struct AppState {
   std::optional<RefinedGrid> Refined;
   std::string GridFileName;  // path of the grid file last read or saved
   std::string MemFileName;
+  // The coordinate system of the grid (WKT) when a raster brought one; the
+  // grid keeps it through refinement and hands it to rasters it is saved as.
+  std::string GridCrs;
 
   MeasuredDataState Data;
 

@@ -13,13 +13,29 @@
 #include "SavePath.h"
 #include "ViewCommands.h"
 #include "io/ElevationMap.h"
-#include "io/GridFile.h"
+#include "raster/Gdal.h"
+#include "raster/GridFiles.h"
 
 namespace kessadon {
 
 namespace {
-const QString kAllFiles = "すべてのファイル (*.*)|*.*";
+// Grid data files under any name first, then the rasters GIS tools trade in.
+const QString kRasterFilters =
+    "|GeoTIFF (*.tif)|*.tif; *.tiff|ESRI ASCII グリッド (*.asc)|*.asc|netCDF (*.nc)|*.nc"
+    "|ERDAS Imagine (*.img)|*.img";
+const QString kGridFilters = "すべてのファイル (*.*)|*.*" + kRasterFilters;
+
+// Where a grid read from a map sheet says so, as cmdOpenMem does.
+void ShowMapSheet(MainContext& context, const QString& path, const std::string& sheetName) {
+  context.state.MemFileName = FromQ(path);
+  GridFileFrame& frame = *context.panel.gridFile;
+  frame.lblGridFileName->setText(path);
+  frame.lblGridOnOff->setText("読み込んだ数値地図");
+  frame.lblMem->setText(ToQ(sheetName));
+  frame.lblMemLbl->show();
+  frame.lblMem->show();
 }
+}  // namespace
 
 void ShowGridGeometry(MainContext& context) {
   AppState& s = context.state;
@@ -51,6 +67,7 @@ void ShowGridFigures(MainContext& context) {
 void InstallNewGrid(MainContext& context, GridData grid) {
   AppState& s = context.state;
   s.Grid = std::move(grid);
+  s.GridCrs.clear();  // a raster's reader sets it again
   KeepOriginalGrid(s.Grid);
   ShowGridGeometry(context);
   GridChangeFrame& change = *context.panel.gridChange;
@@ -68,20 +85,29 @@ void InstallNewGrid(MainContext& context, GridData grid) {
 }
 
 void cmdOpenGridData_Click(MainContext& context) {
-  std::optional<QString> path = context.platform->OpenFileName(context.window, kAllFiles);
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kGridFilters);
   if (!path) return;
   BusyPointer busy(*context.platform);
   // Read into a new grid; the current one stays until the whole file was read.
-  Result<GridData> grid = ReadGridFile(FromQ(*path));
-  if (!grid) {
-    context.ShowStatus(*path + ": " + ToQ(Describe(grid.failure())));
+  Result<LoadedGrid> read = ReadAnyGrid(FromQ(*path));
+  if (!read) {
+    context.ShowStatus(*path + ": " + ToQ(Describe(read.failure())));
     return;
   }
   ResetAppState(context);
-  InstallNewGrid(context, std::move(*grid));
+  InstallNewGrid(context, std::move(read->grid));
+  if (read->kind == GridFileKind::ElevationMap) {
+    ShowMapSheet(context, *path, read->sheetName);
+    return;
+  }
   context.state.GridFileName = FromQ(*path);
+  context.state.GridCrs = read->crs;
   context.panel.gridFile->lblGridFileName->setText(*path);
   context.panel.gridFile->lblGridOnOff->setText("読み込んだ格子データ");
+  if (read->kind == GridFileKind::Raster) {
+    const std::string crs = read->crs.empty() ? "なし" : CrsDescription(read->crs);
+    context.ShowStatus(*path + ": " + ToQ(read->driver) + "、座標系 " + ToQ(crs));
+  }
 }
 
 void cmdOpenMem_Click(MainContext& context) {
@@ -95,22 +121,18 @@ void cmdOpenMem_Click(MainContext& context) {
     context.ShowStatus(*path + ": " + ToQ(Describe(map.failure())));
     return;
   }
-  context.state.MemFileName = FromQ(*path);
   ResetAppState(context);
   InstallNewGrid(context, std::move(map->grid));
-  GridFileFrame& frame = *context.panel.gridFile;
-  frame.lblGridFileName->setText(*path);
-  frame.lblGridOnOff->setText("読み込んだ数値地図");
-  frame.lblMem->setText(ToQ(map->sheetName));
-  frame.lblMemLbl->show();
-  frame.lblMem->show();
+  ShowMapSheet(context, *path, map->sheetName);
 }
 
 void cmdSaveGridData_Click(MainContext& context) {
-  std::optional<QString> path = AskSavePath(context, kAllFiles);
+  std::optional<QString> path = AskSavePath(context, kGridFilters);
   if (!path) return;
   BusyPointer busy(*context.platform);
-  Status written = WriteGridFile(FromQ(*path), context.state.Grid);
+  // The extension decides: a raster format by its own, else a grid data file.
+  bool crsDropped = false;
+  Status written = WriteAnyGrid(FromQ(*path), context.state.Grid, context.state.GridCrs, {}, &crsDropped);
   if (!written) {
     context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(written.failure())));
     return;
@@ -118,7 +140,8 @@ void cmdSaveGridData_Click(MainContext& context) {
   // The file now holds the current grid, whatever its source, so name it.
   context.state.GridFileName = FromQ(*path);
   context.panel.gridFile->lblGridFileName->setText(*path);
-  context.ShowStatus("格子データを保存しました: " + *path);
+  context.ShowStatus("格子データを保存しました: " + *path +
+                     (crsDropped ? "（格子データファイルには座標系を保存できません。.tif か .nc なら保存されます）" : ""));
 }
 
 }  // namespace kessadon

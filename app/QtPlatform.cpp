@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace kessadon {
@@ -30,9 +32,15 @@ std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& 
 
 std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& filter) {
   // The program asks its own overwrite question, so the dialog must not.
-  const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), ToQtFilter(filter),
-                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+  QString chosen;
+  QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), ToQtFilter(filter),
+                                              &chosen, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
+  // A name typed without an extension takes the chosen type's, as "*.tif"
+  // makes "dem" into "dem.tif"; the formats are told apart by it.
+  const QRegularExpressionMatch single =
+      QRegularExpression(R"(\(\*(\.[A-Za-z0-9]+)\)$)").match(chosen);
+  if (single.hasMatch() && QFileInfo(path).suffix().isEmpty()) path += single.captured(1);
   return path;
 }
 

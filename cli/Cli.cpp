@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ContoursCommand.h"
 #include "ConvertCommand.h"
 #include "EstimateCommand.h"
 #include "GridInfoCommand.h"
@@ -32,6 +33,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddRenderCommand(app, out, err, status);
   AddRefineCommand(app, out, err, status);
   AddConvertCommand(app, out, err, status);
+  AddContoursCommand(app, out, err, status);
 
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

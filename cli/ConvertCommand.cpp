@@ -6,32 +6,33 @@
 
 #include <CLI/CLI.hpp>
 
-#include "io/ElevationMap.h"
-#include "io/GridFile.h"
+#include "GridFileOptions.h"
 
 namespace kessadon {
 namespace {
 
 struct ConvertArguments {
-  std::string input, output;
+  std::string input;
+  GridReadOptions read;
+  GridOutputArguments output;
 };
 
 int Run(const ConvertArguments& a, std::ostream& out, std::ostream& err) {
-  auto fail = [&err](const std::string& path, const Failure& failure) {
-    err << "kessadon convert: " << path << ": " << Describe(failure) << '\n';
+  auto fail = [&err](const std::string& reason) {
+    err << "kessadon convert: " << reason << '\n';
     return 1;
   };
-  Result<ElevationMap> map = ReadElevationMap(a.input);
-  if (!map) return fail(a.input, map.failure());
-  GridData& grid = map->grid;
+  Result<LoadedGrid> read = ReadAnyGrid(a.input, a.read);
+  if (!read) return fail(a.input + ": " + Describe(read.failure()));
+  GridData& grid = read->grid;
   KeepOriginalGrid(grid);
   UpdateGridGeometry(grid);
-  Status written = WriteGridFile(a.output, grid);
-  if (!written) return fail(a.output, written.failure());
+  Status written = WriteGridOutput(a.output, grid, read->crs, err);
+  if (!written) return fail(Describe(written.failure()));
 
   out << a.input << ": " << grid.Nx << " x " << grid.Ny << " nodes";
-  if (!map->sheetName.empty()) out << ", sheet " << map->sheetName;
-  out << " -> " << a.output << '\n';
+  if (!read->sheetName.empty()) out << ", sheet " << read->sheetName;
+  out << " -> " << a.output.output << '\n';
   return 0;
 }
 
@@ -39,10 +40,15 @@ int Run(const ConvertArguments& a, std::ostream& out, std::ostream& err) {
 
 void AddConvertCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "convert", "Save an elevation map sheet (*.mem, *.sem) as a grid data file");
+      "convert",
+      "Convert between grid data files, elevation map sheets (*.mem, *.sem, read only) and rasters");
   auto a = std::make_shared<ConvertArguments>();
-  command->add_option("MAPFILE", a->input, "elevation map sheet, Shift_JIS or UTF-8")->required();
-  command->add_option("-o,--output", a->output, "Grid data file to write")->required();
+  command
+      ->add_option("INPUT", a->input,
+                   "grid data file, elevation map sheet (Shift_JIS or UTF-8) or any raster GDAL reads")
+      ->required();
+  AddGridInputOptions(*command, a->read);
+  AddGridOutputOptions(*command, a->output);
   command->callback([a, &out, &err, &status] { status = Run(*a, out, err); });
 }
 

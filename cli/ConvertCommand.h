@@ -1,5 +1,5 @@
-// kessadon convert MAPFILE -o GRIDFILE: an elevation map sheet saved as a
-// grid data file.
+// kessadon convert INPUT -o OUTPUT: a grid data file, an elevation map sheet
+// or a raster saved as a grid data file or a raster.
 #pragma once
 
 #include <iosfwd>

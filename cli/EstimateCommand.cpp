@@ -10,8 +10,8 @@
 #include <CLI/CLI.hpp>
 
 #include "DataFileOptions.h"
+#include "GridFileOptions.h"
 #include "estimate/EstimationRun.h"
-#include "io/GridFile.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 
@@ -22,7 +22,7 @@ struct EstimateArguments {
   DataFileOptions data;
   std::vector<double> nodes, range, extend;
   std::optional<double> m1, m2, ratio, alphaMin, alphaMax, passes;
-  std::string output;
+  GridOutputArguments output;
   bool progress = false;
   std::string solver = "auto";
 };
@@ -109,8 +109,8 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
   if (!run) return fail(Describe(run.failure()));
 
   GridData& grid = run->Grid;
-  Status written = WriteGridFile(a.output, grid);
-  if (!written) return fail(a.output + ": " + Describe(written.failure()));
+  Status written = WriteGridOutput(a.output, grid, {}, err);
+  if (!written) return fail(Describe(written.failure()));
   PrintReport(out, data, run->Report);
   if (run->StoppedAtPass > 0) {
     // The surface of the last completed pass was saved; say why the rest did not run.
@@ -124,7 +124,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
 
 void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "estimate", "Estimate a grid surface from measured data and save it as a grid data file");
+      "estimate", "Estimate a grid surface from measured data and save it as a grid data file or a raster");
   auto a = std::make_shared<EstimateArguments>();
   a->data.AddLayoutOption(*command);
   a->data.fileOption = command->add_option("DATA", a->data.files,
@@ -148,7 +148,7 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
   command->add_option("--extend", a->extend, "Extension XP,YP of the estimation grid in percent (0 to 50)")
       ->delimiter(',')
       ->expected(2);
-  command->add_option("-o,--output", a->output, "Grid data file to write")->required();
+  AddGridOutputOptions(*command, a->output);
   command->add_flag("--progress", a->progress, "Show the passes, the assembly and the factorisation on stderr");
   command->add_option("--solver", a->solver,
                       "auto (default): the band solver for small grids, the sparse one for large; "

@@ -6,24 +6,34 @@
 
 #include <CLI/CLI.hpp>
 
-#include "io/GridFile.h"
+#include "GridFileOptions.h"
 #include "io/NumberText.h"
+#include "raster/Gdal.h"
 
 namespace kessadon {
+namespace {
+
+struct GridInfoArguments {
+  std::string path;
+  GridReadOptions read;
+};
+
+}  // namespace
 
 void AddGridInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "grid-info", "Read a grid data file as the desktop does and print its derived geometry");
-  auto path = std::make_shared<std::string>();
-  command->add_option("GRIDFILE", *path, "grid data file")->required();
-  command->callback([path, &out, &err, &status] {
-    Result<GridData> read = ReadGridFile(*path);
+      "grid-info", "Read a grid as the desktop does and print its derived geometry");
+  auto a = std::make_shared<GridInfoArguments>();
+  command->add_option("GRIDFILE", a->path, "grid data file, elevation map sheet or raster")->required();
+  AddGridInputOptions(*command, a->read);
+  command->callback([a, &out, &err, &status] {
+    Result<LoadedGrid> read = ReadAnyGrid(a->path, a->read);
     if (!read) {
-      err << "kessadon grid-info: " << *path << ": " << Describe(read.failure()) << '\n';
+      err << "kessadon grid-info: " << a->path << ": " << Describe(read.failure()) << '\n';
       status = 1;
       return;
     }
-    GridData& grid = *read;
+    GridData& grid = read->grid;
     UpdateGridGeometry(grid);
     const std::pair<const char*, double> lines[] = {
         {"Nx", grid.Nx},     {"Ny", grid.Ny},     {"Xmin", grid.Xmin}, {"Xmax", grid.Xmax},
@@ -32,6 +42,7 @@ void AddGridInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
         {"Zcen", grid.Zcen}, {"Zbase", DefaultZbase(grid.Zmin)},      {"Zeps", grid.Zeps},
     };
     for (const auto& [name, value] : lines) out << name << " = " << FormatGeneral(value) << '\n';
+    if (!read->crs.empty()) out << "CRS = " << CrsDescription(read->crs) << '\n';
     status = 0;
   });
 }

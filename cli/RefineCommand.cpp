@@ -7,14 +7,16 @@
 
 #include <CLI/CLI.hpp>
 
+#include "GridFileOptions.h"
 #include "estimate/GridRefinement.h"
-#include "io/GridFile.h"
 
 namespace kessadon {
 namespace {
 
 struct RefineArguments {
-  std::string input, output;
+  std::string input;
+  GridReadOptions read;
+  GridOutputArguments output;
   std::vector<double> nodes;
 };
 
@@ -23,9 +25,9 @@ int Run(const RefineArguments& a, std::ostream& out, std::ostream& err) {
     err << "kessadon refine: " << reason << '\n';
     return 1;
   };
-  Result<GridData> read = ReadGridFile(a.input);
+  Result<LoadedGrid> read = ReadAnyGrid(a.input, a.read);
   if (!read) return fail(a.input + ": " + Describe(read.failure()));
-  GridData& grid = *read;
+  GridData& grid = read->grid;
   KeepOriginalGrid(grid);
   UpdateGridGeometry(grid);
   Result<RefinedGrid> refined = RefineGrid(grid, a.nodes[0], a.nodes[1]);
@@ -37,10 +39,10 @@ int Run(const RefineArguments& a, std::ostream& out, std::ostream& err) {
   grid.Dx = refined->DxNew;
   grid.Dy = refined->DyNew;
   grid.Z = std::move(refined->ZNew);
-  Status written = WriteGridFile(a.output, grid);
-  if (!written) return fail(a.output + ": " + Describe(written.failure()));
+  Status written = WriteGridOutput(a.output, grid, read->crs, err);
+  if (!written) return fail(Describe(written.failure()));
   out << a.input << ": " << grid.NxOrg << " x " << grid.NyOrg << " -> " << grid.Nx << " x "
-      << grid.Ny << " nodes -> " << a.output << '\n';
+      << grid.Ny << " nodes -> " << a.output.output << '\n';
   return 0;
 }
 
@@ -48,14 +50,15 @@ int Run(const RefineArguments& a, std::ostream& out, std::ostream& err) {
 
 void AddRefineCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "refine", "Resample a grid data file to other node counts (bicubic) and save it");
+      "refine", "Resample a grid to other node counts (bicubic) and save it");
   auto a = std::make_shared<RefineArguments>();
-  command->add_option("GRIDFILE", a->input, "grid data file")->required();
+  command->add_option("GRIDFILE", a->input, "grid data file, elevation map sheet or raster")->required();
+  AddGridInputOptions(*command, a->read);
   command->add_option("--nodes", a->nodes, "Node counts NX,NY of the resampled grid")
       ->delimiter(',')
       ->expected(2)
       ->required();
-  command->add_option("-o,--output", a->output, "Grid data file to write")->required();
+  AddGridOutputOptions(*command, a->output);
   command->callback([a, &out, &err, &status] { status = Run(*a, out, err); });
 }
 

@@ -12,11 +12,11 @@
 
 #include "ColorOptions.h"
 #include "DataFileOptions.h"
+#include "GridFileOptions.h"
 #include "color/ColorPictures.h"
 #include "color/ContourLevels.h"
 #include "color/Legend.h"
 #include "io/Defaults.h"
-#include "io/GridFile.h"
 #include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
 #include "render/LinePicture.h"
@@ -34,6 +34,7 @@ struct RenderArguments {
   std::vector<double> perspective, levels;
   std::vector<int> size = {800, 800};
   bool scaleTicks = false, black = false;
+  GridReadOptions read;
 
   // The measured data over the picture, with the display options' start-up values.
   DataFileOptions data;
@@ -122,9 +123,9 @@ std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
 Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridData& grid,
                        ViewProjection& view, const DataExtent& extent, Palette& palette,
                        ContourLevels& levels) {
-  Result<GridData> read = ReadGridFile(a.grid);
+  Result<LoadedGrid> read = ReadAnyGrid(a.grid, a.read);
   if (!read) return Failure{a.grid + ": " + Describe(read.failure())};
-  grid = std::move(*read);
+  grid = std::move(read->grid);
   UpdateGridGeometry(grid);
 
   Result<ViewTexts> texts = ViewFromArguments(a, grid);
@@ -265,7 +266,9 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
   CLI::App* command = app.add_subcommand(
       "render", "Draw a grid data file as the desktop's display commands do and save the picture");
   auto a = std::make_shared<RenderArguments>();
-  command->add_option("GRIDFILE", a->grid, "grid data file (may be left out with --data-view)");
+  command->add_option("GRIDFILE", a->grid,
+                      "grid data file, elevation map sheet or raster (may be left out with --data-view)");
+  AddGridInputOptions(*command, a->read);
   command
       ->add_option("--mode", a->mode,
                    "grid: grid lines; contour: contour lines; shade: black-and-white relief "

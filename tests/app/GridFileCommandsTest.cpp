@@ -5,6 +5,8 @@
 #include "AppFixture.h"
 #include "app/SavePath.h"
 #include "io/GridFile.h"
+#include "raster/Gdal.h"
+#include "raster/RasterGrid.h"
 
 namespace kessadon::testing {
 namespace {
@@ -28,7 +30,7 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   Find<QLineEdit>("txtAlpha")->setText("45");
   OpenGrid(path);
 
-  EXPECT_EQ(platform.openFilters.back(), kAllFiles);
+  EXPECT_TRUE(platform.openFilters.back().startsWith(kAllFiles + "|GeoTIFF (*.tif)|"));
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_EQ(platform.busyCount, 1);
   const AppState& s = state();
@@ -115,7 +117,7 @@ TEST_F(GridFileCommandsTest, SavedGridReadsBackTheSame) {
   const std::string target = files / "copy.grd";
   platform.saveAnswers.push_back(QString::fromStdString(target));
   Click("cmdSaveGridData");
-  EXPECT_EQ(platform.saveFilters.back(), kAllFiles);
+  EXPECT_TRUE(platform.saveFilters.back().startsWith(kAllFiles + "|GeoTIFF (*.tif)|"));
   EXPECT_TRUE(platform.questions.empty()) << "a new name needs no question";
 
   Result<GridData> back = ReadGridFile(target);
@@ -129,6 +131,39 @@ TEST_F(GridFileCommandsTest, SavedGridReadsBackTheSame) {
     for (int j = 1; j <= grid.Ny; ++j) ASSERT_EQ(back->Z(i, j), grid.Z(i, j)) << i << "," << j;
   }
   EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(target));
+}
+
+// A GeoTIFF opens like a grid data file and keeps its coordinate system
+// through a save as netCDF; a grid data file cannot hold it and says so.
+TEST_F(GridFileCommandsTest, RastersOpenAndSaveWithTheirCoordinateSystem) {
+  Result<GridData> hill = ReadGridFile(SourcePath("data/samples/hill.grd"));
+  Result<std::string> crs = CrsFromDefinition("EPSG:6677");
+  ASSERT_TRUE(hill && crs);
+  const std::string tiff = files / "hill.tif";
+  ASSERT_TRUE(WriteRaster(tiff, *hill, *crs));
+  OpenGrid(tiff);
+  EXPECT_EQ(state().GridLoaded, 1);
+  EXPECT_EQ(Caption("lblXGrid"), QString::number(hill->Nx));
+  EXPECT_EQ(Caption("lblGridOnOff"), "読み込んだ格子データ");
+  EXPECT_TRUE(Status().contains("GTiff")) << Status().toStdString();
+  EXPECT_TRUE(Status().contains("EPSG:6677")) << Status().toStdString();
+
+  const std::string netcdf = files / "hill.nc";
+  platform.saveAnswers.push_back(QString::fromStdString(netcdf));
+  Click("cmdSaveGridData");
+  Result<RasterGrid> back = ReadRaster(netcdf);
+  ASSERT_TRUE(back) << back.failure().message;
+  EXPECT_EQ(back->grid.Z(3, 4), hill->Z(3, 4));
+  EXPECT_NE(CrsDescription(back->crs).find("CS IX"), std::string::npos);
+
+  platform.saveAnswers.push_back(QString::fromStdString(files / "hill2.grd"));
+  Click("cmdSaveGridData");
+  EXPECT_TRUE(ReadGridFile(files / "hill2.grd"));
+  EXPECT_TRUE(Status().contains("座標系を保存できません")) << Status().toStdString();
+
+  // A new grid from a file without one leaves no coordinate system behind.
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  EXPECT_EQ(state().GridCrs, "");
 }
 
 TEST_F(GridFileCommandsTest, OverwriteAsksFirstAndNoKeepsTheFile) {

@@ -1,0 +1,84 @@
+#include "ContoursCommand.h"
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "GridFileOptions.h"
+#include "io/NumberText.h"
+#include "raster/ContourExport.h"
+
+namespace kessadon {
+namespace {
+
+struct ContoursArguments {
+  std::string input;
+  GridReadOptions read;
+  std::vector<double> levels;
+  std::optional<std::string> divisions;
+  GridOutputArguments output;
+};
+
+int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
+  auto fail = [&err](const std::string& reason) {
+    err << "kessadon contours: " << reason << '\n';
+    return 1;
+  };
+  Result<LoadedGrid> read = ReadAnyGrid(a.input, a.read);
+  if (!read) return fail(a.input + ": " + Describe(read.failure()));
+  GridData& grid = read->grid;
+  UpdateGridGeometry(grid);
+
+  // The levels the desktop would take: typed, or automatic from the divisions.
+  ContourLevels levels;
+  if (!a.levels.empty()) {
+    levels = {a.levels[0], a.levels[1], a.levels[2], 1};
+  } else {
+    const AutoContourTexts texts = AutoContourLevels(a.divisions.value_or("20"), grid.Zmin, grid.Zmax);
+    TakeContourLevels(levels, {texts.Cst, texts.Cen, texts.Cin});
+  }
+  Result<std::vector<double>> values = ContourLevelValues(levels, grid.Zmin, grid.Zmax);
+  if (!values) return fail(values.failure().message);
+  Result<std::string> crs = OutputCrs(a.output, read->crs);
+  if (!crs) return fail(crs.failure().message);
+  Result<std::int64_t> lines = ExportContours(a.output.output, grid, *values, *crs, a.output.format);
+  if (!lines) return fail(a.output.output + ": " + Describe(lines.failure()));
+  out << a.input << ": levels " << FormatGeneral(levels.Cst) << " to " << FormatGeneral(levels.Cen)
+      << " every " << FormatGeneral(levels.Cin) << ", " << values->size() << " within the grid, "
+      << *lines << " lines -> " << a.output.output << '\n';
+  return 0;
+}
+
+}  // namespace
+
+void AddContoursCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
+  CLI::App* command = app.add_subcommand(
+      "contours", "Write the contour lines of a grid as line features (GeoPackage, GeoJSON, Shapefile)");
+  auto a = std::make_shared<ContoursArguments>();
+  command->add_option("GRIDFILE", a->input, "grid data file, elevation map sheet or raster")->required();
+  AddGridInputOptions(*command, a->read);
+  CLI::Option* levels =
+      command->add_option("--levels", a->levels, "Start, end and interval CST,CEN,CIN of the levels")
+          ->delimiter(',')
+          ->expected(3);
+  command
+      ->add_option("--divisions", a->divisions,
+                   "Automatic levels from the height range in about N divisions, as the desktop's "
+                   "自動 button (default 20)")
+      ->excludes(levels);
+  command
+      ->add_option("-o,--output", a->output.output,
+                   "Vector file to write: .gpkg GeoPackage, .geojson GeoJSON, .shp Shapefile")
+      ->required();
+  command->add_option("--format", a->output.format,
+                      "GDAL vector driver to write with (e.g. GPKG, GeoJSON, \"ESRI Shapefile\")");
+  command->add_option("--crs", a->output.crs,
+                      "Coordinate system of the lines (e.g. EPSG:6677); default: the grid's");
+  command->callback([a, &out, &err, &status] { status = Run(*a, out, err); });
+}
+
+}  // namespace kessadon

@@ -1,0 +1,123 @@
+#include "ContourExport.h"
+
+#include <cpl_string.h>
+#include <gdal.h>
+#include <gdal_alg.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "Gdal.h"
+#include "io/NumberText.h"
+
+namespace kessadon {
+namespace {
+
+// More levels than this make no map: a typo in the interval, most likely.
+constexpr std::int64_t kMaxLevels = 100'000;
+
+}  // namespace
+
+Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, double zmin, double zmax) {
+  ContourLevels up = levels;
+  if (!(up.Cin != 0) || !std::isfinite(up.Cin) || !std::isfinite(up.Cst) || !std::isfinite(up.Cen)) {
+    return Failure{"コンターの間隔が 0 か数ではありません"};
+  }
+  if ((up.Cen - up.Cst) / up.Cin < 0) {
+    return Failure{"コンターの間隔が開始値 " + FormatGeneral(up.Cst) + " から終了値 " +
+                   FormatGeneral(up.Cen) + " へ向かっていません"};
+  }
+  if (up.Cin < 0) {
+    // The same levels counted upwards from the lowest.
+    const double steps = std::floor((up.Cen - up.Cst) / up.Cin + 0.0001);
+    up = {up.Cst + steps * up.Cin, up.Cst, -up.Cin, levels.ContourReady};
+  }
+  const LevelSpan span = LevelsWithin(up, zmin, zmax);
+  std::vector<double> values;
+  if (span.Empty()) return values;
+  if (std::int64_t{span.last} - span.first + 1 > kMaxLevels) {
+    return Failure{"コンターの本数が多すぎます（間隔 " + FormatGeneral(up.Cin) + "）"};
+  }
+  for (std::int64_t k = span.first; k <= span.last; ++k) {
+    values.push_back(static_cast<double>(k) * up.Cin + up.Cst);
+  }
+  return values;
+}
+
+Result<std::int64_t> ExportContours(const std::string& path, const GridData& grid,
+                                    const std::vector<double>& levels, const std::string& crs,
+                                    const std::string& format) {
+  Result<GDALDriverH> driver = DriverFor(path, format, DriverKind::Vector);
+  if (!driver) return driver.failure();
+  if (grid.Nx < 2 || grid.Ny < 2) return Failure{"コンターを引くには格子点が 2 × 2 以上必要です"};
+
+  // The grid as a raster in memory, each node at a pixel centre, north up.
+  std::vector<double> rows(static_cast<std::size_t>(grid.Nx) * static_cast<std::size_t>(grid.Ny));
+  for (std::int32_t j = 1; j <= grid.Ny; ++j) {
+    for (std::int32_t i = 1; i <= grid.Nx; ++i) {
+      rows[static_cast<std::size_t>(grid.Ny - j) * static_cast<std::size_t>(grid.Nx) +
+           static_cast<std::size_t>(i - 1)] = grid.Z(i, j);
+    }
+  }
+  GDALDatasetH memory = GDALCreate(GDALGetDriverByName("MEM"), "", grid.Nx, grid.Ny, 0,
+                                   GDT_Float64, nullptr);
+  if (memory == nullptr) return Failure{"コンターを引く格子を用意できません"};
+  char pointer[64];
+  std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", static_cast<void*>(rows.data()));
+  char* bandOptions[] = {pointer, nullptr};
+  GDALAddBand(memory, GDT_Float64, bandOptions);
+  double transform[6] = {grid.Xmin - grid.Dx / 2, grid.Dx, 0,
+                         grid.Ymin + (grid.Ny - 1) * grid.Dy + grid.Dy / 2, 0, -grid.Dy};
+  GDALSetGeoTransform(memory, transform);
+
+  std::string fixed;
+  for (double level : levels) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", level);
+    if (!fixed.empty()) fixed += ',';
+    fixed += text;
+  }
+  OGRSpatialReferenceH srs = nullptr;
+  if (!crs.empty()) {
+    srs = OSRNewSpatialReference(crs.c_str());
+    OSRSetAxisMappingStrategy(srs, OAMS_TRADITIONAL_GIS_ORDER);
+  }
+  Status written = ReplaceDataset(path, [&](const std::string& temp) -> Result<GDALDatasetH> {
+    GDALDatasetH out = GDALCreate(*driver, temp.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+    if (out == nullptr) return Failure{"書き出せません：" + GdalError("GDAL が失敗しました")};
+    OGRLayerH layer = GDALDatasetCreateLayer(out, "contour", srs, wkbLineString, nullptr);
+    if (layer == nullptr) {
+      GDALClose(out);
+      return Failure{"線の層を作れません：" + GdalError("GDAL が失敗しました")};
+    }
+    for (auto [name, type] : {std::pair{"id", OFTInteger}, std::pair{"elev", OFTReal}}) {
+      OGRFieldDefnH field = OGR_Fld_Create(name, type);
+      OGR_L_CreateField(layer, field, TRUE);
+      OGR_Fld_Destroy(field);
+    }
+    CPLStringList options;
+    options.SetNameValue("ID_FIELD", "0");
+    options.SetNameValue("ELEV_FIELD", "1");
+    if (!fixed.empty()) options.SetNameValue("FIXED_LEVELS", fixed.c_str());
+    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory, 1), layer, options.List(),
+                                                nullptr, nullptr) != CE_None) {
+      GDALClose(out);
+      return Failure{"コンターを引けません：" + GdalError("GDAL が失敗しました")};
+    }
+    return out;
+  });
+  if (srs != nullptr) OSRDestroySpatialReference(srs);
+  GDALClose(memory);
+  if (!written) return written.failure();
+  // Counted in the file as written: some drivers know the count only then.
+  GDALDatasetH back = GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+  if (back == nullptr) return Failure{"書き出したファイルを読めません：" + GdalError("GDAL が失敗しました")};
+  OGRLayerH layer = GDALDatasetGetLayer(back, 0);
+  const std::int64_t features = layer != nullptr ? OGR_L_GetFeatureCount(layer, TRUE) : 0;
+  GDALClose(back);
+  return features;
+}
+
+}  // namespace kessadon

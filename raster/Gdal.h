@@ -1,0 +1,48 @@
+// The program's one door to GDAL: registration, error text, drivers chosen by
+// name or by a file's extension, coordinate systems, and writing a dataset
+// beside its target and renaming it into place.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "io/Result.h"
+
+typedef void* GDALDatasetH;
+typedef void* GDALDriverH;
+
+namespace kessadon {
+
+// Registers the drivers once; every entry point of raster/ calls it.
+void EnsureGdal();
+
+// The message of GDAL's last error on this thread, or `fallback`.
+std::string GdalError(const std::string& fallback);
+
+enum class DriverKind { Raster, Vector };
+
+// The driver a written file goes through: `format` (a GDAL short name) when
+// given, else by the path's extension. A failure names the formats known by
+// extension.
+Result<GDALDriverH> DriverFor(const std::string& path, const std::string& format, DriverKind kind);
+
+// The short name of the raster driver an extension stands for, or "".
+std::string RasterDriverForExtension(const std::string& path);
+
+// A coordinate system from anything GDAL accepts ("EPSG:6677", WKT, PROJ
+// strings, a .prj file) as WKT.
+Result<std::string> CrsFromDefinition(const std::string& definition);
+
+// "JGD2011 / Japan Plane Rectangular CS IX (EPSG:6677)"; "" for no WKT.
+std::string CrsDescription(const std::string& wkt);
+
+// Creates the dataset through make(tempPath) at a temporary path beside
+// `path` with the same extension, closes it, and renames each of its files to
+// the target's name, so that a failed write leaves the old file as it was.
+// Side files of an old target that the new dataset lacks (GDAL's .aux.xml,
+// the .prj of ESRI formats) are removed, so they cannot speak for the new one.
+Status ReplaceDataset(const std::string& path,
+                      const std::function<Result<GDALDatasetH>(const std::string&)>& make);
+
+}  // namespace kessadon

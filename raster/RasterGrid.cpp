@@ -1,0 +1,204 @@
+#include "RasterGrid.h"
+
+#include <cpl_conv.h>
+#include <cpl_string.h>
+#include <gdal.h>
+#include <gdal_alg.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "Gdal.h"
+#include "io/GridFile.h"
+
+namespace kessadon {
+namespace {
+
+constexpr const char* kOriginItem = "KESSADON_NODE_ORIGIN";
+constexpr const char* kSpacingItem = "KESSADON_NODE_SPACING";
+
+// Grids above this many nodes are written in tiles.
+constexpr std::int64_t kTiledFrom = 512 * 512;
+
+std::string Pair(double a, double b) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g %.17g", a, b);
+  return text;
+}
+
+// A metadata item of the dataset, also under the name netCDF keeps it as a
+// global attribute.
+bool ReadPair(GDALDatasetH dataset, const char* item, double& a, double& b) {
+  const char* text = GDALGetMetadataItem(dataset, item, nullptr);
+  if (text == nullptr) {
+    text = GDALGetMetadataItem(dataset, (std::string("NC_GLOBAL#GDAL_") + item).c_str(), nullptr);
+  }
+  return text != nullptr && std::sscanf(text, "%lf %lf", &a, &b) == 2;
+}
+
+// Takes the written origin and spacing when they describe the same nodes as
+// the geotransform (to a millionth of a cell): a file edited in another tool
+// keeps the metadata only when it did not move the nodes.
+void SnapToWrittenNodes(GDALDatasetH dataset, GridData& g) {
+  double x, y, dx, dy;
+  if (!ReadPair(dataset, kOriginItem, x, y) || !ReadPair(dataset, kSpacingItem, dx, dy)) return;
+  const bool same = std::abs(dx - g.Dx) <= 1e-9 * g.Dx && std::abs(dy - g.Dy) <= 1e-9 * g.Dy &&
+                    std::abs(x - g.Xmin) <= 1e-6 * g.Dx && std::abs(y - g.Ymin) <= 1e-6 * g.Dy;
+  if (!same) return;
+  g.Xmin = x;
+  g.Ymin = y;
+  g.Dx = dx;
+  g.Dy = dy;
+}
+
+struct Closer {
+  GDALDatasetH dataset;
+  ~Closer() {
+    if (dataset != nullptr) GDALClose(dataset);
+  }
+};
+
+// Rows north first: row r holds j = Ny - r.
+std::vector<double> RowsNorthFirst(const GridData& g) {
+  std::vector<double> rows(static_cast<std::size_t>(g.Nx) * static_cast<std::size_t>(g.Ny));
+  for (std::int32_t j = 1; j <= g.Ny; ++j) {
+    double* row = &rows[static_cast<std::size_t>(g.Ny - j) * static_cast<std::size_t>(g.Nx)];
+    for (std::int32_t i = 1; i <= g.Nx; ++i) row[i - 1] = g.Z(i, j);
+  }
+  return rows;
+}
+
+// A Float64 dataset in memory over `rows`, placed as the grid's nodes.
+GDALDatasetH MemoryDataset(const GridData& g, std::vector<double>& rows, const std::string& crs) {
+  GDALDriverH mem = GDALGetDriverByName("MEM");
+  GDALDatasetH dataset = GDALCreate(mem, "", g.Nx, g.Ny, 0, GDT_Float64, nullptr);
+  if (dataset == nullptr) return nullptr;
+  char pointer[64];
+  std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", static_cast<void*>(rows.data()));
+  char* options[] = {pointer, nullptr};
+  GDALAddBand(dataset, GDT_Float64, options);
+  double transform[6] = {g.Xmin - g.Dx / 2, g.Dx, 0, g.Ymin + (g.Ny - 1) * g.Dy + g.Dy / 2, 0, -g.Dy};
+  GDALSetGeoTransform(dataset, transform);
+  if (!crs.empty()) GDALSetProjection(dataset, crs.c_str());
+  GDALSetMetadataItem(dataset, GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT, nullptr);
+  GDALSetMetadataItem(dataset, kOriginItem, Pair(g.Xmin, g.Ymin).c_str(), nullptr);
+  GDALSetMetadataItem(dataset, kSpacingItem, Pair(g.Dx, g.Dy).c_str(), nullptr);
+  return dataset;
+}
+
+}  // namespace
+
+Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
+  EnsureGdal();
+  CPLErrorReset();
+  // ESRI ASCII grids would otherwise come in as Float32, rounding the heights.
+  const char* const openOptions[] = {"DATATYPE=Float64", nullptr};
+  const bool ascii = RasterDriverForExtension(path) == "AAIGrid";
+  Closer file{GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
+                         ascii ? openOptions : nullptr, nullptr)};
+  if (file.dataset == nullptr) {
+    return Failure{"ラスターとして開けません：" + GdalError("GDAL の知らない形式です")};
+  }
+  GDALDatasetH dataset = file.dataset;
+  if (GDALGetRasterCount(dataset) < 1) return Failure{"高さのバンドがありません"};
+  const int columns = GDALGetRasterXSize(dataset), rows = GDALGetRasterYSize(dataset);
+  if (columns < 1 || rows < 1) return Failure{"格子点がありません"};
+  if (std::int64_t{columns} * rows > kMaxGridNodes) {
+    return Failure{"格子点が多すぎます（" + std::to_string(columns) + " × " + std::to_string(rows) + "）"};
+  }
+  double t[6] = {0, 1, 0, 0, 0, 1};
+  GDALGetGeoTransform(dataset, t);
+  if (t[2] != 0 || t[4] != 0) return Failure{"回転または傾いた格子は読めません"};
+  if (!(t[1] > 0) || t[5] == 0 || !std::isfinite(t[0]) || !std::isfinite(t[3])) {
+    return Failure{"格子の向きか間隔が正しくありません（x は東へ増え、間隔は 0 より大きいこと）"};
+  }
+
+  RasterGrid out;
+  GridData& g = out.grid;
+  g.Nx = columns;
+  g.Ny = rows;
+  g.Dx = t[1];
+  g.Dy = std::abs(t[5]);
+  g.Xmin = t[0] + t[1] / 2;
+  const bool northUp = t[5] < 0;
+  g.Ymin = northUp ? t[3] + t[5] * (rows - 0.5) : t[3] + t[5] / 2;
+  SnapToWrittenNodes(dataset, g);
+
+  GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+  std::vector<double> values(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+  if (GDALRasterIO(band, GF_Read, 0, 0, columns, rows, values.data(), columns, rows, GDT_Float64,
+                   0, 0) != CE_None) {
+    return Failure{"高さを読めません：" + GdalError("ファイルが壊れています")};
+  }
+  int hasNoData = 0;
+  const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+  auto missing = [&](double v) { return std::isnan(v) || (hasNoData && v == noData); };
+  std::int64_t holes = 0;
+  for (double v : values) holes += missing(v) ? 1 : 0;
+  if (holes > 0 && !fillNodata) {
+    return Failure{"値のない格子点が " + std::to_string(holes) +
+                   " 個あります。格子には欠けた点を置けません（コマンドラインでは --fill-nodata で埋められます）"};
+  }
+  if (holes == static_cast<std::int64_t>(values.size())) return Failure{"値のある格子点がありません"};
+  if (holes > 0) {
+    // GDAL fills from the nearest values around each hole, in a copy in memory.
+    constexpr double kMarker = -1.0e300;
+    for (double& v : values) v = missing(v) ? kMarker : v;
+    Closer memory{MemoryDataset(g, values, {})};
+    if (memory.dataset == nullptr) return Failure{"欠けた点を埋める場所を作れません"};
+    GDALRasterBandH copy = GDALGetRasterBand(memory.dataset, 1);
+    GDALSetRasterNoDataValue(copy, kMarker);
+    CPLErrorReset();
+    if (GDALFillNodata(copy, GDALGetMaskBand(copy), std::max(columns, rows), 0, 0, nullptr, nullptr,
+                       nullptr) != CE_None) {
+      return Failure{"欠けた点を埋められません：" + GdalError("GDAL が失敗しました")};
+    }
+    std::int64_t left = 0;
+    for (double v : values) left += v == kMarker ? 1 : 0;
+    if (left > 0) return Failure{"値のない格子点のうち " + std::to_string(left) + " 個を埋められません"};
+  }
+
+  g.Z = NodeArray<double>(g.Nx, g.Ny);
+  for (std::int32_t r = 0; r < rows; ++r) {
+    const std::int32_t j = northUp ? rows - r : r + 1;
+    const double* row = &values[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns)];
+    for (std::int32_t i = 1; i <= columns; ++i) g.Z(i, j) = row[i - 1];
+  }
+  if (const char* wkt = GDALGetProjectionRef(dataset); wkt != nullptr) out.crs = wkt;
+  out.driver = GDALGetDriverShortName(GDALGetDatasetDriver(dataset));
+  return out;
+}
+
+Status WriteRaster(const std::string& path, const GridData& grid, const std::string& crs,
+                   const std::string& format) {
+  Result<GDALDriverH> driver = DriverFor(path, format, DriverKind::Raster);
+  if (!driver) return driver.failure();
+  if (grid.Nx < 1 || grid.Ny < 1) return Failure{"書き出す格子がありません"};
+  std::vector<double> rows = RowsNorthFirst(grid);
+  Closer memory{MemoryDataset(grid, rows, crs)};
+  if (memory.dataset == nullptr) return Failure{"書き出す格子を用意できません"};
+
+  const std::string name = GDALGetDriverShortName(*driver);
+  CPLStringList options;
+  if (name == "GTiff") {
+    options.SetNameValue("COMPRESS", "DEFLATE");
+    options.SetNameValue("PREDICTOR", "3");
+    options.SetNameValue("BIGTIFF", "IF_SAFER");
+    if (std::int64_t{grid.Nx} * grid.Ny >= kTiledFrom) options.SetNameValue("TILED", "YES");
+  } else if (name == "AAIGrid") {
+    options.SetNameValue("SIGNIFICANT_DIGITS", "17");
+  } else if (name == "netCDF") {
+    options.SetNameValue("FORMAT", "NC4");
+    options.SetNameValue("COMPRESS", "DEFLATE");
+  }
+  return ReplaceDataset(path, [&](const std::string& temp) -> Result<GDALDatasetH> {
+    GDALDatasetH written = GDALCreateCopy(*driver, temp.c_str(), memory.dataset, FALSE,
+                                          options.List(), nullptr, nullptr);
+    if (written == nullptr) return Failure{"書き出せません：" + GdalError("GDAL が失敗しました")};
+    return written;
+  });
+}
+
+}  // namespace kessadon
