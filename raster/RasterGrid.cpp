@@ -94,10 +94,15 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   EnsureGdal();
   CPLErrorReset();
   // ESRI ASCII grids would otherwise come in as Float32, rounding the heights.
-  const char* const openOptions[] = {"DATATYPE=Float64", nullptr};
-  const bool ascii = RasterDriverForExtension(path) == "AAIGrid";
+  const char* const asciiOptions[] = {"DATATYPE=Float64", nullptr};
+  // Compressed GeoTIFF tiles are decoded on every core.
+  const char* const tiffOptions[] = {"NUM_THREADS=ALL_CPUS", nullptr};
+  const std::string byName = RasterDriverForExtension(path);
   Closer file{GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
-                         ascii ? openOptions : nullptr, nullptr)};
+                         byName == "AAIGrid" ? asciiOptions
+                         : byName == "GTiff" ? tiffOptions
+                                             : nullptr,
+                         nullptr)};
   if (file.dataset == nullptr) {
     return Failure{"ラスターとして開けません：" + GdalError("GDAL の知らない形式です")};
   }
@@ -186,6 +191,7 @@ Status WriteRaster(const std::string& path, const GridData& grid, const std::str
     options.SetNameValue("COMPRESS", "DEFLATE");
     options.SetNameValue("PREDICTOR", "3");
     options.SetNameValue("BIGTIFF", "IF_SAFER");
+    options.SetNameValue("NUM_THREADS", "ALL_CPUS");  // compression is most of the time
     if (std::int64_t{grid.Nx} * grid.Ny >= kTiledFrom) options.SetNameValue("TILED", "YES");
   } else if (name == "AAIGrid") {
     options.SetNameValue("SIGNIFICANT_DIGITS", "17");
