@@ -20,10 +20,12 @@ namespace kessadon {
 
 namespace {
 // Grid data files under any name first, then the rasters GIS tools trade in.
+// Saving takes one extension per type, which a name typed without one gets.
 const QString kRasterFilters =
-    "|GeoTIFF (*.tif)|*.tif; *.tiff|ESRI ASCII グリッド (*.asc)|*.asc|netCDF (*.nc)|*.nc"
-    "|ERDAS Imagine (*.img)|*.img";
-const QString kGridFilters = "すべてのファイル (*.*)|*.*" + kRasterFilters;
+    "|ESRI ASCII グリッド (*.asc)|*.asc|netCDF (*.nc)|*.nc|ERDAS Imagine (*.img)|*.img";
+const QString kOpenFilters =
+    "すべてのファイル (*.*)|*.*|GeoTIFF (*.tif *.tiff)|*.tif; *.tiff" + kRasterFilters;
+const QString kSaveFilters = "すべてのファイル (*.*)|*.*|GeoTIFF (*.tif)|*.tif" + kRasterFilters;
 
 // Where a grid read from a map sheet says so, as cmdOpenMem does.
 void ShowMapSheet(MainContext& context, const QString& path, const std::string& sheetName) {
@@ -85,7 +87,7 @@ void InstallNewGrid(MainContext& context, GridData grid) {
 }
 
 void cmdOpenGridData_Click(MainContext& context) {
-  std::optional<QString> path = context.platform->OpenFileName(context.window, kGridFilters);
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kOpenFilters);
   if (!path) return;
   BusyPointer busy(*context.platform);
   // Read into a new grid; the current one stays until the whole file was read.
@@ -106,7 +108,7 @@ void cmdOpenGridData_Click(MainContext& context) {
   context.panel.gridFile->lblGridOnOff->setText("読み込んだ格子データ");
   if (read->kind == GridFileKind::Raster) {
     const std::string crs = read->crs.empty() ? "なし" : CrsDescription(read->crs);
-    context.ShowStatus(*path + ": " + ToQ(read->driver) + "、座標系 " + ToQ(crs));
+    context.ShowStatus(*path + ": " + ToQ(RasterFormatName(read->driver)) + "、座標系 " + ToQ(crs));
   }
 }
 
@@ -127,7 +129,7 @@ void cmdOpenMem_Click(MainContext& context) {
 }
 
 void cmdSaveGridData_Click(MainContext& context) {
-  std::optional<QString> path = AskSavePath(context, kGridFilters);
+  std::optional<QString> path = AskSavePath(context, kSaveFilters);
   if (!path) return;
   BusyPointer busy(*context.platform);
   // The extension decides: a raster format by its own, else a grid data file.

@@ -65,6 +65,12 @@ std::string GdalError(const std::string& fallback) {
   return text;
 }
 
+std::string RasterFormatName(const std::string& driver) {
+  EnsureGdal();
+  GDALDriverH d = GDALGetDriverByName(driver.c_str());
+  return d != nullptr ? GDALGetDriverLongName(d) : driver;
+}
+
 std::string RasterDriverForExtension(const std::string& path) {
   const std::string ext = LowerExtension(path);
   for (const Extension& e : kExtensions) {

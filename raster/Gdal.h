@@ -27,6 +27,9 @@ enum class DriverKind { Raster, Vector };
 // extension.
 Result<GDALDriverH> DriverFor(const std::string& path, const std::string& format, DriverKind kind);
 
+// "GeoTIFF" for "GTiff": a driver's name for people.
+std::string RasterFormatName(const std::string& driver);
+
 // The short name of the raster driver an extension stands for, or "".
 std::string RasterDriverForExtension(const std::string& path);
 

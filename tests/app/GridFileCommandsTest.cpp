@@ -30,7 +30,7 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   Find<QLineEdit>("txtAlpha")->setText("45");
   OpenGrid(path);
 
-  EXPECT_TRUE(platform.openFilters.back().startsWith(kAllFiles + "|GeoTIFF (*.tif)|"));
+  EXPECT_TRUE(platform.openFilters.back().startsWith(kAllFiles + "|GeoTIFF (*.tif *.tiff)|"));
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_EQ(platform.busyCount, 1);
   const AppState& s = state();
@@ -145,7 +145,7 @@ TEST_F(GridFileCommandsTest, RastersOpenAndSaveWithTheirCoordinateSystem) {
   EXPECT_EQ(state().GridLoaded, 1);
   EXPECT_EQ(Caption("lblXGrid"), QString::number(hill->Nx));
   EXPECT_EQ(Caption("lblGridOnOff"), "読み込んだ格子データ");
-  EXPECT_TRUE(Status().contains("GTiff")) << Status().toStdString();
+  EXPECT_TRUE(Status().contains("GeoTIFF")) << Status().toStdString();
   EXPECT_TRUE(Status().contains("EPSG:6677")) << Status().toStdString();
 
   const std::string netcdf = files / "hill.nc";
