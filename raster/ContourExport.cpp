@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "Gdal.h"
+#include "NodeRaster.h"
 #include "io/NumberText.h"
 
 namespace kessadon {
@@ -53,24 +54,9 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
   if (!driver) return driver.failure();
   if (grid.Nx < 2 || grid.Ny < 2) return Failure{"コンターを引くには格子点が 2 × 2 以上必要です"};
 
-  // The grid as a raster in memory, each node at a pixel centre, north up.
-  std::vector<double> rows(static_cast<std::size_t>(grid.Nx) * static_cast<std::size_t>(grid.Ny));
-  for (std::int32_t j = 1; j <= grid.Ny; ++j) {
-    for (std::int32_t i = 1; i <= grid.Nx; ++i) {
-      rows[static_cast<std::size_t>(grid.Ny - j) * static_cast<std::size_t>(grid.Nx) +
-           static_cast<std::size_t>(i - 1)] = grid.Z(i, j);
-    }
-  }
-  GDALDatasetH memory = GDALCreate(GDALGetDriverByName("MEM"), "", grid.Nx, grid.Ny, 0,
-                                   GDT_Float64, nullptr);
-  if (memory == nullptr) return Failure{"コンターを引く格子を用意できません"};
-  char pointer[64];
-  std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", static_cast<void*>(rows.data()));
-  char* bandOptions[] = {pointer, nullptr};
-  GDALAddBand(memory, GDT_Float64, bandOptions);
-  double transform[6] = {grid.Xmin - grid.Dx / 2, grid.Dx, 0,
-                         grid.Ymin + (grid.Ny - 1) * grid.Dy + grid.Dy / 2, 0, -grid.Dy};
-  GDALSetGeoTransform(memory, transform);
+  std::vector<double> rows = RowsNorthFirst(grid);
+  DatasetCloser memory{NodeRasterInMemory(grid, rows, {})};
+  if (memory.dataset == nullptr) return Failure{"コンターを引く格子を用意できません"};
 
   std::string fixed;
   for (double level : levels) {
@@ -101,7 +87,7 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
     options.SetNameValue("ID_FIELD", "0");
     options.SetNameValue("ELEV_FIELD", "1");
     if (!fixed.empty()) options.SetNameValue("FIXED_LEVELS", fixed.c_str());
-    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory, 1), layer, options.List(),
+    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory.dataset, 1), layer, options.List(),
                                                 nullptr, nullptr) != CE_None) {
       GDALClose(out);
       return Failure{"コンターを引けません：" + GdalError("GDAL が失敗しました")};
@@ -109,7 +95,6 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
     return out;
   });
   if (srs != nullptr) OSRDestroySpatialReference(srs);
-  GDALClose(memory);
   if (!written) return written.failure();
   // Counted in the file as written: some drivers know the count only then.
   GDALDatasetH back = GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Gdal.h"
+#include "NodeRaster.h"
 #include "io/GridFile.h"
 
 namespace kessadon {
@@ -53,36 +54,10 @@ void SnapToWrittenNodes(GDALDatasetH dataset, GridData& g) {
   g.Dy = dy;
 }
 
-struct Closer {
-  GDALDatasetH dataset;
-  ~Closer() {
-    if (dataset != nullptr) GDALClose(dataset);
-  }
-};
-
-// Rows north first: row r holds j = Ny - r.
-std::vector<double> RowsNorthFirst(const GridData& g) {
-  std::vector<double> rows(static_cast<std::size_t>(g.Nx) * static_cast<std::size_t>(g.Ny));
-  for (std::int32_t j = 1; j <= g.Ny; ++j) {
-    double* row = &rows[static_cast<std::size_t>(g.Ny - j) * static_cast<std::size_t>(g.Nx)];
-    for (std::int32_t i = 1; i <= g.Nx; ++i) row[i - 1] = g.Z(i, j);
-  }
-  return rows;
-}
-
-// A Float64 dataset in memory over `rows`, placed as the grid's nodes.
+// The dataset written: the grid in memory, with the node origin and spacing.
 GDALDatasetH MemoryDataset(const GridData& g, std::vector<double>& rows, const std::string& crs) {
-  GDALDriverH mem = GDALGetDriverByName("MEM");
-  GDALDatasetH dataset = GDALCreate(mem, "", g.Nx, g.Ny, 0, GDT_Float64, nullptr);
+  GDALDatasetH dataset = NodeRasterInMemory(g, rows, crs);
   if (dataset == nullptr) return nullptr;
-  char pointer[64];
-  std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", static_cast<void*>(rows.data()));
-  char* options[] = {pointer, nullptr};
-  GDALAddBand(dataset, GDT_Float64, options);
-  double transform[6] = {g.Xmin - g.Dx / 2, g.Dx, 0, g.Ymin + (g.Ny - 1) * g.Dy + g.Dy / 2, 0, -g.Dy};
-  GDALSetGeoTransform(dataset, transform);
-  if (!crs.empty()) GDALSetProjection(dataset, crs.c_str());
-  GDALSetMetadataItem(dataset, GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT, nullptr);
   GDALSetMetadataItem(dataset, kOriginItem, Pair(g.Xmin, g.Ymin).c_str(), nullptr);
   GDALSetMetadataItem(dataset, kSpacingItem, Pair(g.Dx, g.Dy).c_str(), nullptr);
   return dataset;
@@ -98,7 +73,7 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   // Compressed GeoTIFF tiles are decoded on every core.
   const char* const tiffOptions[] = {"NUM_THREADS=ALL_CPUS", nullptr};
   const std::string byName = RasterDriverForExtension(path);
-  Closer file{GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
+  DatasetCloser file{GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
                          byName == "AAIGrid" ? asciiOptions
                          : byName == "GTiff" ? tiffOptions
                                              : nullptr,
@@ -151,7 +126,7 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
     // GDAL fills from the nearest values around each hole, in a copy in memory.
     constexpr double kMarker = -1.0e300;
     for (double& v : values) v = missing(v) ? kMarker : v;
-    Closer memory{MemoryDataset(g, values, {})};
+    DatasetCloser memory{NodeRasterInMemory(g, values, {})};
     if (memory.dataset == nullptr) return Failure{"欠けた点を埋める場所を作れません"};
     GDALRasterBandH copy = GDALGetRasterBand(memory.dataset, 1);
     GDALSetRasterNoDataValue(copy, kMarker);
@@ -182,7 +157,7 @@ Status WriteRaster(const std::string& path, const GridData& grid, const std::str
   if (!driver) return driver.failure();
   if (grid.Nx < 1 || grid.Ny < 1) return Failure{"書き出す格子がありません"};
   std::vector<double> rows = RowsNorthFirst(grid);
-  Closer memory{MemoryDataset(grid, rows, crs)};
+  DatasetCloser memory{MemoryDataset(grid, rows, crs)};
   if (memory.dataset == nullptr) return Failure{"書き出す格子を用意できません"};
 
   const std::string name = GDALGetDriverShortName(*driver);
