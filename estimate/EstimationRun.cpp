@@ -72,11 +72,20 @@ class PassSolver {
       cholesky_.emplace(std::move(*analysed));
     }
     if (progress) progress(0);
-    pattern_.VisitLower(cholesky_->Values());
+    if (!bound_) {
+      // The first pass's matrix goes into the factor's input; later passes
+      // are assembled straight into it, so that no second copy of the matrix
+      // stands beside the factor, which is kept from pass to pass.
+      const SparseCholesky::ValueSink sink = cholesky_->Values();
+      pattern_.VisitLower(sink);
+      std::vector<std::int32_t> positions = pattern_.SlotEntries();
+      for (std::int32_t& p : positions) p = p < 0 ? p : sink.map[p];
+      cholesky_->ReleaseValueMap();
+      pattern_.Bind(sink.values, static_cast<std::size_t>(cholesky_->EntryCount()), std::move(positions));
+      bound_ = true;
+    }
     solution_ = pattern_.Rhs();
-    // The factor is the run's largest array; the pattern is built afresh next pass.
-    pattern_ = PatternSystem();
-    const SolveStatus status = cholesky_->FactorAndSolve(solution_);
+    const SolveStatus status = cholesky_->FactorAndSolve(solution_, true);
     if (progress) progress(1);
     return status;
   }
@@ -89,6 +98,7 @@ class PassSolver {
   BandSystem bandSystem_;
   PatternSystem pattern_;
   std::optional<SparseCholesky> cholesky_;
+  bool bound_ = false;  // pattern_ assembles into the factor's input
   std::vector<double> solution_;
 };
 

@@ -1,6 +1,7 @@
 #include "PatternSystem.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "SparseCholesky.h"
 
@@ -8,6 +9,12 @@ namespace kessadon {
 
 void PatternSystem::Reset(const EstimationGrid& grid) {
   const auto n = static_cast<std::size_t>(grid.NodeCount());
+  if (bound_ != nullptr) {
+    assert(grid.Nx == grid_.Nx && grid.Ny == grid_.Ny);
+    std::fill(bound_, bound_ + boundCount_, 0.0);
+    std::fill(rhs_.begin(), rhs_.end(), 0.0);
+    return;
+  }
   if (grid.Nx != grid_.Nx || grid.Ny != grid_.Ny || values_.size() != n * kPartners) {
     grid_ = grid;
     values_.assign(n * kPartners, 0.0);
@@ -17,6 +24,28 @@ void PatternSystem::Reset(const EstimationGrid& grid) {
   grid_ = grid;
   std::fill(values_.begin(), values_.end(), 0.0);
   std::fill(rhs_.begin(), rhs_.end(), 0.0);
+}
+
+std::vector<std::int32_t> PatternSystem::SlotEntries() const {
+  std::vector<std::int32_t> entries(static_cast<std::size_t>(N()) * kPartners, -1);
+  std::int32_t k = 0;
+  for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
+    for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
+      const auto first = static_cast<std::size_t>(grid_.Unknown(i, j) * kPartners);
+      for (int slot = 0; slot < kPartners; ++slot) {
+        if (grid_.Contains(i + kOffsets[slot].di, j + kOffsets[slot].dj)) entries[first + slot] = k++;
+      }
+    }
+  }
+  return entries;
+}
+
+void PatternSystem::Bind(double* values, std::size_t count, std::vector<std::int32_t> positions) {
+  assert(positions.size() == static_cast<std::size_t>(N()) * kPartners);
+  values_ = std::vector<double>();
+  bound_ = values;
+  boundCount_ = count;
+  positions_ = std::move(positions);
 }
 
 void PatternSystem::CopyLower(LowerMatrix& out) const {

@@ -26,11 +26,19 @@ class PatternSystem {
   void Reset(const EstimationGrid& grid);
 
   double& Upper(std::int64_t r, int di, int dj, std::int64_t /*d*/) {
-    return values_[static_cast<std::size_t>(r * kPartners + Slot(di, dj))];
+    const auto at = static_cast<std::size_t>(r * kPartners + Slot(di, dj));
+    return bound_ != nullptr ? bound_[positions_[at]] : values_[at];
   }
-  double UpperAt(std::int64_t r, int di, int dj) const {
-    return values_[static_cast<std::size_t>(r * kPartners + Slot(di, dj))];
-  }
+
+  // For each node and slot, the entry's number in CopyLower's order, or -1
+  // for a partner outside the grid.
+  std::vector<std::int32_t> SlotEntries() const;
+
+  // From now on the matrix is assembled straight into `values` (count
+  // entries, e.g. a factor's input in its own order): slot s of node r goes to
+  // values[positions[r * kPartners + s]]. Reset zeroes them; the system then
+  // holds no matrix of its own, and CopyLower and VisitLower are not to be used.
+  void Bind(double* values, std::size_t count, std::vector<std::int32_t> positions);
 
   std::vector<double>& Rhs() { return rhs_; }
   const std::vector<double>& Rhs() const { return rhs_; }
@@ -66,7 +74,10 @@ class PatternSystem {
   static int Slot(int di, int dj) { return di == 0 ? dj : 3 + (di - 1) * 5 + (dj + 2); }
 
   EstimationGrid grid_;
-  std::vector<double> values_;  // kPartners per node
+  std::vector<double> values_;  // kPartners per node, unless bound
+  double* bound_ = nullptr;
+  std::size_t boundCount_ = 0;
+  std::vector<std::int32_t> positions_;
   std::vector<double> rhs_;
 };
 

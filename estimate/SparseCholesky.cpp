@@ -270,6 +270,7 @@ SparseCholesky::ValueSink SparseCholesky::Values() {
 }
 
 SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs) {
+  assert(!w_->map.empty() || a.row.empty());
   assert(a.n == w_->n && static_cast<std::int64_t>(a.row.size()) == w_->entries);
   assert(a.value.size() == a.row.size());
   const ValueSink sink = Values();
@@ -277,7 +278,11 @@ SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<dou
   return FactorAndSolve(rhs);
 }
 
-SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs) {
+void SparseCholesky::ReleaseValueMap() { std::vector<SparseIndex>().swap(w_->map); }
+
+std::int64_t SparseCholesky::EntryCount() const { return w_->entries; }
+
+SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFactor) {
   assert(static_cast<std::int64_t>(rhs.size()) == w_->n);
   if (w_->n == 0) return SolveStatus::Success;
   SerialOpenMp serial;
@@ -323,9 +328,7 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs) {
   w_->ThrowOnError();
   const auto* z = static_cast<const double*>(w_->solution->x);
   for (std::size_t k = 0; k < bp.size(); ++k) rhs[static_cast<std::size_t>(perm[k])] = z[k];
-  // The numbers of the factor are of no further use: the next pass factors
-  // afresh, and between passes the room is its assembly's.
-  cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
+  if (!keepFactor) cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
   return SolveStatus::Success;
 }
 

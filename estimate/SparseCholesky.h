@@ -70,7 +70,12 @@ class SparseCholesky {
     void operator()(std::int64_t k, double value) const { values[map[k]] = value; }
   };
   ValueSink Values();
-  SolveStatus FactorAndSolve(std::vector<double>& rhs);
+  // keepFactor keeps the factor's numbers until the next factorisation, which
+  // then overwrites them in place instead of allocating them afresh.
+  SolveStatus FactorAndSolve(std::vector<double>& rhs, bool keepFactor = false);
+  // Frees the map of Values() for a caller that keeps the places it gave.
+  void ReleaseValueMap();
+  std::int64_t EntryCount() const;
 
  private:
   struct Workspace;
