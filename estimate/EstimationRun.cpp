@@ -60,8 +60,9 @@ class PassSolver {
   }
 
   // Solves the equations just built; the heights go to Solution(). The
-  // sparse analysis is made on the first pass and kept for the others.
-  Result<SolveStatus> Solve(const SolveProgress& progress) {
+  // sparse analysis is made on the first pass and kept for the others; after
+  // the last pass nothing is built again.
+  Result<SolveStatus> Solve(const SolveProgress& progress, bool lastPass) {
     if (band_) return SolveBandCholesky(bandSystem_, progress);
     if (!cholesky_) {
       LowerMatrix pattern;
@@ -78,14 +79,16 @@ class PassSolver {
       // stands beside the factor, which is kept from pass to pass.
       const SparseCholesky::ValueSink sink = cholesky_->Values();
       pattern_.VisitLower(sink);
-      std::vector<std::int32_t> positions = pattern_.SlotEntries();
-      for (std::int32_t& p : positions) p = p < 0 ? p : sink.map[p];
+      const SparseCholesky::Places places = cholesky_->PermutedPlaces();
+      pattern_.Bind(places.values, static_cast<std::size_t>(cholesky_->EntryCount()),
+                    lastPass ? nullptr : sink.map, places.colStart, places.inverse);
       cholesky_->ReleaseValueMap();
-      pattern_.Bind(sink.values, static_cast<std::size_t>(cholesky_->EntryCount()), std::move(positions));
       bound_ = true;
     }
-    solution_ = pattern_.Rhs();
-    const SolveStatus status = cholesky_->FactorAndSolve(solution_, true);
+    solution_ = std::move(pattern_.Rhs());
+    // Beside the factor every megabyte counts: what only later passes need goes first.
+    if (lastPass) pattern_ = PatternSystem();
+    const SolveStatus status = cholesky_->FactorAndSolve(solution_, !lastPass);
     if (progress) progress(1);
     return status;
   }
@@ -143,7 +146,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
             progress({pass, passes, EstimationStage::Factorising, fraction});
           };
         }
-        Result<SolveStatus> solved = solve.Solve(solving);
+        Result<SolveStatus> solved = solve.Solve(solving, pass == passes);
         if (!solved) return solved.failure();
         status = *solved;
       }

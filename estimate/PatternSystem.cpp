@@ -12,7 +12,7 @@ void PatternSystem::Reset(const EstimationGrid& grid) {
   if (bound_ != nullptr) {
     assert(grid.Nx == grid_.Nx && grid.Ny == grid_.Ny);
     std::fill(bound_, bound_ + boundCount_, 0.0);
-    std::fill(rhs_.begin(), rhs_.end(), 0.0);
+    rhs_.assign(n, 0.0);
     return;
   }
   if (grid.Nx != grid_.Nx || grid.Ny != grid_.Ny || values_.size() != n * kPartners) {
@@ -23,29 +23,35 @@ void PatternSystem::Reset(const EstimationGrid& grid) {
   }
   grid_ = grid;
   std::fill(values_.begin(), values_.end(), 0.0);
-  std::fill(rhs_.begin(), rhs_.end(), 0.0);
+  rhs_.assign(n, 0.0);
 }
 
-std::vector<std::int32_t> PatternSystem::SlotEntries() const {
-  std::vector<std::int32_t> entries(static_cast<std::size_t>(N()) * kPartners, -1);
-  std::int32_t k = 0;
-  for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
-    for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
-      const auto first = static_cast<std::size_t>(grid_.Unknown(i, j) * kPartners);
-      for (int slot = 0; slot < kPartners; ++slot) {
-        if (grid_.Contains(i + kOffsets[slot].di, j + kOffsets[slot].dj)) entries[first + slot] = k++;
+void PatternSystem::Bind(double* values, std::size_t count, const std::int32_t* map,
+                         const std::int32_t* colStart, const int* inverse) {
+  if (map != nullptr) {
+    offsets_.assign(static_cast<std::size_t>(N()) * kPartners, 0);
+    std::int64_t k = 0;
+    for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
+      for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
+        const std::int64_t r = grid_.Unknown(i, j);
+        for (int slot = 0; slot < kPartners; ++slot) {
+          const Offset p = kOffsets[slot];
+          if (!grid_.Contains(i + p.di, j + p.dj)) continue;
+          const std::int64_t c = grid_.Unknown(i + p.di, j + p.dj);
+          const std::int64_t column = std::min(inverse[r], inverse[c]);
+          const std::int64_t offset = map[k++] - colStart[column];
+          // A column holds a node and its partners: at most 2 * kPartners - 1 entries.
+          assert(offset >= 0 && offset < 2 * kPartners);
+          offsets_[static_cast<std::size_t>(r * kPartners + slot)] = static_cast<std::uint8_t>(offset);
+        }
       }
     }
   }
-  return entries;
-}
-
-void PatternSystem::Bind(double* values, std::size_t count, std::vector<std::int32_t> positions) {
-  assert(positions.size() == static_cast<std::size_t>(N()) * kPartners);
   values_ = std::vector<double>();
   bound_ = values;
   boundCount_ = count;
-  positions_ = std::move(positions);
+  colStart_ = colStart;
+  inverse_ = inverse;
 }
 
 void PatternSystem::CopyLower(LowerMatrix& out) const {

@@ -25,20 +25,24 @@ class PatternSystem {
   // Zeros, shaped for the grid.
   void Reset(const EstimationGrid& grid);
 
-  double& Upper(std::int64_t r, int di, int dj, std::int64_t /*d*/) {
-    const auto at = static_cast<std::size_t>(r * kPartners + Slot(di, dj));
-    return bound_ != nullptr ? bound_[positions_[at]] : values_[at];
+  double& Upper(std::int64_t r, int di, int dj, std::int64_t d) {
+    const int slot = Slot(di, dj);
+    const auto at = static_cast<std::size_t>(r * kPartners + slot);
+    if (bound_ == nullptr) return values_[at];
+    const int a = inverse_[r], b = inverse_[r + d];
+    return bound_[colStart_[a < b ? a : b] + offsets_[at]];
   }
 
-  // For each node and slot, the entry's number in CopyLower's order, or -1
-  // for a partner outside the grid.
-  std::vector<std::int32_t> SlotEntries() const;
-
-  // From now on the matrix is assembled straight into `values` (count
-  // entries, e.g. a factor's input in its own order): slot s of node r goes to
-  // values[positions[r * kPartners + s]]. Reset zeroes them; the system then
-  // holds no matrix of its own, and CopyLower and VisitLower are not to be used.
-  void Bind(double* values, std::size_t count, std::vector<std::int32_t> positions);
+  // From now on the matrix is assembled straight into a sparse matrix of
+  // count entries in another order (a factor's input): entry k of
+  // CopyLower's order lies at values[map[k]], and entry (r, c) lies in
+  // column min(inverse[r], inverse[c]), which starts at colStart. Only the
+  // offsets within those columns are kept here, a byte each. Reset zeroes the
+  // values; the system then holds no matrix of its own, and CopyLower and
+  // VisitLower are not to be used. Without a map nothing more is to be
+  // assembled.
+  void Bind(double* values, std::size_t count, const std::int32_t* map,
+            const std::int32_t* colStart, const int* inverse);
 
   std::vector<double>& Rhs() { return rhs_; }
   const std::vector<double>& Rhs() const { return rhs_; }
@@ -77,7 +81,9 @@ class PatternSystem {
   std::vector<double> values_;  // kPartners per node, unless bound
   double* bound_ = nullptr;
   std::size_t boundCount_ = 0;
-  std::vector<std::int32_t> positions_;
+  const std::int32_t* colStart_ = nullptr;
+  const int* inverse_ = nullptr;
+  std::vector<std::uint8_t> offsets_;
   std::vector<double> rhs_;
 };
 

@@ -24,7 +24,7 @@ static_assert(std::is_same_v<int, SparseIndex>,
 struct SparseCholesky::Workspace {
   cholmod_common common{};
   cholmod_factor* factor = nullptr;
-  // Kept between solves so that later passes allocate nothing.
+  // CHOLMOD's arrays of one solve; freed once its solution is copied out.
   cholmod_dense* solution = nullptr;
   cholmod_dense* solveY = nullptr;
   cholmod_dense* solveE = nullptr;
@@ -32,6 +32,7 @@ struct SparseCholesky::Workspace {
   // stands (an analysis in its natural order makes no copy of it), and where
   // each entry of the pattern's own lower triangle goes in it.
   std::vector<int> perm;
+  std::vector<int> inverse;  // inverse[perm[k]] = k
   LowerMatrix permuted;
   std::vector<SparseIndex> map;
   std::vector<double> permutedRhs;
@@ -246,7 +247,8 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
                    SizeText(maxFactorBytes, false) + " を超えます"};
   }
 
-  std::vector<int> ip(w->perm.size());
+  std::vector<int>& ip = w->inverse;
+  ip.resize(w->perm.size());
   for (std::size_t k = 0; k < ip.size(); ++k) ip[static_cast<std::size_t>(w->perm[k])] = static_cast<int>(k);
   Permute(pattern, ip, w->permuted, w->map);
   w->permutedRhs.resize(static_cast<std::size_t>(pattern.n));
@@ -279,6 +281,11 @@ SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<dou
 }
 
 void SparseCholesky::ReleaseValueMap() { std::vector<SparseIndex>().swap(w_->map); }
+
+SparseCholesky::Places SparseCholesky::PermutedPlaces() {
+  Values();
+  return {w_->permuted.colStart.data(), w_->inverse.data(), w_->permuted.value.data()};
+}
 
 std::int64_t SparseCholesky::EntryCount() const { return w_->entries; }
 
@@ -328,6 +335,10 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   w_->ThrowOnError();
   const auto* z = static_cast<const double*>(w_->solution->x);
   for (std::size_t k = 0; k < bp.size(); ++k) rhs[static_cast<std::size_t>(perm[k])] = z[k];
+  // The solve's own arrays would stand beside the next factorisation.
+  cholmod_free_dense(&w_->solution, &c);
+  cholmod_free_dense(&w_->solveY, &c);
+  cholmod_free_dense(&w_->solveE, &c);
   if (!keepFactor) cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
   return SolveStatus::Success;
 }

@@ -75,6 +75,15 @@ class SparseCholesky {
   SolveStatus FactorAndSolve(std::vector<double>& rhs, bool keepFactor = false);
   // Frees the map of Values() for a caller that keeps the places it gave.
   void ReleaseValueMap();
+  // Where entry (r, c) of the analysed lower triangle lies in the permuted
+  // matrix: at colStart[min(inverse[r], inverse[c])] plus its offset in that
+  // column. A caller that keeps the offsets can write values in place.
+  struct Places {
+    const SparseIndex* colStart;
+    const int* inverse;
+    double* values;
+  };
+  Places PermutedPlaces();
   std::int64_t EntryCount() const;
 
  private:
