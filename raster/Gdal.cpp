@@ -175,6 +175,12 @@ Status ReplaceDataset(const std::string& path,
     removeTemps();
     return Failure{reason};
   }
+  const std::string mainName = fs::path(tempPath).filename().string();
+  if (std::none_of(files.begin(), files.end(),
+                   [&](const std::string& f) { return fs::path(f).filename() == mainName; })) {
+    removeTemps();
+    return Failure{"書き出したファイルが見当たりません（" + folder.string() + " を一覧できません）"};
+  }
   std::vector<std::string> written;
   for (const std::string& f : files) {
     const std::string suffix = fs::path(f).filename().string().substr(tempName.size());
