@@ -264,7 +264,7 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
 
 void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "render", "Draw a grid data file as the desktop's display commands do and save the picture");
+      "render", "Draw a grid (grid data file, map sheet or raster) as the desktop's display commands do and save the picture");
   auto a = std::make_shared<RenderArguments>();
   command->add_option("GRIDFILE", a->grid,
                       "grid data file, elevation map sheet or raster (may be left out with --data-view)");
