@@ -28,10 +28,9 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
     err << "kessadon contours: " << reason << '\n';
     return 1;
   };
-  Result<LoadedGrid> read = ReadAnyGrid(a.input, a.read);
-  if (!read) return fail(a.input + ": " + Describe(read.failure()));
+  Result<LoadedGrid> read = ReadGridInput(a.input, a.read);
+  if (!read) return fail(read.failure().message);
   GridData& grid = read->grid;
-  UpdateGridGeometry(grid);
 
   // The levels the desktop would take: typed, or automatic from the divisions.
   ContourLevels levels;

@@ -22,11 +22,9 @@ int Run(const ConvertArguments& a, std::ostream& out, std::ostream& err) {
     err << "kessadon convert: " << reason << '\n';
     return 1;
   };
-  Result<LoadedGrid> read = ReadAnyGrid(a.input, a.read);
-  if (!read) return fail(a.input + ": " + Describe(read.failure()));
+  Result<LoadedGrid> read = ReadGridInput(a.input, a.read);
+  if (!read) return fail(read.failure().message);
   GridData& grid = read->grid;
-  KeepOriginalGrid(grid);
-  UpdateGridGeometry(grid);
   Status written = WriteGridOutput(a.output, grid, read->crs, err);
   if (!written) return fail(Describe(written.failure()));
 

@@ -24,6 +24,14 @@ void AddGridInputOptions(CLI::App& command, GridReadOptions& options) {
                    "Fill raster cells without data from their neighbours instead of refusing them");
 }
 
+Result<LoadedGrid> ReadGridInput(const std::string& path, const GridReadOptions& options) {
+  Result<LoadedGrid> read = ReadAnyGrid(path, options);
+  if (!read) return Failure{path + ": " + Describe(read.failure())};
+  KeepOriginalGrid(read->grid);
+  UpdateGridGeometry(read->grid);
+  return read;
+}
+
 Result<std::string> OutputCrs(const GridOutputArguments& a, const std::string& inputCrs) {
   if (a.crs.empty()) return inputCrs;
   return CrsFromDefinition(a.crs);

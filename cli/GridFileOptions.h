@@ -23,6 +23,10 @@ void AddGridOutputOptions(CLI::App& command, GridOutputArguments& a);
 // --fill-nodata.
 void AddGridInputOptions(CLI::App& command, GridReadOptions& options);
 
+// Reads a grid given on the command line as the desktop opens one: the
+// original copy kept and the geometry derived. The failure names the file.
+Result<LoadedGrid> ReadGridInput(const std::string& path, const GridReadOptions& options);
+
 // Writes the grid where -o says, in the coordinate system --crs gives or else
 // `inputCrs`. A grid data file keeps none: a note on `err` says so when one is
 // dropped. The failure names the file.

@@ -27,14 +27,13 @@ void AddGridInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
   command->add_option("GRIDFILE", a->path, "grid data file, elevation map sheet or raster")->required();
   AddGridInputOptions(*command, a->read);
   command->callback([a, &out, &err, &status] {
-    Result<LoadedGrid> read = ReadAnyGrid(a->path, a->read);
+    Result<LoadedGrid> read = ReadGridInput(a->path, a->read);
     if (!read) {
-      err << "kessadon grid-info: " << a->path << ": " << Describe(read.failure()) << '\n';
+      err << "kessadon grid-info: " << read.failure().message << '\n';
       status = 1;
       return;
     }
-    GridData& grid = read->grid;
-    UpdateGridGeometry(grid);
+    const GridData& grid = read->grid;
     const std::pair<const char*, double> lines[] = {
         {"Nx", grid.Nx},     {"Ny", grid.Ny},     {"Xmin", grid.Xmin}, {"Xmax", grid.Xmax},
         {"Ymin", grid.Ymin}, {"Ymax", grid.Ymax}, {"Dx", grid.Dx},     {"Dy", grid.Dy},

@@ -25,11 +25,9 @@ int Run(const RefineArguments& a, std::ostream& out, std::ostream& err) {
     err << "kessadon refine: " << reason << '\n';
     return 1;
   };
-  Result<LoadedGrid> read = ReadAnyGrid(a.input, a.read);
-  if (!read) return fail(a.input + ": " + Describe(read.failure()));
+  Result<LoadedGrid> read = ReadGridInput(a.input, a.read);
+  if (!read) return fail(read.failure().message);
   GridData& grid = read->grid;
-  KeepOriginalGrid(grid);
-  UpdateGridGeometry(grid);
   Result<RefinedGrid> refined = RefineGrid(grid, a.nodes[0], a.nodes[1]);
   if (!refined) return fail(refined.failure().message);
 

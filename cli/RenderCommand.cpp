@@ -123,10 +123,9 @@ std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
 Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridData& grid,
                        ViewProjection& view, const DataExtent& extent, Palette& palette,
                        ContourLevels& levels) {
-  Result<LoadedGrid> read = ReadAnyGrid(a.grid, a.read);
-  if (!read) return Failure{a.grid + ": " + Describe(read.failure())};
+  Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
+  if (!read) return read.failure();
   grid = std::move(read->grid);
-  UpdateGridGeometry(grid);
 
   Result<ViewTexts> texts = ViewFromArguments(a, grid);
   if (!texts) return texts.failure();
