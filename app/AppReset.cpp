@@ -13,6 +13,7 @@
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
+#include "ReportView.h"
 #include "estimate/EstimationParameters.h"
 #include "io/Defaults.h"
 #include "io/TextFile.h"
@@ -78,6 +79,7 @@ void ResetAppState(MainContext& context) {
   s.Levels.ContourReady = 0;
   s.DataReady = s.HistoOn = s.HasDipData = s.HasBoundData = 0;
 
+  ClearEstimationReport(*p.report);
   p.gridFile->lblMemLbl->hide();
   p.gridFile->lblMem->hide();
 
@@ -122,6 +124,7 @@ void ResetAppState(MainContext& context) {
   data.Nh = data.Nd = 0;
   grid.Nx = grid.Ny = 0;
   s.GridCrs.clear();
+  s.OriginalUnsaved = s.RefinedUnsaved = false;
 
   DataDisplayFrame& d = *p.dataDisplay;
   s.ChrSize = 7;

@@ -50,6 +50,10 @@ struct AppState {
   // The coordinate system of the grid (WKT) when a raster brought one; the
   // grid keeps it through refinement and hands it to rasters it is saved as.
   std::string GridCrs;
+  // Grids that exist only in memory: the grid as it arrived (estimated) and
+  // the resampled one. Discarding either asks first.
+  bool OriginalUnsaved = false;
+  bool RefinedUnsaved = false;
 
   MeasuredDataState Data;
 

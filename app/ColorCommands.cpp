@@ -107,8 +107,8 @@ void TakeLightSettings(MainContext& context) {
   BusyPointer busy(*context.platform);
   AppState& s = context.state;
   const LightFrame& light = *context.panel.light;
-  s.Ro = FieldValue(light.txtRo);
-  s.Th = FieldValue(light.txtTh);
+  s.Ro = FieldNumber(light.txtRo).value_or(s.Ro);
+  s.Th = FieldNumber(light.txtTh).value_or(s.Th);
   s.HistoOn = light.chkHisto->isChecked() ? 1 : 0;
   s.LightReady = 1;
   UpdateDisplayCommands(context);

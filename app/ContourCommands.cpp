@@ -14,7 +14,7 @@ namespace kessadon {
 namespace {
 
 ContourTexts Texts(const ContourFrame& c) {
-  return {FromQ(c.txtCst->text()), FromQ(c.txtCen->text()), FromQ(c.txtCin->text())};
+  return {NumberFieldText(c.txtCst), NumberFieldText(c.txtCen), NumberFieldText(c.txtCin)};
 }
 
 // The change event shared by the three level fields.

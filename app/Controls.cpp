@@ -98,6 +98,17 @@ std::string FromQ(const QString& text) { return text.toStdString(); }
 
 double FieldValue(const QLineEdit* box) { return ParseLeadingNumber(FromQ(box->text())); }
 
+std::optional<double> FieldNumber(const QLineEdit* box) {
+  std::size_t consumed = 0;
+  const double value = ParseLeadingNumber(FromQ(box->text()), &consumed);
+  if (consumed == 0) return std::nullopt;
+  return value;
+}
+
+std::string NumberFieldText(const QLineEdit* box) {
+  return FieldNumber(box) ? FromQ(box->text()) : std::string();
+}
+
 QString NumberText(double value) { return ToQ(FormatGeneral(value)); }
 void SetCaption(QLabel* label, double value) { label->setText(NumberText(value)); }
 void SetText(QLineEdit* box, double value) { box->setText(NumberText(value)); }

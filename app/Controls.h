@@ -2,6 +2,7 @@
 // and write numbers into them in the general form.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <QString>
@@ -51,6 +52,11 @@ std::string FromQ(const QString& text);
 
 // The number a field holds by the leading-number rule (0 when it does not start with one).
 double FieldValue(const QLineEdit* box);
+// The number a field holds; nothing when its text does not start with one.
+std::optional<double> FieldNumber(const QLineEdit* box);
+// The field's text for a library that reads numbers from text; empty when it
+// holds no number, which keeps the setting as it was.
+std::string NumberFieldText(const QLineEdit* box);
 
 // Text of a number in the general form.
 QString NumberText(double value);

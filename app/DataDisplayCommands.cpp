@@ -19,10 +19,13 @@ namespace {
 
 void txtChrSize_Change(MainContext& context) {
   QLineEdit* box = context.panel.dataDisplay->txtChrSize;
+  // Text without a number keeps the size; its edit, once finished, says why.
+  if (!box->text().trimmed().isEmpty() && !FieldNumber(box)) return;
   double size = FieldValue(box);
   if (size < 1) {
     size = 1;
     box->setText("1");
+    context.ShowStatus("文字の大きさは 1 より小さくできないため 1 にしました");
   }
   context.state.ChrSize = size;
 }
@@ -86,7 +89,7 @@ void ConnectDataDisplayFrame(MainContext& context) {
   QObject::connect(d.txtChrSize, &QLineEdit::textChanged, d.txtChrSize,
                    [&context] { txtChrSize_Change(context); });
   QObject::connect(d.txtSdBai, &QLineEdit::textChanged, d.txtSdBai, [&s, &d] {
-    s.SdBai = static_cast<float>(FieldValue(d.txtSdBai));
+    s.SdBai = static_cast<float>(FieldNumber(d.txtSdBai).value_or(s.SdBai));
   });
   QObject::connect(d.OptDataBlack, &QRadioButton::toggled, d.OptDataBlack, [&s](bool on) {
     if (on) s.DataTextColor = kBlack;

@@ -1,6 +1,7 @@
 #include "DataFileCommands.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -8,6 +9,8 @@
 #include "Controls.h"
 #include "MainContext.h"
 #include "Platform.h"
+#include "ReportView.h"
+#include "UnsavedWork.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 
@@ -62,6 +65,14 @@ void PrepareMeasuredData(MainContext& context) {
   context.state.DataReady = 1;
   UpdateDisplayCommands(context);
   ResetEstimationPanel(context);
+  // A first range to estimate over, which a person may type over: what the data cover.
+  if (data.Nh + data.Nd > 0) {
+    const std::pair<QLineEdit*, double> range[] = {
+        {e.txtXmin, data.XminH}, {e.txtYmin, data.YminH}, {e.txtXmax, data.XmaxH}, {e.txtYmax, data.YmaxH}};
+    for (const auto& [box, value] : range) {
+      if (box->text().isEmpty()) SetText(box, value);
+    }
+  }
 }
 
 void cmdOpenData_Click(MainContext& context) {
@@ -75,6 +86,8 @@ void cmdOpenData_Click(MainContext& context) {
     return;
   }
   context.state.Data.Records = std::move(*records);
+  // The report was of the data before these.
+  ClearEstimationReport(*context.panel.report);
   FinishLoad(context, *path);
   DataFileFrame& f = *context.panel.dataFile;
   context.panel.estimation->cmdDataView2->setEnabled(true);
@@ -96,6 +109,8 @@ void cmdOpenDataAdd_Click(MainContext& context) {
 }
 
 void cmdClear_Click(MainContext& context) {
+  // The reset below lets the grid go as well.
+  if (!ConfirmDiscardGrids(context)) return;
   context.state.Data.Records = MeasuredData{};
   context.state.Data.Prepared = PreparedData{};
   ResetAppState(context);

@@ -22,12 +22,14 @@
 #include "Controls.h"
 #include "DataDisplayCommands.h"
 #include "DisplayCommands.h"
+#include "FieldHelp.h"
 #include "FormImage.h"
 #include "GridFileCommands.h"
 #include "MainContext.h"
 #include "PictureBox.h"
 #include "Platform.h"
 #include "ReportView.h"
+#include "UnsavedWork.h"
 #include "ViewCommands.h"
 #include "io/NumberText.h"
 
@@ -144,6 +146,13 @@ void cmdHorizon_Click(MainContext& context) {
   Panel& p = context.panel;
   const EstimationParameters params = ReadEstimationFields(*p.estimation);
   if (!(params.Nx > 1 && params.Ny > 1)) return;
+  const EstimationFrame& e = *p.estimation;
+  if (RefuseFieldProblems(context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH,
+                                    e.txtYGridH, e.txtXexp, e.txtYexp, e.txtM1, e.txtM2,
+                                    e.txtRatio, e.txtAlphaMin, e.txtAlphaMax, e.txtNitr})) {
+    return;
+  }
+  if (!ConfirmDiscardGrids(context)) return;
   BusyPointer busy(*context.platform);
 
   // A refused run, or one whose first pass fails, changes nothing.
@@ -163,6 +172,7 @@ void cmdHorizon_Click(MainContext& context) {
   for (const EstimationReport& report : run->PassReports) WriteEstimationReport(*p.report, report);
 
   InstallNewGrid(context, std::move(run->Grid));
+  s.OriginalUnsaved = true;
   s.GridFileName.clear();
   p.gridFile->lblGridFileName->setText("推定された格子データ（未ファイル化）");
   p.gridFile->lblGridOnOff->setText("推定された格子データ");

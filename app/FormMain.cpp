@@ -19,6 +19,7 @@
 
 #include "AppReset.h"
 #include "Controls.h"
+#include "FieldHelp.h"
 #include "FormColor.h"
 #include "FormImage.h"
 #include "ColorCommands.h"
@@ -31,6 +32,7 @@
 #include "GridFileCommands.h"
 #include "PictureBox.h"
 #include "Platform.h"
+#include "UnsavedWork.h"
 #include "ViewCommands.h"
 
 namespace kessadon {
@@ -71,7 +73,9 @@ FormMain::FormMain(Platform& platform, const QString& programDir)
   context_.formColor = formColor_.get();
   context_.programDir = programDir;
   BuildPanel();
+  SetToolTips(this);
   ConnectHandlers();
+  ConnectFieldChecks(context_);
 }
 
 FormMain::~FormMain() = default;
@@ -178,6 +182,10 @@ void FormMain::Load() {
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscardGrids(context_)) {
+    event->ignore();
+    return;
+  }
   // Closing the main window ends the program, the drawing window with it.
   formImage_->close();
   formColor_->close();

@@ -1,13 +1,16 @@
 #include "GridChangeCommands.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "Controls.h"
+#include "FieldHelp.h"
 #include "GridFileCommands.h"
 #include "MainContext.h"
 #include "Platform.h"
+#include "ViewCommands.h"
 #include "estimate/GridRefinement.h"
 
 namespace kessadon {
@@ -24,6 +27,7 @@ void UpdateRefinementControls(MainContext& context) {
 void cmdG2g_Click(MainContext& context) {
   AppState& s = context.state;
   GridChangeFrame& g = *context.panel.gridChange;
+  if (RefuseFieldProblems(context, {g.txtXGridG, g.txtYGridG})) return;
   if (s.GridLoaded != 1) {
     context.platform->ShowMessage(
         context.window, "格子データがありません。格子データを開くか推定してから実行してください");
@@ -39,6 +43,7 @@ void cmdG2g_Click(MainContext& context) {
   }
   const std::int32_t nx = s.Grid.Nx, ny = s.Grid.Ny;
   s.Refined = std::move(*refined);
+  s.RefinedUnsaved = true;
   cmdGridChange_Click(context);
   context.ShowStatus(QString("格子数を %1 × %2 から %3 × %4 に変更しました")
                          .arg(nx)
@@ -54,7 +59,16 @@ void cmdGridChange_Click(MainContext& context) {
   AppState& s = context.state;
   if (!s.Refined) return;
   const bool resampled = ToggleRefinedGrid(s.Grid, *s.Refined);
-  UpdatePainterOrder(s.View, s.Grid);
+  // The base sits under the grid now current, as after loading it; with the
+  // pedestal off it waits for the pedestal to be ticked again.
+  const double zbase = DefaultZbase(s.Grid.Zmin);
+  if (context.panel.view->chkBase->isChecked()) {
+    s.View.Zbase = zbase;
+    SetText(context.panel.view->txtZbase, zbase);
+  } else {
+    s.SavedView.SavedZbase = zbase;
+  }
+  UpdateViewProjection(context);
   // The figures show the grid now current, whichever it is.
   ShowGridFigures(context);
   context.panel.gridChange->cmdGridChange->setText(resampled ? "オリジナルに戻す"

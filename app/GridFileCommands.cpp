@@ -11,6 +11,7 @@
 #include "MainContext.h"
 #include "Platform.h"
 #include "SavePath.h"
+#include "UnsavedWork.h"
 #include "ViewCommands.h"
 #include "io/ElevationMap.h"
 #include "raster/Gdal.h"
@@ -19,13 +20,14 @@
 namespace kessadon {
 
 namespace {
-// Grid data files under any name first, then the rasters GIS tools trade in.
-// Saving takes one extension per type, which a name typed without one gets.
+// The program's own grid data files first, then any name, then the rasters
+// GIS tools trade in. A name typed without an extension gets the first one of
+// the chosen type.
 const QString kRasterFilters =
     "|ESRI ASCII グリッド (*.asc)|*.asc|netCDF (*.nc)|*.nc|ERDAS Imagine (*.img)|*.img";
-const QString kOpenFilters =
-    "すべてのファイル (*.*)|*.*|GeoTIFF (*.tif *.tiff)|*.tif; *.tiff" + kRasterFilters;
-const QString kSaveFilters = "すべてのファイル (*.*)|*.*|GeoTIFF (*.tif)|*.tif" + kRasterFilters;
+const QString kGridFileFilter = "格子データファイル (*.grd *.txt)|*.grd; *.txt|すべてのファイル (*.*)|*.*";
+const QString kOpenFilters = kGridFileFilter + "|GeoTIFF (*.tif *.tiff)|*.tif; *.tiff" + kRasterFilters;
+const QString kSaveFilters = kGridFileFilter + "|GeoTIFF (*.tif)|*.tif" + kRasterFilters;
 
 // Where a grid read from a map sheet says so, as cmdOpenMem does.
 void ShowMapSheet(MainContext& context, const QString& path, const std::string& sheetName) {
@@ -79,10 +81,12 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   SetCaption(change.lblDyG, s.Grid.Dy);
   // A resampled grid belonged to the grid before this one.
   s.Refined.reset();
+  s.OriginalUnsaved = s.RefinedUnsaved = false;
   change.cmdGridChange->setEnabled(false);
   s.GridLoaded = 1;
   s.CellColors = NodeArray<Color>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
   // The projection must refer to the new grid even when the base text stayed the same.
+  ShowViewInFields(context);
   UpdateViewProjection(context);
 }
 
@@ -96,6 +100,7 @@ void cmdOpenGridData_Click(MainContext& context) {
     context.ShowStatus(*path + ": " + ToQ(Describe(read.failure())));
     return;
   }
+  if (!ConfirmDiscardGrids(context)) return;
   ResetAppState(context);
   InstallNewGrid(context, std::move(read->grid));
   if (read->kind == GridFileKind::ElevationMap) {
@@ -123,27 +128,39 @@ void cmdOpenMem_Click(MainContext& context) {
     context.ShowStatus(*path + ": " + ToQ(Describe(map.failure())));
     return;
   }
+  if (!ConfirmDiscardGrids(context)) return;
   ResetAppState(context);
   InstallNewGrid(context, std::move(map->grid));
   ShowMapSheet(context, *path, map->sheetName);
 }
 
-void cmdSaveGridData_Click(MainContext& context) {
+std::optional<QString> SaveGridAs(MainContext& context, const GridData& grid) {
   std::optional<QString> path = AskSavePath(context, kSaveFilters);
-  if (!path) return;
+  if (!path) return std::nullopt;
   BusyPointer busy(*context.platform);
   // The extension decides: a raster format by its own, else a grid data file.
   bool crsDropped = false;
-  Status written = WriteAnyGrid(FromQ(*path), context.state.Grid, context.state.GridCrs, {}, &crsDropped);
+  Status written = WriteAnyGrid(FromQ(*path), grid, context.state.GridCrs, {}, &crsDropped);
   if (!written) {
     context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(written.failure())));
-    return;
+    return std::nullopt;
   }
-  // The file now holds the current grid, whatever its source, so name it.
-  context.state.GridFileName = FromQ(*path);
-  context.panel.gridFile->lblGridFileName->setText(*path);
   context.ShowStatus("格子データを保存しました: " + *path +
                      (crsDropped ? "（格子データファイルには座標系を保存できません。.tif か .nc なら保存されます）" : ""));
+  return path;
+}
+
+void NameGridFile(MainContext& context, const QString& path) {
+  // The file now holds the current grid, whatever its source, so name it.
+  context.state.GridFileName = FromQ(path);
+  context.panel.gridFile->lblGridFileName->setText(path);
+  MarkShownGridSaved(context.state);
+}
+
+void cmdSaveGridData_Click(MainContext& context) {
+  if (std::optional<QString> path = SaveGridAs(context, context.state.Grid)) {
+    NameGridFile(context, *path);
+  }
 }
 
 }  // namespace kessadon

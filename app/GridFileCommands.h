@@ -1,6 +1,10 @@
 // Reading and saving grid data files, and showing a new grid on the panel.
 #pragma once
 
+#include <optional>
+
+#include <QString>
+
 #include "io/GridData.h"
 
 namespace kessadon {
@@ -9,6 +13,11 @@ struct MainContext;
 
 void cmdOpenGridData_Click(MainContext& context);
 void cmdSaveGridData_Click(MainContext& context);
+// Asks for a file and writes `grid` into it (the format by its extension),
+// saying in the status bar how it went; the path once written.
+std::optional<QString> SaveGridAs(MainContext& context, const GridData& grid);
+// The current grid was just saved as `path`: shows the name, no longer unsaved.
+void NameGridFile(MainContext& context, const QString& path);
 // Reads a digital elevation map sheet as the current grid.
 void cmdOpenMem_Click(MainContext& context);
 

@@ -12,6 +12,9 @@ class QWidget;
 
 namespace kessadon {
 
+// The answer to the question before unsaved work would be discarded.
+enum class SaveChoice { Save, Discard, Cancel };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -24,6 +27,8 @@ class Platform {
   // Yes/No question whose default button is No; true for Yes.
   virtual bool AskYesNo(QWidget* parent, const QString& text) = 0;
   virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // Save, discard or cancel; Escape and closing the box cancel.
+  virtual SaveChoice AskSaveDiscardCancel(QWidget* parent, const QString& text) = 0;
 
   virtual void SetBusyPointer(bool busy) = 0;
   virtual void PutImageOnClipboard(const QImage& image) = 0;

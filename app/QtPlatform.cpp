@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -36,10 +37,10 @@ std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& 
   QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), ToQtFilter(filter),
                                               &chosen, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
-  // A name typed without an extension takes the chosen type's, as "*.tif"
-  // makes "dem" into "dem.tif"; the formats are told apart by it.
+  // A name typed without an extension takes the chosen type's first, as
+  // "*.tif" makes "dem" into "dem.tif"; the formats are told apart by it.
   const QRegularExpressionMatch single =
-      QRegularExpression(R"(\(\*(\.[A-Za-z0-9]+)\)$)").match(chosen);
+      QRegularExpression(R"(\(\*(\.[A-Za-z0-9]+)[^()]*\)$)").match(chosen);
   if (single.hasMatch() && QFileInfo(path).suffix().isEmpty()) path += single.captured(1);
   return path;
 }
@@ -62,6 +63,19 @@ void QtPlatform::ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, TitleFor(parent), text,
                   QMessageBox::Ok, parent);
   box.exec();
+}
+
+SaveChoice QtPlatform::AskSaveDiscardCancel(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, TitleFor(parent), text, QMessageBox::NoButton, parent);
+  QPushButton* save = box.addButton("保存", QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton("破棄", QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton("キャンセル", QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChoice::Save;
+  if (box.clickedButton() == discard) return SaveChoice::Discard;
+  return SaveChoice::Cancel;
 }
 
 void QtPlatform::SetBusyPointer(bool busy) {

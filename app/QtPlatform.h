@@ -10,6 +10,7 @@ class QtPlatform : public Platform {
   std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override;
   bool AskYesNo(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
+  SaveChoice AskSaveDiscardCancel(QWidget* parent, const QString& text) override;
   void SetBusyPointer(bool busy) override;
   void PutImageOnClipboard(const QImage& image) override;
 

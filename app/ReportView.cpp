@@ -1,5 +1,7 @@
 #include "ReportView.h"
 
+#include <array>
+
 #include <QLabel>
 
 #include "Controls.h"
@@ -7,14 +9,25 @@
 #include "estimate/EstimationReport.h"
 
 namespace kessadon {
+namespace {
+
+std::array<QLabel*, 11> Labels(ReportFrame& f) {
+  return {f.lblQj1,  f.lblQj2,  f.lblNhdt,  f.lblQhrn, f.lblQhav, f.lblNddt,
+          f.lblQdrn, f.lblQdav, f.lblQjres, f.lblQj,   f.lblRes};
+}
+
+}  // namespace
 
 void WriteEstimationReport(ReportFrame& f, const EstimationReport& report) {
-  QLabel* const labels[11] = {f.lblQj1,  f.lblQj2,  f.lblNhdt,  f.lblQhrn, f.lblQhav, f.lblNddt,
-                              f.lblQdrn, f.lblQdav, f.lblQjres, f.lblQj,   f.lblRes};
+  const std::array<QLabel*, 11> labels = Labels(f);
   const auto texts = ReportTexts(report);
-  for (int k = 0; k < 11; ++k) {
-    if (texts[k]) labels[k]->setText(ToQ(*texts[k]));
+  for (std::size_t k = 0; k < labels.size(); ++k) {
+    labels[k]->setText(texts[k] ? ToQ(*texts[k]) : QString());
   }
+}
+
+void ClearEstimationReport(ReportFrame& f) {
+  for (QLabel* label : Labels(f)) label->clear();
 }
 
 }  // namespace kessadon

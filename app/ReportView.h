@@ -6,8 +6,11 @@ namespace kessadon {
 class ReportFrame;
 struct EstimationReport;
 
-// Writes the eleven values; the dip values stay as they were when no dip
-// datum was usable.
+// Writes the eleven values; the dip values are left empty when no dip datum
+// was usable, so that nothing of an earlier run stays beside this one.
 void WriteEstimationReport(ReportFrame& frame, const EstimationReport& report);
+
+// Empties every value: the report no longer belongs to the data or the grid.
+void ClearEstimationReport(ReportFrame& frame);
 
 }  // namespace kessadon

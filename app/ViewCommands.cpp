@@ -34,10 +34,10 @@ DataExtent MeasuredExtent(const MainContext& context) {
 
 void UpdateViewProjection(MainContext& context) {
   ViewFrame& v = *context.panel.view;
-  const ViewTexts texts{FromQ(v.txtVe->text()),    FromQ(v.txtAlpha->text()),
-                        FromQ(v.txtGamma->text()), FromQ(v.txtSca->text()),
-                        FromQ(v.txtZbase->text()), FromQ(v.txtDist->text()),
-                        FromQ(v.txtPpz->text())};
+  const ViewTexts texts{NumberFieldText(v.txtVe),    NumberFieldText(v.txtAlpha),
+                        NumberFieldText(v.txtGamma), NumberFieldText(v.txtSca),
+                        NumberFieldText(v.txtZbase), NumberFieldText(v.txtDist),
+                        NumberFieldText(v.txtPpz)};
   const RasterSurface& surface = context.formImage->picImage->Surface();
   AppState& s = context.state;
   if (TakeViewSettings(s.View, texts, s.Grid, MeasuredExtent(context), surface.ScaleWidth(),
@@ -45,6 +45,18 @@ void UpdateViewProjection(MainContext& context) {
     s.ViewReady = 1;
   }
   UpdateDisplayCommands(context);
+}
+
+void ShowViewInFields(MainContext& context) {
+  const ViewProjection& view = context.state.View;
+  // Before any view was taken nothing draws, and the fields stay empty.
+  if (!(view.Sca > 0)) return;
+  ViewFrame& v = *context.panel.view;
+  const std::pair<QLineEdit*, double> fields[] = {
+      {v.txtAlpha, view.Alpha}, {v.txtGamma, view.Gamma}, {v.txtSca, view.Sca}, {v.txtVe, view.Ve}};
+  for (const auto& [box, value] : fields) {
+    if (box->text().isEmpty()) SetText(box, value);
+  }
 }
 
 void cmd2D_Click(MainContext& context) {

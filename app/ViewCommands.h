@@ -15,6 +15,9 @@ void UpdateViewProjection(MainContext& context);
 // The extent of the prepared data, for the scale of a view without a grid extent.
 DataExtent MeasuredExtent(const MainContext& context);
 
+// Empty view fields show the settings that drawing would use for the new grid.
+void ShowViewInFields(MainContext& context);
+
 void cmd2D_Click(MainContext& context);
 void cmd3DDefault_Click(MainContext& context);
 void chkBase_Click(MainContext& context, bool on);

@@ -42,8 +42,10 @@ TEST_F(GridChangeTest, RefineThenSwitchBetweenTheOriginalAndTheChangedGrid) {
   Click("cmdGridChange");
   EXPECT_EQ(state().Grid.Ny, 61);
 
-  // A new grid leaves nothing to switch back to.
+  // A new grid leaves nothing to switch back to, once the resampled one is let go.
+  platform.saveChoices.push_back(SaveChoice::Discard);
   OpenGrid(SourcePath("data/samples/plane.grd"));
+  EXPECT_TRUE(platform.saveChoices.empty());
   EXPECT_FALSE(Enabled("cmdGridChange"));
   EXPECT_FALSE(state().Refined);
 }

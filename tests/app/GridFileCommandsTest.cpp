@@ -12,6 +12,7 @@ namespace kessadon::testing {
 namespace {
 
 const QString kAllFiles = "すべてのファイル (*.*)|*.*";
+const QString kGridFiles = "格子データファイル (*.grd *.txt)|*.grd; *.txt|";
 
 class GridFileCommandsTest : public AppTest {
  protected:
@@ -30,7 +31,7 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   Find<QLineEdit>("txtAlpha")->setText("45");
   OpenGrid(path);
 
-  EXPECT_TRUE(platform.openFilters.back().startsWith(kAllFiles + "|GeoTIFF (*.tif *.tiff)|"));
+  EXPECT_TRUE(platform.openFilters.back().startsWith(kGridFiles + kAllFiles + "|GeoTIFF (*.tif *.tiff)|"));
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_EQ(platform.busyCount, 1);
   const AppState& s = state();
@@ -117,7 +118,7 @@ TEST_F(GridFileCommandsTest, SavedGridReadsBackTheSame) {
   const std::string target = files / "copy.grd";
   platform.saveAnswers.push_back(QString::fromStdString(target));
   Click("cmdSaveGridData");
-  EXPECT_TRUE(platform.saveFilters.back().startsWith(kAllFiles + "|GeoTIFF (*.tif)|"));
+  EXPECT_TRUE(platform.saveFilters.back().startsWith(kGridFiles + kAllFiles + "|GeoTIFF (*.tif)|"));
   EXPECT_TRUE(platform.questions.empty()) << "a new name needs no question";
 
   Result<GridData> back = ReadGridFile(target);

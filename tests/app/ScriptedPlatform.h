@@ -17,6 +17,7 @@ class ScriptedPlatform : public Platform {
   std::deque<QString> openAnswers;
   std::deque<QString> saveAnswers;
   std::deque<bool> yesNoAnswers;
+  std::deque<SaveChoice> saveChoices;
 
   std::vector<QString> openFilters, saveFilters, questions, messages;
   int busyDepth = 0;
@@ -42,6 +43,16 @@ class ScriptedPlatform : public Platform {
     return answer;
   }
   void ShowMessage(QWidget*, const QString& text) override { messages.push_back(text); }
+  SaveChoice AskSaveDiscardCancel(QWidget*, const QString& text) override {
+    questions.push_back(text);
+    if (saveChoices.empty()) {
+      ADD_FAILURE() << "unexpected save question: " << text.toStdString();
+      return SaveChoice::Cancel;
+    }
+    const SaveChoice answer = saveChoices.front();
+    saveChoices.pop_front();
+    return answer;
+  }
   void SetBusyPointer(bool busy) override {
     busyDepth += busy ? 1 : -1;
     if (busy) ++busyCount;

@@ -1,0 +1,69 @@
+#include "UnsavedWork.h"
+
+#include <QLabel>
+
+#include "GridFileCommands.h"
+#include "MainContext.h"
+#include "Platform.h"
+#include "estimate/GridRefinement.h"
+
+namespace kessadon {
+namespace {
+
+// Asks about one grid; `grid` is what saving writes, the current grid when
+// `shown`.
+bool ConfirmDiscard(MainContext& context, const QString& what, const GridData& grid, bool shown) {
+  const QString question =
+      what + "は保存されていません。\r\n保存しますか？（破棄すると元に戻せません）";
+  switch (context.platform->AskSaveDiscardCancel(context.window, question)) {
+    case SaveChoice::Save: {
+      const std::optional<QString> path = SaveGridAs(context, grid);
+      if (path && shown) NameGridFile(context, *path);
+      return path.has_value();
+    }
+    case SaveChoice::Discard:
+      return true;
+    case SaveChoice::Cancel:
+      break;
+  }
+  return false;
+}
+
+QString Description(const AppState& s, bool refined) {
+  return refined ? "格子数を変更した格子データ（" + QString::number(s.Refined->NxNew) + " × " +
+                       QString::number(s.Refined->NyNew) + "）"
+                 : QString("推定された格子データ");
+}
+
+}  // namespace
+
+bool RefinedGridShown(const AppState& s) {
+  // The test the switch between the two grids makes.
+  return s.Refined && s.Grid.Nx == s.Refined->NxNew && s.Grid.Ny == s.Refined->NyNew;
+}
+
+void MarkShownGridSaved(AppState& s) {
+  (RefinedGridShown(s) ? s.RefinedUnsaved : s.OriginalUnsaved) = false;
+}
+
+bool ConfirmDiscardGrids(MainContext& context) {
+  AppState& s = context.state;
+  if (s.GridLoaded != 1) return true;
+  const bool refinedShown = RefinedGridShown(s);
+  bool& shownUnsaved = refinedShown ? s.RefinedUnsaved : s.OriginalUnsaved;
+  if (shownUnsaved) {
+    if (!ConfirmDiscard(context, Description(s, refinedShown), s.Grid, true)) return false;
+    shownUnsaved = false;
+  }
+  bool& otherUnsaved = refinedShown ? s.OriginalUnsaved : s.RefinedUnsaved;
+  if (otherUnsaved && s.Refined) {
+    // The other grid is written as the switch would show it.
+    GridData other = s.Grid;
+    ToggleRefinedGrid(other, *s.Refined);
+    if (!ConfirmDiscard(context, Description(s, !refinedShown), other, false)) return false;
+    otherUnsaved = false;
+  }
+  return true;
+}
+
+}  // namespace kessadon

@@ -1,0 +1,21 @@
+// Grids that live only in memory until they are saved: an estimated grid and a
+// resampled one. Every command that would discard one asks first.
+#pragma once
+
+namespace kessadon {
+
+struct AppState;
+struct MainContext;
+
+// True while the resampled grid is the current one.
+bool RefinedGridShown(const AppState& state);
+
+// The current grid is now in a file.
+void MarkShownGridSaved(AppState& state);
+
+// For each unsaved grid, the current one first: save it (through the save
+// dialog), discard it, or cancel. True when the command may go on, i.e. every
+// unsaved grid was saved or let go; a cancelled save dialog cancels too.
+bool ConfirmDiscardGrids(MainContext& context);
+
+}  // namespace kessadon
