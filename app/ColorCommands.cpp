@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "AppReset.h"
+#include "ContourCommands.h"
 #include "Controls.h"
 #include "DisplayCommands.h"
 #include "FormColor.h"
@@ -50,6 +51,7 @@ LightSettings Light(const AppState& s) { return {s.Ro, s.Th, s.HistoOn}; }
 // Shows the drawing window and draws one of the filled pictures into it.
 template <class Draw>
 void DrawFilled(MainContext& context, Draw draw) {
+  if (!ConfirmContourWork(context)) return;
   ShowImageWindow(context);
   BusyPointer busy(*context.platform);
   AppState& s = context.state;
@@ -159,8 +161,7 @@ void cmdDisplayColorShade_Click(MainContext& context) {
 
 void cmdColor_Click(MainContext& context) {
   FormColor& window = *context.formColor;
-  window.show();
-  window.raise();
+  window.ShowBeside(context.formImage->frameGeometry());
   const AppState& s = context.state;
   PictureBox& legend = *window.picLegend;
   if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, s.Levels)) {

@@ -10,6 +10,10 @@ void TakeContourLevels(MainContext& context);
 void AutoContourLevels(MainContext& context);
 void chkContour_Click(MainContext& context);
 
+// With contour lines ticked and so fine an interval that drawing them would
+// take more than a few seconds, asks whether to draw; true to go on.
+bool ConfirmContourWork(MainContext& context);
+
 void ConnectContourFrame(MainContext& context);
 
 }  // namespace kessadon

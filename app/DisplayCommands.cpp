@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ContourCommands.h"
 #include "Controls.h"
 #include "FormImage.h"
 #include "MainContext.h"
@@ -18,6 +19,7 @@ namespace kessadon {
 namespace {
 
 void DrawLines(MainContext& context, int mode) {
+  if (!ConfirmContourWork(context)) return;
   // No legend goes with lines.
   context.panel.display->cmdColor->setEnabled(false);
   ShowImageWindow(context);
@@ -51,7 +53,7 @@ void ShowImageWindow(MainContext& context) {
     window.raise();
     return;
   }
-  window.Load();
+  window.Load(context.window->frameGeometry());
   window.picImage->Cls();
 }
 
@@ -60,7 +62,8 @@ void cmdDisplayContour_Click(MainContext& context) { DrawLines(context, kDisplay
 
 void cmdSaveImage_Click(MainContext& context) {
   std::optional<QString> path =
-      AskSavePath(context, "ビットマップファイル (*.bmp)|*.bmp|すべてのファイル (*.*)|*.*");
+      AskSavePath(context, "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|"
+                           "すべてのファイル (*.*)|*.*");
   if (!path) return;
   Status saved = SavePicture(context.formImage->picImage->Image(), FromQ(*path));
   if (!saved) {
@@ -71,7 +74,11 @@ void cmdSaveImage_Click(MainContext& context) {
 }
 
 void cmdCopyImage_Click(MainContext& context) {
-  context.platform->PutImageOnClipboard(context.formImage->picImage->Image());
+  const QImage& image = context.formImage->picImage->Image();
+  context.platform->PutImageOnClipboard(image);
+  context.ShowStatus(QString("画像をクリップボードにコピーしました（%1 × %2 ピクセル）")
+                         .arg(image.width())
+                         .arg(image.height()));
 }
 
 void chkWaku_Click(MainContext& context, bool on) {

@@ -136,9 +136,10 @@ const Help* HelpOf(const QWidget* widget) {
   return nullptr;
 }
 
+// "0〜50 に", "2 以上に", "0 より大きく", to go before "してください".
 QString Range(const Help& h) {
-  if (!std::isnan(h.high)) return NumberText(h.low) + "〜" + NumberText(h.high);
-  return NumberText(h.low) + (h.above ? " より大きく" : " 以上");
+  if (!std::isnan(h.high)) return NumberText(h.low) + "〜" + NumberText(h.high) + " に";
+  return NumberText(h.low) + (h.above ? " より大きく" : " 以上に");
 }
 
 }  // namespace
@@ -159,7 +160,7 @@ std::optional<QString> FieldProblem(const QLineEdit* box) {
   const bool tooLow = help->above ? !(*value > help->low) : !(*value >= help->low);
   const bool tooHigh = !std::isnan(help->high) && *value > help->high;
   if (!tooLow && !tooHigh) return std::nullopt;
-  return name + "は " + Range(*help) + " にしてください（今は " + NumberText(*value) + "）";
+  return name + "は " + Range(*help) + "してください（今は " + NumberText(*value) + "）";
 }
 
 bool RefuseFieldProblems(MainContext& context, std::initializer_list<const QLineEdit*> boxes) {

@@ -1,8 +1,11 @@
 #include "FormColor.h"
 
+#include <QGuiApplication>
 #include <QResizeEvent>
+#include <QScreen>
 
 #include "PictureBox.h"
+#include "WindowPlacement.h"
 #include "color/Legend.h"
 
 namespace kessadon {
@@ -13,6 +16,17 @@ FormColor::FormColor() : QWidget(nullptr, Qt::Window) {
   picLegend = new PictureBox(this);
   picLegend->setObjectName("picLegend");
   resize(kLegendWidth, kLegendHeight);
+}
+
+void FormColor::ShowBeside(const QRect& drawing) {
+  show();
+  raise();
+  if (placed_) return;
+  placed_ = true;
+  // The frame is known only once the window is shown.
+  move(LegendWindowPlace(QGuiApplication::primaryScreen()->availableGeometry(), drawing,
+                         frameGeometry().size())
+           .topLeft());
 }
 
 void FormColor::resizeEvent(QResizeEvent* event) {

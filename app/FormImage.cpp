@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "PictureBox.h"
+#include "WindowPlacement.h"
 
 namespace kessadon {
 
@@ -15,14 +16,14 @@ FormImage::FormImage() : QWidget(nullptr, Qt::Window) {
   picImage->setObjectName("picImage");
 }
 
-void FormImage::Load() {
-  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  const int side = screen.width() / 2;
+void FormImage::Load(const QRect& keepClear) {
+  const QRect place =
+      DrawingWindowPlace(QGuiApplication::primaryScreen()->availableGeometry(), keepClear);
   show();
   // The frame is known only once the window is shown; size the outside, not the inside.
   const QSize frame = frameGeometry().size() - size();
-  resize(QSize(side, side) - frame);
-  move(screen.left() + side, screen.top());
+  resize(place.size() - frame);
+  move(place.topLeft());
 }
 
 void FormImage::resizeEvent(QResizeEvent* event) {

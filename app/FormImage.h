@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include <QRect>
 #include <QWidget>
 
 namespace kessadon {
@@ -16,8 +17,10 @@ class FormImage : public QWidget {
   PictureBox* picImage;
 
   // Shows the window as it loads: a square whose outer width is half the
-  // screen width, its left edge at half the screen width, its top at 0.
-  void Load();
+  // screen width, its left edge at half the screen width, its top at 0;
+  // moved and shrunk where it would cover `keepClear`, the main window
+  // (DrawingWindowPlace).
+  void Load(const QRect& keepClear);
 
   // Called with the window's outer size on every resize.
   std::function<void(QSize)> onResized;

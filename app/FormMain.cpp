@@ -178,7 +178,7 @@ void FormMain::Load() {
   ResetEstimationPanel(context_);
   UpdateDisplayCommands(context_);
   show();
-  formImage_->Load();
+  formImage_->Load(frameGeometry());
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {

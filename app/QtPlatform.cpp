@@ -65,17 +65,28 @@ void QtPlatform::ShowMessage(QWidget* parent, const QString& text) {
   box.exec();
 }
 
+std::unique_ptr<QMessageBox> NewSaveQuestion(QWidget* parent, const QString& text) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, TitleFor(parent), text,
+                                           QMessageBox::NoButton, parent);
+  QPushButton* save = box->addButton("保存", QMessageBox::AcceptRole);
+  box->addButton("破棄", QMessageBox::DestructiveRole);
+  QPushButton* cancel = box->addButton("キャンセル", QMessageBox::RejectRole);
+  box->setDefaultButton(save);
+  box->setEscapeButton(cancel);
+  return box;
+}
+
 SaveChoice QtPlatform::AskSaveDiscardCancel(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Warning, TitleFor(parent), text, QMessageBox::NoButton, parent);
-  QPushButton* save = box.addButton("保存", QMessageBox::AcceptRole);
-  QPushButton* discard = box.addButton("破棄", QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton("キャンセル", QMessageBox::RejectRole);
-  box.setDefaultButton(save);
-  box.setEscapeButton(cancel);
-  box.exec();
-  if (box.clickedButton() == save) return SaveChoice::Save;
-  if (box.clickedButton() == discard) return SaveChoice::Discard;
-  return SaveChoice::Cancel;
+  const std::unique_ptr<QMessageBox> box = NewSaveQuestion(parent, text);
+  box->exec();
+  switch (box->buttonRole(box->clickedButton())) {
+    case QMessageBox::AcceptRole:
+      return SaveChoice::Save;
+    case QMessageBox::DestructiveRole:
+      return SaveChoice::Discard;
+    default:
+      return SaveChoice::Cancel;
+  }
 }
 
 void QtPlatform::SetBusyPointer(bool busy) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include "Platform.h"
+
+class QMessageBox;
 
 namespace kessadon {
 
@@ -17,5 +21,8 @@ class QtPlatform : public Platform {
  private:
   int busyDepth_ = 0;
 };
+
+// The save, discard or cancel question, not yet shown.
+std::unique_ptr<QMessageBox> NewSaveQuestion(QWidget* parent, const QString& text);
 
 }  // namespace kessadon

@@ -1,5 +1,6 @@
 #include "ContourLevels.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "io/NumberText.h"
@@ -68,6 +69,22 @@ LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi) {
   constexpr double kMin = -2147483648.0, kMax = 2147483647.0;
   if (!(first >= kMin && first <= kMax && last >= kMin && last <= kMax)) return {};
   return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(last)};
+}
+
+ContourWork EstimateContourWork(const GridData& grid, const ContourLevels& levels) {
+  const auto count = [](LevelSpan span) {
+    return span.Empty() ? 0.0 : static_cast<double>(span.last) - span.first + 1;
+  };
+  ContourWork work;
+  work.levels = count(LevelsWithin(levels, grid.Zmin, grid.Zmax));
+  for (std::int32_t i = 1; i < grid.Nx; ++i) {
+    for (std::int32_t j = 1; j < grid.Ny; ++j) {
+      const auto [lo, hi] = std::minmax({grid.Z(i, j), grid.Z(i + 1, j), grid.Z(i, j + 1),
+                                         grid.Z(i + 1, j + 1)});
+      work.pieces += count(LevelsWithin(levels, lo, hi));
+    }
+  }
+  return work;
 }
 
 }  // namespace kessadon

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/GridData.h"
+
 namespace kessadon {
 
 struct ContourLevels {
@@ -50,5 +52,13 @@ struct LevelSpan {
   bool Empty() const { return first > last; }
 };
 LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi);
+
+// How much drawing the levels ask of a grid: the levels within its heights,
+// and the contour pieces its cells hold, on which the time drawing takes grows.
+struct ContourWork {
+  double levels = 0;
+  double pieces = 0;
+};
+ContourWork EstimateContourWork(const GridData& grid, const ContourLevels& levels);
 
 }  // namespace kessadon

@@ -156,7 +156,7 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   platform.saveAnswers.push_back(QString::fromStdString(path));
   Click("cmdSaveImage");
   EXPECT_EQ(platform.saveFilters.back(),
-            "ビットマップファイル (*.bmp)|*.bmp|すべてのファイル (*.*)|*.*");
+            "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|すべてのファイル (*.*)|*.*");
   std::ifstream file(path, std::ios::binary);
   std::string header(54, '\0');
   file.read(header.data(), 54);
@@ -182,6 +182,7 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   Click("cmdDisplayGrid");
   Click("cmdCopyImage");
   EXPECT_EQ(platform.clipboard, Picture().Image());
+  EXPECT_TRUE(Status().startsWith("画像をクリップボードにコピーしました")) << Status().toStdString();
 }
 
 TEST_F(PictureCommandsTest, FrameOptionsFollowTheirBox) {

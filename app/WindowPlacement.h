@@ -1,0 +1,19 @@
+// Where the drawing and legend windows open, so that neither covers the main
+// window's controls. Rectangles are outer geometry, frames included.
+#pragma once
+
+#include <QRect>
+
+namespace kessadon {
+
+// A square on the right half of the screen, its top at the screen's top; moved
+// right of `keepClear` (the main window) and shrunk where it would cover it or
+// reach below the screen. A screen too small for a usable square beside it
+// keeps the right half.
+QRect DrawingWindowPlace(const QRect& screen, const QRect& keepClear);
+
+// Right of the drawing window where the screen has room, else over the
+// drawing window's lower right corner.
+QRect LegendWindowPlace(const QRect& screen, const QRect& drawing, const QSize& outer);
+
+}  // namespace kessadon
