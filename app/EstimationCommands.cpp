@@ -1,5 +1,7 @@
 #include "EstimationCommands.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -13,7 +15,9 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -42,24 +46,54 @@ std::int32_t NodeCount(const QLineEdit* box) {
   return ToLong(count).value_or(count > 0 ? INT32_MAX : 0);
 }
 
-// The run goes on a worker thread while this one keeps the windows painted
-// and the status bar current, five times a second; clicks wait until the run
-// is over. A stage without a measured share (the sparse factorisation) still
-// shows how long it has been going.
-Result<EstimationResult> RunWithProgress(MainContext& context, const PreparedData& data,
-                                         const EstimationParameters& params) {
+// While a run works, the pages of parameters and commands are disabled, so
+// that no click waits to be carried out after it; the share done and the stop
+// show under them. Everything comes back as the enable rules left it.
+class RunningWindow {
+ public:
+  explicit RunningWindow(MainContext& context) : c_(context) {
+    c_.run.active = true;
+    c_.run.stop = false;
+    for (int k = 0; k < c_.tabs->count(); ++k) c_.tabs->widget(k)->setEnabled(false);
+    c_.progress->setValue(0);
+    c_.progress->show();
+    c_.cmdStop->show();
+  }
+  ~RunningWindow() {
+    c_.cmdStop->hide();
+    c_.progress->hide();
+    for (int k = 0; k < c_.tabs->count(); ++k) c_.tabs->widget(k)->setEnabled(true);
+    c_.run.active = false;
+  }
+  RunningWindow(const RunningWindow&) = delete;
+  RunningWindow& operator=(const RunningWindow&) = delete;
+
+ private:
+  MainContext& c_;
+};
+
+// The run goes on a worker thread while this one keeps the windows painted,
+// the status bar and the share current five times a second, and takes the
+// stop. A stage without a measured share still shows how long it has been
+// going. Nothing when the run was stopped.
+std::optional<Result<EstimationResult>> RunWithProgress(MainContext& context,
+                                                        const PreparedData& data,
+                                                        const EstimationParameters& params) {
   struct Latest {
     std::mutex mutex;
     std::optional<EstimationProgressStep> step;
   };
   auto latest = std::make_shared<Latest>();
+  const RunningWindow running(context);
+  std::atomic<bool>& stop = context.run.stop;
   QEventLoop loop;
   std::optional<Result<EstimationResult>> result;
   std::thread worker([&] {
     try {
-      result.emplace(RunEstimation(data, params, [latest](const EstimationProgressStep& step) {
+      result.emplace(RunEstimation(data, params, [latest, &stop](const EstimationProgressStep& step) {
         const std::lock_guard<std::mutex> lock(latest->mutex);
         latest->step = step;
+        return !stop;
       }));
     } catch (const std::exception& e) {
       // Nothing may escape a thread; the run is refused like any other.
@@ -73,6 +107,10 @@ Result<EstimationResult> RunWithProgress(MainContext& context, const PreparedDat
   std::optional<EstimationProgressStep> shown;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
+    if (stop) {
+      context.ShowStatus("推定を中止しています…");
+      return;
+    }
     std::optional<EstimationProgressStep> step;
     {
       const std::lock_guard<std::mutex> lock(latest->mutex);
@@ -85,11 +123,14 @@ Result<EstimationResult> RunWithProgress(MainContext& context, const PreparedDat
     const qint64 seconds = stageClock.elapsed() / 1000;
     if (seconds >= 1) text += QString("（%1 秒）").arg(seconds);
     context.ShowStatus(text);
+    context.progress->setValue(static_cast<int>(std::lround(1000 * RunShare(*step))));
   });
   timer.start(200);
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  loop.exec();
   worker.join();
-  return std::move(*result);
+  // A stop that came after the last check still leaves everything as it was.
+  if (stop) return std::nullopt;
+  return result;
 }
 
 }  // namespace
@@ -141,6 +182,13 @@ QString EstimationProgressText(const EstimationProgressStep& step) {
       .arg(percent);
 }
 
+double RunShare(const EstimationProgressStep& step) {
+  // Building the equations is the smaller part of a pass.
+  const double stage = step.stage == EstimationStage::Building ? 0.1 * step.fraction
+                                                                : 0.1 + 0.9 * step.fraction;
+  return std::clamp((step.pass - 1 + stage) / std::max(step.passes, 1), 0.0, 1.0);
+}
+
 void cmdHorizon_Click(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
@@ -155,8 +203,16 @@ void cmdHorizon_Click(MainContext& context) {
   if (!ConfirmDiscardGrids(context)) return;
   BusyPointer busy(*context.platform);
 
-  // A refused run, or one whose first pass fails, changes nothing.
-  Result<EstimationResult> run = RunWithProgress(context, s.Data.Prepared, params);
+  // A stopped or refused run, or one whose first pass fails, changes nothing.
+  std::optional<Result<EstimationResult>> finished =
+      RunWithProgress(context, s.Data.Prepared, params);
+  if (!finished) {
+    context.ShowStatus("推定を中止しました（格子データ、図と表示は前のままです）");
+    // The window was closed meanwhile: it closes now that the run let go.
+    if (context.run.quitAfterwards) context.window->close();
+    return;
+  }
+  Result<EstimationResult>& run = *finished;
   if (!run) {
     context.ShowStatus(QString());
     context.platform->ShowMessage(context.window, ToQ(run.failure().message));
@@ -218,6 +274,10 @@ void ConnectEstimationFrame(MainContext& context) {
   }
   QObject::connect(e.cmdHorizon, &QPushButton::clicked, e.cmdHorizon,
                    [&context] { cmdHorizon_Click(context); });
+  QObject::connect(context.cmdStop, &QPushButton::clicked, context.cmdStop, [&context] {
+    context.run.stop = true;
+    context.ShowStatus("推定を中止しています…");
+  });
   // The second button only runs the first.
   for (QPushButton* button : {e.cmdDataView, e.cmdDataView2}) {
     QObject::connect(button, &QPushButton::clicked, button,

@@ -27,6 +27,8 @@ void DrawAfterEstimation(MainContext& context);
 
 // "推定中：3 / 6 回目 連立方程式の分解 45%".
 QString EstimationProgressText(const EstimationProgressStep& step);
+// The share of the whole run done, 0 ... 1, each pass an equal part.
+double RunShare(const EstimationProgressStep& step);
 
 void ConnectEstimationFrame(MainContext& context);
 

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -116,8 +117,23 @@ void FormMain::BuildPanel() {
   NewPage(tabParameter, "tabDataDisplay", "測定データの表示", {{p.dataDisplay}});
 
   auto* bottom = new QHBoxLayout;
+  // A run's share done and its stop, shown only while one works.
+  auto* progress = new QProgressBar(central);
+  progress->setObjectName("prgRun");
+  progress->setRange(0, 1000);
+  progress->setTextVisible(false);
+  progress->setFixedWidth(160);
+  progress->hide();
+  auto* cmdStop = NewButton(central, "cmdStop", "中止");
+  cmdStop->setShortcut(Qt::Key_Escape);
+  cmdStop->hide();
+  context_.progress = progress;
+  context_.cmdStop = cmdStop;
+  context_.tabs = tabParameter;
   cmdVersion = NewButton(central, "cmdVersion", "バージョン情報");
   cmdEnd = NewButton(central, "cmdEnd", "終了");
+  bottom->addWidget(progress);
+  bottom->addWidget(cmdStop);
   bottom->addStretch(1);
   bottom->addWidget(cmdVersion);
   bottom->addWidget(cmdEnd);
@@ -182,7 +198,17 @@ void FormMain::Load() {
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
-  if (!ConfirmDiscardGrids(context_)) {
+  LongRun& run = context_.run;
+  // A second close, once the stopped run has handed back, was asked about already.
+  if (!run.quitAfterwards && !ConfirmDiscardGrids(context_)) {
+    event->ignore();
+    return;
+  }
+  if (run.active) {
+    // The run stops at its next check; its command then closes the window.
+    run.quitAfterwards = true;
+    run.stop = true;
+    context_.ShowStatus("推定を中止して終了します…");
     event->ignore();
     return;
   }

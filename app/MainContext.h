@@ -2,13 +2,18 @@
 // the platform services and the status bar.
 #pragma once
 
+#include <atomic>
+
 #include <QString>
 
 #include "AppState.h"
 #include "Panel.h"
 
 class QAbstractButton;
+class QProgressBar;
+class QPushButton;
 class QStatusBar;
+class QTabWidget;
 class QWidget;
 
 namespace kessadon {
@@ -16,6 +21,13 @@ namespace kessadon {
 class FormColor;
 class FormImage;
 class Platform;
+
+// An estimation working on its own thread while the window stays live.
+struct LongRun {
+  bool active = false;
+  std::atomic<bool> stop{false};  // read by the worker at each of its checks
+  bool quitAfterwards = false;    // the window was closed while it worked
+};
 
 struct MainContext {
   AppState state;
@@ -25,6 +37,10 @@ struct MainContext {
   QStatusBar* statusBar = nullptr;  // the one line where commands report
   FormImage* formImage = nullptr;
   FormColor* formColor = nullptr;  // the legend window
+  QTabWidget* tabs = nullptr;       // every page of parameters and commands
+  QPushButton* cmdStop = nullptr;   // shown while a run works
+  QProgressBar* progress = nullptr;
+  LongRun run;
   QString programDir;               // where default.txt and the colour files lie
 
   void ShowStatus(const QString& line);

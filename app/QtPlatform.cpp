@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -89,11 +90,41 @@ SaveChoice QtPlatform::AskSaveDiscardCancel(QWidget* parent, const QString& text
   }
 }
 
+namespace {
+
+// Eats the clicks and keys that waited while a command worked: they were
+// meant for a window that could not take them, and carried out now they
+// would act on what the command just changed.
+class WaitingInputFilter : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+      case QEvent::Shortcut:
+      case QEvent::ShortcutOverride:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+}  // namespace
+
 void QtPlatform::SetBusyPointer(bool busy) {
   if (busy) {
     if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else if (busyDepth_ > 0) {
-    if (--busyDepth_ == 0) QApplication::restoreOverrideCursor();
+  } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
+    QApplication::restoreOverrideCursor();
+    WaitingInputFilter filter;
+    QApplication::instance()->installEventFilter(&filter);
+    QApplication::processEvents();
+    QApplication::instance()->removeEventFilter(&filter);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "UnsavedWork.h"
 
+#include <optional>
+
 #include <QLabel>
 
 #include "GridFileCommands.h"
@@ -10,23 +12,26 @@
 namespace kessadon {
 namespace {
 
+enum class Answer { Saved, Discarded, Cancelled };
+
 // Asks about one grid; `grid` is what saving writes, the current grid when
 // `shown`.
-bool ConfirmDiscard(MainContext& context, const QString& what, const GridData& grid, bool shown) {
+Answer AskAbout(MainContext& context, const QString& what, const GridData& grid, bool shown) {
   const QString question =
       what + "は保存されていません。\r\n保存しますか？（破棄すると元に戻せません）";
   switch (context.platform->AskSaveDiscardCancel(context.window, question)) {
     case SaveChoice::Save: {
       const std::optional<QString> path = SaveGridAs(context, grid);
-      if (path && shown) NameGridFile(context, *path);
-      return path.has_value();
+      if (!path) return Answer::Cancelled;
+      if (shown) NameGridFile(context, *path);
+      return Answer::Saved;
     }
     case SaveChoice::Discard:
-      return true;
+      return Answer::Discarded;
     case SaveChoice::Cancel:
       break;
   }
-  return false;
+  return Answer::Cancelled;
 }
 
 QString Description(const AppState& s, bool refined) {
@@ -49,19 +54,21 @@ void MarkShownGridSaved(AppState& s) {
 bool ConfirmDiscardGrids(MainContext& context) {
   AppState& s = context.state;
   if (s.GridLoaded != 1) return true;
+  // A grid discarded here stays marked until the command lets it go, so that
+  // a later cancel leaves it as work; a grid saved here is saved for good.
   const bool refinedShown = RefinedGridShown(s);
-  bool& shownUnsaved = refinedShown ? s.RefinedUnsaved : s.OriginalUnsaved;
-  if (shownUnsaved) {
-    if (!ConfirmDiscard(context, Description(s, refinedShown), s.Grid, true)) return false;
-    shownUnsaved = false;
+  if (refinedShown ? s.RefinedUnsaved : s.OriginalUnsaved) {
+    const Answer answer = AskAbout(context, Description(s, refinedShown), s.Grid, true);
+    if (answer == Answer::Cancelled) return false;
   }
   bool& otherUnsaved = refinedShown ? s.OriginalUnsaved : s.RefinedUnsaved;
   if (otherUnsaved && s.Refined) {
     // The other grid is written as the switch would show it.
     GridData other = s.Grid;
     ToggleRefinedGrid(other, *s.Refined);
-    if (!ConfirmDiscard(context, Description(s, !refinedShown), other, false)) return false;
-    otherUnsaved = false;
+    const Answer answer = AskAbout(context, Description(s, !refinedShown), other, false);
+    if (answer == Answer::Cancelled) return false;
+    if (answer == Answer::Saved) otherUnsaved = false;
   }
   return true;
 }

@@ -3,6 +3,10 @@
 #include <sstream>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QTabWidget>
 
 #include "AppFixture.h"
@@ -171,6 +175,54 @@ TEST_F(EstimationTest, RefusalsKeepTheGridAndALaterStopSaysWhere) {
   EXPECT_EQ(state().Grid.Nx, 4);
   EXPECT_EQ(Caption("lblGridOnOff"), "推定された格子データ");
   EXPECT_TRUE(Status().contains("2 回目で止まりました")) << Status().toStdString();
+}
+
+// A run stopped halfway leaves the grid, the picture and every caption as they
+// were; while it works the pages take no clicks and the stop shows.
+TEST_F(EstimationTest, AStoppedRunChangesNothing) {
+  Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"));
+  Ask({"0", "0", "1000", "750"}, "41", "31");
+  Click("cmdHorizon");
+  ASSERT_EQ(state().GridLoaded, 1);
+  const GridData before = state().Grid;
+  const QImage picture = Picture();
+  const QStringList names = {"lblGridFileName", "lblGridOnOff", "lblXGrid", "lblZmax", "lblQj", "lblRes"};
+  QStringList captions;
+  for (const QString& name : names) captions << Caption(name.toUtf8().constData());
+
+  auto* cmdStop = Find<QPushButton>("cmdStop");
+  EXPECT_EQ(cmdStop->shortcut(), QKeySequence(Qt::Key_Escape));
+  EXPECT_FALSE(cmdStop->isVisible());
+  bool sawRun = false;
+  QTimer watch;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (!cmdStop->isVisible() || sawRun) return;
+    // Once the share moves, or after a while on a stage without one.
+    if (Find<QProgressBar>("prgRun")->value() == 0 && clock.elapsed() < 3000) return;
+    sawRun = true;
+    EXPECT_FALSE(Find<QTabWidget>("tabParameter")->currentWidget()->isEnabled());
+    EXPECT_TRUE(Status().startsWith("推定中")) << Status().toStdString();
+    std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+    EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-run-in-progress.png"));
+    cmdStop->click();
+  });
+  watch.start(20);
+  Find<QTabWidget>("tabParameter")->setCurrentIndex(1);
+  Ask({"0", "0", "1000", "750"}, "500", "400");
+  platform.saveChoices.push_back(SaveChoice::Discard);
+  Click("cmdHorizon");
+
+  EXPECT_TRUE(sawRun);
+  EXPECT_TRUE(Status().startsWith("推定を中止しました")) << Status().toStdString();
+  EXPECT_EQ(state().Grid.Nx, before.Nx);
+  EXPECT_EQ(state().Grid.Z, before.Z);
+  EXPECT_EQ(Picture(), picture);
+  for (int k = 0; k < names.size(); ++k) EXPECT_EQ(Caption(names[k].toUtf8().constData()), captions[k]);
+  EXPECT_FALSE(cmdStop->isVisible());
+  EXPECT_TRUE(Find<QTabWidget>("tabParameter")->currentWidget()->isEnabled());
+  EXPECT_TRUE(state().OriginalUnsaved) << "the estimate kept is still unsaved";
 }
 
 }  // namespace

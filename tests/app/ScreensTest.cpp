@@ -4,11 +4,14 @@
 
 #include <QTabWidget>
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QRadioButton>
 
 #include "AppFixture.h"
 #include "app/PictureBox.h"
+#include "app/QtPlatform.h"
 
 namespace kessadon::testing {
 namespace {
@@ -34,6 +37,19 @@ TEST_F(AppTest, SavesScreenshotsOfEveryTab) {
     }
   }
   EXPECT_TRUE(form->Image().grab().save(QString::fromStdString(folder) + "/formImage.png"));
+}
+
+// The question before unsaved work goes, as the desktop asks it.
+TEST_F(AppTest, SavesAScreenshotOfTheSaveQuestion) {
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  std::unique_ptr<QMessageBox> box = NewSaveQuestion(
+      form.get(), "推定された格子データは保存されていません。\r\n保存しますか？（破棄すると元に戻せません）");
+  box->show();
+  EXPECT_TRUE(box->grab().save(QString(KESSADON_SCREENS_DIR) + "/question-unsaved-grid.png"));
+  // Every answer can be read in full.
+  for (QAbstractButton* button : box->buttons()) {
+    EXPECT_GE(button->width(), button->minimumSizeHint().width()) << button->text().toStdString();
+  }
 }
 
 TEST_F(AppTest, SavesScreenshotsOfTheShadedAndColouredPictures) {
