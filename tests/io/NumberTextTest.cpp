@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <string>
 
 #include "io/NumberText.h"
@@ -81,6 +82,39 @@ TEST(LeadingNumber, BeyondTheDoubleRange) {
   EXPECT_EQ(ParseLeadingNumber("1.7976931348623157e308"), std::numeric_limits<double>::max());
   EXPECT_EQ(ParseLeadingNumber("4.9406564584124654e-324"),
             std::numeric_limits<double>::denorm_min());
+}
+
+TEST(NumberField, FullWidthFormsReadAsTheirAsciiForms) {
+  struct Case {
+    const char* text;
+    std::optional<double> value;
+  };
+  for (const Case& c : {
+           Case{"１２３", 123},
+           Case{"－１．５", -1.5},
+           Case{"＋７", 7},
+           Case{"\u2212" "２", -2},          // the minus sign of Japanese input methods
+           Case{"　 ４５", 45},               // full-width and ASCII blanks before it
+           Case{"１Ｅ３", 1000},
+           Case{"２ｅ－２", 0.02},
+           Case{"1２.５", 12.5},              // mixed widths
+           Case{"１２ｍ", 12},                // the leading-number rule after folding
+           Case{"ｘ", std::nullopt},
+           Case{"abc", std::nullopt},
+           Case{"－", std::nullopt},
+           Case{"", std::nullopt},
+           Case{"　", std::nullopt},
+       }) {
+    EXPECT_EQ(ParseNumberField(c.text), c.value) << c.text;
+  }
+  // Other characters, full-width ones included, stay as they are.
+  EXPECT_EQ(FoldFullWidth("標高：１０ｍ，Ａ"), "標高：10ｍ，Ａ");
+  EXPECT_EQ(FoldFullWidth("\xEF\xBC"), "\xEF\xBC");  // a cut character is left alone
+}
+
+TEST(NumberField, BlankFieldsAreToldApart) {
+  for (const char* text : {"", " ", "\t", "　", " 　\t"}) EXPECT_TRUE(IsBlankField(text)) << text;
+  for (const char* text : {"0", "x", "　１"}) EXPECT_FALSE(IsBlankField(text)) << text;
 }
 
 TEST(GeneralForm, DropsTrailingZerosAndPoint) {
