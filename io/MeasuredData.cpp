@@ -50,10 +50,9 @@ class FieldSource {
     std::optional<double> value = reader_.NextNumber();
     if (!value) return EarlyEnd(record, name);
     lastLine_ = line;
-    // An infinite coordinate would poison the ranges and every grid position.
-    if (!std::isfinite(*value)) {
-      return Failure{"レコード " + std::to_string(record) + " の " + name + " の値が大きすぎます",
-                     line};
+    // A huge coordinate or height would overflow the ranges and the estimation.
+    if (!WithinValueBound(*value)) {
+      return Failure{BeyondValueBound("レコード " + std::to_string(record) + " の " + name), line};
     }
     out = *value;
     return Ok();

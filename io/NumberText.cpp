@@ -76,6 +76,10 @@ bool IsBlankField(std::string_view utf8) {
   return FoldFullWidth(utf8).find_first_not_of(" \t") == std::string::npos;
 }
 
+std::string BeyondValueBound(const std::string& what) {
+  return what + " の値が大きすぎます（絶対値は " + FormatGeneral(kValueBound) + " まで）";
+}
+
 double ParseLeadingNumber(std::string_view text, std::size_t* consumed) {
   const std::size_t n = text.size();
   std::size_t p = 0;

@@ -40,6 +40,18 @@ std::optional<double> ParseNumberField(std::string_view utf8);
 // Nothing but blanks, tabs and full-width blanks (or nothing at all).
 bool IsBlankField(std::string_view utf8);
 
+// Largest magnitude a height, coordinate or angle read from a file may have.
+// Far beyond any survey (and the 9e9 of NoValue), yet squares of differences
+// of such values summed over the largest grid stay far inside the double
+// range, so that no estimation or refinement overflows on them.
+inline constexpr double kValueBound = 1e100;
+
+// Finite and not beyond kValueBound in magnitude.
+inline bool WithinValueBound(double value) { return std::fabs(value) <= kValueBound; }
+
+// The refusal of a value beyond the bound: "<what> の値が大きすぎます（…）".
+std::string BeyondValueBound(const std::string& what);
+
 // General form, as text fields and labels show numbers.
 std::string FormatGeneral(double value);
 

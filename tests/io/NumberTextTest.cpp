@@ -117,6 +117,16 @@ TEST(NumberField, BlankFieldsAreToldApart) {
   for (const char* text : {"0", "x", "　１"}) EXPECT_FALSE(IsBlankField(text)) << text;
 }
 
+TEST(ValueBound, RefusesNonFiniteAndHugeValues) {
+  EXPECT_TRUE(WithinValueBound(9e9));  // NoValue stays readable
+  EXPECT_TRUE(WithinValueBound(-1e100));
+  EXPECT_FALSE(WithinValueBound(1.1e100));
+  EXPECT_FALSE(WithinValueBound(-1e308));
+  EXPECT_FALSE(WithinValueBound(std::numeric_limits<double>::infinity()));
+  EXPECT_FALSE(WithinValueBound(std::nan("")));
+  EXPECT_EQ(BeyondValueBound("Dx"), "Dx の値が大きすぎます（絶対値は 1E+100 まで）");
+}
+
 TEST(GeneralForm, DropsTrailingZerosAndPoint) {
   EXPECT_EQ(FormatGeneral(0), "0");
   EXPECT_EQ(FormatGeneral(-0.0), "0");
