@@ -20,13 +20,22 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
   // Pair each file with the last --layout before it, in the order given.
   std::vector<std::pair<std::string, int>> paired;
   int layout = 1;
+  bool layoutUnused = false;
   std::size_t nextLayout = 0, nextFile = 0;
   for (const CLI::Option* option : command.parse_order()) {
     if (option == layoutOption && nextLayout < layouts.size()) {
       layout = layouts[nextLayout++];
+      layoutUnused = true;
     } else if (option == fileOption && nextFile < files.size()) {
       paired.emplace_back(files[nextFile++], layout);
+      layoutUnused = false;
     }
+  }
+  // Ignored, it would leave the file it was meant for read in another layout, its points misplaced.
+  if (layoutUnused) {
+    return Failure{"--layout " + std::to_string(layout) +
+                   " comes after the last data file and applies to none: "
+                   "put --layout before the files it describes"};
   }
   if (paired.empty()) return Failure{"no measured-data file given"};
 

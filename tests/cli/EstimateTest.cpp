@@ -132,6 +132,14 @@ TEST_F(EstimateCliTest, LayoutAppliesToTheFilesAfterIt) {
   EXPECT_EQ(values["Nd"], "1");
   EXPECT_EQ(values["D : data"], "1");
 
+  // A --layout after the last file would leave that file read as layout 1.
+  const CliRun late = Cli({"estimate", points, grid, "--layout", "5", "--nodes", "5,5", "-o",
+                           folder / "late.grd"});
+  EXPECT_EQ(late.status, 1);
+  EXPECT_EQ(late.err,
+            "kessadon estimate: --layout 5 comes after the last data file and applies to none: "
+            "put --layout before the files it describes\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "late.grd"));
 }
 
 TEST_F(EstimateCliTest, HeaderRowIsNotedOnStderrOnly) {
