@@ -1,5 +1,6 @@
 #include "DataFileCommands.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -36,19 +37,20 @@ QString FileText(const std::string& bytes) {
 }
 
 // What the load read and what it skipped, so that a lost point shows: a file
-// without an end line gives its last point as the end record.
+// without an end line gives its last point as the end record. The file goes
+// by its name (the list above shows its path), so that the rest fits the bar.
 QString LoadSummary(const QString& path, const MeasuredFileSummary& file) {
   QString line = QString("%1: %2 件（位置データ %3、傾斜データ %4）を読み込みました")
-                     .arg(path)
+                     .arg(QFileInfo(path).fileName())
                      .arg(file.records)
                      .arg(file.heights)
                      .arg(file.dips);
   if (file.endLine) {
-    constexpr int kShown = 40;
+    constexpr int kShown = 30;
     QString end = FileText(*file.endLine).trimmed();
     if (end.size() > kShown) end = end.left(kShown) + "…";
-    line += "。" + QString(file.headerSkipped ? "1 行目は見出しとして、" : "") + "最終行「" + end +
-            "」は終わりの行として読み飛ばしました";
+    line += "。最終行「" + end + "」は終わりの行" +
+            (file.headerSkipped ? "、1 行目は見出し" : "") + "として読み飛ばしました";
   }
   return line;
 }
