@@ -96,7 +96,9 @@ QLabel* FieldColumn::AddValue(const char* name, const QString& caption) {
 QString ToQ(const std::string& utf8) { return QString::fromStdString(utf8); }
 std::string FromQ(const QString& text) { return text.toStdString(); }
 
-double FieldValue(const QLineEdit* box) { return ParseLeadingNumber(FromQ(box->text())); }
+double FieldValue(const QLineEdit* box) {
+  return ParseLeadingNumber(FoldFullWidth(FromQ(box->text())));
+}
 
 std::optional<double> FieldNumber(const QLineEdit* box) {
   std::size_t consumed = 0;

@@ -50,7 +50,8 @@ struct FieldColumn {
 QString ToQ(const std::string& utf8);
 std::string FromQ(const QString& text);
 
-// The number a field holds by the leading-number rule (0 when it does not start with one).
+// The number a field holds by the leading-number rule, full-width digits, signs
+// and point read as their ASCII forms (0 when it does not start with one).
 double FieldValue(const QLineEdit* box);
 // The number a field holds; nothing when its text does not start with one.
 std::optional<double> FieldNumber(const QLineEdit* box);

@@ -1,9 +1,11 @@
 #include "DataFileCommands.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStringDecoder>
 
 #include "AppReset.h"
 #include "Controls.h"
@@ -28,11 +30,40 @@ void ReportFailure(MainContext& context, const QString& path, const Failure& fai
   context.ShowStatus(path + ": " + ToQ(Describe(failure)));
 }
 
+// Bytes of a data file as text: UTF-8 when they are, else Shift_JIS.
+QString FileText(const std::string& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8(QByteArray::fromStdString(bytes));
+  if (!utf8.hasError()) return text;
+  QStringDecoder shiftJis("Shift_JIS");
+  return shiftJis(QByteArray::fromStdString(bytes));
+}
+
+// What the load read and what it skipped, so that a lost point shows: a file
+// without an end line gives its last point as the end record. The file goes
+// by its name (the list above shows its path), so that the rest fits the bar.
+QString LoadSummary(const QString& path, const MeasuredFileSummary& file) {
+  QString line = QString("%1: %2 件（位置データ %3、傾斜データ %4）を読み込みました")
+                     .arg(QFileInfo(path).fileName())
+                     .arg(file.records)
+                     .arg(file.heights)
+                     .arg(file.dips);
+  if (file.endLine) {
+    constexpr int kShown = 30;
+    QString end = FileText(*file.endLine).trimmed();
+    if (end.size() > kShown) end = end.left(kShown) + "…";
+    line += "。最終行「" + end + "」は終わりの行" +
+            (file.headerSkipped ? "、1 行目は見出し" : "") + "として読み飛ばしました";
+  }
+  return line;
+}
+
 // What every successful load ends with.
 void FinishLoad(MainContext& context, const QString& path) {
   PrepareMeasuredData(context);
   context.panel.dataFile->lstDataFile->addItem(path);
   context.panel.estimation->cmdDataView->setEnabled(true);
+  context.ShowStatus(LoadSummary(path, context.state.Data.Records.LastFile));
 }
 
 }  // namespace

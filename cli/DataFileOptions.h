@@ -3,6 +3,7 @@
 // the files after it.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,10 @@ struct DataFileOptions {
   // Adds the repeatable --layout option.
   void AddLayoutOption(CLI::App& command);
 
-  // Every file read in the order given; a failure names the file.
-  Result<MeasuredData> Load(const CLI::App& command) const;
+  // Every file read in the order given; a failure names the file. A --layout
+  // after the last file describes none and is refused. A header row skipped
+  // is noted on `notes`.
+  Result<MeasuredData> Load(const CLI::App& command, std::ostream& notes) const;
 };
 
 }  // namespace kessadon

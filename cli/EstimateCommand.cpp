@@ -95,7 +95,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
     err << "kessadon estimate: " << reason << '\n';
     return 1;
   };
-  Result<MeasuredData> records = a.data.Load(command);
+  Result<MeasuredData> records = a.data.Load(command, err);
   if (!records) return fail(records.failure().message);
   const PreparedData data = PrepareMeasuredData(*records);
 

@@ -214,8 +214,8 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
 
   std::optional<MeasuredData> records;
   PreparedData prepared;
-  if (!a.data.files.empty()) {
-    Result<MeasuredData> loaded = a.data.Load(command);
+  if (!a.data.files.empty() || !a.data.layouts.empty()) {
+    Result<MeasuredData> loaded = a.data.Load(command, err);
     if (!loaded) return fail(loaded.failure().message);
     records = std::move(*loaded);
     prepared = PrepareMeasuredData(*records);

@@ -47,6 +47,22 @@ Failure GridTooLarge(const EstimationGrid& grid, const std::string& why) {
                  "）は" + why + "。Nx, Ny か拡張の割合を小さくしてください"};
 }
 
+// Data or weights so extreme that the arithmetic overflowed give no result.
+std::optional<Failure> Overflowed(const EstimationResult& result) {
+  const char* const why = "計算の範囲を超えました。データの値か重みが極端すぎます";
+  if (auto node = FirstUnusableHeight(result.Grid.Z, result.Grid.Nx, result.Grid.Ny)) {
+    return Failure{"推定した格子点 (" + std::to_string(node->first) + ", " +
+                   std::to_string(node->second) + ") の高さが" + why};
+  }
+  for (const EstimationReport& r : result.PassReports) {
+    for (double v : {r.J1, r.J2, r.RH.value_or(0), r.EH.value_or(0), r.RD.value_or(0),
+                     r.ED.value_or(0), r.Q, r.J, r.AlphaR}) {
+      if (!std::isfinite(v)) return Failure{std::string("推定の評価値が") + why};
+    }
+  }
+  return std::nullopt;
+}
+
 // One pass's equations and their solution, by either solver.
 class PassSolver {
  public:
@@ -184,6 +200,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
   } catch (const std::bad_alloc&) {
     return Failure{"メモリが足りません：Nx, Ny か拡張の割合を小さくしてください"};
   }
+  if (std::optional<Failure> overflow = Overflowed(result)) return *overflow;
   return result;
 }
 

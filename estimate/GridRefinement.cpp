@@ -263,6 +263,12 @@ Result<RefinedGrid> RefineGrid(const GridData& grid, double nxRequested, double 
       }
     }
   }
+  // Heights huge for their spacing overflow the slopes; such a grid is no result.
+  if (auto node = FirstUnusableHeight(out.ZNew, out.NxNew, out.NyNew)) {
+    return Failure{"細分した格子点 (" + std::to_string(node->first) + ", " +
+                   std::to_string(node->second) +
+                   ") の高さが計算の範囲を超えました。高さか格子間隔が極端すぎます"};
+  }
   return out;
 }
 

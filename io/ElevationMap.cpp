@@ -219,16 +219,19 @@ Result<ElevationMap> ParseElevationMap(std::string_view bytes) {
     if (record->Length() < recordLength) return shortRecord(lineNumber);
     const int j = *ny - r;
     for (int i = 1; i <= grid.Nx; ++i) {
-      const double tenths = FieldNumber(*record, kRecordIdLength + kHeightWidth * (i - 1), 5);
-      // "9e999" fits in a field; an infinite height would poison every range.
-      if (tenths > 0 && std::isinf(tenths)) {
+      const double z = FieldNumber(*record, kRecordIdLength + kHeightWidth * (i - 1), 5) / 10;
+      // Below -999 m is the sheet's mark for no height (-9999 as stored).
+      if (z < -999) {
+        grid.Z(i, j) = -1;
+        continue;
+      }
+      // "9e999" fits in a field; such a height would overflow every range.
+      if (!WithinValueBound(z)) {
         return Failure{
-            "標高 Z(" + std::to_string(i) + ", " + std::to_string(j) + ") の値が大きすぎます",
+            BeyondValueBound("標高 Z(" + std::to_string(i) + ", " + std::to_string(j) + ")"),
             lineNumber};
       }
-      const double z = tenths / 10;
-      // Below -999 m is the sheet's mark for no height (-9999 as stored).
-      grid.Z(i, j) = z < -999 ? -1 : z;
+      grid.Z(i, j) = z;
     }
   }
   return map;

@@ -38,6 +38,15 @@ void UpdateGridGeometry(GridData& grid) {
   grid.Zeps = (grid.Zmax - grid.Zmin) * 1e-6;
 }
 
+std::optional<std::pair<int, int>> FirstUnusableHeight(const NodeArray<double>& z, int nx, int ny) {
+  for (int i = 1; i <= nx; ++i) {
+    for (int j = 1; j <= ny; ++j) {
+      if (!WithinValueBound(z(i, j))) return std::pair{i, j};
+    }
+  }
+  return std::nullopt;
+}
+
 double DefaultZbase(double zmin) { return IntFloor(zmin - 0.5); }
 
 }  // namespace kessadon

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "NodeArray.h"
@@ -31,6 +33,10 @@ void KeepOriginalGrid(GridData& grid);
 // Derives GridX, GridY, Xmax, Ymax, Zmin, Zmax, the centre and Zeps from
 // Nx, Ny, Xmin, Ymin, Dx, Dy and Z. Nx and Ny must be at least 1.
 void UpdateGridGeometry(GridData& grid);
+
+// The first node (i, j) of 1 ... nx by 1 ... ny, x index outermost, whose
+// height is not finite or lies beyond kValueBound: a result that overflowed.
+std::optional<std::pair<int, int>> FirstUnusableHeight(const NodeArray<double>& z, int nx, int ny);
 
 // Default base height of the 3-D view: the largest integer not above Zmin - 0.5.
 double DefaultZbase(double zmin);

@@ -1,7 +1,5 @@
 #include "GridFile.h"
 
-#include <cmath>
-
 #include "ListInput.h"
 #include "NumberText.h"
 #include "TextFile.h"
@@ -53,10 +51,8 @@ Result<GridHeader> ReadHeader(FieldReader& fields) {
                      fields.lastLine};
     }
     lines[k] = fields.lastLine;
-    // An infinite spacing or corner would poison every coordinate derived from it.
-    if (!std::isfinite(*value)) {
-      return Failure{std::string(kNames[k]) + " の値が大きすぎます", lines[k]};
-    }
+    // A huge spacing or corner would overflow every coordinate derived from it.
+    if (!WithinValueBound(*value)) return Failure{BeyondValueBound(kNames[k]), lines[k]};
     values[k] = *value;
   }
 
@@ -116,10 +112,10 @@ Result<GridData> ParseGridText(std::string_view text) {
       const int line = reader.Line();
       std::optional<double> z = fields.Next();
       if (!z) return EarlyEnd(read, nodes, fields.lastLine);
-      if (!std::isfinite(*z)) {
+      // Heights beyond the bound would overflow the refinement and every range.
+      if (!WithinValueBound(*z)) {
         return Failure{
-            "高さ Z(" + std::to_string(i) + ", " + std::to_string(j) + ") の値が大きすぎます",
-            line};
+            BeyondValueBound("高さ Z(" + std::to_string(i) + ", " + std::to_string(j) + ")"), line};
       }
       grid.Z(i, j) = *z;
       ++read;

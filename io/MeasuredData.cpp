@@ -50,10 +50,9 @@ class FieldSource {
     std::optional<double> value = reader_.NextNumber();
     if (!value) return EarlyEnd(record, name);
     lastLine_ = line;
-    // An infinite coordinate would poison the ranges and every grid position.
-    if (!std::isfinite(*value)) {
-      return Failure{"レコード " + std::to_string(record) + " の " + name + " の値が大きすぎます",
-                     line};
+    // A huge coordinate or height would overflow the ranges and the estimation.
+    if (!WithinValueBound(*value)) {
+      return Failure{BeyondValueBound("レコード " + std::to_string(record) + " の " + name), line};
     }
     out = *value;
     return Ok();
@@ -242,6 +241,64 @@ std::string_view WithoutTrailingBlankLines(std::string_view text) {
   return lineEnd == std::string_view::npos ? text : text.substr(0, lineEnd);
 }
 
+// A header row: x, y and z each hold text, none of it a number. The id may be anything.
+bool IsHeaderLine(std::string_view line) {
+  ListReader fields(line);
+  if (!fields.NextField()) return false;
+  for (int k = 0; k < 3; ++k) {
+    std::optional<std::string> field = fields.NextField();
+    std::size_t consumed = 0;
+    if (!field || field->find_first_not_of(" \t") == std::string::npos) return false;
+    ParseLeadingNumber(*field, &consumed);
+    if (consumed > 0) return false;
+  }
+  return true;
+}
+
+// The text after its header row, when the first line is one and another line
+// follows; the only line of a file is its end line, whatever it holds.
+std::optional<std::string_view> AfterHeaderLine(std::string_view text) {
+  const std::size_t end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos) return std::nullopt;
+  const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+  const std::size_t next = end + (crlf ? 2 : 1);
+  if (next >= text.size() || !IsHeaderLine(text.substr(0, end))) return std::nullopt;
+  return text.substr(next);
+}
+
+std::string_view FinalLine(std::string_view text) {
+  const std::size_t lastBreak = text.find_last_of("\r\n");
+  return lastBreak == std::string_view::npos ? text : text.substr(lastBreak + 1);
+}
+
+// Layouts 1 ... 4: the records after a header row, and what was skipped.
+Result<MeasuredData> ParseLines(std::string_view text, int dataType) {
+  text = WithoutTrailingBlankLines(text);
+  const std::optional<std::string_view> afterHeader = AfterHeaderLine(text);
+  const std::string_view records = afterHeader.value_or(text);
+  Result<MeasuredData> data = dataType == 4 ? ParseTwoSections(records)
+                              : dataType == 1 ? ParseOneSection(records, Section::Xyz)
+                              : dataType == 2 ? ParseOneSection(records, Section::XyzL)
+                                              : ParseOneSection(records, Section::XyzLTrendDip);
+  if (!data) {
+    Failure failure = data.failure();
+    if (afterHeader && failure.line > 0) ++failure.line;
+    return failure;
+  }
+  data->LastFile.headerSkipped = afterHeader.has_value();
+  data->LastFile.endLine = std::string(FinalLine(text));
+  return data;
+}
+
+void CountKinds(MeasuredData& data) {
+  MeasuredFileSummary& summary = data.LastFile;
+  summary.records = data.Ndata();
+  for (std::size_t k = 0; k < data.DataX.size(); ++k) {
+    if (GivesHeightDatum(data.DataX[k], data.DataZ[k], data.DataL[k])) ++summary.heights;
+    if (GivesDipDatum(data.DataX[k], data.DataTrend[k])) ++summary.dips;
+  }
+}
+
 std::optional<Failure> RefuseFurtherFile(const MeasuredData& data) {
   if (data.DataFileName.size() < static_cast<std::size_t>(kMaxDataFiles)) return std::nullopt;
   return Failure{"追加で読み込めるファイルは " + std::to_string(kMaxDataFiles - 1) + " 個までです"};
@@ -251,18 +308,10 @@ std::optional<Failure> RefuseFurtherFile(const MeasuredData& data) {
 
 Result<MeasuredData> ParseMeasuredText(std::string_view text, int dataType) {
   try {
-    switch (dataType) {
-      case 1:
-        return ParseOneSection(WithoutTrailingBlankLines(text), Section::Xyz);
-      case 2:
-        return ParseOneSection(WithoutTrailingBlankLines(text), Section::XyzL);
-      case 3:
-        return ParseOneSection(WithoutTrailingBlankLines(text), Section::XyzLTrendDip);
-      case 4:
-        return ParseTwoSections(WithoutTrailingBlankLines(text));
-      default:
-        return ParseGridNodes(text);
-    }
+    Result<MeasuredData> data =
+        dataType >= 1 && dataType <= 4 ? ParseLines(text, dataType) : ParseGridNodes(text);
+    if (data) CountKinds(*data);
+    return data;
   } catch (const std::bad_alloc&) {
     return OutOfMemory();
   }
@@ -318,8 +367,12 @@ Status AppendMeasuredText(MeasuredData& data, std::string_view text, int dataTyp
   append(data.DataTrend, more->DataTrend);
   append(data.DataDip, more->DataDip);
   data.DataFileName.push_back(path);
+  data.LastFile = std::move(more->LastFile);
   return Ok();
 }
+
+bool GivesHeightDatum(double x, double z, std::int16_t l) { return x < 9e8 && z <= 8.9e9 && l != 9; }
+bool GivesDipDatum(double x, double trend) { return x < 9e8 && trend < 9e8; }
 
 PreparedData PrepareMeasuredData(const MeasuredData& data) {
   PreparedData out;
@@ -332,8 +385,7 @@ PreparedData PrepareMeasuredData(const MeasuredData& data) {
     const double x = data.DataX[k], y = data.DataY[k], z = data.DataZ[k];
     const std::int16_t l = data.DataL[k];
     if (l == -1 || l == 1) out.HasBoundData = 1;
-    if (!(x < 9e8)) continue;
-    if (z <= 8.9e9 && l != 9) {
+    if (GivesHeightDatum(x, z, l)) {
       out.XH.push_back(x);
       out.YH.push_back(y);
       out.ZH.push_back(z);
@@ -342,7 +394,7 @@ PreparedData PrepareMeasuredData(const MeasuredData& data) {
       widen(y, out.YminH, out.YmaxH);
       widen(z, out.ZminH, out.ZmaxH);
     }
-    if (data.DataTrend[k] < 9e8) {
+    if (GivesDipDatum(x, data.DataTrend[k])) {
       out.XD.push_back(x);
       out.YD.push_back(y);
       out.ZD.push_back(z);

@@ -10,12 +10,16 @@
 //      then id, x, y, z, trend, dip ... (these get l = 9)
 //   5  a grid data file, one record per node
 // Layouts 1 ... 4 end with one final line that is read as a record but not kept;
-// blank lines after it are not lines of the file.
+// blank lines after it are not lines of the file. Their first line is a header
+// row, not a record, when its x, y and z fields all hold text but no number
+// (as "id,x,y,z" written by a spreadsheet) and a further line follows.
+// Values beyond kValueBound in magnitude are refused.
 //
 // Records are held 0-based here: record k of the panel's numbering is index k-1.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +35,18 @@ inline constexpr int kMaxDataFiles = 20;
 // Most records a record set may hold, over all its files.
 inline constexpr std::int64_t kMaxMeasuredRecords = kMaxGridNodes;
 
+// What one file gave, for the user to see what was read and what was not.
+struct MeasuredFileSummary {
+  std::int32_t records = 0;  // kept from the file
+  std::int32_t heights = 0;  // of them, those giving a height datum
+  std::int32_t dips = 0;     // and those giving a dip datum (a record may give both)
+  bool headerSkipped = false;
+  // Layouts 1 ... 4: the final line, taken as the end record; its bytes as written.
+  std::optional<std::string> endLine;
+
+  bool operator==(const MeasuredFileSummary&) const = default;
+};
+
 // The records of every file loaded, in load order.
 struct MeasuredData {
   std::vector<std::string>
@@ -39,6 +55,7 @@ struct MeasuredData {
   std::vector<std::int16_t> DataL;
   std::vector<double> DataTrend, DataDip;  // NoValue when absent
   std::vector<std::string> DataFileName;   // paths in load order, at most kMaxDataFiles
+  MeasuredFileSummary LastFile;            // of the latest file parsed into these records
 
   std::int32_t Ndata() const { return static_cast<std::int32_t>(DataX.size()); }
   bool operator==(const MeasuredData&) const = default;
@@ -80,5 +97,7 @@ struct PreparedData {
 // A record with x below 9e8 gives a height datum when its z is not above 8.9e9
 // and its l is not 9, and, independently, a dip datum when its trend is below 9e8.
 PreparedData PrepareMeasuredData(const MeasuredData& data);
+bool GivesHeightDatum(double x, double z, std::int16_t l);
+bool GivesDipDatum(double x, double trend);
 
 }  // namespace kessadon

@@ -27,7 +27,58 @@ double OutOfRangeValue(std::string_view mantissa, long long exponent) {
   return lead + exponent >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
+// The ASCII form of the three-byte UTF-8 character at `p`, or 0 when it has none.
+char AsciiOfWide(std::string_view text, std::size_t p) {
+  if (text.size() - p < 3) return 0;
+  const auto b0 = static_cast<unsigned char>(text[p]);
+  const auto b1 = static_cast<unsigned char>(text[p + 1]);
+  const auto b2 = static_cast<unsigned char>(text[p + 2]);
+  if (b0 == 0xEF && b1 == 0xBC) {  // U+FF00 ... U+FF3F
+    if (b2 >= 0x90 && b2 <= 0x99) return static_cast<char>('0' + (b2 - 0x90));
+    switch (b2) {
+      case 0x8B: return '+';
+      case 0x8D: return '-';
+      case 0x8E: return '.';
+      case 0xA5: return 'E';
+    }
+    return 0;
+  }
+  if (b0 == 0xEF && b1 == 0xBD && b2 == 0x85) return 'e';        // U+FF45
+  if (b0 == 0xE3 && b1 == 0x80 && b2 == 0x80) return ' ';        // U+3000
+  if (b0 == 0xE2 && b1 == 0x88 && b2 == 0x92) return '-';        // U+2212
+  return 0;
+}
+
 }  // namespace
+
+std::string FoldFullWidth(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t p = 0; p < utf8.size();) {
+    if (const char ascii = AsciiOfWide(utf8, p)) {
+      out += ascii;
+      p += 3;
+    } else {
+      out += utf8[p++];
+    }
+  }
+  return out;
+}
+
+std::optional<double> ParseNumberField(std::string_view utf8) {
+  std::size_t consumed = 0;
+  const double value = ParseLeadingNumber(FoldFullWidth(utf8), &consumed);
+  if (consumed == 0) return std::nullopt;
+  return value;
+}
+
+bool IsBlankField(std::string_view utf8) {
+  return FoldFullWidth(utf8).find_first_not_of(" \t") == std::string::npos;
+}
+
+std::string BeyondValueBound(const std::string& what) {
+  return what + " の値が大きすぎます（絶対値は " + FormatGeneral(kValueBound) + " まで）";
+}
 
 double ParseLeadingNumber(std::string_view text, std::size_t* consumed) {
   const std::size_t n = text.size();

@@ -25,6 +25,33 @@ inline constexpr double NoValue = 9e9;
 // there was none). Beyond the double range: infinity above, 0 below.
 double ParseLeadingNumber(std::string_view text, std::size_t* consumed = nullptr);
 
+// Full-width digits, signs, point, exponent letters and the full-width blank
+// (０-９, ＋, －, ．, Ｅ, ｅ, "　") and the minus sign U+2212 that Japanese input
+// methods give, turned into their ASCII forms; every other byte of the UTF-8
+// text stays as it is.
+std::string FoldFullWidth(std::string_view utf8);
+
+// A panel field's number: full-width forms folded, then the leading-number
+// rule. Nothing when the text holds no leading number, blank text included
+// (IsBlankField tells that case apart, where a field keeps its value).
+// Beyond the double range: infinity, as ParseLeadingNumber gives.
+std::optional<double> ParseNumberField(std::string_view utf8);
+
+// Nothing but blanks, tabs and full-width blanks (or nothing at all).
+bool IsBlankField(std::string_view utf8);
+
+// Largest magnitude a height, coordinate or angle read from a file may have.
+// Far beyond any survey (and the 9e9 of NoValue), yet squares of differences
+// of such values summed over the largest grid stay far inside the double
+// range, so that no estimation or refinement overflows on them.
+inline constexpr double kValueBound = 1e100;
+
+// Finite and not beyond kValueBound in magnitude.
+inline bool WithinValueBound(double value) { return std::fabs(value) <= kValueBound; }
+
+// The refusal of a value beyond the bound: "<what> の値が大きすぎます（…）".
+std::string BeyondValueBound(const std::string& what);
+
 // General form, as text fields and labels show numbers.
 std::string FormatGeneral(double value);
 

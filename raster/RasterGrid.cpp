@@ -13,6 +13,7 @@
 #include "Gdal.h"
 #include "NodeRaster.h"
 #include "io/GridFile.h"
+#include "io/NumberText.h"
 
 namespace kessadon {
 namespace {
@@ -91,7 +92,9 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   double t[6] = {0, 1, 0, 0, 0, 1};
   GDALGetGeoTransform(dataset, t);
   if (t[2] != 0 || t[4] != 0) return Failure{"回転または傾いた格子は読めません"};
-  if (!(t[1] > 0) || t[5] == 0 || !std::isfinite(t[0]) || !std::isfinite(t[3])) {
+  const bool bounded = WithinValueBound(t[0]) && WithinValueBound(t[1]) &&
+                       WithinValueBound(t[3]) && WithinValueBound(t[5]);
+  if (!(t[1] > 0) || t[5] == 0 || !bounded) {
     return Failure{"格子の向きか間隔が正しくありません（x は東へ増え、間隔は 0 より大きいこと）"};
   }
 
@@ -144,7 +147,14 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   for (std::int32_t r = 0; r < rows; ++r) {
     const std::int32_t j = northUp ? rows - r : r + 1;
     const double* row = &values[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns)];
-    for (std::int32_t i = 1; i <= columns; ++i) g.Z(i, j) = row[i - 1];
+    for (std::int32_t i = 1; i <= columns; ++i) {
+      // An infinite or huge height would overflow every range and the refinement.
+      if (!WithinValueBound(row[i - 1])) {
+        return Failure{
+            BeyondValueBound("高さ Z(" + std::to_string(i) + ", " + std::to_string(j) + ")")};
+      }
+      g.Z(i, j) = row[i - 1];
+    }
   }
   if (const char* wkt = GDALGetProjectionRef(dataset); wkt != nullptr) out.crs = wkt;
   out.driver = GDALGetDriverShortName(GDALGetDatasetDriver(dataset));

@@ -56,6 +56,11 @@ TEST_F(EstimationTest, RunCommandOpensOnlyWithEverythingItNeeds) {
   // Ties go to the even count: 2.5 nodes are 2, one cell of 1000.
   Type("txtXGridH", "2.5");
   EXPECT_EQ(Caption("lblDxH"), "1000");
+
+  // Numbers typed in full width, as Japanese input gives them, read as their ASCII forms.
+  Ask({"\u2212１００", "０", "１．０ｅ３", "７００"}, "１２", "８");
+  EXPECT_EQ(Caption("lblDxH"), "100");
+  EXPECT_TRUE(Enabled("cmdHorizon"));
 }
 
 // The same fields on the panel and on the command line give the same file and report.

@@ -131,6 +131,24 @@ TEST_F(EstimateCliTest, LayoutAppliesToTheFilesAfterIt) {
   EXPECT_EQ(values["Nh"], "9");
   EXPECT_EQ(values["Nd"], "1");
   EXPECT_EQ(values["D : data"], "1");
+
+  // A --layout after the last file would leave that file read as layout 1.
+  const CliRun late = Cli({"estimate", points, grid, "--layout", "5", "--nodes", "5,5", "-o",
+                           folder / "late.grd"});
+  EXPECT_EQ(late.status, 1);
+  EXPECT_EQ(late.err,
+            "kessadon estimate: --layout 5 comes after the last data file and applies to none: "
+            "put --layout before the files it describes\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "late.grd"));
+}
+
+TEST_F(EstimateCliTest, HeaderRowIsNotedOnStderrOnly) {
+  const std::string points =
+      Write("h.txt", "id,x,y,z\na,0,0,1\nb,10,0,2\nc,0,10,3\nd,10,10,4\nend,0,0,0\n");
+  const CliRun run = Cli({"estimate", points, "--nodes", "5,5", "-o", folder / "h.grd"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Values(run.out)["Nh"], "4");
+  EXPECT_EQ(run.err, "note: " + points + ": line 1 was read as a header, not as a point\n");
 }
 
 }  // namespace

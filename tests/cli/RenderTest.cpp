@@ -128,6 +128,8 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", "--data-view", "-o", out},
       {"render", "--data", Sample("hill_points.txt"), "-o", out},
       {"render", Sample("hill.grd"), "--data", Sample("missing.txt"), "-o", out},
+      {"render", Sample("hill.grd"), "--data", Sample("bounds.txt"), "--layout", "2", "-o", out},
+      {"render", Sample("hill.grd"), "--layout", "2", "-o", out},
   };
   for (const auto& args : cases) {
     const auto [status, out, err] = Cli(args);

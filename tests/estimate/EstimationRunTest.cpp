@@ -145,6 +145,19 @@ TEST(RunEstimation, FirstPassFailureGivesNoGridButAReason) {
   EXPECT_FALSE(RunEstimation(PlaneData(20, 1), reversed));
 }
 
+TEST(RunEstimation, AResultThatOverflowsIsRefused) {
+  // Heights the readers refuse, alternating so that every figure overflows.
+  PreparedData huge = PlaneData(20, 1);
+  for (std::size_t k = 0; k < huge.ZH.size(); ++k) huge.ZH[k] = k % 2 ? 1e308 : -1e308;
+  Result<EstimationResult> run = RunEstimation(huge, Requested());
+  ASSERT_FALSE(run);
+  EXPECT_TRUE(Contains(run.failure().message, "計算の範囲を超えました")) << run.failure().message;
+
+  // Heights well inside the bound the readers keep give a result.
+  for (std::size_t k = 0; k < huge.ZH.size(); ++k) huge.ZH[k] = k % 2 ? 1e90 : -1e90;
+  EXPECT_TRUE(RunEstimation(huge, Requested()));
+}
+
 // Heights at and around every inner node pin the whole grid, the corner (1, 1)
 // only through one lower bound. Once the first pass has lifted the surface
 // above that bound, the second pass leaves the corner to a vanishing

@@ -132,6 +132,22 @@ TEST(RefineGrid, RefusesWhatCannotBeRefinedWithOneLineReason) {
   EXPECT_TRUE(RefineGrid(MakeGrid(3, 3, 0, 0, 1, 1, Hills), 2, 1.5));
 }
 
+TEST(RefineGrid, AResultThatOverflowsIsRefused) {
+  // Heights read from no file (the readers refuse these), and heights steep for a tiny spacing.
+  for (const auto& [height, spacing] : {std::pair{1e308, 1.0}, std::pair{1e100, 1e-250}}) {
+    const double h = height;
+    const GridData g = MakeGrid(3, 3, 0, 0, spacing, spacing, [h, spacing](double x, double y) {
+      return std::fmod(std::round((x + y) / spacing), 2) == 0 ? h : -h;
+    });
+    Result<RefinedGrid> r = RefineGrid(g, 5, 5);
+    ASSERT_FALSE(r) << height;
+    EXPECT_NE(r.failure().message.find("の高さが計算の範囲を超えました"), std::string::npos)
+        << r.failure().message;
+  }
+  const Surface steep = [](double x, double) { return x == 1 ? 1e90 : -1e90; };
+  EXPECT_TRUE(RefineGrid(MakeGrid(3, 3, 0, 0, 1, 1, steep), 4, 4));
+}
+
 TEST(ToggleRefinedGrid, SwitchesBetweenTheResampledAndTheOriginalGrid) {
   GridData grid = MakeGrid(7, 5, 10, 20, 5, 4, Hills);
   const GridData original = grid;

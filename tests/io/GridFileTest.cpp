@@ -175,11 +175,12 @@ TEST(GridFile, EarlyEndInTheHeader) {
   EXPECT_EQ(Describe(empty.failure()), empty.failure().message);
 }
 
-TEST(GridFile, HeightBeyondTheDoubleRange) {
-  Result<GridData> grid = ParseGridText("2 2 0 0 1 1\n1 2\n3 -4e999\n");
+TEST(GridFile, HeightBeyondTheBound) {
+  Result<GridData> grid = ParseGridText("2 2 0 0 1 1\n1 2\n3 -4e101\n");
   ASSERT_FALSE(grid);
-  EXPECT_TRUE(Contains(grid.failure().message, "Z(2, 2)"));
+  EXPECT_EQ(grid.failure().message, "高さ Z(2, 2) の値が大きすぎます（絶対値は 1E+100 まで）");
   EXPECT_EQ(grid.failure().line, 3);
+  EXPECT_TRUE(ParseGridText("1 2 -1e100 0 1e100 1\n1e100 -1e100\n"));
 }
 
 TEST(GridFile, HeaderReaderLeavesTheRestForTheCaller) {

@@ -153,6 +153,23 @@ TEST(MeasuredDataFile, GridFileAsOneRecordPerNode) {
       << shortText.failure().message;
 }
 
+TEST(MeasuredDataFile, HeaderRowIsSkippedAndSaidSo) {
+  MeasuredData data = MustParse("id,x,y,z\r\na,1,2,3\nb,4,5,6\nc,7,8,9\n", 1);
+  ASSERT_EQ(data.Ndata(), 2);
+  EXPECT_EQ(data.DataX[0], 1);
+  EXPECT_EQ(data.LastFile, (MeasuredFileSummary{2, 2, 0, true, "c,7,8,9"}));
+  MeasuredData four = MustParse("番号 Ｘ Ｙ 標高 l\nh 1 1 1 0\ns 9e9 9e9 9e9 0\nd 2 2 9e9 90 30\ne 0 0 0 0 0\n", 4);
+  EXPECT_EQ(four.LastFile, (MeasuredFileSummary{2, 1, 1, true, "e 0 0 0 0 0"}));
+  EXPECT_EQ(MustParse("1 2 0 0 1 1\n5 9e9", 5).LastFile, (MeasuredFileSummary{2, 1, 0, false, {}}));
+
+  // Records as before: a number or an empty field in x, y, z, or a file of one line.
+  for (const char* text : {"a,x,y,1\nend,0,0,0", "a,x,,z\nend,0,0,0", "id,x,y,z"}) {
+    EXPECT_FALSE(MustParse(text, 1).LastFile.headerSkipped) << text;
+  }
+  // Failures after a header name the line in the file.
+  EXPECT_EQ(ParseMeasuredText("id,x,y,z\na,1,2,3\nb,4,5\n", 1).failure().line, 3);
+}
+
 TEST(MeasuredDataFile, IdsKeepTheirBytes) {
   const std::string sjis = "\x95\x5c\x82\x50";  // "表１" in Shift_JIS, a backslash as trail byte
   const std::string text =
@@ -180,6 +197,8 @@ TEST(MeasuredDataFile, BadInputFailsWithLineAndReason) {
            Case{"a,1,2,3,-32769\nend,0,0,0,0", 2, "範囲外", 1},
            Case{"a,1,2,3,0,10\n", 3, "レコード 1 の dip", 1},
            Case{"a,1,1e999,3\nend,0,0,0", 1, "y の値が大きすぎます", 1},
+           Case{"a,1,2,3,0,45,-1e101\nend,0,0,0,0,0,0", 3, "dip の値が大きすぎます", 1},
+           Case{"2 1 0 0 1e300 1\n1 2\n", 5, "Dx の値が大きすぎます", 1},
            Case{"", 1, "空です", 0},
            Case{"\n \n", 2, "空です", 0},
            Case{"h1,1,1,10,0\nh2,2,2,20,0\nd1,4,4,40,90,30\n", 4, "区切り", 3},
@@ -220,6 +239,7 @@ TEST(MeasuredDataFile, AppendKeepsOrderAndMixesLayouts) {
   EXPECT_EQ(data.DataL[4], 1);
   EXPECT_EQ(data.DataL[5], 9);
   EXPECT_EQ(data.DataFileName, (std::vector<std::string>{first, grid, "four.txt"}));
+  EXPECT_EQ(data.LastFile, (MeasuredFileSummary{2, 1, 1, false, "end,0,0,0,0,0"}));
 
   // A layout-4 file appended after a record that looks like a separator still
   // reads its first section as heights.

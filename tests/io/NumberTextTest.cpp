@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <string>
 
 #include "io/NumberText.h"
@@ -81,6 +82,26 @@ TEST(LeadingNumber, BeyondTheDoubleRange) {
   EXPECT_EQ(ParseLeadingNumber("1.7976931348623157e308"), std::numeric_limits<double>::max());
   EXPECT_EQ(ParseLeadingNumber("4.9406564584124654e-324"),
             std::numeric_limits<double>::denorm_min());
+}
+
+TEST(NumberField, FullWidthFormsReadAsTheirAsciiForms) {
+  struct Case {
+    const char* text;
+    std::optional<double> value;
+    bool blank;
+  };
+  for (const Case& c : {
+           Case{"　－１．５", -1.5, false},  // full-width blank, minus, digits and point
+           Case{"\u2212２ｅ＋２", -200, false},  // the minus sign of Japanese input methods
+           Case{"1２ｍ", 12, false},        // mixed widths, then the leading-number rule
+           Case{"ｘ", std::nullopt, false},
+           Case{" 　\t", std::nullopt, true},
+       }) {
+    EXPECT_EQ(ParseNumberField(c.text), c.value) << c.text;
+    EXPECT_EQ(IsBlankField(c.text), c.blank) << c.text;
+  }
+  // Other characters, full-width ones and a cut one included, stay as they are.
+  EXPECT_EQ(FoldFullWidth("標高：１０Ａ\xEF\xBC"), "標高：10Ａ\xEF\xBC");
 }
 
 TEST(GeneralForm, DropsTrailingZerosAndPoint) {

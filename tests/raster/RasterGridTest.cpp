@@ -120,6 +120,18 @@ TEST(RasterGrid, HolesAreRefusedWithTheirCountOrFilledOnRequest) {
   }
 }
 
+TEST(RasterGrid, InfiniteAndHugeHeightsAreRefusedWithTheirNode) {
+  TempFolder folder;
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double bad : {inf, -inf, 1e300}) {
+    // 3 x 2, north-up: the bad cell is the middle one of the southern row.
+    MakeTiff(folder / "bad.tif", 3, 2, {0, 1, 0, 2, 0, -1}, {1, 2, 3, 4, bad, 6});
+    Result<RasterGrid> read = ReadRaster(folder / "bad.tif");
+    ASSERT_FALSE(read) << bad;
+    EXPECT_EQ(read.failure().message, "高さ Z(2, 1) の値が大きすぎます（絶対値は 1E+100 まで）");
+  }
+}
+
 TEST(RasterGrid, RotatedAndBrokenFilesAreRefusedWithAReason) {
   TempFolder folder;
   const std::string rotated = folder / "rotated.tif";
