@@ -11,6 +11,7 @@
 #include "MainContext.h"
 #include "Platform.h"
 #include "color/ContourLevels.h"
+#include "io/NumberText.h"
 
 namespace kessadon {
 namespace {
@@ -48,8 +49,8 @@ void TakeContourLevels(MainContext& context) {
 void AutoContourLevels(MainContext& context) {
   ContourFrame& c = *context.panel.contour;
   const GridData& grid = context.state.Grid;
-  const AutoContourTexts texts = kessadon::AutoContourLevels(FromQ(c.txtSepInt->text()), grid.Zmin,
-                                                             grid.Zmax);
+  const AutoContourTexts texts =
+      kessadon::AutoContourLevels(FoldFullWidth(FromQ(c.txtSepInt->text())), grid.Zmin, grid.Zmax);
   if (texts.SepInt) c.txtSepInt->setText(ToQ(*texts.SepInt));
   c.txtCst->setText(ToQ(texts.Cst));
   c.txtCen->setText(ToQ(texts.Cen));

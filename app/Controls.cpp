@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <cmath>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -101,14 +103,13 @@ double FieldValue(const QLineEdit* box) {
 }
 
 std::optional<double> FieldNumber(const QLineEdit* box) {
-  std::size_t consumed = 0;
-  const double value = ParseLeadingNumber(FromQ(box->text()), &consumed);
-  if (consumed == 0) return std::nullopt;
+  const std::optional<double> value = ParseNumberField(FromQ(box->text()));
+  if (!value || !std::isfinite(*value)) return std::nullopt;
   return value;
 }
 
 std::string NumberFieldText(const QLineEdit* box) {
-  return FieldNumber(box) ? FromQ(box->text()) : std::string();
+  return FieldNumber(box) ? FoldFullWidth(FromQ(box->text())) : std::string();
 }
 
 QString NumberText(double value) { return ToQ(FormatGeneral(value)); }

@@ -53,10 +53,11 @@ std::string FromQ(const QString& text);
 // The number a field holds by the leading-number rule, full-width digits, signs
 // and point read as their ASCII forms (0 when it does not start with one).
 double FieldValue(const QLineEdit* box);
-// The number a field holds; nothing when its text does not start with one.
+// The number a field holds, full-width forms read as ASCII; nothing when its
+// text does not start with a number or the number is beyond the double range.
 std::optional<double> FieldNumber(const QLineEdit* box);
-// The field's text for a library that reads numbers from text; empty when it
-// holds no number, which keeps the setting as it was.
+// The field's text for a library that reads numbers from text, full-width
+// forms folded; empty when it holds no number, which keeps the setting as it was.
 std::string NumberFieldText(const QLineEdit* box);
 
 // Text of a number in the general form.

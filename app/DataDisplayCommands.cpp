@@ -12,6 +12,7 @@
 #include "PictureBox.h"
 #include "Platform.h"
 #include "ViewCommands.h"
+#include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
 
 namespace kessadon {
@@ -20,7 +21,7 @@ namespace {
 void txtChrSize_Change(MainContext& context) {
   QLineEdit* box = context.panel.dataDisplay->txtChrSize;
   // Text without a number keeps the size; its edit, once finished, says why.
-  if (!box->text().trimmed().isEmpty() && !FieldNumber(box)) return;
+  if (!IsBlankField(FromQ(box->text())) && !FieldNumber(box)) return;
   double size = FieldValue(box);
   if (size < 1) {
     size = 1;

@@ -10,6 +10,7 @@
 #include "Controls.h"
 #include "MainContext.h"
 #include "Platform.h"
+#include "io/NumberText.h"
 
 namespace kessadon {
 namespace {
@@ -152,10 +153,12 @@ void SetToolTips(QWidget* window) {
 
 std::optional<QString> FieldProblem(const QLineEdit* box) {
   const Help* help = HelpOf(box);
-  if (!help || !help->field || box->text().trimmed().isEmpty()) return std::nullopt;
+  const std::string text = FromQ(box->text());
+  if (!help || !help->field || IsBlankField(text)) return std::nullopt;
   const QString name = QString("「%1」").arg(help->field);
-  const std::optional<double> value = FieldNumber(box);
+  const std::optional<double> value = ParseNumberField(text);
   if (!value) return name + "に数値がありません（" + box->text() + "）";
+  if (!std::isfinite(*value)) return name + "の値が大きすぎます（" + box->text() + "）";
   if (std::isnan(help->low)) return std::nullopt;
   const bool tooLow = help->above ? !(*value > help->low) : !(*value >= help->low);
   const bool tooHigh = !std::isnan(help->high) && *value > help->high;

@@ -64,6 +64,22 @@ TEST_F(PanelHelpTest, FieldsThatHoldNoNumberOrLeaveTheirRangeAreNamed) {
   }
 }
 
+// Numbers typed with a Japanese input method mean what their ASCII forms mean.
+TEST_F(PanelHelpTest, FullWidthNumbersReadAsTheirAsciiForms) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd3DDefault");
+  Type("txtGamma", "４５．５");
+  Type("txtVe", "－２");
+  Type("txtCin", "１ｅ１");
+  EXPECT_EQ(state().View.Gamma, 45.5);
+  EXPECT_EQ(state().View.Ve, -2);
+  EXPECT_EQ(state().Levels.Cin, 10);
+  Type("txtXGridG", "８１");
+  Type("txtYGridG", "６１");
+  Click("cmdG2g");
+  EXPECT_EQ(state().Grid.Nx, 81);
+}
+
 TEST_F(PanelHelpTest, ViewFieldsWithoutANumberKeepTheView) {
   OpenGrid(SourcePath("data/samples/hill.grd"));
   Click("cmd3DDefault");
