@@ -43,19 +43,18 @@ QString FileText(const std::string& bytes) {
 // without an end line gives its last point as the end record. The file goes
 // by its name (the list above shows its path), so that the rest fits the bar.
 QString LoadSummary(const QString& path, const MeasuredFileSummary& file) {
-  QString line = QString("%1: %2 件（位置データ %3、傾斜データ %4）を読み込みました")
+  QString line = QString("%1: %2 件（位置データ %3、傾斜データ %4）")
                      .arg(QFileInfo(path).fileName())
                      .arg(file.records)
                      .arg(file.heights)
                      .arg(file.dips);
-  if (file.endLine) {
-    constexpr int kShown = 30;
-    QString end = FileText(*file.endLine).trimmed();
-    if (end.size() > kShown) end = end.left(kShown) + "…";
-    line += "。最終行「" + end + "」は終わりの行" +
-            (file.headerSkipped ? "、1 行目は見出し" : "") + "として読み飛ばしました";
-  }
-  return line;
+  if (!file.endLine) return line + "を読み込みました";
+  // Kept short enough for the status bar of the window as it opens.
+  constexpr int kShown = 20;
+  QString end = FileText(*file.endLine).trimmed();
+  if (end.size() > kShown) end = end.left(kShown) + "…";
+  return line + "。読み飛ばした行：" + (file.headerSkipped ? "1 行目（見出し）、" : "") + "最終行「" +
+         end + "」（終わりの行）";
 }
 
 // What every successful load ends with.

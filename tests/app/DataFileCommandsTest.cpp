@@ -56,8 +56,8 @@ TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
 TEST_F(DataFileCommandsTest, EveryLoadSaysWhatItReadAndSkipped) {
   const std::string header = WriteFile("h.txt", "id,x,y,z\na,0,0,5\nb,10,10,7\n c,5,5,6 \n");
   Load("cmdOpenData", header);
-  EXPECT_EQ(Status(), "h.txt: 2 件（位置データ 2、傾斜データ 0）を読み込みました。"
-                      "最終行「c,5,5,6」は終わりの行、1 行目は見出しとして読み飛ばしました");
+  EXPECT_EQ(Status(), "h.txt: 2 件（位置データ 2、傾斜データ 0）。"
+                      "読み飛ばした行：1 行目（見出し）、最終行「c,5,5,6」（終わりの行）");
   EXPECT_EQ(Caption("lblZminH"), "5") << "no point at (0, 0, 0) from the header";
   QCoreApplication::processEvents();  // the status bar paints its message on the next round
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-data-loaded.png"));
@@ -68,8 +68,8 @@ TEST_F(DataFileCommandsTest, EveryLoadSaysWhatItReadAndSkipped) {
   const std::string dips =
       WriteFile("d.txt", "a,0,0,9e9,0,90,45\nb,1,1,3,0,45,30\n" + endLine + "\n");
   Load("cmdOpenDataAdd", dips, 3);
-  EXPECT_EQ(Status(), "d.txt: 2 件（位置データ 1、傾斜データ 2）を読み込みました。最終行「終" +
-                          QString(",0").repeated(14) + ",…」は終わりの行として読み飛ばしました");
+  EXPECT_EQ(Status(), "d.txt: 2 件（位置データ 1、傾斜データ 2）。読み飛ばした行：最終行「終" +
+                          QString(",0").repeated(9) + ",…」（終わりの行）");
   const std::string grid = WriteFile("g.grd", "2 2 100 100 1 1\n1 2 3 4\n");
   Load("cmdOpenDataAdd", grid, 5);
   EXPECT_EQ(Status(), "g.grd: 4 件（位置データ 4、傾斜データ 0）を読み込みました");
