@@ -86,8 +86,8 @@ std::optional<SurfacePoint> ProjectPoint(const ViewProjection& view, double x, d
     a = k * a;
     b = k * b;
   }
-  const double px = IntFloor(a * view.PixelScale) + view.CenterX;
-  const double py = view.CenterY - IntFloor(b * view.PixelScale);
+  const double px = IntFloorNearWhole(a * view.PixelScale) + view.CenterX;
+  const double py = view.CenterY - IntFloorNearWhole(b * view.PixelScale);
   if (!FitsPixel(px) || !FitsPixel(py)) return std::nullopt;
   return SurfacePoint{static_cast<std::int32_t>(px), static_cast<std::int32_t>(py)};
 }

@@ -143,6 +143,23 @@ TEST(Perspective, PointsAtOrBehindTheEyeAreNotDrawable) {
   EXPECT_FALSE(ProjectPoint(view, grid.Xcen + 5, grid.Ycen, top - 1e-9));
 }
 
+// Rotations by 180 degrees leave coordinates a hair below whole numbers; the
+// plan view once put the grid's south half a pixel west of its north half.
+TEST(PlanView, NodesOfARowShareAPixelRowAndOfAColumnAPixelColumn) {
+  const GridData grid =
+      MakeGrid(9, 7, 25, 25, [](int i, int j) { return 100 + 37 * i - 11 * j + (i * j) % 5; });
+  const ViewProjection view = ViewOf(PlanViewTexts(), grid, 800, 800);
+  ASSERT_EQ(view.PixelScale, 400.0 / 200 * 1.8);  // whole pixels from node to node
+  for (int i = 1; i <= grid.Nx; ++i) {
+    for (int j = 1; j <= grid.Ny; ++j) {
+      const auto p = ProjectPoint(view, grid.GridX[i], grid.GridY[j], grid.Z(i, j));
+      ASSERT_TRUE(p);
+      EXPECT_EQ(p->x, 400 + 90 * (i - 5)) << i << "," << j;
+      EXPECT_EQ(p->y, 400 - 90 * (j - 4)) << i << "," << j;
+    }
+  }
+}
+
 TEST(ProjectPoint, PixelsBeyondThirtyTwoBitsAreNotDrawable) {
   const GridData grid = Bumpy(3, 3);
   ViewProjection view = ViewOf(ThreeD(225, 30, NoBase, NoPerspective, 0, 1e300), grid, 400, 400);
