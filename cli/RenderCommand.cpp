@@ -142,9 +142,10 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
     texts->Dist = FormatGeneral(a.perspective[0]);
     texts->Ppz = FormatGeneral(a.perspective[1]);
   }
-  if (!TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight())) {
-    return Failure{"the magnification (--scale) must be above 0"};
-  }
+  const ViewTaken taken =
+      TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight());
+  if (taken.Refusal) return Failure{"--perspective: " + *taken.Refusal};
+  if (!taken) return Failure{"the magnification (--scale) must be above 0"};
   std::optional<ColorTable> table;
   if (a.ColorMode()) {
     Result<ColorTable> read = a.colors.Table();
