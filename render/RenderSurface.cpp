@@ -28,6 +28,40 @@ PainterOrder OrderFor(const PainterOrder& order, std::int32_t n) {
   return order.Step < 0 ? down : up;
 }
 
+// Whether a cell starts at index k of a painter order: not at its end node.
+bool HasCell(const PainterOrder& order, int k) {
+  return (k - order.Start) * order.Step >= 0 && (order.End - k) * order.Step > 0;
+}
+
+// The pixels a projected cell spans.
+struct PixelBox {
+  std::int32_t left, top, right, bottom;
+  bool Touches(const PixelBox& o) const {
+    return left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom;
+  }
+};
+
+PixelBox BoxOf(const CellPoints& p) {
+  PixelBox box{p[0].x, p[0].y, p[0].x, p[0].y};
+  for (int k = 1; k < 4; ++k) {
+    box.left = std::min(box.left, p[k].x);
+    box.right = std::max(box.right, p[k].x);
+    box.top = std::min(box.top, p[k].y);
+    box.bottom = std::max(box.bottom, p[k].y);
+  }
+  return box;
+}
+
+// Twice the signed area of a projected cell.
+std::int64_t DoubleArea(const CellPoints& p) {
+  std::int64_t sum = 0;
+  for (int k = 0; k < 4; ++k) {
+    sum += static_cast<std::int64_t>(p[k].x) * p[k + 1].y -
+           static_cast<std::int64_t>(p[k + 1].x) * p[k].y;
+  }
+  return sum;
+}
+
 // A line between computed whole-number positions, left out beyond the pixel range.
 void LineAt(DrawingSurface& surface, double x1, double y1, double x2, double y2) {
   if (FitsPixel(x1) && FitsPixel(y1) && FitsPixel(x2) && FitsPixel(y2)) {
@@ -105,7 +139,11 @@ class Renderer {
   // Once per rendering; cells and frame reuse these. Read in strips of a few
   // columns, so that both the grid's order and the nodes' stay in cache.
   void ProjectNodes() {
-    if (o_.Contour) heights_.resize(nodes_.size());
+    if (o_.Contour) {
+      heights_.resize(nodes_.size());
+      // Room for the neighbours one step beyond the grid, which are never marked.
+      marks_.assign(nodes_.size() + rowLength_ + 1, 0);
+    }
     constexpr int kStrip = 16;
     for (int first = 1; first <= g_.Nx; first += kStrip) {
       const int last = std::min(first + kStrip - 1, g_.Nx);
@@ -189,7 +227,55 @@ class Renderer {
     const int i2 = i + xo_.Step, j2 = j + yo_.Step;
     const double z1 = heights_[At(i, j)];
     const CellHeights z = {z1, heights_[At(i2, j)], heights_[At(i2, j2)], heights_[At(i, j2)], z1};
-    DrawCellContours(s_, points, z, levels_, g_.Zeps);
+    if (DrawCellContours(s_, points, z, levels_, g_.Zeps)) marks_[At(i, j)] |= kDrew;
+  }
+
+  // A cell of half a pixel or less, as on grids finer than the picture, fills
+  // hardly a pixel of its own: its contour pieces lie on pixels that the cells
+  // after it fill, which would cut them into dashes. Each cell just filled
+  // draws again those of the thin cells painted before it that reach into it,
+  // along its row, its column and both diagonals back, as long as they are thin.
+  static constexpr int kBack[4][2] = {{-1, 0}, {0, -1}, {-1, -1}, {1, -1}};
+  // Cell marks: thin; drew contour pieces; kLead << d: thin, and it or the
+  // thin cells behind it in direction d drew some.
+  static constexpr std::uint8_t kThin = 1, kDrew = 2, kLead = 4;
+  static constexpr int kThinRun = 16;  // a longer run leads away from the cell
+
+  std::ptrdiff_t Back(int d) const {
+    return kBack[d][0] * xo_.Step +
+           kBack[d][1] * yo_.Step * static_cast<std::ptrdiff_t>(rowLength_);
+  }
+
+  void MarkThin(std::ptrdiff_t at) {
+    std::uint8_t mark = marks_[at] | kThin;
+    for (int d = 0; d < 4; ++d) {
+      if ((mark & kDrew) || (marks_[at + Back(d)] & (kLead << d))) mark |= kLead << d;
+    }
+    marks_[at] = mark;
+  }
+
+  void RestoreThinNeighbours(int i, int j, const CellPoints& filled) {
+    const auto at = static_cast<std::ptrdiff_t>(At(i, j));
+    std::optional<PixelBox> reach;
+    CellPoints points;
+    for (int d = 0; d < 4; ++d) {
+      const std::uint8_t lead = kLead << d;
+      if (!(marks_[at + Back(d)] & lead)) continue;
+      const int di = kBack[d][0] * xo_.Step, dj = kBack[d][1] * yo_.Step;
+      int ci = i + di, cj = j + dj;
+      for (int run = 0; run < kThinRun && HasCell(xo_, ci) && HasCell(yo_, cj); ++run) {
+        const std::uint8_t mark = marks_[At(ci, cj)];
+        if (!(mark & lead)) break;
+        if (mark & kDrew) {
+          Corners(ci, cj, points);
+          if (!reach) reach = BoxOf(filled);
+          if (!reach->Touches(BoxOf(points))) break;
+          Contours(ci, cj, points);
+        }
+        ci += di;
+        cj += dj;
+      }
+    }
   }
 
   // The part of a cell in front of the near plane, without contour lines.
@@ -229,6 +315,9 @@ class Renderer {
           s_.SetDrawStyle(kDrawSolid);
           if (contours && drawable) {
             Contours(i, j, points);
+            const std::int64_t area = std::abs(DoubleArea(points));
+            if (area <= 1) MarkThin(static_cast<std::ptrdiff_t>(At(i, j)));
+            if (!outlines && area != 0) RestoreThinNeighbours(i, j, points);
           }
         }
       }
@@ -262,6 +351,7 @@ class Renderer {
   const std::size_t rowLength_;
   std::vector<Node> nodes_;
   std::vector<double> heights_;  // only for contour lines
+  std::vector<std::uint8_t> marks_;  // of the cells painted so far, for contour lines
   Pixel b_[4];
   WorldPoint baseWorld_[4];
 };
