@@ -253,7 +253,7 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
     // The legend window as it first opens.
     RasterSurface legend(kLegendWidth, kLegendHeight);
     DrawLegend(legend, a.mode == "color-contour" ? kDisplayColorContour : kDisplayColorShade,
-               palette, levels);
+               palette, levels, grid.Zmin, grid.Zmax);
     saved = SavePicture(legend.Image(), a.colors.legend);
     if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));
   }
