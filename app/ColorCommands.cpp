@@ -90,9 +90,13 @@ void opt_Click(MainContext& context, int pattern) {
     frame.opt[context.state.ColorPattern - 1]->setChecked(true);
     return;
   }
+  // Automatic levels follow the pattern's count, so the picture uses the whole
+  // palette; levels the person typed stay.
+  const bool automatic = context.state.GridLoaded == 1 && LevelsAreAutomatic(context);
   ShowTable(context, std::move(*table));
   context.state.ColorPattern = pattern;
   context.panel.contour->txtSepInt->setText(NumberText(context.state.Colors.NColor));
+  if (automatic) AutoContourLevels(context);
 }
 
 void cmdColorTable_Click(MainContext& context) {
@@ -164,7 +168,7 @@ void cmdColor_Click(MainContext& context) {
   window.ShowBeside(context.formImage->frameGeometry());
   const AppState& s = context.state;
   PictureBox& legend = *window.picLegend;
-  if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, s.Levels)) {
+  if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, s.Levels, s.Grid.Zmin, s.Grid.Zmax)) {
     window.hide();
     return;
   }

@@ -58,6 +58,15 @@ void AutoContourLevels(MainContext& context) {
   TakeContourLevels(context);
 }
 
+bool LevelsAreAutomatic(const MainContext& context) {
+  const ContourFrame& c = *context.panel.contour;
+  const GridData& grid = context.state.Grid;
+  const AutoContourTexts automatic =
+      kessadon::AutoContourLevels(FromQ(c.txtSepInt->text()), grid.Zmin, grid.Zmax);
+  const ContourTexts shown = Texts(c);
+  return shown.Cst == automatic.Cst && shown.Cen == automatic.Cen && shown.Cin == automatic.Cin;
+}
+
 void chkContour_Click(MainContext& context) {
   QCheckBox* box = context.panel.contour->chkContour;
   QPushButton* command = context.panel.display->cmdDisplayContour;

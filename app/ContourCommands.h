@@ -8,6 +8,9 @@ struct MainContext;
 
 void TakeContourLevels(MainContext& context);
 void AutoContourLevels(MainContext& context);
+// Whether the level fields read what the automatic levels write for the
+// grid and the divisions as they stand: levels the person did not type.
+bool LevelsAreAutomatic(const MainContext& context);
 void chkContour_Click(MainContext& context);
 
 // With contour lines ticked and so fine an interval that drawing them would

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 
 #include "AppReset.h"
 #include "Controls.h"
@@ -25,6 +26,17 @@ void WriteViewTexts(ViewFrame& v, const ViewTexts& texts) {
   v.txtPpz->setText(ToQ(texts.Ppz));
 }
 
+// The reason for a refused perspective stays in the status bar until the
+// fields hold a view that can be drawn.
+void ShowPerspectiveRefusal(MainContext& context, const std::optional<std::string>& refusal) {
+  if (refusal) {
+    context.ShowStatus(ToQ(*refusal));
+  } else if (context.statusBar &&
+             context.statusBar->currentMessage().contains(QString(kPerspectiveRefused))) {
+    context.statusBar->clearMessage();
+  }
+}
+
 }  // namespace
 
 DataExtent MeasuredExtent(const MainContext& context) {
@@ -40,10 +52,11 @@ void UpdateViewProjection(MainContext& context) {
                         NumberFieldText(v.txtPpz)};
   const RasterSurface& surface = context.formImage->picImage->Surface();
   AppState& s = context.state;
-  if (TakeViewSettings(s.View, texts, s.Grid, MeasuredExtent(context), surface.ScaleWidth(),
-                       surface.ScaleHeight())) {
-    s.ViewReady = 1;
-  }
+  const ViewTaken taken = TakeViewSettings(s.View, texts, s.Grid, MeasuredExtent(context),
+                                           surface.ScaleWidth(), surface.ScaleHeight());
+  if (taken) s.ViewReady = 1;
+  if (taken.Refusal) s.ViewReady = 0;
+  ShowPerspectiveRefusal(context, taken.Refusal);
   UpdateDisplayCommands(context);
 }
 

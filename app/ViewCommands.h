@@ -9,7 +9,9 @@ namespace kessadon {
 struct MainContext;
 
 // Takes the seven view fields, derives the projection for the current grid and
-// drawing window, raises ViewReady once the magnification is positive.
+// drawing window, raises ViewReady once the magnification is positive. A
+// refused perspective lowers it, so nothing is drawn from that view, and says
+// why in the status bar.
 void UpdateViewProjection(MainContext& context);
 
 // The extent of the prepared data, for the scale of a view without a grid extent.

@@ -142,9 +142,10 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
     texts->Dist = FormatGeneral(a.perspective[0]);
     texts->Ppz = FormatGeneral(a.perspective[1]);
   }
-  if (!TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight())) {
-    return Failure{"the magnification (--scale) must be above 0"};
-  }
+  const ViewTaken taken =
+      TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight());
+  if (taken.Refusal) return Failure{"--perspective: " + *taken.Refusal};
+  if (!taken) return Failure{"the magnification (--scale) must be above 0"};
   std::optional<ColorTable> table;
   if (a.ColorMode()) {
     Result<ColorTable> read = a.colors.Table();
@@ -252,7 +253,7 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
     // The legend window as it first opens.
     RasterSurface legend(kLegendWidth, kLegendHeight);
     DrawLegend(legend, a.mode == "color-contour" ? kDisplayColorContour : kDisplayColorShade,
-               palette, levels);
+               palette, levels, grid.Zmin, grid.Zmax);
     saved = SavePicture(legend.Image(), a.colors.legend);
     if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));
   }

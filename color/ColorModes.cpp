@@ -65,20 +65,21 @@ std::optional<std::string> ColorShadeRefusal(double bands, const ContourLevels& 
   return LevelRefusal(levels);
 }
 
+int ColorContourSlot(const ContourLevels& levels, int m, double z) {
+  const double hi = std::max(levels.Cst, levels.Cen), lo = std::min(levels.Cst, levels.Cen);
+  if (z > hi) return m;
+  if (z < lo) return 1;
+  return Slot(IntFloor((z - levels.Cst) / levels.Cin + kUpToWhole));
+}
+
+int PaletteSlots(const Palette& palette) { return Slot(ColorCount(palette.NPalette)); }
+
 void FillColorContour(const GridData& grid, const ContourLevels& levels, const Palette& palette,
                       NodeArray<std::int32_t>& cells) {
-  const double hi = std::max(levels.Cst, levels.Cen), lo = std::min(levels.Cst, levels.Cen);
-  const int m = Slot(ColorCount(palette.NPalette));
+  const int m = PaletteSlots(palette);
   for (int ix = 1; ix <= grid.Nx; ++ix) {
     for (int iy = 1; iy <= grid.Ny; ++iy) {
-      const double z = grid.Z(ix, iy);
-      int k = 1;
-      if (z > hi) {
-        k = m;
-      } else if (!(z < lo)) {
-        k = Slot(IntFloor((z - levels.Cst) / levels.Cin + kUpToWhole));
-      }
-      cells(ix, iy) = PaletteColor(palette, k);
+      cells(ix, iy) = PaletteColor(palette, ColorContourSlot(levels, m, grid.Z(ix, iy)));
     }
   }
 }

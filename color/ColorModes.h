@@ -38,6 +38,13 @@ std::optional<std::string> ColorContourRefusal(double bands, double nColor,
                                                const ContourLevels& levels);
 std::optional<std::string> ColorShadeRefusal(double bands, const ContourLevels& levels);
 
+// The palette slot of a height in the colour contour with m colours: its
+// band, the last slot above the end level, the first below the start level.
+int ColorContourSlot(const ContourLevels& levels, int m, double z);
+
+// The number of colours of a palette, as a slot.
+int PaletteSlots(const Palette& palette);
+
 // Colours of nodes 1 ... Nx by 1 ... Ny; the heights above the end level take
 // the palette's last colour, those below the start level its first.
 void FillColorContour(const GridData& grid, const ContourLevels& levels, const Palette& palette,

@@ -1,5 +1,8 @@
 #include "Legend.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "io/NumberText.h"
 #include "render/RenderSurface.h"
 
@@ -7,6 +10,80 @@ namespace kessadon {
 namespace {
 
 int Whole(double value) { return static_cast<int>(IntFloor(value)); }
+
+// The boxes of the colour contour's legend from the bottom: the bands first
+// ... last, then perhaps the last colour, which heights above the end level take.
+struct ContourStrip {
+  int first = 1, last = 1;
+  bool above = false;
+  int Bands() const { return last - first + 1; }
+  int Boxes() const { return Bands() + (above ? 1 : 0); }
+};
+
+ContourStrip UsedBands(const ContourLevels& levels, int m, double zmin, double zmax) {
+  const double hi = std::max(levels.Cst, levels.Cen), lo = std::min(levels.Cst, levels.Cen);
+  const int a = ColorContourSlot(levels, m, std::clamp(zmin, lo, hi));
+  const int b = ColorContourSlot(levels, m, std::clamp(zmax, lo, hi));
+  ContourStrip strip{std::min(a, b), std::max(a, b), false};
+  strip.above = levels.Cin > 0 && zmax > hi && m > strip.last;
+  return strip;
+}
+
+Color SlotColor(const Palette& palette, int slot) {
+  return PackColor(palette.PalR[slot], palette.PalG[slot], palette.PalB[slot]);
+}
+
+void DrawContourLegend(DrawingSurface& surface, const Palette& palette, const ContourLevels& levels,
+                       const ContourStrip& strip) {
+  const double w = surface.ScaleWidth(), h = surface.ScaleHeight();
+  const int boxes = strip.Boxes();
+  const double step = IntFloor(h * 0.9 / static_cast<float>(boxes));
+  const int left = Whole(0.2 * w), right = Whole(0.5 * w), bottom = Whole(0.95 * h);
+  for (int box = 1; box <= boxes; ++box) {
+    const int slot = box <= strip.Bands() ? strip.first + box - 1 : PaletteSlots(palette);
+    surface.Line(left, Whole(bottom - (box - 1) * step), right, Whole(bottom - box * step),
+                 SlotColor(palette, slot), LineForm::FilledBox);
+  }
+
+  surface.SetFontName("Century");
+  surface.SetFontSize(7);
+  const double textHeight = surface.TextHeight("0");
+  // Labels centred on their boundaries, never closer than a line of text; the
+  // top one always stands.
+  const int bands = strip.Bands();
+  const int every = step > 0 ? std::max(1, static_cast<int>(std::ceil(textHeight / step))) : bands;
+  const double hi = std::max(levels.Cst, levels.Cen);
+  auto label = [&](int t) {
+    const double value =
+        strip.above && t == bands ? hi : (strip.first - 1 + t) * levels.Cin + levels.Cst;
+    surface.SetCurrentX(IntFloor(0.6 * w));
+    surface.SetCurrentY(IntFloor(bottom - t * step - textHeight / 2));
+    surface.Print(FormatSigned(value));
+  };
+  for (int t = 0; t + every <= bands; t += every) label(t);
+  label(bands);
+}
+
+// Every slot of the palette, a label every ninth.
+void DrawShadeLegend(DrawingSurface& surface, const Palette& palette, const ContourLevels& levels) {
+  const double w = surface.ScaleWidth(), h = surface.ScaleHeight();
+  const int m = ColorCount(palette.NPalette);
+  const double step = IntFloor(h * 0.9 / static_cast<float>(palette.NPalette));
+  const int left = Whole(0.2 * w), right = Whole(0.5 * w), bottom = Whole(0.95 * h);
+  for (int i = 1; i <= m && i <= kMaxColors; ++i) {
+    surface.Line(left, Whole(bottom - (i - 1) * step), right, Whole(bottom - i * step),
+                 SlotColor(palette, i), LineForm::FilledBox);
+  }
+
+  surface.SetFontName("Century");
+  surface.SetFontSize(7);
+  const double labelX = IntFloor(0.6 * w), labelBase = IntFloor(0.925 * h);
+  for (int t = 1; t <= m; t += 9) {
+    surface.SetCurrentX(labelX);
+    surface.SetCurrentY(labelBase - IntFloor(step * (t - 1.5)));
+    surface.Print(FormatSigned((t - 1) * levels.Cin / 9 + levels.Cst));
+  }
+}
 
 }  // namespace
 
@@ -24,33 +101,15 @@ void DrawColorPreview(DrawingSurface& surface, const ColorTable& table) {
 }
 
 bool DrawLegend(DrawingSurface& surface, int displayMode, const Palette& palette,
-                const ContourLevels& levels) {
+                const ContourLevels& levels, double zmin, double zmax) {
   if (displayMode != kDisplayColorContour && displayMode != kDisplayColorShade) return false;
   surface.Cls();
-  const double w = surface.ScaleWidth(), h = surface.ScaleHeight();
-  const int m = ColorCount(palette.NPalette);
-  if (m <= 0) return true;
-  const double step = IntFloor(h * 0.9 / static_cast<float>(palette.NPalette));
-  const int left = Whole(0.2 * w), right = Whole(0.5 * w), bottom = Whole(0.95 * h);
-  for (int i = 1; i <= m && i <= kMaxColors; ++i) {
-    surface.Line(left, Whole(bottom - (i - 1) * step), right, Whole(bottom - i * step),
-                 PackColor(palette.PalR[i], palette.PalG[i], palette.PalB[i]),
-                 LineForm::FilledBox);
-  }
-
-  surface.SetFontName("Century");
-  surface.SetFontSize(7);
-  const double labelX = IntFloor(0.6 * w), labelBase = IntFloor(0.925 * h);
-  auto label = [&](int t, double value) {
-    surface.SetCurrentX(labelX);
-    surface.SetCurrentY(labelBase - IntFloor(step * (t - 1.5)));
-    surface.Print(FormatSigned(value));
-  };
+  if (ColorCount(palette.NPalette) <= 0) return true;
   if (displayMode == kDisplayColorContour) {
-    const double boundaries = RoundHalfEven(palette.NPalette + 1);
-    for (int t = 1; t <= boundaries; ++t) label(t, (t - 1) * levels.Cin + levels.Cst);
+    DrawContourLegend(surface, palette, levels,
+                      UsedBands(levels, PaletteSlots(palette), zmin, zmax));
   } else {
-    for (int t = 1; t <= m; t += 9) label(t, (t - 1) * levels.Cin / 9 + levels.Cst);
+    DrawShadeLegend(surface, palette, levels);
   }
   return true;
 }

@@ -49,7 +49,7 @@ void Join(DrawingSurface& surface, SurfacePoint a, SurfacePoint b) {
 
 }  // namespace
 
-void DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
+bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
                       const ContourLevels& levels, double zeps) {
   double hmin = z[0], hmax = z[0];
   for (int n = 1; n < 4; ++n) {
@@ -57,9 +57,11 @@ void DrawCellContours(DrawingSurface& surface, const CellPoints& points, const C
     if (z[n] > hmax) hmax = z[n];
   }
   const LevelSpan span = LevelsWithin(levels, hmin, hmax);
+  bool drew = false;
   for (std::int64_t k = span.first; k <= span.last; ++k) {
     const double level = static_cast<double>(k) * levels.Cin + levels.Cst;
     const Crossings c = FindCrossings(surface, points, z, level, zeps);
+    drew = drew || c.count > 0;
     if (!c.usable) continue;
     const auto& x = c.at;
     if (c.count == 2) {
@@ -76,6 +78,7 @@ void DrawCellContours(DrawingSurface& surface, const CellPoints& points, const C
       }
     }
   }
+  return drew;
 }
 
 }  // namespace kessadon

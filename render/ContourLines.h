@@ -16,8 +16,9 @@ using CellPoints = std::array<SurfacePoint, 5>;
 using CellHeights = std::array<double, 5>;  // unexaggerated, 5 = 1
 
 // Draws with PSet and Line in the surface's current pen. zeps is the nudge
-// that puts a corner lying exactly on a level above it.
-void DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
+// that puts a corner lying exactly on a level above it. Returns whether it
+// drew anything.
+bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
                       const ContourLevels& levels, double zeps);
 
 }  // namespace kessadon

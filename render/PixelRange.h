@@ -23,6 +23,14 @@ inline std::optional<std::int32_t> FloorToPixel(double value) {
   return static_cast<std::int32_t>(whole);
 }
 
+// Int of a projected coordinate. A value a hair below a whole number, as
+// rotations by angles like 180 degrees leave it, counts as that number, so that
+// points on a centre line do not step a pixel aside.
+inline double IntFloorNearWhole(double value) {
+  const double whole = IntFloor(value);
+  return value - whole >= 1 - 1e-9 ? whole + 1 : whole;
+}
+
 // Int of the value, held to the pixel range (NaN gives 0).
 inline std::int32_t ClampToPixel(double value) {
   if (std::isnan(value)) return 0;

@@ -50,7 +50,8 @@ QFont SurfaceFont(const std::string& name, double points) {
   }
   font.setFamilies(families);
   font.setPointSizeF(points > 0 ? points : 1);
-  font.setStyleStrategy(QFont::NoAntialias);
+  // Smoothed in grey, never in colour fringes: small figures stay readable.
+  font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
   return font;
 }
 
@@ -75,7 +76,7 @@ QPainter* RasterSurface::Painter() {
     if (target.isNull()) return nullptr;
     painter_ = std::make_unique<QPainter>(&target);
     painter_->setRenderHint(QPainter::Antialiasing, false);
-    painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    painter_->setRenderHint(QPainter::TextAntialiasing, true);
     pen_ = PenKey{};
     brush_ = BrushKey{};
   }

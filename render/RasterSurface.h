@@ -3,7 +3,7 @@
 // the window shows. While AutoRedraw is on everything is drawn into the
 // persistent image and the screen shows it; while it is off drawing reaches
 // only the screen, and switching it on again shows the persistent image once more.
-// Nothing is antialiased: a line or outline sets the pixels its integer end
+// Only text is antialiased: a line or outline sets the pixels its integer end
 // points say, a fill covers the pixels whose centres lie inside (a centre on
 // an edge counts on the polygon's right side, not on its left). Small filled
 // polygons and single points skip the painter; see PolygonFill.h.

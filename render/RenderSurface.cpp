@@ -28,8 +28,38 @@ PainterOrder OrderFor(const PainterOrder& order, std::int32_t n) {
   return order.Step < 0 ? down : up;
 }
 
-void LineBetween(DrawingSurface& surface, const Pixel& a, const Pixel& b) {
-  if (a && b) surface.Line(a->x, a->y, b->x, b->y);
+// Whether a cell starts at index k of a painter order: not at its end node.
+bool HasCell(const PainterOrder& order, int k) {
+  return (k - order.Start) * order.Step >= 0 && (order.End - k) * order.Step > 0;
+}
+
+// The pixels a projected cell spans.
+struct PixelBox {
+  std::int32_t left, top, right, bottom;
+  bool Touches(const PixelBox& o) const {
+    return left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom;
+  }
+};
+
+PixelBox BoxOf(const CellPoints& p) {
+  PixelBox box{p[0].x, p[0].y, p[0].x, p[0].y};
+  for (int k = 1; k < 4; ++k) {
+    box.left = std::min(box.left, p[k].x);
+    box.right = std::max(box.right, p[k].x);
+    box.top = std::min(box.top, p[k].y);
+    box.bottom = std::max(box.bottom, p[k].y);
+  }
+  return box;
+}
+
+// Twice the signed area of a projected cell.
+std::int64_t DoubleArea(const CellPoints& p) {
+  std::int64_t sum = 0;
+  for (int k = 0; k < 4; ++k) {
+    sum += static_cast<std::int64_t>(p[k].x) * p[k + 1].y -
+           static_cast<std::int64_t>(p[k + 1].x) * p[k].y;
+  }
+  return sum;
 }
 
 // A line between computed whole-number positions, left out beyond the pixel range.
@@ -86,14 +116,34 @@ class Renderer {
   // the cells, painted along i within a row, read memory in order.
   std::size_t At(int i, int j) const { return static_cast<std::size_t>(j) * rowLength_ + i; }
   const Pixel& N(int i, int j) const { return nodes_[At(i, j)].at; }
-  Pixel Project(double x, double y, double z) const {
-    return ProjectPoint(v_, x, y, ExaggerateHeight(v_, z));
+  WorldPoint World(double x, double y, double z) const { return {x, y, ExaggerateHeight(v_, z)}; }
+  WorldPoint W(int i, int j) const { return World(g_.GridX[i], g_.GridY[j], g_.Z(i, j)); }
+  Pixel Project(const WorldPoint& p) const { return ProjectPoint(v_, p.x, p.y, p.z); }
+  Pixel Project(double x, double y, double z) const { return Project(World(x, y, z)); }
+
+  // A line between two world points; when an end lies behind the near plane,
+  // the part in front of it.
+  void LineBetween(const Pixel& a, const Pixel& b, const WorldPoint& wa, const WorldPoint& wb) {
+    if (a && b) {
+      s_.Line(a->x, a->y, b->x, b->y);
+    } else if (const auto cut = ProjectSegment(v_, wa, wb)) {
+      s_.Line(cut->first.x, cut->first.y, cut->second.x, cut->second.y);
+    }
   }
+  void NodeLine(int i, int j, int i2, int j2) {
+    LineBetween(N(i, j), N(i2, j2), W(i, j), W(i2, j2));
+  }
+  void BaseLine(int k, int l) { LineBetween(b_[k], b_[l], baseWorld_[k], baseWorld_[l]); }
+  void PostLine(int i, int j, int k) { LineBetween(N(i, j), b_[k], W(i, j), baseWorld_[k]); }
 
   // Once per rendering; cells and frame reuse these. Read in strips of a few
   // columns, so that both the grid's order and the nodes' stay in cache.
   void ProjectNodes() {
-    if (o_.Contour) heights_.resize(nodes_.size());
+    if (o_.Contour) {
+      heights_.resize(nodes_.size());
+      // Room for the neighbours one step beyond the grid, which are never marked.
+      marks_.assign(nodes_.size() + rowLength_ + 1, 0);
+    }
     constexpr int kStrip = 16;
     for (int first = 1; first <= g_.Nx; first += kStrip) {
       const int last = std::min(first + kStrip - 1, g_.Nx);
@@ -112,21 +162,22 @@ class Renderer {
   void ProjectBase() {
     const double xs = g_.GridX[xo_.Start], xe = g_.GridX[xo_.End];
     const double ys = g_.GridY[yo_.Start], ye = g_.GridY[yo_.End];
-    b_[0] = Project(xs, ys, v_.Zbase);
-    b_[1] = Project(xs, ye, v_.Zbase);
-    b_[2] = Project(xe, ye, v_.Zbase);
-    b_[3] = Project(xe, ys, v_.Zbase);
+    baseWorld_[0] = World(xs, ys, v_.Zbase);
+    baseWorld_[1] = World(xs, ye, v_.Zbase);
+    baseWorld_[2] = World(xe, ye, v_.Zbase);
+    baseWorld_[3] = World(xe, ys, v_.Zbase);
+    for (int k = 0; k < 4; ++k) b_[k] = Project(baseWorld_[k]);
   }
 
   void DrawPedestal() {
-    LineBetween(s_, b_[1], b_[2]);
-    LineBetween(s_, b_[2], b_[3]);
-    LineBetween(s_, b_[3], b_[0]);
-    LineBetween(s_, b_[0], b_[1]);
-    LineBetween(s_, N(xo_.Start, yo_.End), b_[1]);
-    LineBetween(s_, N(xo_.End, yo_.End), b_[2]);
-    LineBetween(s_, N(xo_.End, yo_.Start), b_[3]);
-    LineBetween(s_, N(xo_.Start, yo_.Start), b_[0]);
+    BaseLine(1, 2);
+    BaseLine(2, 3);
+    BaseLine(3, 0);
+    BaseLine(0, 1);
+    PostLine(xo_.Start, yo_.End, 1);
+    PostLine(xo_.End, yo_.End, 2);
+    PostLine(xo_.End, yo_.Start, 3);
+    PostLine(xo_.Start, yo_.Start, 0);
   }
 
   // Eleven ticks on each base edge meeting at the nearest corner, pointing
@@ -153,7 +204,7 @@ class Renderer {
     const Pixel bottom = v_.Zbase > NoBase ? b_[atB1 ? 1 : 3] : Project(cx, cy, g_.Zmin);
     const Pixel top = Project(cx, cy, g_.Zmax);
     if (!bottom || !top) return;
-    LineBetween(s_, bottom, top);
+    s_.Line(bottom->x, bottom->y, top->x, top->y);
     const double riseX = static_cast<double>(top->x) - bottom->x;
     const double riseY = static_cast<double>(top->y) - bottom->y;
     for (int k = 0; k <= 5; ++k) {
@@ -162,16 +213,86 @@ class Renderer {
     }
   }
 
+  // The projected corners of the cell from node (i, j) toward the eye; false
+  // when one of them cannot be drawn.
+  bool Corners(int i, int j, CellPoints& points) const {
+    const int i2 = i + xo_.Step, j2 = j + yo_.Step;
+    const Pixel &p1 = N(i, j), &p2 = N(i2, j), &p3 = N(i2, j2), &p4 = N(i, j2);
+    if (!(p1 && p2 && p3 && p4)) return false;
+    points = {*p1, *p2, *p3, *p4, *p1};
+    return true;
+  }
+
+  void Contours(int i, int j, const CellPoints& points) {
+    const int i2 = i + xo_.Step, j2 = j + yo_.Step;
+    const double z1 = heights_[At(i, j)];
+    const CellHeights z = {z1, heights_[At(i2, j)], heights_[At(i2, j2)], heights_[At(i, j2)], z1};
+    if (DrawCellContours(s_, points, z, levels_, g_.Zeps)) marks_[At(i, j)] |= kDrew;
+  }
+
+  // A cell of half a pixel or less, as on grids finer than the picture, fills
+  // hardly a pixel of its own: its contour pieces lie on pixels that the cells
+  // after it fill, which would cut them into dashes. Each cell just filled
+  // draws again those of the thin cells painted before it that reach into it,
+  // along its row, its column and both diagonals back, as long as they are thin.
+  static constexpr int kBack[4][2] = {{-1, 0}, {0, -1}, {-1, -1}, {1, -1}};
+  // Cell marks: thin; drew contour pieces; kLead << d: thin, and it or the
+  // thin cells behind it in direction d drew some.
+  static constexpr std::uint8_t kThin = 1, kDrew = 2, kLead = 4;
+  static constexpr int kThinRun = 16;  // a longer run leads away from the cell
+
+  std::ptrdiff_t Back(int d) const {
+    return kBack[d][0] * xo_.Step +
+           kBack[d][1] * yo_.Step * static_cast<std::ptrdiff_t>(rowLength_);
+  }
+
+  void MarkThin(std::ptrdiff_t at) {
+    std::uint8_t mark = marks_[at] | kThin;
+    for (int d = 0; d < 4; ++d) {
+      if ((mark & kDrew) || (marks_[at + Back(d)] & (kLead << d))) mark |= kLead << d;
+    }
+    marks_[at] = mark;
+  }
+
+  void RestoreThinNeighbours(int i, int j, const CellPoints& filled) {
+    const auto at = static_cast<std::ptrdiff_t>(At(i, j));
+    std::optional<PixelBox> reach;
+    CellPoints points;
+    for (int d = 0; d < 4; ++d) {
+      const std::uint8_t lead = kLead << d;
+      if (!(marks_[at + Back(d)] & lead)) continue;
+      const int di = kBack[d][0] * xo_.Step, dj = kBack[d][1] * yo_.Step;
+      int ci = i + di, cj = j + dj;
+      for (int run = 0; run < kThinRun && HasCell(xo_, ci) && HasCell(yo_, cj); ++run) {
+        const std::uint8_t mark = marks_[At(ci, cj)];
+        if (!(mark & lead)) break;
+        if (mark & kDrew) {
+          Corners(ci, cj, points);
+          if (!reach) reach = BoxOf(filled);
+          if (!reach->Touches(BoxOf(points))) break;
+          Contours(ci, cj, points);
+        }
+        ci += di;
+        cj += dj;
+      }
+    }
+  }
+
+  // The part of a cell in front of the near plane, without contour lines.
+  void FillClipped(int i, int j) {
+    const int i2 = i + xo_.Step, j2 = j + yo_.Step;
+    const WorldPoint corners[4] = {W(i, j), W(i2, j), W(i2, j2), W(i, j2)};
+    const std::vector<SurfacePoint> clipped = ProjectPolygon(v_, corners);
+    if (!clipped.empty()) s_.Polygon(clipped);
+  }
+
   void DrawCells() {
     const bool outlines = o_.DisplayMode == kDisplayGrid;
     const bool contours = o_.Contour && g_.Zmin != g_.Zmax;
     const int sx = xo_.Step, sy = yo_.Step;
     CellPoints points;
-    CellHeights z;
     for (int j = yo_.Start; j != yo_.End; j += sy) {
-      const int j2 = j + sy;
       for (int i = xo_.Start; i != xo_.End; i += sx) {
-        const int i2 = i + sx;
         const Color color = nodes_[At(i, j)].color;
         if (outlines) {
           s_.SetFillStyle(kFillTransparent);
@@ -183,22 +304,20 @@ class Renderer {
           s_.SetDrawStyle(kDrawInvisible);
         }
         s_.SetFillColor(color);
-        const Pixel& p1 = N(i, j);
-        const Pixel& p2 = N(i2, j);
-        const Pixel& p3 = N(i2, j2);
-        const Pixel& p4 = N(i, j2);
-        const bool drawable = p1 && p2 && p3 && p4;
+        const bool drawable = Corners(i, j, points);
         if (drawable) {
-          points = {*p1, *p2, *p3, *p4, *p1};
           s_.Polygon(std::span<const SurfacePoint>(points.data(), 4));
+        } else if (v_.Dist != NoPerspective) {
+          FillClipped(i, j);
         }
         if (o_.Contour) {
           s_.SetForeColor(o_.LineColor);
           s_.SetDrawStyle(kDrawSolid);
           if (contours && drawable) {
-            const double z1 = heights_[At(i, j)];
-            z = {z1, heights_[At(i2, j)], heights_[At(i2, j2)], heights_[At(i, j2)], z1};
-            DrawCellContours(s_, points, z, levels_, g_.Zeps);
+            Contours(i, j, points);
+            const std::int64_t area = std::abs(DoubleArea(points));
+            if (area <= 1) MarkThin(static_cast<std::ptrdiff_t>(At(i, j)));
+            if (!outlines && area != 0) RestoreThinNeighbours(i, j, points);
           }
         }
       }
@@ -209,10 +328,10 @@ class Renderer {
   void DrawFrame() {
     const int sx = xo_.Step, sy = yo_.Step;
     auto row = [&](int j) {
-      for (int i = xo_.Start; i != xo_.End; i += sx) LineBetween(s_, N(i, j), N(i + sx, j));
+      for (int i = xo_.Start; i != xo_.End; i += sx) NodeLine(i, j, i + sx, j);
     };
     auto column = [&](int i) {
-      for (int j = yo_.Start; j != yo_.End; j += sy) LineBetween(s_, N(i, j), N(i, j + sy));
+      for (int j = yo_.Start; j != yo_.End; j += sy) NodeLine(i, j, i, j + sy);
     };
     row(yo_.End);
     column(xo_.End);
@@ -232,7 +351,9 @@ class Renderer {
   const std::size_t rowLength_;
   std::vector<Node> nodes_;
   std::vector<double> heights_;  // only for contour lines
+  std::vector<std::uint8_t> marks_;  // of the cells painted so far, for contour lines
   Pixel b_[4];
+  WorldPoint baseWorld_[4];
 };
 
 // The renderer reads nodes 1 ... Nx by 1 ... Ny of every array.

@@ -34,10 +34,12 @@ struct RenderOptions {
 };
 
 // Draws onto the surface without clearing it. Cell (i, j) takes the colour of
-// cellColors(i, j) at its corner farthest from the eye. Points that cannot be
-// projected are left out, with every cell and line that needs them. Leaves the
-// pen at LineColor, solid, width 1; the fill transparent after grid lines, solid
-// in the last cell's colour otherwise.
+// cellColors(i, j) at its corner farthest from the eye. Under perspective,
+// lines and cells keep the part that lies in front of the near plane (a cut
+// cell without its contour lines); whatever else cannot be projected is left
+// out, with every cell and line that needs it. Leaves the pen at LineColor,
+// solid, width 1; the fill transparent after grid lines, solid in the last
+// cell's colour otherwise.
 void RenderSurface(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
                    const NodeArray<Color>& cellColors, const ContourLevels& levels,
                    const RenderOptions& options);

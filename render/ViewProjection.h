@@ -7,6 +7,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "DrawingSurface.h"
 #include "io/GridData.h"
@@ -71,9 +75,37 @@ bool UpdateViewProjection(ViewProjection& view, const GridData& grid, const Data
 // Heights below the base are lifted to it, then scaled about the centre height.
 double ExaggerateHeight(const ViewProjection& view, double z);
 
+// Under perspective nothing nearer the eye than this is drawn: a thousandth of
+// the eye's distance, where the picture is already magnified a thousandfold.
+double NearDistance(const ViewProjection& view);
+
 // The pixel of a world point (z already exaggerated). Nothing when the point
-// cannot be drawn: under perspective at or behind the eye (Dist - depth <= 0),
-// or when a pixel value is not finite or does not fit 32 bits.
+// cannot be drawn: under perspective nearer the eye than NearDistance or
+// behind it, or when a pixel value is not finite or does not fit 32 bits.
 std::optional<SurfacePoint> ProjectPoint(const ViewProjection& view, double x, double y, double z);
+
+// A world point, z already exaggerated.
+struct WorldPoint {
+  double x = 0, y = 0, z = 0;
+};
+
+// The part of the segment that lies at least NearDistance in front of the
+// eye, projected; nothing when no part of it can be drawn.
+std::optional<std::pair<SurfacePoint, SurfacePoint>> ProjectSegment(const ViewProjection& view,
+                                                                    WorldPoint a, WorldPoint b);
+
+// The part of the polygon that lies at least NearDistance in front of the
+// eye, projected; empty when nothing of it can be drawn.
+std::vector<SurfacePoint> ProjectPolygon(const ViewProjection& view,
+                                         std::span<const WorldPoint> corners);
+
+// Every refusal of a perspective says this.
+inline constexpr const char* kPerspectiveRefused = "透視投影ができません";
+
+// Why the perspective cannot be drawn, naming the panel's fields: an eye
+// distance of 0 or less, a projection plane at or behind the eye, or an eye
+// inside or behind the block of the grid (its heights exaggerated, with the
+// pedestal). Nothing under parallel projection or when it can be drawn.
+std::optional<std::string> PerspectiveRefusal(const ViewProjection& view, const GridData& grid);
 
 }  // namespace kessadon

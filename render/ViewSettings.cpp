@@ -22,10 +22,14 @@ void TakeViewTexts(ViewProjection& view, const ViewTexts& texts) {
   Take(texts.Ppz, view.Ppz);
 }
 
-bool TakeViewSettings(ViewProjection& view, const ViewTexts& texts, const GridData& grid,
-                      const DataExtent& data, double scaleWidth, double scaleHeight) {
+ViewTaken TakeViewSettings(ViewProjection& view, const ViewTexts& texts, const GridData& grid,
+                           const DataExtent& data, double scaleWidth, double scaleHeight) {
   TakeViewTexts(view, texts);
-  return UpdateViewProjection(view, grid, data, scaleWidth, scaleHeight);
+  ViewTaken taken;
+  taken.Ready = UpdateViewProjection(view, grid, data, scaleWidth, scaleHeight);
+  taken.Refusal = PerspectiveRefusal(view, grid);
+  if (taken.Refusal) taken.Ready = false;
+  return taken;
 }
 
 ViewTexts PlanViewTexts() {

@@ -3,6 +3,7 @@
 // write into the panel.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "ViewProjection.h"
@@ -18,9 +19,20 @@ struct ViewTexts {
 // Takes the number of every non-empty text (0 when it does not start with one).
 void TakeViewTexts(ViewProjection& view, const ViewTexts& texts);
 
-// TakeViewTexts, then UpdateViewProjection; true when ViewReady is to be raised.
-bool TakeViewSettings(ViewProjection& view, const ViewTexts& texts, const GridData& grid,
-                      const DataExtent& data, double scaleWidth, double scaleHeight);
+// What taking the view fields came to: whether the view may be drawn (true
+// converts to it), and why a perspective was refused.
+struct ViewTaken {
+  bool Ready = false;
+  std::optional<std::string> Refusal;
+  explicit operator bool() const { return Ready; }
+};
+
+// TakeViewTexts, then UpdateViewProjection. Ready when ViewReady is to be
+// raised: a positive magnification and no refused perspective. A refused view
+// is taken all the same, so the panel and the settings agree, but is not to be
+// drawn.
+ViewTaken TakeViewSettings(ViewProjection& view, const ViewTexts& texts, const GridData& grid,
+                           const DataExtent& data, double scaleWidth, double scaleHeight);
 
 // The texts of the plan view. The front end writes them in the order Alpha,
 // Gamma, Sca, Ve, Zbase, Dist, Ppz, then ticks the frame with four sides.

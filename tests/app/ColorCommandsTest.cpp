@@ -55,6 +55,24 @@ TEST_F(ColorCommandsTest, PatternsAndFilesLoadAndAFailedLoadKeepsTheTable) {
   EXPECT_EQ(state().Colors.NColor, 2);
 }
 
+TEST_F(ColorCommandsTest, APatternRecomputesAutomaticLevelsAndKeepsTypedOnes) {
+  ReadyHill();  // heights 101.15 to 399.92: 101 to 400 by 15 in 20 divisions
+  ASSERT_EQ(Text("txtCin"), "15");
+  Find<QRadioButton>("opt_4")->click();
+  EXPECT_EQ(Text("txtSepInt"), "44");
+  EXPECT_EQ(Text("txtCst"), "101");
+  EXPECT_EQ(Text("txtCen"), "400");
+  EXPECT_EQ(Text("txtCin"), "7") << "299 in 44 divisions";
+  EXPECT_EQ(Caption("lblContourColor"), "43");
+  EXPECT_EQ(state().Levels.Cin, 7);
+
+  Type("txtCin", "20");
+  Find<QRadioButton>("opt_1")->click();
+  EXPECT_EQ(Text("txtSepInt"), "20");
+  EXPECT_EQ(Text("txtCin"), "20") << "typed levels stay";
+  EXPECT_EQ(state().Levels.Cin, 20);
+}
+
 TEST_F(ColorCommandsTest, LightEnablesTheShadesAndTheLegendFollowsTheColourDisplays) {
   OpenGrid(SourcePath("data/samples/hill.grd"));
   Click("cmd2D");

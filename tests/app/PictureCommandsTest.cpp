@@ -80,6 +80,30 @@ TEST_F(PictureCommandsTest, DefaultViewBaseAndPerspectiveSwitches) {
   EXPECT_EQ(Text("txtPpz"), "200");
 }
 
+TEST_F(PictureCommandsTest, RefusedPerspectiveSaysWhyAndDrawsNothing) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Click("cmd3DDefault");
+  ASSERT_TRUE(Enabled("cmdDisplayGrid"));
+  Check("chkPers", true);  // the distance reads 0 until one is typed
+  struct Case {
+    const char *dist, *ppz, *says;
+  };
+  for (const Case& c : {Case{"0", "0", "「視点距離」に 0 より大きい値"},
+                        Case{"300", "0", "「視点距離」を"}, Case{"3000", "3000", "「透視面」を"}}) {
+    Type("txtDist", c.dist);
+    Type("txtPpz", c.ppz);
+    EXPECT_TRUE(Status().contains(QString::fromUtf8(c.says)))
+        << c.dist << ": " << Status().toStdString();
+    EXPECT_EQ(state().ViewReady, 0) << c.dist;
+    EXPECT_FALSE(Enabled("cmdDisplayGrid")) << c.dist;
+  }
+  Type("txtPpz", "0");
+  Type("txtDist", "3000");
+  EXPECT_EQ(state().ViewReady, 1);
+  EXPECT_TRUE(Enabled("cmdDisplayGrid"));
+  EXPECT_FALSE(Status().contains("透視投影ができません")) << "the reason goes with the fault";
+}
+
 TEST_F(PictureCommandsTest, MagnificationMustBePositiveOnce) {
   OpenGrid(SourcePath("data/samples/hill.grd"));
   Find<QLineEdit>("txtSca")->setText("0");

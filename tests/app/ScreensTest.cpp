@@ -86,6 +86,27 @@ TEST_F(AppTest, SavesScreenshotsOfTheShadedAndColouredPictures) {
   EXPECT_TRUE(form->Legend().grab().save(folder + "formColor-color-shade.png"));
 }
 
+// A surface of a short height range coloured with the 44 colours of pattern 4:
+// the legend lists the bands it uses, spread over the window.
+TEST_F(AppTest, SavesTheLegendOfAShortRangeWithPattern4) {
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  const QString folder = QString(KESSADON_SCREENS_DIR) + "/";
+  std::string text = "21 21 0 0 10 10\n";
+  for (int i = 0; i < 21; ++i) {
+    for (int j = 0; j < 21; ++j) text += std::to_string(100 + 0.0325 * (i * i + j * j)) + " ";
+    text += "\n";
+  }
+  OpenGrid(WriteFile("short.grd", text));  // heights 100 to 126
+  Click("cmd2D");
+  Click("cmdContourAuto");
+  Find<QRadioButton>("opt_4")->click();
+  Click("cmdDisplayColorContour");
+  EXPECT_TRUE(
+      Find<PictureBox>("picImage")->Image().save(folder + "picture-short-range-pattern4.png"));
+  Click("cmdColor");
+  EXPECT_TRUE(form->Legend().grab().save(folder + "formColor-short-range-pattern4.png"));
+}
+
 TEST_F(AppTest, SavesScreenshotsOfAMapSheetAndOfAGridBeforeAndAfterRefinement) {
   std::filesystem::create_directories(KESSADON_SCREENS_DIR);
   const QString folder = QString(KESSADON_SCREENS_DIR) + "/";

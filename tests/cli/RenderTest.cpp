@@ -130,6 +130,9 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", Sample("hill.grd"), "--data", Sample("missing.txt"), "-o", out},
       {"render", Sample("hill.grd"), "--data", Sample("bounds.txt"), "--layout", "2", "-o", out},
       {"render", Sample("hill.grd"), "--layout", "2", "-o", out},
+      {"render", Sample("hill.grd"), "--view", "225,30", "--perspective", "0,0", "-o", out},
+      {"render", Sample("hill.grd"), "--view", "225,30", "--perspective", "300,0", "-o", out},
+      {"render", Sample("hill.grd"), "--view", "225,30", "--perspective", "3000,3000", "-o", out},
   };
   for (const auto& args : cases) {
     const auto [status, out, err] = Cli(args);
@@ -137,6 +140,9 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
     EXPECT_FALSE(std::filesystem::exists(out));
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    if (args.size() > 5 && args[5] == "--perspective") {
+      EXPECT_NE(err.find("透視投影ができません"), std::string::npos) << err;
+    }
   }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "color/Legend.h"
 #include "render/RecordingSurface.h"
 #include "render/RenderSurface.h"
@@ -52,7 +55,7 @@ TEST(ColorPreview, BandsFromTheBottomAndOnlyAWholeCountReachesTheTop) {
 TEST(Legend, ColourContourBoxesAndBoundaryLabels) {
   RecordingSurface surface(203, 410);
   ASSERT_TRUE(DrawLegend(surface, kDisplayColorContour, PaletteFromTable(Table(20)),
-                         ContourLevels{0, 100, 5, 1}));
+                         ContourLevels{0, 100, 5, 1}, 0, 100));
   const auto [boxes, labels] = Drawn(surface);
   ASSERT_EQ(boxes.size(), 20u);
   EXPECT_EQ(boxes[0].y1, 389);
@@ -62,16 +65,61 @@ TEST(Legend, ColourContourBoxesAndBoundaryLabels) {
   EXPECT_EQ(boxes[0].x1, 40);
   EXPECT_EQ(boxes[0].x2, 101);
   ASSERT_EQ(labels.size(), 21u);
+  // Each label is centred on its boundary (the model font is 9 pixels high).
   EXPECT_EQ(labels[0].text, " 0");
-  EXPECT_EQ(labels[0].points[0], (SurfacePoint{121, 388}));
+  EXPECT_EQ(labels[0].points[0], (SurfacePoint{121, 384}));
   EXPECT_EQ(labels[20].text, " 100");
-  EXPECT_EQ(labels[20].points[0], (SurfacePoint{121, 28}));
+  EXPECT_EQ(labels[20].points[0], (SurfacePoint{121, 24}));
+}
+
+// Only the bands the heights reach, spread over the strip.
+TEST(Legend, ColourContourShowsTheBandsTheHeightsUse) {
+  struct Case {
+    const char* name;
+    double colors;
+    ContourLevels levels;
+    double zmin, zmax;
+    float height;
+    int boxes, firstSlot, lastSlot, labels;
+    const char *firstLabel, *lastLabel;
+  };
+  const Case cases[] = {
+      // Levels for 44 colours over heights that end at 360: no label above it.
+      {"short of the palette", 44, {100, 540, 10, 1}, 103, 360, 440, 26, 1, 26, 27, " 100", " 360"},
+      // Boxes thinner than a line of text: a label every second boundary.
+      {"crowded", 44, {0, 440, 10, 1}, 0, 440, 300, 44, 1, 44, 23, " 0", " 440"},
+      // Heights above the end level take the last colour, on top, from the end level up.
+      {"above the end", 20, {0, 30, 10, 1}, 5, 42, 440, 4, 1, 20, 4, " 0", " 30"},
+      {"one band", 20, {0, 100, 5, 1}, 51, 54, 440, 1, 11, 11, 2, " 50", " 55"},
+  };
+  for (const Case& c : cases) {
+    ColorTable table = Table(c.colors);
+    for (int k = 1; k <= 44; ++k) table.ColorR[k] = k;  // a box's red tells its slot
+    RecordingSurface surface(203, c.height);
+    ASSERT_TRUE(DrawLegend(surface, kDisplayColorContour, PaletteFromTable(table), c.levels, c.zmin,
+                           c.zmax));
+    const auto [boxes, labels] = Drawn(surface);
+    std::vector<int> slots;
+    for (const RecordedOperation& op : surface.Operations()) {
+      if (op.op == SurfaceOp::Line) slots.push_back(RedOf(op.color));
+    }
+    ASSERT_EQ(static_cast<int>(slots.size()), c.boxes) << c.name;
+    EXPECT_EQ(slots.front(), c.firstSlot) << c.name;
+    EXPECT_EQ(slots.back(), c.lastSlot) << c.name;
+    ASSERT_EQ(static_cast<int>(labels.size()), c.labels) << c.name;
+    EXPECT_EQ(labels.front().text, c.firstLabel) << c.name;
+    EXPECT_EQ(labels.back().text, c.lastLabel) << c.name;
+    // Whatever the count, the strip spans 0.95 to about 0.05 of the height.
+    EXPECT_EQ(boxes.front().y1, static_cast<int>(0.95 * c.height)) << c.name;
+    EXPECT_NEAR(boxes.back().y2, 0.05 * c.height, c.boxes) << c.name;
+    EXPECT_GE(labels.back().points[0].y, 0) << c.name;
+  }
 }
 
 TEST(Legend, ColourShadeLabelsEveryNinthSlotAndOtherDisplaysHaveNone) {
   RecordingSurface surface(203, 410);
   ASSERT_TRUE(DrawLegend(surface, kDisplayColorShade, PaletteFromTable(Table(190)),
-                         ContourLevels{0, 100, 5, 1}));
+                         ContourLevels{0, 100, 5, 1}, 0, 100));
   const auto [boxes, labels] = Drawn(surface);
   EXPECT_EQ(boxes.size(), 190u);
   ASSERT_EQ(labels.size(), 22u);  // slots 1, 10, ..., 190
@@ -80,7 +128,8 @@ TEST(Legend, ColourShadeLabelsEveryNinthSlotAndOtherDisplaysHaveNone) {
   EXPECT_EQ(labels[21].text, " 105");
 
   RecordingSurface none(203, 410);
-  EXPECT_FALSE(DrawLegend(none, kDisplayShade, PaletteFromTable(Table(190)), ContourLevels{}));
+  EXPECT_FALSE(
+      DrawLegend(none, kDisplayShade, PaletteFromTable(Table(190)), ContourLevels{}, 0, 100));
   EXPECT_TRUE(none.Operations().empty());
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "TestGrids.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
@@ -112,6 +114,38 @@ TEST_F(PlanPicture, ContourLinesCrossTheCells) {
       inside += surface.ImagePixel(x, y) == kBlack;
   }
   EXPECT_GT(inside, 60);  // about one line from north to south
+}
+
+// A grid finer than the picture: cells of under a pixel, which fill no pixel
+// of their own, must not let the next cells cut their contour lines into dashes.
+TEST(LinePicture, ContoursOfAFineGridStaySolid) {
+  const GridData cone = MakeGrid(
+      1000, 1000, 1, 1, [](int i, int j) { return 500 - std::hypot(i - 500.5, j - 500.5); });
+  ViewProjection view;
+  TakeViewSettings(view, PlanViewTexts(), cone, DataExtent{}, 800, 800);
+  RasterSurface surface(800, 800);
+  NodeArray<Color> cellColors;
+  RenderOptions options;
+  options.DisplayMode = kDisplayContour;
+  options.Contour = true;
+  DrawLinePicture(surface, cone, view, DataExtent{}, ContourLevels{0, 500, 25, 1}, cellColors,
+                  options);
+  const QImage& image = surface.Image();
+  auto ink = [&](int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 0); };
+  int inked = 0;
+  for (int y = 1; y < 799; ++y) {
+    for (int x = 1; x < 799; ++x) {
+      if (!ink(x, y)) continue;
+      ++inked;
+      int neighbours = 0;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) neighbours += (dx || dy) && ink(x + dx, y + dy);
+      }
+      // Rings close and the frame runs round: every pixel continues both ways.
+      ASSERT_GE(neighbours, 2) << "a gap at " << x << "," << y;
+    }
+  }
+  EXPECT_GT(inked, 20 * 1000) << "twenty rings and the frame";
 }
 
 TEST(LinePicture, EnsureCellColorsKeepsTheWideFirstIndex) {

@@ -302,28 +302,51 @@ TEST(RenderSurface, SingleColumnGridHasNoCells) {
   EXPECT_EQ(Ops(surface, SurfaceOp::Line).size(), 8u + 3u + 3u);
 }
 
-TEST(RenderSurface, EyeInsideTheSurfaceLeavesOutWhatCannotBeDrawn) {
+TEST(RenderSurface, EyeInsideTheSurfaceCutsCellsAndLinesAtTheNearPlane) {
   const GridData grid = Bumpy(20, 20);
   const NodeArray<Color> colors = NodeColors(grid);
   // A low eye 30 units from the centre: the far half lies behind it.
   const ViewProjection view = ViewOf(ThreeD(225, 5, grid.Zmin - 5, 30, 10), grid, 300, 300);
   RenderOptions options = CellsOnly();
   options.Waku = options.ScaleLine = options.Contour = true;
-  const RecordingSurface surface =
-      Record(grid, view, colors, options, ContourLevels{grid.Zmin, grid.Zmax, 5, 1});
-  auto drawable = [&](int i, int j) {
+  const ContourLevels levels{grid.Zmin, grid.Zmax, 5, 1};
+  const RecordingSurface surface = Record(grid, view, colors, options, levels);
+  auto inFront = [&](int i, int j) {
     return ProjectPoint(view, grid.GridX[i], grid.GridY[j], ExaggerateHeight(view, grid.Z(i, j)))
         .has_value();
   };
-  std::size_t whole = 0;
+  std::size_t whole = 0, cut = 0;
   for (int i = 1; i < 20; ++i) {
     for (int j = 1; j < 20; ++j) {
-      whole += drawable(i, j) && drawable(i + 1, j) && drawable(i, j + 1) && drawable(i + 1, j + 1);
+      const int ahead =
+          inFront(i, j) + inFront(i + 1, j) + inFront(i, j + 1) + inFront(i + 1, j + 1);
+      whole += ahead == 4;
+      cut += ahead > 0 && ahead < 4;
     }
   }
   ASSERT_GT(whole, 0u);
-  ASSERT_LT(whole, 19u * 19u);
-  EXPECT_EQ(Ops(surface, SurfaceOp::Polygon).size(), whole);
+  ASSERT_GT(cut, 0u);
+  std::size_t four = 0, other = 0;
+  for (const RecordedOperation& polygon : Ops(surface, SurfaceOp::Polygon)) {
+    (polygon.points.size() == 4 ? four : other) += 1;
+    EXPECT_GE(polygon.points.size(), 3u);
+    EXPECT_LE(polygon.points.size(), 5u);
+  }
+  // A cut cell keeps its part in front: a triangle, a pentagon or a quadrilateral.
+  EXPECT_EQ(four + other, whole + cut);
+  EXPECT_GT(other, 0u);
+  // The frame is cut too: more segments than those between drawable nodes.
+  std::size_t frameBetweenDrawable = 0;
+  for (int k = 1; k < 20; ++k) {
+    frameBetweenDrawable +=
+        (inFront(k, 1) && inFront(k + 1, 1)) + (inFront(k, 20) && inFront(k + 1, 20)) +
+        (inFront(1, k) && inFront(1, k + 1)) + (inFront(20, k) && inFront(20, k + 1));
+  }
+  options.Waku = false;
+  const std::size_t frame =
+      Ops(surface, SurfaceOp::Line).size() -
+      Ops(Record(grid, view, colors, options, levels), SurfaceOp::Line).size();
+  EXPECT_GT(frame, frameBetweenDrawable);
 }
 
 TEST(RenderSurface, OrderOfAnotherGridSizeStaysInsideTheArrays) {

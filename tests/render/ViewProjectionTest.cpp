@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "TestGrids.h"
+#include "io/NumberText.h"
 #include "render/ViewProjection.h"
 
 namespace kessadon {
@@ -141,6 +142,89 @@ TEST(Perspective, PointsAtOrBehindTheEyeAreNotDrawable) {
   EXPECT_TRUE(ProjectPoint(view, grid.Xcen + 5, grid.Ycen, top - 50));
   // A hair in front of the eye the factor leaves the 32-bit range.
   EXPECT_FALSE(ProjectPoint(view, grid.Xcen + 5, grid.Ycen, top - 1e-9));
+}
+
+TEST(Perspective, RefusedWithTheFieldsToMend) {
+  const GridData grid = Bumpy(3, 3);  // 0 ... 20 both ways, heights 104 ... 118
+  struct Case {
+    ViewTexts texts;
+    const char* says;  // nothing: the view can be drawn
+  };
+  const Case cases[] = {
+      {ThreeD(225, 30), nullptr},
+      {ThreeD(225, 30, NoBase, 0), "「視点距離」に 0 より大きい値"},
+      {ThreeD(225, 30, NoBase, -50), "「視点距離」に 0 より大きい値"},
+      {ThreeD(225, 30, NoBase, 100, 100), "「透視面」を「視点距離」より小さく"},
+      {ThreeD(225, 30, NoBase, 100, 150), "「透視面」を「視点距離」より小さく"},
+      {ThreeD(225, 30, NoBase, 100, -500), nullptr},
+      // The nearest corner of the block lies 15.75 toward the eye.
+      {ThreeD(225, 30, NoBase, 10), "「視点距離」を 16 以上"},
+      {ThreeD(225, 30, NoBase, 16), nullptr},
+      // Seen from below, the pedestal at 0 is the nearest part of the block.
+      {ThreeD(225, -30, NoBase, 60), nullptr},
+      {ThreeD(225, -30, 0, 60), "「視点距離」を 68 以上"},
+      {ThreeD(225, -30, 0, 68), nullptr},
+  };
+  for (const Case& c : cases) {
+    ViewProjection view;
+    const ViewTaken taken = TakeViewSettings(view, c.texts, grid, DataExtent{}, 400, 400);
+    EXPECT_EQ(view.Dist, ParseLeadingNumber(c.texts.Dist)) << "the fields are taken all the same";
+    if (!c.says) {
+      EXPECT_FALSE(taken.Refusal) << c.texts.Dist << ": " << *taken.Refusal;
+      EXPECT_TRUE(taken.Ready) << c.texts.Dist;
+      continue;
+    }
+    ASSERT_TRUE(taken.Refusal) << c.texts.Dist;
+    EXPECT_FALSE(taken.Ready) << c.texts.Dist;
+    EXPECT_NE(taken.Refusal->find(c.says), std::string::npos) << *taken.Refusal;
+    EXPECT_NE(taken.Refusal->find(kPerspectiveRefused), std::string::npos);
+  }
+}
+
+TEST(Perspective, LinesAndCellsAreCutAtTheNearPlane) {
+  const GridData grid = Bumpy(3, 3);
+  // Straight down from 100 above the centre: the near plane lies 0.1 below the eye.
+  const ViewProjection view = ViewOf(ThreeD(180, 90, NoBase, 100), grid, 400, 400);
+  const double eye = grid.Zcen + 100;
+  const WorldPoint ground{grid.Xcen + 5, grid.Ycen, grid.Zcen};
+  const WorldPoint above{grid.Xcen + 5, grid.Ycen, eye + 50};
+  const auto cut = ProjectSegment(view, ground, above);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->first, ProjectPoint(view, ground.x, ground.y, ground.z));
+  // The kept end lies on the near plane, magnified a thousandfold.
+  EXPECT_NEAR(cut->second.x, view.CenterX + 5 * 1000 * view.PixelScale, 1);
+  EXPECT_EQ(cut->second.y, view.CenterY);
+  EXPECT_FALSE(ProjectSegment(view, above, {above.x, above.y, eye + 1}));
+
+  const WorldPoint cell[4] = {ground,
+                              {grid.Xcen - 5, grid.Ycen, grid.Zcen},
+                              above,
+                              {grid.Xcen + 5, grid.Ycen + 5, grid.Zcen}};
+  EXPECT_EQ(ProjectPolygon(view, cell).size(), 5u) << "one corner off, two cuts in its place";
+  const WorldPoint behind[3] = {above, above, {0, 0, eye + 5}};
+  EXPECT_TRUE(ProjectPolygon(view, behind).empty());
+
+  const ViewProjection parallel = ViewOf(ThreeD(180, 90), grid, 400, 400);
+  const auto whole = ProjectSegment(parallel, ground, above);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->second, ProjectPoint(parallel, above.x, above.y, above.z));
+}
+
+// Rotations by 180 degrees leave coordinates a hair below whole numbers; the
+// plan view once put the grid's south half a pixel west of its north half.
+TEST(PlanView, NodesOfARowShareAPixelRowAndOfAColumnAPixelColumn) {
+  const GridData grid =
+      MakeGrid(9, 7, 25, 25, [](int i, int j) { return 100 + 37 * i - 11 * j + (i * j) % 5; });
+  const ViewProjection view = ViewOf(PlanViewTexts(), grid, 800, 800);
+  ASSERT_EQ(view.PixelScale, 400.0 / 200 * 1.8);  // whole pixels from node to node
+  for (int i = 1; i <= grid.Nx; ++i) {
+    for (int j = 1; j <= grid.Ny; ++j) {
+      const auto p = ProjectPoint(view, grid.GridX[i], grid.GridY[j], grid.Z(i, j));
+      ASSERT_TRUE(p);
+      EXPECT_EQ(p->x, 400 + 90 * (i - 5)) << i << "," << j;
+      EXPECT_EQ(p->y, 400 - 90 * (j - 4)) << i << "," << j;
+    }
+  }
 }
 
 TEST(ProjectPoint, PixelsBeyondThirtyTwoBitsAreNotDrawable) {
