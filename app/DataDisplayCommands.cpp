@@ -21,12 +21,14 @@ namespace {
 void txtChrSize_Change(MainContext& context) {
   QLineEdit* box = context.panel.dataDisplay->txtChrSize;
   // Text without a number keeps the size; its edit, once finished, says why.
-  if (!IsBlankField(FromQ(box->text())) && !FieldNumber(box)) return;
+  const bool blank = IsBlankField(FromQ(box->text()));
+  if (!blank && !FieldNumber(box)) return;
   double size = FieldValue(box);
   if (size < 1) {
     size = 1;
     box->setText("1");
-    context.ShowStatus("文字の大きさは 1 より小さくできないため 1 にしました");
+    // The reset empties the field on its way to the default; only a typed size is news.
+    if (!blank) context.ShowStatus("文字の大きさは 1 より小さくできないため 1 にしました");
   }
   context.state.ChrSize = size;
 }

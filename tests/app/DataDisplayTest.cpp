@@ -20,6 +20,7 @@ class DataDisplayTest : public AppTest {
 TEST_F(DataDisplayTest, OptionsAndTheDistributionViewWithoutAGrid) {
   Type("txtChrSize", "0.5");
   EXPECT_EQ(Text("txtChrSize"), "1");
+  EXPECT_TRUE(Status().startsWith("文字の大きさは 1 より小さくできない")) << Status().toStdString();
   Type("txtSdBai", "0.5");
   EXPECT_EQ(state().SdBai, 0.5f);
   Choose("opt_z");

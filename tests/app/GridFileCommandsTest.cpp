@@ -34,6 +34,7 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   EXPECT_TRUE(platform.openFilters.back().startsWith(kGridFiles + kAllFiles + "|GeoTIFF (*.tif *.tiff)|"));
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_EQ(platform.busyCount, 1);
+  EXPECT_EQ(Status(), "") << "the reset on the way says nothing";
   const AppState& s = state();
   EXPECT_EQ(s.GridLoaded, 1);
   EXPECT_EQ(s.ViewReady, 0) << "a new grid starts from the reset state";
