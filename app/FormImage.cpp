@@ -19,9 +19,15 @@ FormImage::FormImage() : QWidget(nullptr, Qt::Window) {
 void FormImage::Load(const QRect& keepClear) {
   const QRect place =
       DrawingWindowPlace(QGuiApplication::primaryScreen()->availableGeometry(), keepClear);
+  // Placed before it first shows, so that the window manager puts the frame,
+  // title bar included, where it belongs.
+  resize(place.size());
+  move(place.topLeft());
   show();
-  // The frame is known only once the window is shown; size the outside, not the inside.
+  // The frame is known once the window is shown, on some desktops only later:
+  // where it is known, the outside takes the place, not the inside.
   const QSize frame = frameGeometry().size() - size();
+  if (frame.isEmpty()) return;
   resize(place.size() - frame);
   move(place.topLeft());
 }
