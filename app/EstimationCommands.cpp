@@ -58,6 +58,7 @@ Result<EstimationResult> RunWithProgress(MainContext& context, const PreparedDat
       result.emplace(RunEstimation(data, params, [latest](const EstimationProgressStep& step) {
         const std::lock_guard<std::mutex> lock(latest->mutex);
         latest->step = step;
+        return true;
       }));
     } catch (const std::exception& e) {
       // Nothing may escape a thread; the run is refused like any other.

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,40 @@ TEST(SparseCholesky, RefusesAFactorOverTheLimitBeforeFactoring) {
   EXPECT_EQ(message.rfind("分解に約 ", 0), 0u) << message;
   EXPECT_NE(message.find(" KiB 必要で、上限 1 KiB を超えます"), std::string::npos) << message;
   EXPECT_FALSE(SparseCholesky::Analyse(pattern, perm, bytes - 1).ok());
+}
+
+// A stop, or a progress that throws, in the middle of the factorisation
+// leaves the factor fit for the next one; a stop in the analysis refuses it.
+TEST(SparseCholesky, AStoppedFactorisationLeavesItFitForTheNext) {
+  const int nx = 40, ny = 30;
+  const LowerMatrix a = RandomGridMatrix(nx, ny, 4);
+  SparseCholesky cholesky = AnalyseGrid(nx, ny);
+  std::vector<double> expected = RightHandSide(a.n);
+  ASSERT_EQ(cholesky.FactorAndSolve(a, expected), SolveStatus::Success);
+
+  std::vector<double> told, z = RightHandSide(a.n);
+  auto stopWithin = [&told](double fraction) {
+    told.push_back(fraction);
+    return fraction == 0;
+  };
+  EXPECT_EQ(cholesky.FactorAndSolve(a, z, stopWithin), SolveStatus::Cancelled);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_GT(told[1], 0);
+  EXPECT_LT(told[1], 1);
+  auto throwWithin = [](double fraction) -> bool {
+    if (fraction > 0) throw std::runtime_error("stopped");
+    return true;
+  };
+  EXPECT_THROW(cholesky.FactorAndSolve(a, z, throwWithin), std::runtime_error);
+
+  z = RightHandSide(a.n);
+  ASSERT_EQ(cholesky.FactorAndSolve(a, z), SolveStatus::Success);
+  EXPECT_EQ(z, expected);
+
+  Result<SparseCholesky> analysis = SparseCholesky::Analyse(
+      GridPattern(nx, ny), GridNestedDissection(nx, ny), kNoLimit, [](double f) { return f == 0; });
+  ASSERT_FALSE(analysis);
+  EXPECT_TRUE(analysis.failure().cancelled);
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+// Progress and a stop inside CHOLMOD's supernodal factorisation and solve,
+// which have no hook for either. Their work is done by dense kernels that
+// CHOLMOD calls by their Fortran names (dsyrk_, dgemm_, dpotrf_ and dtrsm_ to
+// factor, dtrsv_ and dgemv_ to solve). This program defines those names
+// itself, so that the dynamic linker binds CHOLMOD's calls here, and forwards
+// each call to the next definition, the system's BLAS and LAPACK. While a
+// monitor lives on a thread, the calls made on that thread are counted
+// against the work the analysis foresees and the progress is asked from time
+// to time; once it says stop, the kernels return at once and dpotrf_ reports
+// a failed first pivot, on which CHOLMOD gives the factorisation up. Calls on
+// other threads, and calls while no monitor lives, are forwarded untouched.
+//
+// A share estimated from the analysis's operation count and the time gone
+// by could be shown, but could not stop a factorisation that takes seconds.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+#include "Progress.h"
+
+namespace kessadon {
+
+// The supernodes of a symbolic factor in CHOLMOD's layout: supernode s holds
+// columns first[s] ... first[s+1]-1 and rows rows[rowStart[s]] ...
+// rows[rowStart[s+1]-1], ascending, its own columns first.
+struct SupernodeLayout {
+  std::int64_t count = 0;
+  const int* first = nullptr;     // count + 1
+  const int* rowStart = nullptr;  // count + 1
+  const int* rows = nullptr;
+};
+
+// The work a factorisation with this layout and a solve with one right-hand
+// side do in the kernels, in the units the monitor counts.
+double KernelWork(const SupernodeLayout& layout);
+
+class FactorMonitor {
+ public:
+  // Watches the kernels' calls on this thread while it lives; `work` is
+  // KernelWork's, which progress is told a share of.
+  FactorMonitor(double work, const SolveProgress& progress);
+  ~FactorMonitor();
+  FactorMonitor(const FactorMonitor&) = delete;
+  FactorMonitor& operator=(const FactorMonitor&) = delete;
+
+  // The progress said stop, or threw, which Rethrow passes on.
+  bool Stopped() const { return stopped_; }
+  void Rethrow() const {
+    if (error_) std::rethrow_exception(error_);
+  }
+
+  // For the kernels: the monitor of this thread, or null.
+  static FactorMonitor* Current();
+  // Counts a finished call's work; asks the progress now and then.
+  void Done(double work);
+  // Asks the progress if its time has come, for work outside the kernels.
+  void Poll();
+
+ private:
+  ProgressCheck check_;
+  double total_;
+  double done_ = 0, unseen_ = 0;
+  bool stopped_ = false;
+  std::exception_ptr error_;
+  FactorMonitor* outer_;
+};
+
+}  // namespace kessadon
