@@ -95,7 +95,17 @@ FactorMonitor::FactorMonitor(double work, const SolveProgress& progress)
   tMonitor = this;
 }
 
-FactorMonitor::~FactorMonitor() { tMonitor = outer_; }
+FactorMonitor::~FactorMonitor() {
+  if (hiding_) *valueCount_ = hiddenCount_;
+  tMonitor = outer_;
+}
+
+void FactorMonitor::HideValues() {
+  if (valueCount_ == nullptr || hiding_) return;
+  hiddenCount_ = *valueCount_;
+  *valueCount_ = 0;
+  hiding_ = true;
+}
 
 FactorMonitor* FactorMonitor::Current() { return tMonitor; }
 
@@ -150,6 +160,7 @@ void dpotrf_(const char* uplo, const int* n, double* a, const int* lda, int* inf
   FactorMonitor* monitor = FactorMonitor::Current();
   if (monitor == nullptr) return next(uplo, n, a, lda, info);
   if (monitor->Stopped()) {
+    monitor->HideValues();
     *info = 1;
     return;
   }

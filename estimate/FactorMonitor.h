@@ -14,6 +14,7 @@
 // by could be shown, but could not stop a factorisation that takes seconds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 
@@ -44,6 +45,12 @@ class FactorMonitor {
   FactorMonitor(const FactorMonitor&) = delete;
   FactorMonitor& operator=(const FactorMonitor&) = delete;
 
+  // When a pivot fails, CHOLMOD clears the rest of the factor, which on a
+  // first factorisation means seconds of page faults on memory nothing has
+  // touched yet. So while it stops it is told that the factor holds no
+  // values, by the count of them given here; the monitor's end restores it.
+  void HideValuesOnStop(std::size_t* valueCount) { valueCount_ = valueCount; }
+
   // The progress said stop, or threw, which Rethrow passes on.
   bool Stopped() const { return stopped_; }
   void Rethrow() const {
@@ -56,6 +63,8 @@ class FactorMonitor {
   void Done(double work);
   // Asks the progress if its time has come, for work outside the kernels.
   void Poll();
+  // dpotrf_ fails a pivot so that CHOLMOD stops.
+  void HideValues();
 
  private:
   ProgressCheck check_;
@@ -63,6 +72,9 @@ class FactorMonitor {
   double done_ = 0, unseen_ = 0;
   bool stopped_ = false;
   std::exception_ptr error_;
+  std::size_t* valueCount_ = nullptr;
+  std::size_t hiddenCount_ = 0;
+  bool hiding_ = false;
   FactorMonitor* outer_;
 };
 

@@ -320,7 +320,10 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   cholmod_sparse view = View(w_->permuted, true);
   // The progress is told from the kernels the factorisation and the solve call.
   std::optional<FactorMonitor> monitor;
-  if (progress) monitor.emplace(w_->kernelWork, progress);
+  if (progress) {
+    monitor.emplace(w_->kernelWork, progress);
+    monitor->HideValuesOnStop(&l.xsize);
+  }
   const auto stopped = [&monitor](bool poll) {
     if (!monitor) return false;
     if (poll) monitor->Poll();
