@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -14,17 +15,17 @@ thread_local FactorMonitor* tMonitor = nullptr;
 // The work of each kernel call, in units of a multiply-add of a large
 // product, with weights measured on two cores with OpenBLAS, so that the
 // share of work done follows the share of time: an entry of an update that
-// CHOLMOD then adds into a supernode costs 200, an entry of a supernode
+// CHOLMOD then adds into a supernode costs 170, an entry of a supernode
 // cleared and filled before its factorisation 40, a value read by a solve
-// 12, and each call 150,000 for CHOLMOD's own work around it (dtrsm_
-// 1,100,000 more for starting its threads; a call of a solve 10,000).
-constexpr double kCallWork = 150'000;
-constexpr double kUpdateEntryWork = 200;
+// 11, and each call 60,000 for CHOLMOD's own work around it (dtrsm_ 400,000
+// more for starting its threads; a call of a solve 10,000).
+constexpr double kCallWork = 60'000;
+constexpr double kUpdateEntryWork = 170;
 constexpr double kFillEntryWork = 40;
-constexpr double kSolveEntryWork = 12;
+constexpr double kSolveEntryWork = 11;
 constexpr double kSolveCallWork = 10'000;
-constexpr double kTrsmCallWork = 1'100'000;
-constexpr double kTrsmEntryWork = 50;
+constexpr double kTrsmCallWork = 400'000;
+constexpr double kTrsmEntryWork = 35;
 
 // n x n of C = A A^T (its lower triangle) with A n x k.
 double SyrkWork(double n, double k) { return kCallWork + (k + kUpdateEntryWork) * n * (n + 1) / 2; }
@@ -40,6 +41,10 @@ double TrsmWork(double m, double n) {
 }
 double TrsvWork(double n) { return kSolveCallWork + kSolveEntryWork * n * (n + 1) / 2; }
 double GemvWork(double m, double n) { return kSolveCallWork + kSolveEntryWork * m * n; }
+
+// A value of fresh memory first written, its part of a page fault: page
+// faults took a third of a first factorisation's time.
+constexpr double kTouchWork = 500;
 
 // The progress is asked once a little work has been done, not on each of
 // the many tiny calls: about a tenth of a millisecond's.
@@ -90,6 +95,8 @@ double KernelWork(const SupernodeLayout& layout) {
   return work;
 }
 
+double TouchWork(std::size_t count) { return kTouchWork * static_cast<double>(count); }
+
 FactorMonitor::FactorMonitor(double work, const SolveProgress& progress)
     : check_(progress), total_(work), outer_(tMonitor) {
   tMonitor = this;
@@ -98,6 +105,15 @@ FactorMonitor::FactorMonitor(double work, const SolveProgress& progress)
 FactorMonitor::~FactorMonitor() {
   if (hiding_) *valueCount_ = hiddenCount_;
   tMonitor = outer_;
+}
+
+void FactorMonitor::Touch(double* values, std::size_t count) {
+  constexpr std::size_t kPage = 4096 / sizeof(double), kChunk = 256 * kPage;
+  for (std::size_t start = 0; start < count && !stopped_; start += kChunk) {
+    const std::size_t end = std::min(count, start + kChunk);
+    for (std::size_t k = start; k < end; k += kPage) values[k] = 0;
+    Done(TouchWork(end - start));
+  }
 }
 
 void FactorMonitor::HideValues() {

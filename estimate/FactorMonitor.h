@@ -35,6 +35,8 @@ struct SupernodeLayout {
 // The work a factorisation with this layout and a solve with one right-hand
 // side do in the kernels, in the units the monitor counts.
 double KernelWork(const SupernodeLayout& layout);
+// The work of Touch on `count` values.
+double TouchWork(std::size_t count);
 
 class FactorMonitor {
  public:
@@ -63,6 +65,10 @@ class FactorMonitor {
   void Done(double work);
   // Asks the progress if its time has come, for work outside the kernels.
   void Poll();
+  // Writes a zero to each page of fresh memory, so that the system maps it
+  // in here, asking the progress between, and not in CHOLMOD, which clears
+  // a large supernode of tens of megabytes in one go.
+  void Touch(double* values, std::size_t count);
   // dpotrf_ fails a pivot so that CHOLMOD stops.
   void HideValues();
 

@@ -83,10 +83,6 @@ struct SparseCholesky::Workspace {
 
 namespace {
 
-// The analysis's share of Analyse; permuting the matrix takes the rest.
-constexpr double kAnalysed = 0.6;
-constexpr std::int64_t kColumnsPerCheck = 4096;
-
 // CHOLMOD opens an OpenMP team of a fixed four threads for each supernode's
 // assembly; on a grid's many small supernodes the wake-ups cost more than the
 // copies (a 500 x 500 grid factors 2.4 times faster without them). The dense
@@ -102,29 +98,18 @@ class SerialOpenMp {
   int before_;
 };
 
-// A view of the lower triangle for CHOLMOD; CHOLMOD only reads it.
-cholmod_sparse View(const LowerMatrix& m, bool withValues) {
-  cholmod_sparse s{};
-  s.nrow = s.ncol = static_cast<std::size_t>(m.n);
-  s.nzmax = m.row.size();
-  s.p = const_cast<SparseIndex*>(m.colStart.data());
-  s.i = const_cast<SparseIndex*>(m.row.data());
-  s.x = withValues ? const_cast<double*>(m.value.data()) : nullptr;
-  s.stype = -1;
-  s.itype = CHOLMOD_INT;
-  s.xtype = withValues ? CHOLMOD_REAL : CHOLMOD_PATTERN;
-  s.dtype = CHOLMOD_DOUBLE;
-  s.sorted = 1;
-  s.packed = 1;
-  return s;
-}
-
 bool WellFormed(const LowerMatrix& m, std::span<const std::int64_t> perm) {
   if (m.n < 0 || m.n > INT32_MAX || m.colStart.size() != static_cast<std::size_t>(m.n + 1)) {
     return false;
   }
   if (m.colStart[0] != 0 || m.colStart[m.n] != static_cast<std::int64_t>(m.row.size())) {
     return false;
+  }
+  for (std::int64_t c = 0; c < m.n; ++c) {
+    if (m.colStart[c] > m.colStart[c + 1]) return false;
+  }
+  for (const SparseIndex r : m.row) {
+    if (r < 0 || r >= m.n) return false;
   }
   if (perm.size() != static_cast<std::size_t>(m.n)) return false;
   std::vector<bool> seen(perm.size());
@@ -165,66 +150,6 @@ std::int64_t FactorisationBytes(const cholmod_factor& f, std::int64_t entries) {
   return factorBytes + matrixBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * 10 * n;
 }
 
-// tril(A(P, P)) of a lower triangle, rows ascending in each column, and for
-// each entry of `a` its place in it. ip is the inverse of the order. False
-// when part says stop.
-bool Permute(const LowerMatrix& a, const std::vector<int>& ip, LowerMatrix& out,
-             std::vector<SparseIndex>& map, const ProgressPart& part) {
-  const std::int64_t n = a.n;
-  const std::size_t entries = a.row.size();
-  // At column c of a sweep over the columns that takes the share [from, to).
-  auto goOn = [&part, n](double from, double to, std::int64_t c) {
-    return c % kColumnsPerCheck != 0 || part(from + (to - from) * static_cast<double>(c) / n);
-  };
-  out = LowerMatrix{};
-  out.n = n;
-  out.colStart.assign(static_cast<std::size_t>(n) + 1, 0);
-  for (std::int64_t c = 0; c < n; ++c) {
-    if (!goOn(0, 0.05, c)) return false;
-    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
-      ++out.colStart[std::min(ip[a.row[k]], ip[c]) + 1];
-    }
-  }
-  for (std::int64_t c = 0; c < n; ++c) out.colStart[c + 1] += out.colStart[c];
-  std::vector<SparseIndex> next(out.colStart.begin(), out.colStart.end() - 1);
-  if (!AssignZeros(out.row, entries, part.Within(0.05, 0.1)) ||
-      !AssignZeros(out.value, entries, part.Within(0.1, 0.2)) ||
-      !AssignZeros(map, entries, part.Within(0.2, 0.25))) {
-    return false;
-  }
-  for (std::int64_t c = 0; c < n; ++c) {
-    if (!goOn(0.25, 0.4, c)) return false;
-    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
-      const int r = ip[a.row[k]], q = ip[c];
-      const SparseIndex at = next[std::min(r, q)]++;
-      out.row[at] = std::max(r, q);
-      map[k] = at;
-    }
-  }
-  // Sort each column's rows, carrying the map along through its inverse.
-  std::vector<SparseIndex> owner;
-  if (!AssignZeros(owner, entries, part.Within(0.4, 0.45))) return false;
-  for (std::int64_t c = 0; c < n; ++c) {
-    if (!goOn(0.45, 0.55, c)) return false;
-    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) owner[map[k]] = k;
-  }
-  std::vector<std::pair<SparseIndex, SparseIndex>> column;
-  for (std::int64_t c = 0; c < n; ++c) {
-    if (!goOn(0.55, 1, c)) return false;
-    column.clear();
-    for (SparseIndex at = out.colStart[c]; at < out.colStart[c + 1]; ++at) {
-      column.emplace_back(out.row[at], owner[at]);
-    }
-    std::sort(column.begin(), column.end());
-    SparseIndex at = out.colStart[c];
-    for (const auto& [row, k] : column) {
-      out.row[at] = row;
-      map[k] = at++;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 SparseCholesky::SparseCholesky(std::unique_ptr<Workspace> workspace) : w_(std::move(workspace)) {}
@@ -246,9 +171,8 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
   w->entries = static_cast<std::int64_t>(pattern.row.size());
 
   // The order given, refined by CHOLMOD's postorder; its size decides.
-  cholmod_sparse a = View(pattern, false);
-  w->perm.assign(perm.begin(), perm.end());
-  w->factor = AnalyseSupernodal(a, w->perm, w->flops, {&check, 0, kAnalysed}, w->common);
+  SupernodalAnalysis analysis = AnalyseSupernodal(pattern, perm, {&check, 0, 1}, w->common);
+  w->factor = analysis.factor;
   if (check.Stopped()) return cancelled;
   if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
     return Failure{"分解の準備に必要なメモリを確保できません"};
@@ -261,21 +185,15 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
     return Failure{"分解に約 " + SizeText(w->bytes, true) + " 必要で、上限 " +
                    SizeText(maxFactorBytes, false) + " を超えます"};
   }
-
-  // The matrix is handed over already in that order, so the factor is told
-  // to take it as it stands.
-  cholmod_factor& l = *w->factor;
-  assert(l.is_super);
-  auto* identity = static_cast<int*>(l.Perm);
-  for (std::int64_t k = 0; k < w->n; ++k) identity[k] = static_cast<int>(k);
-  l.ordering = CHOLMOD_NATURAL;
+  assert(w->factor->is_super && w->factor->ordering == CHOLMOD_NATURAL);
+  w->perm = std::move(analysis.order);
+  w->inverse = std::move(analysis.inverse);
+  w->permuted = std::move(analysis.permuted);
+  w->map = std::move(analysis.map);
+  w->flops = analysis.flops;
+  const cholmod_factor& l = *w->factor;
   w->kernelWork = KernelWork({static_cast<std::int64_t>(l.nsuper), static_cast<const int*>(l.super),
                               static_cast<const int*>(l.pi), static_cast<const int*>(l.s)});
-
-  std::vector<int>& ip = w->inverse;
-  ip.resize(w->perm.size());
-  for (std::size_t k = 0; k < ip.size(); ++k) ip[static_cast<std::size_t>(w->perm[k])] = static_cast<int>(k);
-  if (!Permute(pattern, ip, w->permuted, w->map, {&check, kAnalysed, 1})) return cancelled;
   w->permutedRhs.resize(static_cast<std::size_t>(pattern.n));
   if (!check.Tell(1)) return cancelled;
   return SparseCholesky(std::move(w));
@@ -317,19 +235,29 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   cholmod_common& c = w_->common;
   cholmod_factor& l = *w_->factor;
 
-  cholmod_sparse view = View(w_->permuted, true);
+  cholmod_sparse view = CholmodView(w_->permuted, -1, true);
   // The progress is told from the kernels the factorisation and the solve call.
   std::optional<FactorMonitor> monitor;
-  if (progress) {
-    monitor.emplace(w_->kernelWork, progress);
-    monitor->HideValuesOnStop(&l.xsize);
-  }
   const auto stopped = [&monitor](bool poll) {
     if (!monitor) return false;
     if (poll) monitor->Poll();
     monitor->Rethrow();
     return monitor->Stopped();
   };
+  if (progress) {
+    // A first factorisation's values are allocated and touched here.
+    const bool fresh = l.xtype == CHOLMOD_PATTERN;
+    if (fresh) {
+      cholmod_change_factor(CHOLMOD_REAL, true, true, true, true, &l, &c);
+      w_->ThrowOnError();
+    }
+    monitor.emplace(w_->kernelWork + (fresh ? TouchWork(l.xsize) : 0), progress);
+    monitor->HideValuesOnStop(&l.xsize);
+    if (fresh) {
+      monitor->Touch(static_cast<double*>(l.x), l.xsize);
+      if (stopped(false)) return SolveStatus::Cancelled;
+    }
+  }
   cholmod_factorize(&view, &l, &c);
   if (stopped(false)) return SolveStatus::Cancelled;
   w_->ThrowOnError();
