@@ -31,8 +31,9 @@ struct EstimationProgressStep {
   EstimationStage stage = EstimationStage::Building;
   double fraction = 0;  // of the stage done, 0 ... 1, growing; each stage starts at 0 and ends at 1
 };
-// Told each step, at least every half second while the run works; returns
-// whether to go on.
+// Told each step, about ten times a second while the run works (from the
+// thread that runs it); returns whether to go on. A stop is honoured within
+// a few tenths of a second.
 using EstimationProgress = std::function<bool(const EstimationProgressStep&)>;
 
 struct EstimationResult {

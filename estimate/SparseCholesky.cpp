@@ -171,7 +171,7 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
   w->entries = static_cast<std::int64_t>(pattern.row.size());
 
   // The order given, refined by CHOLMOD's postorder; its size decides.
-  SupernodalAnalysis analysis = AnalyseSupernodal(pattern, perm, {&check, 0, 1}, w->common);
+  SupernodalAnalysis analysis = AnalyseSupernodal(pattern, perm, {&check, 0, 0.95}, w->common);
   w->factor = analysis.factor;
   if (check.Stopped()) return cancelled;
   if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
@@ -186,6 +186,7 @@ Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
                    SizeText(maxFactorBytes, false) + " を超えます"};
   }
   assert(w->factor->is_super && w->factor->ordering == CHOLMOD_NATURAL);
+  if (!check(0.95)) return cancelled;
   w->perm = std::move(analysis.order);
   w->inverse = std::move(analysis.inverse);
   w->permuted = std::move(analysis.permuted);
