@@ -1,6 +1,10 @@
 #include "EstimateCommand.h"
 
+#include <signal.h>
+
 #include <chrono>
+#include <csignal>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -27,9 +31,50 @@ struct EstimateArguments {
   std::string solver = "auto";
 };
 
+// The signal that asked the run to stop, or 0: all a handler may safely set.
+volatile std::sig_atomic_t gStopSignal = 0;
+
+extern "C" void AskToStop(int signal) { gStopSignal = signal; }
+
+// While this lives, Ctrl-C (SIGINT) and SIGTERM ask the run to stop instead
+// of ending the program; a second one ends it as before. Signals the shell
+// had this program ignore stay ignored, and calls under way are resumed, so
+// that a file being written is not cut short.
+class StopSignals {
+ public:
+  StopSignals() {
+    gStopSignal = 0;
+    struct sigaction ask {};
+    ask.sa_handler = AskToStop;
+    sigemptyset(&ask.sa_mask);
+    ask.sa_flags = SA_RESETHAND | SA_RESTART;
+    for (Saved& s : saved_) {
+      sigaction(s.signal, nullptr, &s.before);
+      s.installed = s.before.sa_handler != SIG_IGN && sigaction(s.signal, &ask, nullptr) == 0;
+    }
+  }
+  ~StopSignals() {
+    for (const Saved& s : saved_) {
+      if (s.installed) sigaction(s.signal, &s.before, nullptr);
+    }
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  int Received() const { return gStopSignal; }
+
+ private:
+  struct Saved {
+    int signal;
+    struct sigaction before {};
+    bool installed = false;
+  };
+  Saved saved_[2] = {{SIGINT}, {SIGTERM}};
+};
+
 // Progress lines on stderr: every change of pass or stage, and within a stage
 // at most twice a second.
-EstimationProgress ProgressPrinter(std::ostream& err) {
+std::function<void(const EstimationProgressStep&)> ProgressPrinter(std::ostream& err) {
   using Clock = std::chrono::steady_clock;
   struct Last {
     int pass = 0;
@@ -42,9 +87,10 @@ EstimationProgress ProgressPrinter(std::ostream& err) {
     const bool sameStage = step.pass == last->pass && step.stage == last->stage;
     if (sameStage && step.fraction < 1 && now - last->at < std::chrono::milliseconds(500)) return;
     *last = {step.pass, step.stage, now};
+    static const char* const kStages[] = {"assembling", "analysing", "factorising"};
     err << "pass " << step.pass << "/" << step.passes << ": "
-        << (step.stage == EstimationStage::Building ? "assembling" : "factorising") << ' '
-        << static_cast<int>(step.fraction * 100) << "%" << std::endl;
+        << kStages[static_cast<int>(step.stage)] << ' ' << static_cast<int>(step.fraction * 100)
+        << "%" << std::endl;
   };
 }
 
@@ -104,9 +150,25 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
   const EstimationSolver solver = a.solver == "band"     ? EstimationSolver::Band
                                   : a.solver == "sparse" ? EstimationSolver::Sparse
                                                          : EstimationSolver::Automatic;
-  Result<EstimationResult> run =
-      RunEstimation(data, *params, a.progress ? ProgressPrinter(err) : EstimationProgress{}, solver);
+  // A stopped run writes nothing; the exit status is the shell's for the
+  // signal, 128 + its number.
+  StopSignals signals;
+  auto stopped = [&](const std::string& reason) {
+    fail(reason);
+    return signals.Received() != 0 ? 128 + signals.Received() : 1;
+  };
+  std::function<void(const EstimationProgressStep&)> print;
+  if (a.progress) print = ProgressPrinter(err);
+  Result<EstimationResult> run = RunEstimation(
+      data, *params,
+      [&](const EstimationProgressStep& step) {
+        if (print) print(step);
+        return signals.Received() == 0;
+      },
+      solver);
+  if (!run && run.failure().cancelled) return stopped(run.failure().message);
   if (!run) return fail(Describe(run.failure()));
+  if (signals.Received() != 0) return stopped("推定を中止しました");
 
   GridData& grid = run->Grid;
   Status written = WriteGridOutput(a.output, grid, {}, err);

@@ -69,7 +69,9 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
 
   for (Index j0 = 0; j0 < n; j0 += kBlock) {
     const Index j1 = std::min(j0 + kBlock, n);
-    if (progress && j0 % kRowsPerReport == 0) progress(static_cast<double>(j0) / n);
+    if (j0 % kRowsPerReport == 0 && StopAsked(progress, static_cast<double>(j0) / n)) {
+      return SolveStatus::Cancelled;
+    }
 
     // Finish the block's rows, each updating the block rows after it.
     for (Index p = j0; p < j1; ++p) {
@@ -128,7 +130,7 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
     for (Index d = 1; d <= last; ++d) h = h - rowI[d] * b[i + d];
     b[i] = h / rowI[0];
   }
-  if (progress) progress(1);
+  if (StopAsked(progress, 1)) return SolveStatus::Cancelled;
   return SolveStatus::Success;
 }
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "BandSystem.h"
+#include "Progress.h"
 #include "SolveStatus.h"
 
 namespace kessadon {
@@ -14,10 +14,9 @@ namespace kessadon {
 // Pivots are refused at or under this; the first only when below it.
 inline constexpr double kPivotThreshold = 1e-9;
 
-// Told the share of the factorisation done, 0 ... 1, every few hundred rows.
-using SolveProgress = std::function<void(double fraction)>;
-
-// Success, or NotPositiveDefinite (band and right-hand side then partly overwritten).
+// Success, NotPositiveDefinite, or Cancelled when progress, told the share of
+// the factorisation done every few hundred rows, says stop (band and
+// right-hand side then partly overwritten).
 SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress = {});
 
 // Multiply-adds of the factorisation of an N-row system of half-bandwidth bw.

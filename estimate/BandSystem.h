@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "EstimationGrid.h"
+#include "Progress.h"
 
 namespace kessadon {
 
@@ -40,13 +41,16 @@ class BandSystem {
     rhs_.assign(rhs_.size(), 0.0);
   }
 
-  // Zeros, shaped for the grid.
-  void Reset(const EstimationGrid& grid) {
+  // Zeros, shaped for the grid; false (and the system unusable) when part
+  // says stop.
+  bool Reset(const EstimationGrid& grid, const ProgressPart& part = {}) {
     if (n_ != grid.NodeCount() || bw_ != grid.HalfBandwidth()) {
-      *this = BandSystem(grid.NodeCount(), grid.HalfBandwidth());
-    } else {
-      Clear();
+      n_ = grid.NodeCount();
+      bw_ = grid.HalfBandwidth();
+      std::vector<double>().swap(band_);
     }
+    rhs_.assign(static_cast<std::size_t>(n_), 0.0);
+    return AssignZeros(band_, static_cast<std::size_t>(n_ * (bw_ + 1)), part);
   }
 
   // A[r][r + d] for the partner di columns and dj rows on (d = Ny di + dj).

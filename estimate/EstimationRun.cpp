@@ -41,6 +41,8 @@ std::int64_t FactorMemoryLimit() {
   return static_cast<std::int64_t>(0.6 * static_cast<double>(pages) * static_cast<double>(pageSize));
 }
 
+Failure Cancelled() { return Failure{"推定を中止しました", 0, true}; }
+
 // A refusal of the extended grid's size, with why.
 Failure GridTooLarge(const EstimationGrid& grid, const std::string& why) {
   return Failure{"推定する格子（拡張後 " + std::to_string(grid.Nx) + " × " + std::to_string(grid.Ny) +
@@ -70,25 +72,32 @@ class PassSolver {
       : grid_(grid), band_(solver == EstimationSolver::Band) {}
 
   NormalEquationsOutcome Build(const PreparedData& data, const NodeArray<double>& previous,
-                               const PassWeights& weights) {
-    return band_ ? BuildNormalEquations(bandSystem_, grid_, data, previous, weights)
-                 : BuildNormalEquations(pattern_, grid_, data, previous, weights);
+                               const PassWeights& weights, const SolveProgress& progress) {
+    return band_ ? BuildNormalEquations(bandSystem_, grid_, data, previous, weights, progress)
+                 : BuildNormalEquations(pattern_, grid_, data, previous, weights, progress);
   }
 
   // Solves the equations just built; the heights go to Solution(). The
   // sparse analysis is made on the first pass and kept for the others; after
-  // the last pass nothing is built again.
-  Result<SolveStatus> Solve(const SolveProgress& progress, bool lastPass) {
-    if (band_) return SolveBandCholesky(bandSystem_, progress);
+  // the last pass nothing is built again. A stop gives Cancelled.
+  Result<SolveStatus> Solve(const SolveProgress& analysing, const SolveProgress& factorising,
+                            bool lastPass) {
+    if (band_) return SolveBandCholesky(bandSystem_, factorising);
     if (!cholesky_) {
+      ProgressCheck check(analysing);
       LowerMatrix pattern;
-      pattern_.CopyLower(pattern);
-      Result<SparseCholesky> analysed = SparseCholesky::Analyse(
-          pattern, GridNestedDissection(grid_.Nx, grid_.Ny), FactorMemoryLimit());
+      if (!check.Tell(0) || !pattern_.CopyLower(pattern, {&check, 0, 0.15})) {
+        return SolveStatus::Cancelled;
+      }
+      const std::vector<std::int64_t> order = GridNestedDissection(grid_.Nx, grid_.Ny);
+      SolveProgress analysis;
+      if (analysing) analysis = [&check](double f) { return check(0.15 + 0.75 * f); };
+      Result<SparseCholesky> analysed =
+          SparseCholesky::Analyse(pattern, order, FactorMemoryLimit(), analysis);
+      if (!analysed && analysed.failure().cancelled) return SolveStatus::Cancelled;
       if (!analysed) return GridTooLarge(grid_, "大きすぎます：" + analysed.failure().message);
       cholesky_.emplace(std::move(*analysed));
     }
-    if (progress) progress(0);
     if (!bound_) {
       // The first pass's matrix goes into the factor's input; later passes
       // are assembled straight into it, so that no second copy of the matrix
@@ -100,13 +109,12 @@ class PassSolver {
                     lastPass ? nullptr : sink.map, places.colStart, places.inverse);
       cholesky_->ReleaseValueMap();
       bound_ = true;
+      if (StopAsked(analysing, 1)) return SolveStatus::Cancelled;
     }
     solution_ = std::move(pattern_.Rhs());
     // Beside the factor every megabyte counts: what only later passes need goes first.
     if (lastPass) pattern_ = PatternSystem();
-    const SolveStatus status = cholesky_->FactorAndSolve(solution_, !lastPass);
-    if (progress) progress(1);
-    return status;
+    return cholesky_->FactorAndSolve(solution_, !lastPass, factorising);
   }
 
   const std::vector<double>& Solution() const { return band_ ? bandSystem_.Rhs() : solution_; }
@@ -152,20 +160,20 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
     for (int pass = 1; pass <= passes; ++pass) {
       const double alpha = plan.alphas[pass - 1];
       const double beta = plan.ratio * alpha;
-      if (progress) progress({pass, passes, EstimationStage::Building, 0});
-      const NormalEquationsOutcome built = solve.Build(data, zEst, {params.M1, params.M2, alpha, beta});
+      auto stage = [&progress, pass, passes](EstimationStage s) -> SolveProgress {
+        if (!progress) return {};
+        return [&progress, pass, passes, s](double f) { return progress({pass, passes, s, f}); };
+      };
+      const NormalEquationsOutcome built = solve.Build(
+          data, zEst, {params.M1, params.M2, alpha, beta}, stage(EstimationStage::Building));
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
-        SolveProgress solving;
-        if (progress) {
-          solving = [&](double fraction) {
-            progress({pass, passes, EstimationStage::Factorising, fraction});
-          };
-        }
-        Result<SolveStatus> solved = solve.Solve(solving, pass == passes);
+        Result<SolveStatus> solved = solve.Solve(
+            stage(EstimationStage::Analysing), stage(EstimationStage::Factorising), pass == passes);
         if (!solved) return solved.failure();
         status = *solved;
       }
+      if (status == SolveStatus::Cancelled) return Cancelled();
       if (status != SolveStatus::Success) {
         if (pass == 1) return Failure{Reason(status, built, params)};
         result.Status = status;

@@ -20,15 +20,21 @@
 
 namespace kessadon {
 
-enum class EstimationStage { Building, Factorising };
+// A pass builds its equations, then solves them; the sparse path analyses
+// their pattern in between, on the first pass only. Factorising ends with
+// the solution.
+enum class EstimationStage { Building, Analysing, Factorising };
 
 struct EstimationProgressStep {
   int pass = 0;    // 1-based
   int passes = 0;  // planned
   EstimationStage stage = EstimationStage::Building;
-  double fraction = 0;  // of the stage done, 0 ... 1
+  double fraction = 0;  // of the stage done, 0 ... 1, growing; each stage starts at 0 and ends at 1
 };
-using EstimationProgress = std::function<void(const EstimationProgressStep&)>;
+// Told each step, about ten times a second while the run works (from the
+// thread that runs it); returns whether to go on. A stop is honoured within
+// a few tenths of a second.
+using EstimationProgress = std::function<bool(const EstimationProgressStep&)>;
 
 struct EstimationResult {
   // Nx, Ny, Xmin, Ymin, Dx, Dy and Z of the requested grid; geometry not derived.
@@ -54,7 +60,8 @@ EstimationSolver ChooseSolver(const EstimationGrid& grid);
 // Refuses parameters that cannot make a grid, a grid whose factor would not
 // fit in memory, and a run whose first pass fails (with what to change); a
 // later pass that fails leaves the last completed pass's surface and says
-// where it stopped.
+// where it stopped. When progress says stop, the run returns a cancelled
+// failure and nothing else.
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
                                        const EstimationProgress& progress = {},
                                        EstimationSolver solver = EstimationSolver::Automatic);

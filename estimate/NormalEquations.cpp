@@ -1,6 +1,11 @@
 #include "NormalEquations.h"
 
+#include <algorithm>
+
 namespace kessadon {
+
+// The data adders ask their progress every so many data.
+constexpr std::int32_t kDataPerCheck = 1024;
 
 template <class System>
 void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil& stencil,
@@ -31,37 +36,43 @@ void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil
 }
 
 template <class System>
-void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1) {
+void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
+                   const ProgressPart& part) {
   Stencil s;
   s.W[1][1] = -1 / grid.Dx;
   s.W[2][1] = 1 / grid.Dx;
   const double cells = double(grid.Nx - 1) * (grid.Ny - 1);
   for (std::int32_t j = 1; j <= grid.Ny; ++j) {
+    if (!part(double(j - 1) / grid.Ny)) return;
     const double w = BorderWeight(j, grid.Ny) * m1 / cells;
     for (std::int32_t i = 1; i <= grid.Nx - 1; ++i) AccumulateStencil(system, grid, s, i, j, w, 0);
   }
 }
 
 template <class System>
-void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1) {
+void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
+                   const ProgressPart& part) {
   Stencil s;
   s.W[1][1] = -1 / grid.Dy;
   s.W[1][2] = 1 / grid.Dy;
   const double cells = double(grid.Nx - 1) * (grid.Ny - 1);
   for (std::int32_t i = 1; i <= grid.Nx; ++i) {
+    if (!part(double(i - 1) / grid.Nx)) return;
     const double w = BorderWeight(i, grid.Nx) * m1 / cells;
     for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) AccumulateStencil(system, grid, s, i, j, w, 0);
   }
 }
 
 template <class System>
-void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2) {
+void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
+                        const ProgressPart& part) {
   const double dx2 = grid.Dx * grid.Dx;
   Stencil s;
   s.W[0][1] = 1 / dx2;
   s.W[1][1] = -2 / dx2;
   s.W[2][1] = 1 / dx2;
   for (std::int32_t j = 1; j <= grid.Ny; ++j) {
+    if (!part(double(j - 1) / grid.Ny)) return;
     for (std::int32_t i = 2; i <= grid.Nx - 1; ++i) {
       const double w =
           NextToBorderWeight(i, grid.Nx) * m2 * grid.Dx * grid.Dy * BorderWeight(j, grid.Ny);
@@ -71,7 +82,8 @@ void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2) {
 }
 
 template <class System>
-void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2) {
+void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
+                        const ProgressPart& part) {
   const double c = 1 / (grid.Dy * grid.Dx);
   Stencil s;
   s.W[1][1] = c;
@@ -80,18 +92,21 @@ void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2) {
   s.W[2][2] = c;
   const double w = 2 * m2 * grid.Dx * grid.Dy;
   for (std::int32_t i = 1; i <= grid.Nx - 1; ++i) {
+    if (!part(double(i - 1) / grid.Nx)) return;
     for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) AccumulateStencil(system, grid, s, i, j, w, 0);
   }
 }
 
 template <class System>
-void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2) {
+void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
+                        const ProgressPart& part) {
   const double dy2 = grid.Dy * grid.Dy;
   Stencil s;
   s.W[1][0] = 1 / dy2;
   s.W[1][1] = -2 / dy2;
   s.W[1][2] = 1 / dy2;
   for (std::int32_t i = 1; i <= grid.Nx; ++i) {
+    if (!part(double(i - 1) / grid.Nx)) return;
     for (std::int32_t j = 2; j <= grid.Ny - 1; ++j) {
       const double w =
           NextToBorderWeight(j, grid.Ny) * m2 * grid.Dx * grid.Dy * BorderWeight(i, grid.Nx);
@@ -102,7 +117,8 @@ void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2) {
 
 template <class System>
 std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const PreparedData& data,
-                           const NodeArray<double>& previous, double alpha) {
+                           const NodeArray<double>& previous, double alpha,
+                           const ProgressPart& part) {
   std::int32_t nH = 0;
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
     if (LocateDatum(grid, data.XH[k], data.YH[k])) ++nH;
@@ -110,6 +126,7 @@ std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const Pre
   if (nH == 0) return 0;
   const double wH = alpha / nH;
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
+    if (k % kDataPerCheck == 0 && !part(double(k) / data.Nh())) return nH;
     std::optional<DatumLocation> at = LocateDatum(grid, data.XH[k], data.YH[k]);
     if (!at) continue;
     Stencil s;
@@ -122,7 +139,7 @@ std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const Pre
 
 template <class System>
 std::int32_t AddDipData(System& system, const EstimationGrid& grid, const PreparedData& data,
-                        double beta) {
+                        double beta, const ProgressPart& part) {
   std::int32_t nD = 0;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
     if (LocateDatum(grid, data.XD[k], data.YD[k])) ++nD;
@@ -130,6 +147,7 @@ std::int32_t AddDipData(System& system, const EstimationGrid& grid, const Prepar
   if (nD == 0) return 0;
   const double wD = beta / nD;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
+    if (k % kDataPerCheck == 0 && !part(double(k) / data.Nd())) return nD;
     std::optional<DatumLocation> at = LocateDatum(grid, data.XD[k], data.YD[k]);
     if (!at) continue;
     AccumulateStencil(system, grid, SetSlopeXStencil(*at, grid.Dx), at->ic, at->jc, wD,
@@ -144,39 +162,65 @@ template <class System>
 NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid& grid,
                                             const PreparedData& data,
                                             const NodeArray<double>& previous,
-                                            const PassWeights& weights) {
-  system.Reset(grid);
+                                            const PassWeights& weights,
+                                            const SolveProgress& progress) {
+  ProgressCheck check(progress);
+  NormalEquationsOutcome out;
+  if (!check.Tell(0)) {
+    out.status = SolveStatus::Cancelled;
+    return out;
+  }
+  // Each term's share of the work, by the entries its rows add up; clearing
+  // the system counts a value as one.
+  const double nodes = static_cast<double>(grid.NodeCount());
+  const double reset = nodes * PatternSystem::kPartners;
+  const double slope = weights.m1 != 0 ? 4 * nodes : 0, curvature = weights.m2 != 0 ? 9 * nodes : 0;
+  const double cross = weights.m2 != 0 ? 16 * nodes : 0;
+  const double heights = 81.0 * data.Nh(), dips = 162.0 * data.Nd();
+  const double total = std::max(reset + 2 * slope + 2 * curvature + cross + heights + dips, 1.0);
+  double done = 0;
+  auto part = [&](double work) {
+    const ProgressPart p{&check, done / total, (done + work) / total};
+    done += work;
+    return p;
+  };
+
+  if (!system.Reset(grid, part(reset))) {
+    out.status = SolveStatus::Cancelled;
+    return out;
+  }
   if (weights.m1 != 0) {
-    AddSlopeRowsX(system, grid, weights.m1);
-    AddSlopeRowsY(system, grid, weights.m1);
+    AddSlopeRowsX(system, grid, weights.m1, part(slope));
+    AddSlopeRowsY(system, grid, weights.m1, part(slope));
   }
   if (weights.m2 != 0) {
-    AddCurvatureRowsXX(system, grid, weights.m2);
-    AddCurvatureRowsXY(system, grid, weights.m2);
-    AddCurvatureRowsYY(system, grid, weights.m2);
+    AddCurvatureRowsXX(system, grid, weights.m2, part(curvature));
+    AddCurvatureRowsXY(system, grid, weights.m2, part(cross));
+    AddCurvatureRowsYY(system, grid, weights.m2, part(curvature));
   }
-  NormalEquationsOutcome out;
-  out.nH = AddHeightData(system, grid, data, previous, weights.alpha);
-  out.nD = AddDipData(system, grid, data, weights.beta);
+  out.nH = AddHeightData(system, grid, data, previous, weights.alpha, part(heights));
+  out.nD = AddDipData(system, grid, data, weights.beta, part(dips));
   if (out.nH >= 1 && out.nH + 2 * out.nD >= 3) out.status = SolveStatus::Success;
+  if (!check.Tell(1)) out.status = SolveStatus::Cancelled;
   return out;
 }
 
 // The band for small grids, the coupling pattern alone for large ones.
-#define KESSADON_NORMAL_EQUATIONS(System)                                                          \
-  template void AccumulateStencil(System&, const EstimationGrid&, const Stencil&, std::int32_t,    \
-                                  std::int32_t, double, double);                                   \
-  template void AddSlopeRowsX(System&, const EstimationGrid&, double);                             \
-  template void AddSlopeRowsY(System&, const EstimationGrid&, double);                             \
-  template void AddCurvatureRowsXX(System&, const EstimationGrid&, double);                        \
-  template void AddCurvatureRowsXY(System&, const EstimationGrid&, double);                        \
-  template void AddCurvatureRowsYY(System&, const EstimationGrid&, double);                        \
-  template std::int32_t AddHeightData(System&, const EstimationGrid&, const PreparedData&,         \
-                                      const NodeArray<double>&, double);                           \
-  template std::int32_t AddDipData(System&, const EstimationGrid&, const PreparedData&, double);   \
-  template NormalEquationsOutcome BuildNormalEquations(System&, const EstimationGrid&,             \
-                                                       const PreparedData&,                        \
-                                                       const NodeArray<double>&, const PassWeights&);
+#define KESSADON_NORMAL_EQUATIONS(System)                                                        \
+  template void AccumulateStencil(System&, const EstimationGrid&, const Stencil&, std::int32_t,  \
+                                  std::int32_t, double, double);                                 \
+  template void AddSlopeRowsX(System&, const EstimationGrid&, double, const ProgressPart&);      \
+  template void AddSlopeRowsY(System&, const EstimationGrid&, double, const ProgressPart&);      \
+  template void AddCurvatureRowsXX(System&, const EstimationGrid&, double, const ProgressPart&); \
+  template void AddCurvatureRowsXY(System&, const EstimationGrid&, double, const ProgressPart&); \
+  template void AddCurvatureRowsYY(System&, const EstimationGrid&, double, const ProgressPart&); \
+  template std::int32_t AddHeightData(System&, const EstimationGrid&, const PreparedData&,       \
+                                      const NodeArray<double>&, double, const ProgressPart&);    \
+  template std::int32_t AddDipData(System&, const EstimationGrid&, const PreparedData&, double,  \
+                                   const ProgressPart&);                                         \
+  template NormalEquationsOutcome BuildNormalEquations(                                          \
+      System&, const EstimationGrid&, const PreparedData&, const NodeArray<double>&,             \
+      const PassWeights&, const SolveProgress&);
 KESSADON_NORMAL_EQUATIONS(BandSystem)
 KESSADON_NORMAL_EQUATIONS(PatternSystem)
 #undef KESSADON_NORMAL_EQUATIONS

@@ -18,6 +18,7 @@
 #include "BandSystem.h"
 #include "PatternSystem.h"
 #include "EstimationGrid.h"
+#include "Progress.h"
 #include "SolveStatus.h"
 #include "Stencil.h"
 #include "io/MeasuredData.h"
@@ -31,38 +32,48 @@ template <class System>
 void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil& stencil,
                        std::int32_t ic, std::int32_t jc, double w, double v);
 
+// Each adder of a term tells `part` how far it has gone, and stops early when
+// told to; the system is then incomplete.
+
 // J1 rows: first differences along x and along y, weighted m1 / cells, with
 // half weight on the border lines they run along.
 template <class System>
-void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1);
+void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
+                   const ProgressPart& part = {});
 template <class System>
-void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1);
+void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
+                   const ProgressPart& part = {});
 
 // J2 rows: second differences along x and y and the cross difference,
 // weighted by m2 * Dx * Dy (the cross rows twice) with the border weights.
 template <class System>
-void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2);
+void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
+                        const ProgressPart& part = {});
 template <class System>
-void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2);
+void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
+                        const ProgressPart& part = {});
 template <class System>
-void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2);
+void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
+                        const ProgressPart& part = {});
 
 // Height rows, weight alpha / nH each. A bound (l = +1 lower, -1 upper) joins
 // only where `previous` (the last pass's surface) lies on or beyond it, but
 // every usable datum counts in nH. Returns nH.
 template <class System>
 std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const PreparedData& data,
-                           const NodeArray<double>& previous, double alpha);
+                           const NodeArray<double>& previous, double alpha,
+                           const ProgressPart& part = {});
 
 // Two slope rows per usable dip datum, weight beta / nD each. Returns nD.
 template <class System>
 std::int32_t AddDipData(System& system, const EstimationGrid& grid, const PreparedData& data,
-                        double beta);
+                        double beta, const ProgressPart& part = {});
 
 struct NormalEquationsOutcome {
   std::int32_t nH = 0;  // usable height data
   std::int32_t nD = 0;  // usable dip data
-  // Success, or TooFewData unless nH >= 1 and nH + 2 nD >= 3.
+  // Success, or TooFewData unless nH >= 1 and nH + 2 nD >= 3; Cancelled when
+  // the progress said stop.
   SolveStatus status = SolveStatus::TooFewData;
 };
 
@@ -71,11 +82,13 @@ struct PassWeights {
 };
 
 // Builds the system from zero; `system` is reshaped to the grid when needed.
-// Instantiated for BandSystem and PatternSystem.
+// Tells `progress` the share built from 0 to 1. Instantiated for BandSystem
+// and PatternSystem.
 template <class System>
 NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid& grid,
                                             const PreparedData& data,
                                             const NodeArray<double>& previous,
-                                            const PassWeights& weights);
+                                            const PassWeights& weights,
+                                            const SolveProgress& progress = {});
 
 }  // namespace kessadon

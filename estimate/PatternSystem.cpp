@@ -7,23 +7,16 @@
 
 namespace kessadon {
 
-void PatternSystem::Reset(const EstimationGrid& grid) {
+bool PatternSystem::Reset(const EstimationGrid& grid, const ProgressPart& part) {
   const auto n = static_cast<std::size_t>(grid.NodeCount());
+  rhs_.assign(n, 0.0);
   if (bound_ != nullptr) {
     assert(grid.Nx == grid_.Nx && grid.Ny == grid_.Ny);
     std::fill(bound_, bound_ + boundCount_, 0.0);
-    rhs_.assign(n, 0.0);
-    return;
-  }
-  if (grid.Nx != grid_.Nx || grid.Ny != grid_.Ny || values_.size() != n * kPartners) {
-    grid_ = grid;
-    values_.assign(n * kPartners, 0.0);
-    rhs_.assign(n, 0.0);
-    return;
+    return true;
   }
   grid_ = grid;
-  std::fill(values_.begin(), values_.end(), 0.0);
-  rhs_.assign(n, 0.0);
+  return AssignZeros(values_, n * kPartners, part);
 }
 
 void PatternSystem::Bind(double* values, std::size_t count, const std::int32_t* map,
@@ -54,15 +47,17 @@ void PatternSystem::Bind(double* values, std::size_t count, const std::int32_t* 
   inverse_ = inverse;
 }
 
-void PatternSystem::CopyLower(LowerMatrix& out) const {
+bool PatternSystem::CopyLower(LowerMatrix& out, const ProgressPart& part) const {
   const std::int64_t n = N();
   const bool structured = out.n == n && static_cast<std::int64_t>(out.colStart.size()) == n + 1;
   if (!structured) {
     out = LowerMatrix{};
     out.n = n;
     out.colStart.reserve(static_cast<std::size_t>(n) + 1);
+    out.row.reserve(static_cast<std::size_t>(n) * kPartners);
     out.colStart.push_back(0);
     for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
+      if (!part(0.6 * (i - 1) / grid_.Nx)) return false;
       for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
         for (const Offset& p : kOffsets) {
           if (grid_.Contains(i + p.di, j + p.dj)) {
@@ -72,9 +67,11 @@ void PatternSystem::CopyLower(LowerMatrix& out) const {
         out.colStart.push_back(static_cast<SparseIndex>(out.row.size()));
       }
     }
-    out.value.resize(out.row.size());
+    if (!AssignZeros(out.value, out.row.size(), part.Within(0.6, 0.8))) return false;
   }
+  if (!part(0.8)) return false;
   VisitLower([&out](std::int64_t k, double value) { out.value[static_cast<std::size_t>(k)] = value; });
+  return true;
 }
 
 }  // namespace kessadon

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "EstimationGrid.h"
+#include "Progress.h"
 
 namespace kessadon {
 
@@ -22,8 +23,9 @@ class PatternSystem {
 
   std::int64_t N() const { return grid_.NodeCount(); }
 
-  // Zeros, shaped for the grid.
-  void Reset(const EstimationGrid& grid);
+  // Zeros, shaped for the grid; false (and the system unusable) when part
+  // says stop.
+  bool Reset(const EstimationGrid& grid, const ProgressPart& part = {});
 
   double& Upper(std::int64_t r, int di, int dj, std::int64_t d) {
     const int slot = Slot(di, dj);
@@ -49,8 +51,8 @@ class PatternSystem {
 
   // The matrix as its lower triangle by columns (column r holds row r and its
   // partners inside the grid, ascending); the structure is made on the first
-  // call and kept while `out` stays with this grid.
-  void CopyLower(LowerMatrix& out) const;
+  // call and kept while `out` stays with this grid. False when part says stop.
+  bool CopyLower(LowerMatrix& out, const ProgressPart& part = {}) const;
 
   // Hands each value of that lower triangle to f(k, value), k counting the
   // entries in CopyLower's order.

@@ -10,6 +10,7 @@ enum class SolveStatus : std::int16_t {
   TooFewData = 1,           // too few usable data to determine a surface
   NotPositiveDefinite = 2,  // a pivot at or under the threshold: some node heights undetermined
   Running = 3,
+  Cancelled = 4,  // the progress callback asked to stop
 };
 
 }  // namespace kessadon

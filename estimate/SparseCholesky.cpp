@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <new>
 #include <optional>
-#include <utility>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "BandCholesky.h"
+#include "FactorMonitor.h"
+#include "SupernodalAnalysis.h"
 
 namespace kessadon {
 
@@ -40,6 +42,7 @@ struct SparseCholesky::Workspace {
   std::int64_t entries = 0;
   std::int64_t bytes = 0;
   double flops = 0;
+  double kernelWork = 0;  // of a factorisation and a solve, as FactorMonitor counts it
 
   Workspace() {
     cholmod_start(&common);
@@ -48,9 +51,6 @@ struct SparseCholesky::Workspace {
     common.supernodal = CHOLMOD_SUPERNODAL;
     common.final_asis = 1;
     common.quick_return_if_not_posdef = 1;
-    common.nmethods = 1;
-    common.method[0].ordering = CHOLMOD_GIVEN;
-    common.postorder = 1;
     // Merge fewer supernodes than usual: the zeros that merging adds are room
     // a million-node factor cannot spare (about 50 MB there, at no cost in time).
     common.zrelax[0] = 0.4;
@@ -98,29 +98,18 @@ class SerialOpenMp {
   int before_;
 };
 
-// A view of the lower triangle for CHOLMOD; CHOLMOD only reads it.
-cholmod_sparse View(const LowerMatrix& m, bool withValues) {
-  cholmod_sparse s{};
-  s.nrow = s.ncol = static_cast<std::size_t>(m.n);
-  s.nzmax = m.row.size();
-  s.p = const_cast<SparseIndex*>(m.colStart.data());
-  s.i = const_cast<SparseIndex*>(m.row.data());
-  s.x = withValues ? const_cast<double*>(m.value.data()) : nullptr;
-  s.stype = -1;
-  s.itype = CHOLMOD_INT;
-  s.xtype = withValues ? CHOLMOD_REAL : CHOLMOD_PATTERN;
-  s.dtype = CHOLMOD_DOUBLE;
-  s.sorted = 1;
-  s.packed = 1;
-  return s;
-}
-
 bool WellFormed(const LowerMatrix& m, std::span<const std::int64_t> perm) {
   if (m.n < 0 || m.n > INT32_MAX || m.colStart.size() != static_cast<std::size_t>(m.n + 1)) {
     return false;
   }
   if (m.colStart[0] != 0 || m.colStart[m.n] != static_cast<std::int64_t>(m.row.size())) {
     return false;
+  }
+  for (std::int64_t c = 0; c < m.n; ++c) {
+    if (m.colStart[c] > m.colStart[c + 1]) return false;
+  }
+  for (const SparseIndex r : m.row) {
+    if (r < 0 || r >= m.n) return false;
   }
   if (perm.size() != static_cast<std::size_t>(m.n)) return false;
   std::vector<bool> seen(perm.size());
@@ -161,50 +150,6 @@ std::int64_t FactorisationBytes(const cholmod_factor& f, std::int64_t entries) {
   return factorBytes + matrixBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * 10 * n;
 }
 
-// tril(A(P, P)) of a lower triangle, rows ascending in each column, and for
-// each entry of `a` its place in it. ip is the inverse of the order.
-void Permute(const LowerMatrix& a, const std::vector<int>& ip, LowerMatrix& out,
-             std::vector<SparseIndex>& map) {
-  const std::int64_t n = a.n;
-  out = LowerMatrix{};
-  out.n = n;
-  out.colStart.assign(static_cast<std::size_t>(n) + 1, 0);
-  for (std::int64_t c = 0; c < n; ++c) {
-    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
-      ++out.colStart[std::min(ip[a.row[k]], ip[c]) + 1];
-    }
-  }
-  for (std::int64_t c = 0; c < n; ++c) out.colStart[c + 1] += out.colStart[c];
-  std::vector<SparseIndex> next(out.colStart.begin(), out.colStart.end() - 1);
-  out.row.resize(a.row.size());
-  out.value.assign(a.row.size(), 0.0);
-  map.resize(a.row.size());
-  for (std::int64_t c = 0; c < n; ++c) {
-    for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
-      const int r = ip[a.row[k]], q = ip[c];
-      const SparseIndex at = next[std::min(r, q)]++;
-      out.row[at] = std::max(r, q);
-      map[k] = at;
-    }
-  }
-  // Sort each column's rows, carrying the map along through its inverse.
-  std::vector<SparseIndex> owner(a.row.size());
-  for (std::size_t k = 0; k < map.size(); ++k) owner[map[k]] = static_cast<SparseIndex>(k);
-  std::vector<std::pair<SparseIndex, SparseIndex>> column;
-  for (std::int64_t c = 0; c < n; ++c) {
-    column.clear();
-    for (SparseIndex at = out.colStart[c]; at < out.colStart[c + 1]; ++at) {
-      column.emplace_back(out.row[at], owner[at]);
-    }
-    std::sort(column.begin(), column.end());
-    SparseIndex at = out.colStart[c];
-    for (const auto& [row, k] : column) {
-      out.row[at] = row;
-      map[k] = at++;
-    }
-  }
-}
-
 }  // namespace
 
 SparseCholesky::SparseCholesky(std::unique_ptr<Workspace> workspace) : w_(std::move(workspace)) {}
@@ -214,52 +159,44 @@ SparseCholesky::~SparseCholesky() = default;
 
 Result<SparseCholesky> SparseCholesky::Analyse(const LowerMatrix& pattern,
                                                std::span<const std::int64_t> perm,
-                                               std::int64_t maxFactorBytes) {
+                                               std::int64_t maxFactorBytes,
+                                               const SolveProgress& progress) {
+  ProgressCheck check(progress);
+  const Failure cancelled{"分解の準備を中止しました", 0, true};
+  if (!check.Tell(0)) return cancelled;
   if (!WellFormed(pattern, perm)) return Failure{"分解する行列の形が正しくありません"};
   SerialOpenMp serial;
   auto w = std::make_unique<Workspace>();
   w->n = pattern.n;
   w->entries = static_cast<std::int64_t>(pattern.row.size());
 
-  cholmod_sparse a = View(pattern, false);
-  // A null order would mean "none given", also for an empty matrix.
-  std::vector<int> order(perm.begin(), perm.end());
-  order.reserve(1);
-  auto failed = [&w](cholmod_factor* f) -> std::optional<Failure> {
-    if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
-      return Failure{"分解の準備に必要なメモリを確保できません"};
-    }
-    if (w->common.status < CHOLMOD_OK || f == nullptr) {
-      return Failure{"分解する行列の形が正しくありません"};
-    }
-    return std::nullopt;
-  };
   // The order given, refined by CHOLMOD's postorder; its size decides.
-  cholmod_factor* ordered = cholmod_analyze_p(&a, order.data(), nullptr, 0, &w->common);
-  if (auto refused = failed(ordered)) return *refused;
-  w->bytes = FactorisationBytes(*ordered, w->entries);
-  w->flops = w->common.fl;
-  w->perm.assign(static_cast<const int*>(ordered->Perm),
-                 static_cast<const int*>(ordered->Perm) + pattern.n);
-  cholmod_free_factor(&ordered, &w->common);
+  SupernodalAnalysis analysis = AnalyseSupernodal(pattern, perm, {&check, 0, 0.95}, w->common);
+  w->factor = analysis.factor;
+  if (check.Stopped()) return cancelled;
+  if (w->common.status == CHOLMOD_OUT_OF_MEMORY || w->common.status == CHOLMOD_TOO_LARGE) {
+    return Failure{"分解の準備に必要なメモリを確保できません"};
+  }
+  if (w->common.status < CHOLMOD_OK || w->factor == nullptr) {
+    return Failure{"分解する行列の形が正しくありません"};
+  }
+  w->bytes = FactorisationBytes(*w->factor, w->entries);
   if (w->bytes > maxFactorBytes) {
     return Failure{"分解に約 " + SizeText(w->bytes, true) + " 必要で、上限 " +
                    SizeText(maxFactorBytes, false) + " を超えます"};
   }
-
-  std::vector<int>& ip = w->inverse;
-  ip.resize(w->perm.size());
-  for (std::size_t k = 0; k < ip.size(); ++k) ip[static_cast<std::size_t>(w->perm[k])] = static_cast<int>(k);
-  Permute(pattern, ip, w->permuted, w->map);
-  w->permutedRhs.resize(static_cast<std::size_t>(pattern.n));
-
-  // Already in elimination order and postordered: analysed as it stands.
-  w->common.method[0].ordering = CHOLMOD_NATURAL;
-  w->common.postorder = 0;
-  cholmod_sparse b = View(w->permuted, false);
-  w->factor = cholmod_analyze(&b, &w->common);
-  if (auto refused = failed(w->factor)) return *refused;
   assert(w->factor->is_super && w->factor->ordering == CHOLMOD_NATURAL);
+  if (!check(0.95)) return cancelled;
+  w->perm = std::move(analysis.order);
+  w->inverse = std::move(analysis.inverse);
+  w->permuted = std::move(analysis.permuted);
+  w->map = std::move(analysis.map);
+  w->flops = analysis.flops;
+  const cholmod_factor& l = *w->factor;
+  w->kernelWork = KernelWork({static_cast<std::int64_t>(l.nsuper), static_cast<const int*>(l.super),
+                              static_cast<const int*>(l.pi), static_cast<const int*>(l.s)});
+  w->permutedRhs.resize(static_cast<std::size_t>(pattern.n));
+  if (!check.Tell(1)) return cancelled;
   return SparseCholesky(std::move(w));
 }
 
@@ -271,13 +208,14 @@ SparseCholesky::ValueSink SparseCholesky::Values() {
   return {w_->map.data(), w_->permuted.value.data()};
 }
 
-SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs) {
+SolveStatus SparseCholesky::FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs,
+                                           const SolveProgress& progress) {
   assert(!w_->map.empty() || a.row.empty());
   assert(a.n == w_->n && static_cast<std::int64_t>(a.row.size()) == w_->entries);
   assert(a.value.size() == a.row.size());
   const ValueSink sink = Values();
   for (std::size_t k = 0; k < a.value.size(); ++k) sink(static_cast<std::int64_t>(k), a.value[k]);
-  return FactorAndSolve(rhs);
+  return FactorAndSolve(rhs, false, progress);
 }
 
 void SparseCholesky::ReleaseValueMap() { std::vector<SparseIndex>().swap(w_->map); }
@@ -289,15 +227,40 @@ SparseCholesky::Places SparseCholesky::PermutedPlaces() {
 
 std::int64_t SparseCholesky::EntryCount() const { return w_->entries; }
 
-SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFactor) {
+SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFactor,
+                                           const SolveProgress& progress) {
   assert(static_cast<std::int64_t>(rhs.size()) == w_->n);
-  if (w_->n == 0) return SolveStatus::Success;
+  if (StopAsked(progress, 0)) return SolveStatus::Cancelled;
+  if (w_->n == 0) return StopAsked(progress, 1) ? SolveStatus::Cancelled : SolveStatus::Success;
   SerialOpenMp serial;
   cholmod_common& c = w_->common;
   cholmod_factor& l = *w_->factor;
 
-  cholmod_sparse view = View(w_->permuted, true);
+  cholmod_sparse view = CholmodView(w_->permuted, -1, true);
+  // The progress is told from the kernels the factorisation and the solve call.
+  std::optional<FactorMonitor> monitor;
+  const auto stopped = [&monitor](bool poll) {
+    if (!monitor) return false;
+    if (poll) monitor->Poll();
+    monitor->Rethrow();
+    return monitor->Stopped();
+  };
+  if (progress) {
+    // A first factorisation's values are allocated and touched here.
+    const bool fresh = l.xtype == CHOLMOD_PATTERN;
+    if (fresh) {
+      cholmod_change_factor(CHOLMOD_REAL, true, true, true, true, &l, &c);
+      w_->ThrowOnError();
+    }
+    monitor.emplace(w_->kernelWork + (fresh ? TouchWork(l.xsize) : 0), progress);
+    monitor->HideValuesOnStop(&l.xsize);
+    if (fresh) {
+      monitor->Touch(static_cast<double*>(l.x), l.xsize);
+      if (stopped(false)) return SolveStatus::Cancelled;
+    }
+  }
   cholmod_factorize(&view, &l, &c);
+  if (stopped(false)) return SolveStatus::Cancelled;
   w_->ThrowOnError();
   if (c.status == CHOLMOD_NOT_POSDEF || l.minor < l.n) return SolveStatus::NotPositiveDefinite;
 
@@ -308,6 +271,7 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   const auto* px = static_cast<const int*>(l.px);
   const auto* x = static_cast<const double*>(l.x);
   for (std::size_t s = 0; s < l.nsuper; ++s) {
+    if (s % 1024 == 0 && stopped(true)) return SolveStatus::Cancelled;
     const std::int64_t rows = pi[s + 1] - pi[s];
     for (std::int64_t k = super[s]; k < super[s + 1]; ++k) {
       const std::int64_t local = k - super[s];
@@ -332,6 +296,7 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   b.xtype = CHOLMOD_REAL;
   b.dtype = CHOLMOD_DOUBLE;
   cholmod_solve2(CHOLMOD_A, &l, &b, nullptr, &w_->solution, nullptr, &w_->solveY, &w_->solveE, &c);
+  if (stopped(false)) return SolveStatus::Cancelled;
   w_->ThrowOnError();
   const auto* z = static_cast<const double*>(w_->solution->x);
   for (std::size_t k = 0; k < bp.size(); ++k) rhs[static_cast<std::size_t>(perm[k])] = z[k];
@@ -340,7 +305,7 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   cholmod_free_dense(&w_->solveY, &c);
   cholmod_free_dense(&w_->solveE, &c);
   if (!keepFactor) cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
-  return SolveStatus::Success;
+  return StopAsked(progress, 1) ? SolveStatus::Cancelled : SolveStatus::Success;
 }
 
 }  // namespace kessadon

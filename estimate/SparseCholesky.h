@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "Progress.h"
 #include "SolveStatus.h"
 #include "io/Result.h"
 
@@ -35,10 +36,12 @@ class SparseCholesky {
   // Analyses the pattern of `pattern` (its values are not read) for the
   // elimination order perm (perm[k] = the unknown eliminated k-th). Refuses,
   // with a one-line reason naming the size, when factoring would take more
-  // than maxFactorBytes.
+  // than maxFactorBytes. Tells `progress` the share done between its steps;
+  // a stop gives a cancelled failure.
   static Result<SparseCholesky> Analyse(const LowerMatrix& pattern,
                                         std::span<const std::int64_t> perm,
-                                        std::int64_t maxFactorBytes);
+                                        std::int64_t maxFactorBytes,
+                                        const SolveProgress& progress = {});
 
   SparseCholesky(SparseCholesky&&) noexcept;
   SparseCholesky& operator=(SparseCholesky&&) noexcept;
@@ -56,9 +59,13 @@ class SparseCholesky {
   // given in rhs and z returned in it. NotPositiveDefinite when a pivot (the
   // square of a diagonal entry of L) is at or under kPivotThreshold (the first
   // one eliminated: under it), as the band solver judges; rhs is then
-  // unspecified. Throws std::bad_alloc when memory runs out and
-  // std::invalid_argument when CHOLMOD rejects `a`.
-  SolveStatus FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs);
+  // unspecified. Tells `progress` the share of the factorisation done, about
+  // ten times a second, and 1 once solved; Cancelled when it says
+  // stop, rhs and the factor's numbers then unspecified, the analysis intact.
+  // Throws std::bad_alloc when memory runs out, std::invalid_argument when
+  // CHOLMOD rejects `a`, and what progress throws.
+  SolveStatus FactorAndSolve(const LowerMatrix& a, std::vector<double>& rhs,
+                             const SolveProgress& progress = {});
 
   // The same in two steps, so that the caller need not hold a whole matrix of
   // its own beside the factor: Values() takes entry k of the analysed
@@ -72,7 +79,8 @@ class SparseCholesky {
   ValueSink Values();
   // keepFactor keeps the factor's numbers until the next factorisation, which
   // then overwrites them in place instead of allocating them afresh.
-  SolveStatus FactorAndSolve(std::vector<double>& rhs, bool keepFactor = false);
+  SolveStatus FactorAndSolve(std::vector<double>& rhs, bool keepFactor = false,
+                             const SolveProgress& progress = {});
   // Frees the map of Values() for a caller that keeps the places it gave.
   void ReleaseValueMap();
   // Where entry (r, c) of the analysed lower triangle lies in the permuted

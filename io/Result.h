@@ -10,6 +10,7 @@ namespace kessadon {
 struct Failure {
   std::string message;  // one line, without the file name
   int line = 0;         // 1-based line of the input where it struck; 0 when not known
+  bool cancelled = false;  // the person asked to stop; nothing else went wrong
 };
 
 template <class T>

@@ -8,9 +8,11 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "estimate/BandCholesky.h"
 #include "estimate/EstimationRun.h"
@@ -105,11 +107,8 @@ void BuildAndSolve(benchmark::State& state) {
   state.counters["peak_MiB"] = PeakMemoryMiB();
 }
 
-void WholeRun(benchmark::State& state) {
-  const std::int32_t n = static_cast<std::int32_t>(state.range(0));
-  const bool withBounds = state.range(1) != 0;
-  const auto solver = static_cast<EstimationSolver>(state.range(2));
-  const PreparedData data = ScatteredData(withBounds, n * n / 10, n / 2);
+// A whole run's parameters: six passes with bounds, one without.
+EstimationParameters RunParameters(std::int32_t n, bool withBounds) {
   EstimationParameters p;
   // One node of extension on each side makes the estimation grid n x n.
   p.Nx = p.Ny = n - 2;
@@ -120,6 +119,15 @@ void WholeRun(benchmark::State& state) {
     p.AlphaMax = 16;
     p.Nitr = 6;
   }
+  return p;
+}
+
+void WholeRun(benchmark::State& state) {
+  const std::int32_t n = static_cast<std::int32_t>(state.range(0));
+  const bool withBounds = state.range(1) != 0;
+  const auto solver = static_cast<EstimationSolver>(state.range(2));
+  const PreparedData data = ScatteredData(withBounds, n * n / 10, n / 2);
+  const EstimationParameters p = RunParameters(n, withBounds);
   int passes = 0;
   for (auto _ : state) {
     Result<EstimationResult> run = RunEstimation(data, p, {}, solver);
@@ -131,6 +139,70 @@ void WholeRun(benchmark::State& state) {
     benchmark::DoNotOptimize(run->Grid.Z.Data());
   }
   state.counters["passes"] = passes;
+  state.counters["peak_MiB"] = PeakMemoryMiB();
+}
+
+// A whole run as the desktop makes it, with a progress callback (the sparse
+// path from n = 300 on): the longest time between two of its calls, with the
+// pass and stage it ended in (0 building, 1 analysing, 2 factorising; pass 0
+// is the run's end), and how far a factorisation's share strays from the
+// share of its time gone by.
+void WatchedRun(benchmark::State& state) {
+  const std::int32_t n = static_cast<std::int32_t>(state.range(0));
+  const bool withBounds = state.range(1) != 0;
+  const PreparedData data = ScatteredData(withBounds, n * n / 10, n / 2);
+  const EstimationParameters p = RunParameters(n, withBounds);
+  using Clock = std::chrono::steady_clock;
+  struct Call {
+    Clock::time_point at;
+    EstimationProgressStep step;
+  };
+  std::vector<Call> calls;
+  for (auto _ : state) {
+    calls.clear();
+    calls.push_back({Clock::now(), {}});
+    Result<EstimationResult> run =
+        RunEstimation(data, p, [&calls](const EstimationProgressStep& step) {
+          calls.push_back({Clock::now(), step});
+          return true;
+        });
+    calls.push_back({Clock::now(), {}});
+    if (!run || run->StoppedAtPass != 0) {
+      state.SkipWithError("estimation failed");
+      return;
+    }
+  }
+  double longest = 0, stray = 0;
+  int stage = 0, pass = 0;
+  for (std::size_t k = 1; k < calls.size(); ++k) {
+    const double gap = Seconds(calls[k].at - calls[k - 1].at);
+    if (gap > longest) {
+      longest = gap;
+      stage = static_cast<int>(calls[k].step.stage);
+      pass = calls[k].step.pass;
+    }
+  }
+  for (std::size_t begin = 1; begin < calls.size();) {
+    const EstimationProgressStep& first = calls[begin].step;
+    std::size_t end = begin;
+    while (end + 1 < calls.size() && calls[end + 1].step.pass == first.pass &&
+           calls[end + 1].step.stage == first.stage) {
+      ++end;
+    }
+    if (first.stage == EstimationStage::Factorising && end > begin) {
+      const double span = Seconds(calls[end].at - calls[begin].at);
+      for (std::size_t k = begin; k <= end; ++k) {
+        const double share = Seconds(calls[k].at - calls[begin].at) / span;
+        stray = std::max(stray, std::abs(calls[k].step.fraction - share));
+      }
+    }
+    begin = end + 1;
+  }
+  state.counters["calls"] = static_cast<double>(calls.size() - 2);
+  state.counters["longest_gap_s"] = longest;
+  state.counters["gap_stage"] = stage;
+  state.counters["gap_pass"] = pass;
+  state.counters["share_stray"] = stray;
   state.counters["peak_MiB"] = PeakMemoryMiB();
 }
 
@@ -146,6 +218,13 @@ BENCHMARK(WholeRun)
       }
     })
     ->ArgNames({"n", "bounds", "solver"})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+BENCHMARK(WatchedRun)
+    ->Args({300, 0})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->ArgNames({"n", "bounds"})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <utility>
 
-#include "TempFolder.h"
 #include "CliRun.h"
+#include "TempFolder.h"
 #include "io/GridFile.h"
 
 namespace kessadon {
@@ -149,6 +151,60 @@ TEST_F(EstimateCliTest, HeaderRowIsNotedOnStderrOnly) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Values(run.out)["Nh"], "4");
   EXPECT_EQ(run.err, "note: " + points + ": line 1 was read as a header, not as a point\n");
+}
+
+// Standard error that raises a signal once the first line has been flushed
+// to it, as a person presses Ctrl-C once the progress shows.
+class SignalAfterFirstLine : public std::stringbuf {
+ public:
+  explicit SignalAfterFirstLine(int signal) : signal_(signal) {}
+
+ protected:
+  int sync() override {
+    if (!raised_ && str().find('\n') != std::string::npos) {
+      raised_ = true;
+      std::raise(signal_);
+    }
+    return std::stringbuf::sync();
+  }
+
+ private:
+  int signal_;
+  bool raised_ = false;
+};
+
+TEST_F(EstimateCliTest, ASignalStopsTheRunAndLeavesTheOutputAsItWas) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> coordinate(0, 1000);
+  std::ostringstream text;
+  for (int k = 0; k < 3000; ++k) {
+    const double x = coordinate(random), y = coordinate(random);
+    text << "p" << k << "," << x << "," << y << "," << std::sin(x / 100) * y / 10 << "\n";
+  }
+  text << "end,0,0,0,0,0,0\n";
+  const std::string data = Write("many.txt", text.str());
+  const std::string old = "3 2 0 0 5 10\n1 2 3 4 5 6\n";
+  const std::string out = Write("old.grd", old);
+
+  // The shell's statuses for a program ended by the signal.
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    SignalAfterFirstLine errors(signal);
+    std::ostream err(&errors);
+    std::ostringstream printed;
+    EXPECT_EQ(
+        RunCli({"estimate", data, "--nodes", "600,600", "--progress", "-o", out}, printed, err),
+        status);
+    const std::string said = errors.str();
+    EXPECT_EQ(said.substr(0, said.find('\n') + 1), "pass 1/1: assembling 0%\n");
+    const std::string last = "kessadon estimate: 推定を中止しました\n";
+    ASSERT_GE(said.size(), last.size());
+    EXPECT_EQ(said.substr(said.size() - last.size()), last) << said;
+    EXPECT_EQ(printed.str(), "");
+    std::ostringstream kept;
+    kept << std::ifstream(out).rdbuf();
+    EXPECT_EQ(kept.str(), old);
+    EXPECT_EQ(folder.EntryCount(), 2u) << "no file but the data and the old output";
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,47 @@ TEST(SparseCholesky, RefusesAFactorOverTheLimitBeforeFactoring) {
   EXPECT_EQ(message.rfind("分解に約 ", 0), 0u) << message;
   EXPECT_NE(message.find(" KiB 必要で、上限 1 KiB を超えます"), std::string::npos) << message;
   EXPECT_FALSE(SparseCholesky::Analyse(pattern, perm, bytes - 1).ok());
+}
+
+// A stop, or a progress that throws, in the middle of the factorisation
+// leaves the factor fit for the next one; a stop in the analysis refuses it.
+TEST(SparseCholesky, AStoppedFactorisationLeavesItFitForTheNext) {
+  const int nx = 40, ny = 30;
+  const LowerMatrix a = RandomGridMatrix(nx, ny, 4);
+  SparseCholesky cholesky = AnalyseGrid(nx, ny);
+  // The factor is kept, as between passes, so that what tells the progress
+  // within a factorisation are the kernels CHOLMOD calls.
+  auto factor = [&](std::vector<double>& z, const SolveProgress& progress) {
+    const SparseCholesky::ValueSink sink = cholesky.Values();
+    for (std::size_t k = 0; k < a.value.size(); ++k) sink(static_cast<std::int64_t>(k), a.value[k]);
+    z = RightHandSide(a.n);
+    return cholesky.FactorAndSolve(z, true, progress);
+  };
+  std::vector<double> expected, z;
+  ASSERT_EQ(factor(expected, {}), SolveStatus::Success);
+
+  std::vector<double> told;
+  auto stopWithin = [&told](double fraction) {
+    told.push_back(fraction);
+    return fraction == 0;
+  };
+  EXPECT_EQ(factor(z, stopWithin), SolveStatus::Cancelled);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_GT(told[1], 0);
+  EXPECT_LT(told[1], 1);
+  auto throwWithin = [](double fraction) -> bool {
+    if (fraction > 0) throw std::runtime_error("stopped");
+    return true;
+  };
+  EXPECT_THROW(factor(z, throwWithin), std::runtime_error);
+
+  ASSERT_EQ(factor(z, {}), SolveStatus::Success);
+  EXPECT_EQ(z, expected);
+
+  Result<SparseCholesky> analysis = SparseCholesky::Analyse(
+      GridPattern(nx, ny), GridNestedDissection(nx, ny), kNoLimit, [](double f) { return f == 0; });
+  ASSERT_FALSE(analysis);
+  EXPECT_TRUE(analysis.failure().cancelled);
 }
 
 }  // namespace
