@@ -171,9 +171,30 @@ void UpdateEstimationControls(MainContext& context) {
   e.cmdHorizon->setEnabled(ready);
 }
 
+namespace {
+
+struct StageShown {
+  const char* caption;
+  double start, end;  // its part of a pass, for the share of the whole run
+};
+
+// Building the equations and preparing the factor are the smaller parts of a pass.
+StageShown Shown(EstimationStage stage) {
+  switch (stage) {
+    case EstimationStage::Building:
+      return {"方程式の組み立て", 0, 0.1};
+    case EstimationStage::Analysing:
+      return {"連立方程式の準備", 0.1, 0.2};
+    case EstimationStage::Factorising:
+      break;
+  }
+  return {"連立方程式の分解", 0.2, 1};
+}
+
+}  // namespace
+
 QString EstimationProgressText(const EstimationProgressStep& step) {
-  const QString stage =
-      step.stage == EstimationStage::Building ? "方程式の組み立て" : "連立方程式の分解";
+  const QString stage = Shown(step.stage).caption;
   const int percent = static_cast<int>(std::floor(step.fraction * 100));
   return QString("推定中：%1 / %2 回目　%3 %4%")
       .arg(step.pass)
@@ -183,9 +204,8 @@ QString EstimationProgressText(const EstimationProgressStep& step) {
 }
 
 double RunShare(const EstimationProgressStep& step) {
-  // Building the equations is the smaller part of a pass.
-  const double stage = step.stage == EstimationStage::Building ? 0.1 * step.fraction
-                                                                : 0.1 + 0.9 * step.fraction;
+  const StageShown shown = Shown(step.stage);
+  const double stage = shown.start + (shown.end - shown.start) * step.fraction;
   return std::clamp((step.pass - 1 + stage) / std::max(step.passes, 1), 0.0, 1.0);
 }
 

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include "AppFixture.h"
+#include "app/EstimationCommands.h"
 #include "app/PictureBox.h"
 #include "cli/Cli.h"
 
@@ -182,6 +183,26 @@ TEST_F(EstimationTest, RefusalsKeepTheGridAndALaterStopSaysWhere) {
   EXPECT_TRUE(Status().contains("2 回目で止まりました")) << Status().toStdString();
 }
 
+// The status line names the pass and the stage; the bar grows over the whole run.
+TEST(EstimationProgress, TextAndShareOfTheWholeRun) {
+  using S = EstimationStage;
+  struct Case {
+    EstimationProgressStep step;
+    const char* text;
+    double share;
+  };
+  const Case cases[] = {
+      {{1, 2, S::Building, 0.5}, "推定中：1 / 2 回目　方程式の組み立て 50%", 0.025},
+      {{1, 2, S::Analysing, 1}, "推定中：1 / 2 回目　連立方程式の準備 100%", 0.1},
+      {{2, 2, S::Factorising, 0.25}, "推定中：2 / 2 回目　連立方程式の分解 25%", 0.7},
+      {{2, 2, S::Factorising, 1}, "推定中：2 / 2 回目　連立方程式の分解 100%", 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EstimationProgressText(c.step), c.text);
+    EXPECT_DOUBLE_EQ(RunShare(c.step), c.share) << c.text;
+  }
+}
+
 // A run stopped halfway leaves the grid, the picture and every caption as they
 // were; while it works the pages take no clicks and the stop shows.
 TEST_F(EstimationTest, AStoppedRunChangesNothing) {
@@ -204,8 +225,8 @@ TEST_F(EstimationTest, AStoppedRunChangesNothing) {
   clock.start();
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (!cmdStop->isVisible() || sawRun) return;
-    // Once the share moves, or after a while on a stage without one.
-    if (Find<QProgressBar>("prgRun")->value() == 0 && clock.elapsed() < 3000) return;
+    // Well into the factorisation, or after a while on a stage that does not move.
+    if (Find<QProgressBar>("prgRun")->value() < 300 && clock.elapsed() < 5000) return;
     sawRun = true;
     EXPECT_FALSE(Find<QTabWidget>("tabParameter")->currentWidget()->isEnabled());
     EXPECT_TRUE(Status().startsWith("推定中")) << Status().toStdString();
