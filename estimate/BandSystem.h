@@ -36,11 +36,6 @@ class BandSystem {
   std::vector<double>& Rhs() { return rhs_; }
   const std::vector<double>& Rhs() const { return rhs_; }
 
-  void Clear() {
-    band_.assign(band_.size(), 0.0);
-    rhs_.assign(rhs_.size(), 0.0);
-  }
-
   // Zeros, shaped for the grid; false (and the system unusable) when part
   // says stop.
   bool Reset(const EstimationGrid& grid, const ProgressPart& part = {}) {
