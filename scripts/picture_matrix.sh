@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Writes the pictures and grid files of a matrix of command-line runs over the
+# samples into OUTDIR, so that two builds can be compared byte for byte:
+#   scripts/picture_matrix.sh build/kessadon /tmp/before
+#   scripts/picture_matrix.sh build/kessadon /tmp/after && diff -r /tmp/before /tmp/after
+set -uo pipefail
+bin="$(realpath "$1")"
+out="$2"
+cd "$(dirname "$0")/../data/samples"
+mkdir -p "$out"
+count=0
+run() {  # NAME ARGS...: one run, its stderr and exit status kept beside the output
+  local name="$1"
+  shift
+  "$bin" "$@" >"$out/$name.stdout" 2>"$out/$name.stderr"
+  echo "$?" >"$out/$name.status"
+  count=$((count + 1))
+}
+
+for grid in hill.grd plane.grd single.grd sample_map.mem; do
+  for mode in grid contour shade color-contour color-shade; do
+    for view in plan 225,30 45,60; do
+      name="${grid%.*}-$mode-${view/,/_}"
+      run "$name" render "$grid" --mode "$mode" --view "$view" --size 320,240 \
+        --legend "$out/$name-legend.png" -o "$out/$name.png"
+    done
+  done
+done
+for extra in "--black" "--scale-ticks" "--frame 2" "--frame none" "--base none" \
+  "--levels 40,120,7.5" "--divisions 7" "--no-contour-lines" "--perspective 800,400" \
+  "--scale 2 --exaggeration 3" "--palette 2" "--palette 4 --equalize" "--light 30,60"; do
+  for mode in contour color-shade; do
+    name="hill-$mode-$(tr -c 'a-z0-9' '_' <<<"$extra")"
+    # shellcheck disable=SC2086
+    run "$name" render hill.grd --mode "$mode" --view 225,30 --size 320,240 $extra \
+      --legend "$out/$name-legend.bmp" -o "$out/$name.bmp"
+  done
+done
+for data in hill_points.txt bounds.txt fold_dips.txt; do
+  for view in plan 200,40; do
+    name="data-${data%.*}-${view/,/_}"
+    run "$name" render hill.grd --mode contour --view "$view" --data "$data" --size 320,240 \
+      -o "$out/$name.png"
+    run "$name-labels" render hill.grd --mode color-shade --view "$view" --data "$data" \
+      --white-labels --symbol-scale 2 --label-size 10 --size 320,240 -o "$out/$name-labels.png"
+  done
+  run "view-${data%.*}" render --data-view --data "$data" --size 320,240 -o "$out/view-${data%.*}.png"
+done
+run view-sections render --data-view --layout 3 --data fold_dips.txt --size 320,240 \
+  -o "$out/view-sections.png"
+run refused-mode render hill.grd --mode color-shade --levels 100,0,-10 -o "$out/refused.png"
+
+run estimate-hill estimate hill_points.txt --nodes 41,31 -o "$out/est-hill.grd"
+run estimate-bounds estimate bounds.txt --nodes 31,21 -o "$out/est-bounds.grd"
+run estimate-dips estimate fold_dips.txt --nodes 25,25 -o "$out/est-dips.grd"
+run refine refine hill.grd --nodes 81,61 -o "$out/refined.grd"
+run convert convert sample_map.mem -o "$out/map.grd"
+run convert-tif convert hill.grd --crs EPSG:6677 -o "$out/hill.asc"
+run contours contours hill.grd --divisions 20 -o "$out/hill-contours.geojson"
+run info grid-info hill.grd
+echo "$count runs written to $out"
