@@ -23,7 +23,7 @@ inline constexpr Color kBlack = Rgb(0, 0, 0);
 inline constexpr Color kWhite = Rgb(255, 255, 255);
 
 struct MeasuredDataState {
-  double DataType = 1;  // layout of the next file to load, 1 ... 5
+  double DataType = 1;    // layout of the next file to load, 1 ... 5
   MeasuredData Records;   // every file loaded, with their paths
   PreparedData Prepared;  // height and dip data split from the records
   // Shown on the panel; the reset zeroes them while the records stay.

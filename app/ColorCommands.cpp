@@ -153,7 +153,8 @@ void cmdDisplayColorShade_Click(MainContext& context) {
   const QString path = ProgramFile(context, kShadePaletteFileName);
   Result<ColorTable> shades = LoadColorTable(FromQ(path), ColorTable{});
   if (!shades) {
-    context.ShowStatus(path + ": " + ToQ(Describe(shades.failure())) + "（カラー陰影は描けません）");
+    context.ShowStatus(path + ": " + ToQ(Describe(shades.failure())) +
+                       "（カラー陰影は描けません）");
     return;
   }
   StartColorDisplay(context, kDisplayColorShade);
@@ -185,7 +186,8 @@ void ConnectColorCommands(MainContext& context) {
   }
   OnClick(context, table.cmdColorTable, cmdColorTable_Click);
   for (QLineEdit* field : {light.txtRo, light.txtTh}) {
-    QObject::connect(field, &QLineEdit::textChanged, field, [&context] { TakeLightSettings(context); });
+    QObject::connect(field, &QLineEdit::textChanged, field,
+                     [&context] { TakeLightSettings(context); });
   }
   // Only the user's click takes the light: the reset unticks the box without
   // making the shading available.

@@ -1,9 +1,8 @@
 // The frames of the contour levels, the colour table and the light.
 #pragma once
 
-#include <array>
-
 #include <QGroupBox>
+#include <array>
 
 class QCheckBox;
 class QLabel;

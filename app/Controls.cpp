@@ -1,7 +1,5 @@
 #include "Controls.h"
 
-#include <cmath>
-
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cmath>
 
 #include "io/NumberText.h"
 

@@ -2,10 +2,9 @@
 // and write numbers into them in the general form.
 #pragma once
 
+#include <QString>
 #include <optional>
 #include <string>
-
-#include <QString>
 
 class QCheckBox;
 class QGridLayout;

@@ -53,8 +53,8 @@ QString LoadSummary(const QString& path, const MeasuredFileSummary& file) {
   constexpr int kShown = 20;
   QString end = FileText(*file.endLine).trimmed();
   if (end.size() > kShown) end = end.left(kShown) + "…";
-  return line + "。読み飛ばした行：" + (file.headerSkipped ? "1 行目（見出し）、" : "") + "最終行「" +
-         end + "」（終わりの行）";
+  return line + "。読み飛ばした行：" + (file.headerSkipped ? "1 行目（見出し）、" : "") +
+         "最終行「" + end + "」（終わりの行）";
 }
 
 // What every successful load ends with.
@@ -97,8 +97,10 @@ void PrepareMeasuredData(MainContext& context) {
   ResetEstimationPanel(context);
   // A first range to estimate over, which a person may type over: what the data cover.
   if (data.Nh + data.Nd > 0) {
-    const std::pair<QLineEdit*, double> range[] = {
-        {e.txtXmin, data.XminH}, {e.txtYmin, data.YminH}, {e.txtXmax, data.XmaxH}, {e.txtYmax, data.YmaxH}};
+    const std::pair<QLineEdit*, double> range[] = {{e.txtXmin, data.XminH},
+                                                   {e.txtYmin, data.YminH},
+                                                   {e.txtXmax, data.XmaxH},
+                                                   {e.txtYmax, data.YmaxH}};
     for (const auto& [box, value] : range) {
       if (box->text().isEmpty()) SetText(box, value);
     }

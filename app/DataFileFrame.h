@@ -2,9 +2,8 @@
 // load commands and the list of files read so far.
 #pragma once
 
-#include <array>
-
 #include <QGroupBox>
+#include <array>
 
 class QListWidget;
 class QPushButton;

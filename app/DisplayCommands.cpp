@@ -62,8 +62,9 @@ void cmdDisplayContour_Click(MainContext& context) { DrawLines(context, kDisplay
 
 void cmdSaveImage_Click(MainContext& context) {
   std::optional<QString> path =
-      AskSavePath(context, "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|"
-                           "すべてのファイル (*.*)|*.*");
+      AskSavePath(context,
+                  "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|"
+                  "すべてのファイル (*.*)|*.*");
   if (!path) return;
   Status saved = SavePicture(context.formImage->picImage->Image(), FromQ(*path));
   if (!saved) {

@@ -1,14 +1,5 @@
 #include "EstimationCommands.h"
 
-#include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <cstdint>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,9 +8,17 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "AppReset.h"
 #include "ContourCommands.h"
@@ -90,16 +89,18 @@ std::optional<Result<EstimationResult>> RunWithProgress(MainContext& context,
   std::optional<Result<EstimationResult>> result;
   std::thread worker([&] {
     try {
-      result.emplace(RunEstimation(data, params, [latest, &stop](const EstimationProgressStep& step) {
-        const std::lock_guard<std::mutex> lock(latest->mutex);
-        latest->step = step;
-        return !stop;
-      }));
+      result.emplace(
+          RunEstimation(data, params, [latest, &stop](const EstimationProgressStep& step) {
+            const std::lock_guard<std::mutex> lock(latest->mutex);
+            latest->step = step;
+            return !stop;
+          }));
     } catch (const std::exception& e) {
       // Nothing may escape a thread; the run is refused like any other.
       result.emplace(Failure{std::string("推定できませんでした：") + e.what()});
     }
-    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
   });
 
   QElapsedTimer stageClock;
@@ -162,8 +163,7 @@ void UpdateEstimationControls(MainContext& context) {
   if (p.Ymax - p.Ymin != 0 && p.Ny > 1) SetCaption(e.lblDyH, (p.Ymax - p.Ymin) / (p.Ny - 1));
 
   const std::vector<std::string>& files = s.Data.Records.DataFileName;
-  bool ready = !files.empty() && !files.front().empty() && s.DataReady == 1 && p.Nx > 1 &&
-               p.Ny > 1;
+  bool ready = !files.empty() && !files.front().empty() && s.DataReady == 1 && p.Nx > 1 && p.Ny > 1;
   for (const QLineEdit* field : {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax}) {
     if (field->text().isEmpty()) ready = false;
   }
@@ -216,8 +216,8 @@ void cmdHorizon_Click(MainContext& context) {
   if (!(params.Nx > 1 && params.Ny > 1)) return;
   const EstimationFrame& e = *p.estimation;
   if (RefuseFieldProblems(context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH,
-                                    e.txtYGridH, e.txtXexp, e.txtYexp, e.txtM1, e.txtM2,
-                                    e.txtRatio, e.txtAlphaMin, e.txtAlphaMax, e.txtNitr})) {
+                                    e.txtYGridH, e.txtXexp, e.txtYexp, e.txtM1, e.txtM2, e.txtRatio,
+                                    e.txtAlphaMin, e.txtAlphaMax, e.txtNitr})) {
     return;
   }
   if (!ConfirmDiscardGrids(context)) return;

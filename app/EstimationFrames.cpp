@@ -1,12 +1,11 @@
 #include "EstimationFrames.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "Controls.h"
 
@@ -71,11 +70,11 @@ ReportFrame::ReportFrame(QWidget* parent) : QGroupBox("格子推定結果のレ�
   };
   // Empty until the first run.
   const Entry entries[] = {
-      {&lblQj1, "lblQj1", "J1 ="},       {&lblQj2, "lblQj2", "J2 ="},
+      {&lblQj1, "lblQj1", "J1 ="},         {&lblQj2, "lblQj2", "J2 ="},
       {&lblNhdt, "lblNhdt", "H : data ="}, {&lblQhrn, "lblQhrn", "RH ="},
-      {&lblQhav, "lblQhav", "Error ="},  {&lblNddt, "lblNddt", "D : data ="},
-      {&lblQdrn, "lblQdrn", "RD ="},     {&lblQdav, "lblQdav", "Error ="},
-      {&lblQjres, "lblQjres", "Q ="},    {&lblQj, "lblQj", "J ="},
+      {&lblQhav, "lblQhav", "Error ="},    {&lblNddt, "lblNddt", "D : data ="},
+      {&lblQdrn, "lblQdrn", "RD ="},       {&lblQdav, "lblQdav", "Error ="},
+      {&lblQjres, "lblQjres", "Q ="},      {&lblQj, "lblQj", "J ="},
       {&lblRes, "lblRes", "a R ="},
   };
   int row = 0;

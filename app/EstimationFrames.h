@@ -2,9 +2,8 @@
 // pass, and the change of the node count of the current grid.
 #pragma once
 
-#include <array>
-
 #include <QGroupBox>
+#include <array>
 
 class QCheckBox;
 class QLabel;
@@ -16,7 +15,7 @@ namespace kessadon {
 // "格子データ推定": summary of the prepared data (left), run parameters (right).
 class EstimationFrame : public QGroupBox {
  public:
-  explicit EstimationFrame(QWidget* parent);
+  explicit EstimationFrame(QWidget *parent);
 
   QLabel *lblXminH, *lblYminH, *lblXmaxH, *lblYmaxH, *lblZminH, *lblZmaxH;
   QLabel *lblNh, *lblNd;
@@ -26,15 +25,15 @@ class EstimationFrame : public QGroupBox {
   QLineEdit *txtM1, *txtM2, *txtRatio, *txtAlphaMin, *txtAlphaMax, *txtNitr;
   QLabel *lblM1, *lblM2, *lblRatio, *lblAlphaMin, *lblAlphaMax, *lblNitr;
   QLineEdit *txtXexp, *txtYexp;
-  QPushButton* cmdHorizon;
-  QCheckBox* chkDrawCon;
+  QPushButton *cmdHorizon;
+  QCheckBox *chkDrawCon;
   QPushButton *cmdDataView, *cmdDataView2;
 };
 
 // "格子推定結果のレポート": eleven caption/value pairs.
 class ReportFrame : public QGroupBox {
  public:
-  explicit ReportFrame(QWidget* parent);
+  explicit ReportFrame(QWidget *parent);
 
   QLabel *lblQj1, *lblQj2, *lblNhdt, *lblQhrn, *lblQhav, *lblNddt, *lblQdrn, *lblQdav;
   QLabel *lblQjres, *lblQj, *lblRes;
@@ -43,7 +42,7 @@ class ReportFrame : public QGroupBox {
 // "格子数の変更": the original node counts and spacing, and the requested ones.
 class GridChangeFrame : public QGroupBox {
  public:
-  explicit GridChangeFrame(QWidget* parent);
+  explicit GridChangeFrame(QWidget *parent);
 
   QLabel *lblXGridG, *lblYGridG, *lblDxG, *lblDyG;
   QLineEdit *txtXGridG, *txtYGridG;

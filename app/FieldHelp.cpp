@@ -1,11 +1,10 @@
 #include "FieldHelp.h"
 
-#include <cmath>
-#include <limits>
-
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QWidget>
+#include <cmath>
+#include <limits>
 
 #include "Controls.h"
 #include "MainContext.h"
@@ -76,8 +75,8 @@ const Help kHelp[] = {
      0, kNone, true},
     {"txtZbase", "台座の底面の高さです（データと同じ単位）", "底面の高さ"},
     {"chkBase", "格子の下に台座を描きます"},
-    {"txtDist", "視点から図の中心までの距離です（データと同じ単位、0 より大きく）", "視点距離",
-     0, kNone, true},
+    {"txtDist", "視点から図の中心までの距離です（データと同じ単位、0 より大きく）", "視点距離", 0,
+     kNone, true},
     {"txtPpz", "透視面の位置です。図の中心から視点の側へ測ります（視点距離より小さく）", "透視面"},
     {"chkPers", "透視投影で描きます（遠くほど小さく見えます）"},
     {"cmd3DDefault", "default.txt の値で 3 次元の見え方を設定します"},
@@ -118,8 +117,8 @@ const Help kHelp[] = {
     {"opt_sd", "測定点に走向・傾斜の記号を描きます"},
     {"opt_z", "標高のある測定点だけを描きます"},
     {"chkDip", "記号のそばに傾斜の値（と標高）を書きます"},
-    {"txtSdBai", "走向・傾斜記号の大きさの倍率です（1 で標準、0 より大きく）", "走向・傾斜記号の倍率",
-     0, kNone, true},
+    {"txtSdBai", "走向・傾斜記号の大きさの倍率です（1 で標準、0 より大きく）",
+     "走向・傾斜記号の倍率", 0, kNone, true},
     {"txtChrSize", "測定点の文字の大きさです（ポイント、5〜18 がおすすめ、1 以上）", "文字の大きさ",
      1},
     {"OptDataBlack", "測定点の文字を黒で書きます"},

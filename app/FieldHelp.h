@@ -2,9 +2,8 @@
 // for the number fields, the name a message gives it and the range it takes.
 #pragma once
 
-#include <optional>
-
 #include <QString>
+#include <optional>
 
 class QLineEdit;
 class QWidget;

@@ -1,10 +1,9 @@
 // The drawing window "Image": one picture box, picImage, filling it.
 #pragma once
 
-#include <functional>
-
 #include <QRect>
 #include <QWidget>
+#include <functional>
 
 namespace kessadon {
 

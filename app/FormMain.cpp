@@ -1,34 +1,33 @@
 #include "FormMain.h"
 
-#include <algorithm>
-
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "AppReset.h"
-#include "Controls.h"
-#include "FieldHelp.h"
-#include "FormColor.h"
-#include "FormImage.h"
 #include "ColorCommands.h"
 #include "ContourCommands.h"
+#include "Controls.h"
 #include "DataDisplayCommands.h"
 #include "DataFileCommands.h"
 #include "DisplayCommands.h"
 #include "EstimationCommands.h"
+#include "FieldHelp.h"
+#include "FormColor.h"
+#include "FormImage.h"
 #include "GridChangeCommands.h"
 #include "GridFileCommands.h"
 #include "PictureBox.h"
@@ -106,8 +105,7 @@ void FormMain::BuildPanel() {
   p.light = new LightFrame(nullptr);
   p.dataDisplay = new DataDisplayFrame(nullptr);
 
-  NewPage(tabParameter, "tabDataFiles", "データファイル",
-          {{p.gridFile, p.gridSpec}, {p.dataFile}});
+  NewPage(tabParameter, "tabDataFiles", "データファイル", {{p.gridFile, p.gridSpec}, {p.dataFile}});
   NewPage(tabParameter, "tabEstimation", "格子データ推定",
           {{p.estimation}, {p.report, p.gridChange}});
   NewPage(tabParameter, "tabPicture", "図の表示",

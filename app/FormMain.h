@@ -2,9 +2,8 @@
 // version and end commands under it, and the status bar.
 #pragma once
 
-#include <memory>
-
 #include <QMainWindow>
+#include <memory>
 
 #include "MainContext.h"
 

@@ -1,10 +1,9 @@
 #include "GridFileCommands.h"
 
-#include <algorithm>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "AppReset.h"
 #include "Controls.h"
@@ -25,8 +24,10 @@ namespace {
 // the chosen type.
 const QString kRasterFilters =
     "|ESRI ASCII グリッド (*.asc)|*.asc|netCDF (*.nc)|*.nc|ERDAS Imagine (*.img)|*.img";
-const QString kGridFileFilter = "格子データファイル (*.grd *.txt)|*.grd; *.txt|すべてのファイル (*.*)|*.*";
-const QString kOpenFilters = kGridFileFilter + "|GeoTIFF (*.tif *.tiff)|*.tif; *.tiff" + kRasterFilters;
+const QString kGridFileFilter =
+    "格子データファイル (*.grd *.txt)|*.grd; *.txt|すべてのファイル (*.*)|*.*";
+const QString kOpenFilters =
+    kGridFileFilter + "|GeoTIFF (*.tif *.tiff)|*.tif; *.tiff" + kRasterFilters;
 const QString kSaveFilters = kGridFileFilter + "|GeoTIFF (*.tif)|*.tif" + kRasterFilters;
 
 // Where a grid read from a map sheet says so, as cmdOpenMem does.
@@ -145,8 +146,10 @@ std::optional<QString> SaveGridAs(MainContext& context, const GridData& grid) {
     context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(written.failure())));
     return std::nullopt;
   }
-  context.ShowStatus("格子データを保存しました: " + *path +
-                     (crsDropped ? "（格子データファイルには座標系を保存できません。.tif か .nc なら保存されます）" : ""));
+  context.ShowStatus(
+      "格子データを保存しました: " + *path +
+      (crsDropped ? "（格子データファイルには座標系を保存できません。.tif か .nc なら保存されます）"
+                  : ""));
   return path;
 }
 

@@ -1,9 +1,8 @@
 // Reading and saving grid data files, and showing a new grid on the panel.
 #pragma once
 
-#include <optional>
-
 #include <QString>
+#include <optional>
 
 #include "io/GridData.h"
 

@@ -40,11 +40,11 @@ GridSpecFrame::GridSpecFrame(QWidget* parent) : QGroupBox("格子の諸元", par
   };
   // Two columns: x figures on the left, y figures on the right.
   const Entry entries[] = {
-      {&lblXGrid, "lblXGrid", "Nx"},   {&lblYGrid, "lblYGrid", "Ny"},
-      {&lblXmin, "lblXmin", "X min"},  {&lblYmin, "lblYmin", "Y min"},
-      {&lblXmax, "lblXmax", "X Max"},  {&lblYmax, "lblYmax", "Y Max"},
-      {&lblDx, "lblDx", "Dx"},         {&lblDy, "lblDy", "Dy"},
-      {&lblZmin, "lblZmin", "Z min"},  {&lblZmax, "lblZmax", "Z Max"},
+      {&lblXGrid, "lblXGrid", "Nx"},  {&lblYGrid, "lblYGrid", "Ny"},
+      {&lblXmin, "lblXmin", "X min"}, {&lblYmin, "lblYmin", "Y min"},
+      {&lblXmax, "lblXmax", "X Max"}, {&lblYmax, "lblYmax", "Y Max"},
+      {&lblDx, "lblDx", "Dx"},        {&lblDy, "lblDy", "Dy"},
+      {&lblZmin, "lblZmin", "Z min"}, {&lblZmax, "lblZmax", "Z Max"},
   };
   int k = 0;
   for (const Entry& entry : entries) {

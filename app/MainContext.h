@@ -2,9 +2,8 @@
 // the platform services and the status bar.
 #pragma once
 
-#include <atomic>
-
 #include <QString>
+#include <atomic>
 
 #include "AppState.h"
 #include "Panel.h"
@@ -37,11 +36,11 @@ struct MainContext {
   QStatusBar* statusBar = nullptr;  // the one line where commands report
   FormImage* formImage = nullptr;
   FormColor* formColor = nullptr;  // the legend window
-  QTabWidget* tabs = nullptr;       // every page of parameters and commands
-  QPushButton* cmdStop = nullptr;   // shown while a run works
+  QTabWidget* tabs = nullptr;      // every page of parameters and commands
+  QPushButton* cmdStop = nullptr;  // shown while a run works
   QProgressBar* progress = nullptr;
   LongRun run;
-  QString programDir;               // where default.txt and the colour files lie
+  QString programDir;  // where default.txt and the colour files lie
 
   void ShowStatus(const QString& line);
 };

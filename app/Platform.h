@@ -3,10 +3,9 @@
 // implementation serves the real program; tests script the answers.
 #pragma once
 
-#include <optional>
-
 #include <QImage>
 #include <QString>
+#include <optional>
 
 class QWidget;
 

@@ -27,7 +27,8 @@ QString ToQtFilter(const QString& filter) {
 }
 
 std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter) {
-  const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter));
+  const QString path =
+      QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
   return path;
 }
@@ -54,15 +55,14 @@ QString TitleFor(QWidget* parent) { return parent ? parent->window()->windowTitl
 }  // namespace
 
 bool QtPlatform::AskYesNo(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Question, TitleFor(parent), text,
-                  QMessageBox::Yes | QMessageBox::No, parent);
+  QMessageBox box(QMessageBox::Question, TitleFor(parent), text, QMessageBox::Yes | QMessageBox::No,
+                  parent);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 
 void QtPlatform::ShowMessage(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, TitleFor(parent), text,
-                  QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, TitleFor(parent), text, QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -1,8 +1,7 @@
 #include "ReportView.h"
 
-#include <array>
-
 #include <QLabel>
+#include <array>
 
 #include "Controls.h"
 #include "EstimationFrames.h"

@@ -16,7 +16,8 @@ std::optional<QString> AskSavePath(MainContext& context, const QString& filter) 
   if (!path) return std::nullopt;
   // The writers replace the old file only once the new one is complete, so the
   // old file is not deleted here: a failed write leaves it as it was.
-  if (QFileInfo::exists(*path) && !context.platform->AskYesNo(context.window, OverwriteQuestion(*path))) {
+  if (QFileInfo::exists(*path) &&
+      !context.platform->AskYesNo(context.window, OverwriteQuestion(*path))) {
     return std::nullopt;
   }
   return path;

@@ -1,9 +1,8 @@
 // The save dialog followed by the program's own overwrite question.
 #pragma once
 
-#include <optional>
-
 #include <QString>
+#include <optional>
 
 namespace kessadon {
 

@@ -1,8 +1,7 @@
 #include "UnsavedWork.h"
 
-#include <optional>
-
 #include <QLabel>
+#include <optional>
 
 #include "GridFileCommands.h"
 #include "MainContext.h"

@@ -115,10 +115,10 @@ class AngleDiagram : public QWidget {
     painter.drawLine(compass - QPoint(0, radius), compass + QPoint(0, radius));
     auto text = [&](QPoint at, const QString& label, Qt::Alignment align) {
       const QRect box(at.x() - 100, at.y() - 50, 200, 100);
-      painter.drawText(box.adjusted(align & Qt::AlignLeft ? 100 : 0, align & Qt::AlignTop ? 50 : 0,
-                                    align & Qt::AlignRight ? -100 : 0,
-                                    align & Qt::AlignBottom ? -50 : 0),
-                       align, label);
+      painter.drawText(
+          box.adjusted(align & Qt::AlignLeft ? 100 : 0, align & Qt::AlignTop ? 50 : 0,
+                       align & Qt::AlignRight ? -100 : 0, align & Qt::AlignBottom ? -50 : 0),
+          align, label);
     };
     text(compass - QPoint(0, radius + 2), "0 (北)", Qt::AlignHCenter | Qt::AlignBottom);
     text(compass + QPoint(0, radius + 2), "180 (南)", Qt::AlignHCenter | Qt::AlignTop);

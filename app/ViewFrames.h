@@ -15,7 +15,7 @@ namespace kessadon {
 // The view: direction, dip, exaggeration, magnification, base and perspective.
 class ViewFrame : public QGroupBox {
  public:
-  explicit ViewFrame(QWidget* parent);
+  explicit ViewFrame(QWidget *parent);
 
   QLineEdit *txtAlpha, *txtGamma, *txtVe, *txtSca, *txtZbase, *txtDist, *txtPpz;
   QCheckBox *chkBase, *chkPers;
@@ -25,7 +25,7 @@ class ViewFrame : public QGroupBox {
 // "表示の方法": one command per kind of picture, and the picture clear.
 class DisplayFrame : public QGroupBox {
  public:
-  explicit DisplayFrame(QWidget* parent);
+  explicit DisplayFrame(QWidget *parent);
 
   QPushButton *cmdDisplayGrid, *cmdDisplayContour, *cmdDisplayShade, *cmdDisplayColorContour,
       *cmdDisplayColorShade, *cmdDisplayData, *cmdColor, *cmdImageClear;
@@ -34,7 +34,7 @@ class DisplayFrame : public QGroupBox {
 // "画像選択前にチェック".
 class PictureOptionsFrame : public QGroupBox {
  public:
-  explicit PictureOptionsFrame(QWidget* parent);
+  explicit PictureOptionsFrame(QWidget *parent);
 
   QCheckBox *chkBack, *chkAutoRedraw, *chkScaleLine, *chkWaku;
   QRadioButton *optWaku2, *optWaku4;
@@ -43,7 +43,7 @@ class PictureOptionsFrame : public QGroupBox {
 // "出力コマンド".
 class OutputFrame : public QGroupBox {
  public:
-  explicit OutputFrame(QWidget* parent);
+  explicit OutputFrame(QWidget *parent);
 
   QPushButton *cmdSaveImage, *cmdCopyImage;
 };
@@ -51,7 +51,7 @@ class OutputFrame : public QGroupBox {
 // "描画ウィンドウの領域（ピクセル）".
 class WindowAreaFrame : public QGroupBox {
  public:
-  explicit WindowAreaFrame(QWidget* parent);
+  explicit WindowAreaFrame(QWidget *parent);
 
   QLabel *lblWinX, *lblWinY;
 };
@@ -59,7 +59,7 @@ class WindowAreaFrame : public QGroupBox {
 // "視線と光源（方向と伏角）": a compass and a dip quadrant explaining the angles.
 class AngleDiagramFrame : public QGroupBox {
  public:
-  explicit AngleDiagramFrame(QWidget* parent);
+  explicit AngleDiagramFrame(QWidget *parent);
 };
 
 }  // namespace kessadon

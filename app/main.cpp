@@ -1,13 +1,12 @@
 // kessadon: with no arguments the desktop program, with arguments the
 // command-line front end.
+#include <QApplication>
 #include <cstdio>
 
-#include <QApplication>
-
 #include "Fonts.h"
-#include "Translations.h"
 #include "FormMain.h"
 #include "QtPlatform.h"
+#include "Translations.h"
 #include "cli/Cli.h"
 
 int main(int argc, char** argv) {
@@ -15,9 +14,10 @@ int main(int argc, char** argv) {
 
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    std::fputs("kessadon: no display to open the desktop program on; kessadon --help lists the "
-               "command-line subcommands\n",
-               stderr);
+    std::fputs(
+        "kessadon: no display to open the desktop program on; kessadon --help lists the "
+        "command-line subcommands\n",
+        stderr);
     return 1;
   }
   QApplication application(argc, argv);

@@ -1,9 +1,8 @@
 #include "Cli.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
-
-#include <CLI/CLI.hpp>
 
 #include "ContoursCommand.h"
 #include "ConvertCommand.h"

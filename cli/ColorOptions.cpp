@@ -31,7 +31,8 @@ void ColorOptions::Add(CLI::App& command) {
                   "(default: the defaults file's)")
       ->delimiter(',')
       ->expected(2);
-  command.add_flag("--equalize", equalize, "spread the shading's grey levels evenly (histogram equalisation)");
+  command.add_flag("--equalize", equalize,
+                   "spread the shading's grey levels evenly (histogram equalisation)");
   command.add_option("--palette", palette,
                      "colour table of the colour contour: built-in pattern 1, 2, 3 or 4, or a "
                      "table file (default 1)");

@@ -3,12 +3,11 @@
 // desktop takes them.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "color/ColorTable.h"
 #include "color/Shading.h"

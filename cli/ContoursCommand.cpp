@@ -1,12 +1,11 @@
 #include "ContoursCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "GridFileOptions.h"
 #include "io/NumberText.h"
@@ -37,14 +36,16 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
   if (!a.levels.empty()) {
     levels = {a.levels[0], a.levels[1], a.levels[2], 1};
   } else {
-    const AutoContourTexts texts = AutoContourLevels(a.divisions.value_or("20"), grid.Zmin, grid.Zmax);
+    const AutoContourTexts texts =
+        AutoContourLevels(a.divisions.value_or("20"), grid.Zmin, grid.Zmax);
     TakeContourLevels(levels, {texts.Cst, texts.Cen, texts.Cin});
   }
   Result<std::vector<double>> values = ContourLevelValues(levels, grid.Zmin, grid.Zmax);
   if (!values) return fail(values.failure().message);
   Result<std::string> crs = OutputCrs(a.output, read->crs);
   if (!crs) return fail(crs.failure().message);
-  Result<std::int64_t> lines = ExportContours(a.output.output, grid, *values, *crs, a.output.format);
+  Result<std::int64_t> lines =
+      ExportContours(a.output.output, grid, *values, *crs, a.output.format);
   if (!lines) return fail(a.output.output + ": " + Describe(lines.failure()));
   out << a.input << ": levels " << FormatGeneral(levels.Cst) << " to " << FormatGeneral(levels.Cen)
       << " every " << FormatGeneral(levels.Cin) << ", " << values->size() << " within the grid, "
@@ -56,12 +57,15 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
 
 void AddContoursCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "contours", "Write the contour lines of a grid as line features (GeoPackage, GeoJSON, Shapefile)");
+      "contours",
+      "Write the contour lines of a grid as line features (GeoPackage, GeoJSON, Shapefile)");
   auto a = std::make_shared<ContoursArguments>();
-  command->add_option("GRIDFILE", a->input, "grid data file, elevation map sheet or raster")->required();
+  command->add_option("GRIDFILE", a->input, "grid data file, elevation map sheet or raster")
+      ->required();
   AddGridInputOptions(*command, a->read);
   CLI::Option* levels =
-      command->add_option("--levels", a->levels, "Start, end and interval CST,CEN,CIN of the levels")
+      command
+          ->add_option("--levels", a->levels, "Start, end and interval CST,CEN,CIN of the levels")
           ->delimiter(',')
           ->expected(3);
   command

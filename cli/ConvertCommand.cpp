@@ -1,10 +1,9 @@
 #include "ConvertCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "GridFileOptions.h"
 
@@ -37,13 +36,14 @@ int Run(const ConvertArguments& a, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 void AddConvertCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
-  CLI::App* command = app.add_subcommand(
-      "convert",
-      "Convert between grid data files, elevation map sheets (*.mem, *.sem, read only) and rasters");
+  CLI::App* command = app.add_subcommand("convert",
+                                         "Convert between grid data files, elevation map sheets "
+                                         "(*.mem, *.sem, read only) and rasters");
   auto a = std::make_shared<ConvertArguments>();
   command
-      ->add_option("INPUT", a->input,
-                   "grid data file, elevation map sheet (Shift_JIS or UTF-8) or any raster GDAL reads")
+      ->add_option(
+          "INPUT", a->input,
+          "grid data file, elevation map sheet (Shift_JIS or UTF-8) or any raster GDAL reads")
       ->required();
   AddGridInputOptions(*command, a->read);
   AddGridOutputOptions(*command, a->output);

@@ -5,15 +5,14 @@
 namespace kessadon {
 
 void DataFileOptions::AddLayoutOption(CLI::App& command) {
-  layoutOption =
-      command
-          .add_option("--layout", layouts,
-                      "Layout of the data files after it: 1 id,x,y,z  2 id,x,y,z,l  "
-                      "3 id,x,y,z,l,trend,dip  4 id,x,y,z,l + id,x,y,z,trend,dip  "
-                      "5 grid data file (default 1); in layouts 1 to 4 the last line "
-                      "ends the file and is not read as a point")
-          ->allow_extra_args(false)
-          ->check(CLI::Range(1, 5));
+  layoutOption = command
+                     .add_option("--layout", layouts,
+                                 "Layout of the data files after it: 1 id,x,y,z  2 id,x,y,z,l  "
+                                 "3 id,x,y,z,l,trend,dip  4 id,x,y,z,l + id,x,y,z,trend,dip  "
+                                 "5 grid data file (default 1); in layouts 1 to 4 the last line "
+                                 "ends the file and is not read as a point")
+                     ->allow_extra_args(false)
+                     ->check(CLI::Range(1, 5));
 }
 
 Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream& notes) const {

@@ -3,11 +3,10 @@
 // the files after it.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "io/MeasuredData.h"
 

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <CLI/CLI.hpp>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -10,8 +11,6 @@
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
@@ -126,17 +125,16 @@ Result<EstimationParameters> Parameters(const EstimateArguments& a, const Prepar
 
 void PrintReport(std::ostream& out, const PreparedData& data, const EstimationReport& report) {
   out << "Nh = " << data.Nh() << '\n' << "Nd = " << data.Nd() << '\n';
-  static const char* const kCaptions[11] = {"J1 =", "J2 =", "H : data =", "RH =",
-                                            "Error =", "D : data =", "RD =", "Error =",
-                                            "Q =", "J =", "a R ="};
+  static const char* const kCaptions[11] = {
+      "J1 =", "J2 =",    "H : data =", "RH =", "Error =", "D : data =",
+      "RD =", "Error =", "Q =",        "J =",  "a R ="};
   const auto texts = ReportTexts(report);
   for (int k = 0; k < 11; ++k) {
     if (texts[k]) out << kCaptions[k] << ' ' << *texts[k] << '\n';
   }
 }
 
-int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
-        std::ostream& err) {
+int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, std::ostream& err) {
   auto fail = [&err](const std::string& reason) {
     err << "kessadon estimate: " << reason << '\n';
     return 1;
@@ -186,35 +184,45 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out,
 
 void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
   CLI::App* command = app.add_subcommand(
-      "estimate", "Estimate a grid surface from measured data and save it as a grid data file or a raster");
+      "estimate",
+      "Estimate a grid surface from measured data and save it as a grid data file or a raster");
   auto a = std::make_shared<EstimateArguments>();
   a->data.AddLayoutOption(*command);
-  a->data.fileOption = command->add_option("DATA", a->data.files,
-                                           "Measured-data files; the first is the new load, the "
-                                           "others additional loads")
+  a->data.fileOption = command
+                           ->add_option("DATA", a->data.files,
+                                        "Measured-data files; the first is the new load, the "
+                                        "others additional loads")
                            ->required();
   command->add_option("--nodes", a->nodes, "Node counts NX,NY of the grid to produce")
       ->delimiter(',')
       ->expected(2)
       ->required();
-  command->add_option("--range", a->range,
-                      "XMIN,YMIN,XMAX,YMAX of the grid (default: the range of the data)")
+  command
+      ->add_option("--range", a->range,
+                   "XMIN,YMIN,XMAX,YMAX of the grid (default: the range of the data)")
       ->delimiter(',')
       ->expected(4);
   command->add_option("--m1", a->m1, "Weight of the slope term J1 (default 0)");
   command->add_option("--m2", a->m2, "Weight of the curvature term J2 (default 1)");
-  command->add_option("--ratio", a->ratio, "Beta/Alpha, weight of dip data (default 1 with dip data)");
-  command->add_option("--alpha-min", a->alphaMin, "First height-data weight (default 32; 0.25 with bounds)");
-  command->add_option("--alpha-max", a->alphaMax, "Last height-data weight (with bounds; default 16)");
+  command->add_option("--ratio", a->ratio,
+                      "Beta/Alpha, weight of dip data (default 1 with dip data)");
+  command->add_option("--alpha-min", a->alphaMin,
+                      "First height-data weight (default 32; 0.25 with bounds)");
+  command->add_option("--alpha-max", a->alphaMax,
+                      "Last height-data weight (with bounds; default 16)");
   command->add_option("--passes", a->passes, "Number of passes (with bounds; default 6)");
-  command->add_option("--extend", a->extend, "Extension XP,YP of the estimation grid in percent (0 to 50)")
+  command
+      ->add_option("--extend", a->extend,
+                   "Extension XP,YP of the estimation grid in percent (0 to 50)")
       ->delimiter(',')
       ->expected(2);
   AddGridOutputOptions(*command, a->output);
-  command->add_flag("--progress", a->progress, "Show the passes, the assembly and the factorisation on stderr");
-  command->add_option("--solver", a->solver,
-                      "auto (default): the band solver for small grids, the sparse one for large; "
-                      "band or sparse to choose")
+  command->add_flag("--progress", a->progress,
+                    "Show the passes, the assembly and the factorisation on stderr");
+  command
+      ->add_option("--solver", a->solver,
+                   "auto (default): the band solver for small grids, the sparse one for large; "
+                   "band or sparse to choose")
       ->check(CLI::IsMember({"auto", "band", "sparse"}));
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }

@@ -12,8 +12,9 @@ void AddGridOutputOptions(CLI::App& command, GridOutputArguments& a) {
                   "Grid file to write: a grid data file, or a raster by its extension "
                   "(.tif GeoTIFF, .asc ESRI ASCII grid, .nc netCDF, .img ERDAS)")
       ->required();
-  command.add_option("--format", a.format,
-                     "GDAL raster driver to write with (e.g. GTiff, AAIGrid, netCDF), whatever the extension");
+  command.add_option(
+      "--format", a.format,
+      "GDAL raster driver to write with (e.g. GTiff, AAIGrid, netCDF), whatever the extension");
   command.add_option("--crs", a.crs,
                      "Coordinate system to tag the output with (e.g. EPSG:6677, WKT, PROJ); "
                      "default: the input's");

@@ -1,10 +1,9 @@
 #include "GridInfoCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "GridFileOptions.h"
 #include "io/NumberText.h"
@@ -24,7 +23,8 @@ void AddGridInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
   CLI::App* command = app.add_subcommand(
       "grid-info", "Read a grid as the desktop does and print its derived geometry");
   auto a = std::make_shared<GridInfoArguments>();
-  command->add_option("GRIDFILE", a->path, "grid data file, elevation map sheet or raster")->required();
+  command->add_option("GRIDFILE", a->path, "grid data file, elevation map sheet or raster")
+      ->required();
   AddGridInputOptions(*command, a->read);
   command->callback([a, &out, &err, &status] {
     Result<LoadedGrid> read = ReadGridInput(a->path, a->read);
@@ -35,10 +35,14 @@ void AddGridInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
     }
     const GridData& grid = read->grid;
     const std::pair<const char*, double> lines[] = {
-        {"Nx", grid.Nx},     {"Ny", grid.Ny},     {"Xmin", grid.Xmin}, {"Xmax", grid.Xmax},
-        {"Ymin", grid.Ymin}, {"Ymax", grid.Ymax}, {"Dx", grid.Dx},     {"Dy", grid.Dy},
-        {"Zmin", grid.Zmin}, {"Zmax", grid.Zmax}, {"Xcen", grid.Xcen}, {"Ycen", grid.Ycen},
-        {"Zcen", grid.Zcen}, {"Zbase", DefaultZbase(grid.Zmin)},      {"Zeps", grid.Zeps},
+        {"Nx", grid.Nx},     {"Ny", grid.Ny},
+        {"Xmin", grid.Xmin}, {"Xmax", grid.Xmax},
+        {"Ymin", grid.Ymin}, {"Ymax", grid.Ymax},
+        {"Dx", grid.Dx},     {"Dy", grid.Dy},
+        {"Zmin", grid.Zmin}, {"Zmax", grid.Zmax},
+        {"Xcen", grid.Xcen}, {"Ycen", grid.Ycen},
+        {"Zcen", grid.Zcen}, {"Zbase", DefaultZbase(grid.Zmin)},
+        {"Zeps", grid.Zeps},
     };
     for (const auto& [name, value] : lines) out << name << " = " << FormatGeneral(value) << '\n';
     if (!read->crs.empty()) out << "CRS = " << CrsDescription(read->crs) << '\n';

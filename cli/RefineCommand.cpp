@@ -1,11 +1,10 @@
 #include "RefineCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "GridFileOptions.h"
 #include "estimate/GridRefinement.h"
@@ -47,10 +46,11 @@ int Run(const RefineArguments& a, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 void AddRefineCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
-  CLI::App* command = app.add_subcommand(
-      "refine", "Resample a grid to other node counts (bicubic) and save it");
+  CLI::App* command =
+      app.add_subcommand("refine", "Resample a grid to other node counts (bicubic) and save it");
   auto a = std::make_shared<RefineArguments>();
-  command->add_option("GRIDFILE", a->input, "grid data file, elevation map sheet or raster")->required();
+  command->add_option("GRIDFILE", a->input, "grid data file, elevation map sheet or raster")
+      ->required();
   AddGridInputOptions(*command, a->read);
   command->add_option("--nodes", a->nodes, "Node counts NX,NY of the resampled grid")
       ->delimiter(',')

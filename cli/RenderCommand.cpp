@@ -1,14 +1,13 @@
 #include "RenderCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <QGuiApplication>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
-#include <QGuiApplication>
 
 #include "ColorOptions.h"
 #include "DataFileOptions.h"
@@ -80,9 +79,9 @@ PictureLevels LevelsFromArguments(const RenderArguments& a, const GridData& grid
   if (!a.levels.empty()) {
     texts = {FormatGeneral(a.levels[0]), FormatGeneral(a.levels[1]), FormatGeneral(a.levels[2])};
   } else if (a.divisions || a.mode == "contour" || colorCount) {
-    const std::string divisions = a.divisions     ? std::to_string(*a.divisions)
-                                  : colorCount    ? FormatGeneral(*colorCount)
-                                                  : std::string("20");
+    const std::string divisions = a.divisions  ? std::to_string(*a.divisions)
+                                  : colorCount ? FormatGeneral(*colorCount)
+                                               : std::string("20");
     const AutoContourTexts automatic = AutoContourLevels(divisions, grid.Zmin, grid.Zmax);
     texts = {automatic.Cst, automatic.Cen, automatic.Cin};
   } else {
@@ -189,9 +188,9 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
 // Without a grid the data view fits a plan window around the data first.
 void OpenDataWindow(const RenderArguments& a, RasterSurface& surface, GridData& grid,
                     ViewProjection& view, const PreparedData& prepared) {
-  const FittedDataWindow fitted = FitDataWindow(
-      prepared, {prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH}, prepared.ZminH,
-      prepared.ZmaxH);
+  const FittedDataWindow fitted =
+      FitDataWindow(prepared, {prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH},
+                    prepared.ZminH, prepared.ZmaxH);
   PlaceDataWindow(grid, fitted);
   TakeViewSettings(view, PlanViewTexts(), grid, fitted.extent, surface.ScaleWidth(),
                    surface.ScaleHeight());
@@ -263,11 +262,13 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
 }  // namespace
 
 void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, int& status) {
-  CLI::App* command = app.add_subcommand(
-      "render", "Draw a grid (grid data file, map sheet or raster) as the desktop's display commands do and save the picture");
+  CLI::App* command = app.add_subcommand("render",
+                                         "Draw a grid (grid data file, map sheet or raster) as the "
+                                         "desktop's display commands do and save the picture");
   auto a = std::make_shared<RenderArguments>();
-  command->add_option("GRIDFILE", a->grid,
-                      "grid data file, elevation map sheet or raster (may be left out with --data-view)");
+  command->add_option(
+      "GRIDFILE", a->grid,
+      "grid data file, elevation map sheet or raster (may be left out with --data-view)");
   AddGridInputOptions(*command, a->read);
   command
       ->add_option("--mode", a->mode,
@@ -308,7 +309,8 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
   command->add_flag("--data-view", a->dataView,
                     "the data distribution view: every point, none hidden; without GRIDFILE in "
                     "a plan window fitted around the data");
-  command->add_flag("--elevation-only", a->elevationOnly, "elevation marks only, no strike/dip symbols");
+  command->add_flag("--elevation-only", a->elevationOnly,
+                    "elevation marks only, no strike/dip symbols");
   command->add_flag("--no-dip-label", a->noDipLabel, "no dip (and height) labels on symbols");
   command->add_option("--symbol-scale", a->symbolScale, "scale of symbols and marks (default 1)");
   command->add_option("--label-size", a->labelSize, "label size in points (default 7)");

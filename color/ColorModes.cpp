@@ -27,11 +27,12 @@ std::int32_t PaletteColor(const Palette& palette, int k) {
 // steps away from the end level.
 std::optional<std::string> LevelRefusal(const ContourLevels& levels) {
   if (levels.Cin == 0) {
-    return std::string("コンターの間隔が 0 のため，色分けができません。「間　隔」に 0 以外の値を入れてください");
+    return std::string(
+        "コンターの間隔が 0 のため，色分けができません。「間　隔」に 0 以外の値を入れてください");
   }
   if ((levels.Cen - levels.Cst) / levels.Cin < 0) {
-    return "コンターの開始値" + FormatSigned(levels.Cst) + " から終了値" + FormatSigned(levels.Cen) +
-           " へ間隔" + FormatSigned(levels.Cin) +
+    return "コンターの開始値" + FormatSigned(levels.Cst) + " から終了値" +
+           FormatSigned(levels.Cen) + " へ間隔" + FormatSigned(levels.Cin) +
            " では進めないため，色分けができません。「開始値」「終了値」「間　隔」を直してください";
   }
   return std::nullopt;

@@ -79,8 +79,8 @@ ContourWork EstimateContourWork(const GridData& grid, const ContourLevels& level
   work.levels = count(LevelsWithin(levels, grid.Zmin, grid.Zmax));
   for (std::int32_t i = 1; i < grid.Nx; ++i) {
     for (std::int32_t j = 1; j < grid.Ny; ++j) {
-      const auto [lo, hi] = std::minmax({grid.Z(i, j), grid.Z(i + 1, j), grid.Z(i, j + 1),
-                                         grid.Z(i + 1, j + 1)});
+      const auto [lo, hi] =
+          std::minmax({grid.Z(i, j), grid.Z(i + 1, j), grid.Z(i, j + 1), grid.Z(i + 1, j + 1)});
       work.pieces += count(LevelsWithin(levels, lo, hi));
     }
   }

@@ -38,15 +38,17 @@ constexpr std::int64_t kBandValuesLimit = 500'000;
 std::int64_t FactorMemoryLimit() {
   const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
   if (pages <= 0 || pageSize <= 0) return std::int64_t{4} << 30;
-  return static_cast<std::int64_t>(0.6 * static_cast<double>(pages) * static_cast<double>(pageSize));
+  return static_cast<std::int64_t>(0.6 * static_cast<double>(pages) *
+                                   static_cast<double>(pageSize));
 }
 
 Failure Cancelled() { return Failure{"推定を中止しました", 0, true}; }
 
 // A refusal of the extended grid's size, with why.
 Failure GridTooLarge(const EstimationGrid& grid, const std::string& why) {
-  return Failure{"推定する格子（拡張後 " + std::to_string(grid.Nx) + " × " + std::to_string(grid.Ny) +
-                 "）は" + why + "。Nx, Ny か拡張の割合を小さくしてください"};
+  return Failure{"推定する格子（拡張後 " + std::to_string(grid.Nx) + " × " +
+                 std::to_string(grid.Ny) + "）は" + why +
+                 "。Nx, Ny か拡張の割合を小さくしてください"};
 }
 
 // Data or weights so extreme that the arithmetic overflowed give no result.
@@ -137,7 +139,8 @@ EstimationSolver ChooseSolver(const EstimationGrid& grid) {
 }
 
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
-                                       const EstimationProgress& progress, EstimationSolver solver) {
+                                       const EstimationProgress& progress,
+                                       EstimationSolver solver) {
   Result<EstimationPlan> planned = PlanEstimation(data, params);
   if (!planned) return planned.failure();
   const EstimationPlan& plan = *planned;

@@ -16,8 +16,8 @@
 #include <cstdint>
 
 #include "BandSystem.h"
-#include "PatternSystem.h"
 #include "EstimationGrid.h"
+#include "PatternSystem.h"
 #include "Progress.h"
 #include "SolveStatus.h"
 #include "Stencil.h"

@@ -35,7 +35,8 @@ void PatternSystem::Bind(double* values, std::size_t count, const std::int32_t* 
           const std::int64_t offset = map[k++] - colStart[column];
           // A column holds a node and its partners: at most 2 * kPartners - 1 entries.
           assert(offset >= 0 && offset < 2 * kPartners);
-          offsets_[static_cast<std::size_t>(r * kPartners + slot)] = static_cast<std::uint8_t>(offset);
+          offsets_[static_cast<std::size_t>(r * kPartners + slot)] =
+              static_cast<std::uint8_t>(offset);
         }
       }
     }
@@ -70,7 +71,8 @@ bool PatternSystem::CopyLower(LowerMatrix& out, const ProgressPart& part) const 
     if (!AssignZeros(out.value, out.row.size(), part.Within(0.6, 0.8))) return false;
   }
   if (!part(0.8)) return false;
-  VisitLower([&out](std::int64_t k, double value) { out.value[static_cast<std::size_t>(k)] = value; });
+  VisitLower(
+      [&out](std::int64_t k, double value) { out.value[static_cast<std::size_t>(k)] = value; });
   return true;
 }
 

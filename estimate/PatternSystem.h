@@ -74,9 +74,9 @@ class PatternSystem {
     int di, dj;
   };
   // In slot order, which is ascending unknown order among the partners inside the grid.
-  static constexpr Offset kOffsets[kPartners] = {{0, 0},  {0, 1},  {0, 2},  {1, -2}, {1, -1},
-                                                 {1, 0},  {1, 1},  {1, 2},  {2, -2}, {2, -1},
-                                                 {2, 0},  {2, 1},  {2, 2}};
+  static constexpr Offset kOffsets[kPartners] = {{0, 0}, {0, 1}, {0, 2}, {1, -2}, {1, -1},
+                                                 {1, 0}, {1, 1}, {1, 2}, {2, -2}, {2, -1},
+                                                 {2, 0}, {2, 1}, {2, 2}};
   static int Slot(int di, int dj) { return di == 0 ? dj : 3 + (di - 1) * 5 + (dj + 2); }
 
   EstimationGrid grid_;

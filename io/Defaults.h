@@ -11,7 +11,7 @@ struct ViewLightDefaults {
   double GammaDefault = 30;   // at a moderate dip
   double ScaDefault = 1;
   double VeDefault = 1;
-  double RoDefault = 315;     // light from the north-west
+  double RoDefault = 315;  // light from the north-west
   double ThDefault = 45;
 };
 

@@ -17,9 +17,9 @@ struct GridData {
   // Derived by UpdateGridGeometry.
   double Xmax = 0, Ymax = 0, Zmin = 0, Zmax = 0;
   double Xcen = 0, Ycen = 0, Zcen = 0, Zeps = 0;
-  NodeArray<double> Z;           // 0 ... Nx by 0 ... Ny
-  std::vector<double> GridX;     // 0 ... Nx+1, used 1 ... Nx
-  std::vector<double> GridY;     // 0 ... Ny+1, used 1 ... Ny
+  NodeArray<double> Z;        // 0 ... Nx by 0 ... Ny
+  std::vector<double> GridX;  // 0 ... Nx+1, used 1 ... Nx
+  std::vector<double> GridY;  // 0 ... Ny+1, used 1 ... Ny
   // The grid as it arrived, before any refinement.
   std::int32_t NxOrg = 0, NyOrg = 0;
   double DxOrg = 0, DyOrg = 0;

@@ -276,7 +276,7 @@ Result<MeasuredData> ParseLines(std::string_view text, int dataType) {
   text = WithoutTrailingBlankLines(text);
   const std::optional<std::string_view> afterHeader = AfterHeaderLine(text);
   const std::string_view records = afterHeader.value_or(text);
-  Result<MeasuredData> data = dataType == 4 ? ParseTwoSections(records)
+  Result<MeasuredData> data = dataType == 4   ? ParseTwoSections(records)
                               : dataType == 1 ? ParseOneSection(records, Section::Xyz)
                               : dataType == 2 ? ParseOneSection(records, Section::XyzL)
                                               : ParseOneSection(records, Section::XyzLTrendDip);
@@ -371,7 +371,9 @@ Status AppendMeasuredText(MeasuredData& data, std::string_view text, int dataTyp
   return Ok();
 }
 
-bool GivesHeightDatum(double x, double z, std::int16_t l) { return x < 9e8 && z <= 8.9e9 && l != 9; }
+bool GivesHeightDatum(double x, double z, std::int16_t l) {
+  return x < 9e8 && z <= 8.9e9 && l != 9;
+}
 bool GivesDipDatum(double x, double trend) { return x < 9e8 && trend < 9e8; }
 
 PreparedData PrepareMeasuredData(const MeasuredData& data) {

@@ -13,7 +13,9 @@ class NodeArray {
  public:
   NodeArray() = default;
   NodeArray(int ni, int nj)
-      : ni_(ni), nj_(nj), data_(static_cast<std::size_t>(ni + 1) * static_cast<std::size_t>(nj + 1)) {}
+      : ni_(ni),
+        nj_(nj),
+        data_(static_cast<std::size_t>(ni + 1) * static_cast<std::size_t>(nj + 1)) {}
 
   T& operator()(int i, int j) { return data_[Index(i, j)]; }
   const T& operator()(int i, int j) const { return data_[Index(i, j)]; }
@@ -31,7 +33,8 @@ class NodeArray {
 
  private:
   std::size_t Index(int i, int j) const {
-    return static_cast<std::size_t>(i) * static_cast<std::size_t>(nj_ + 1) + static_cast<std::size_t>(j);
+    return static_cast<std::size_t>(i) * static_cast<std::size_t>(nj_ + 1) +
+           static_cast<std::size_t>(j);
   }
   int ni_ = -1;
   int nj_ = -1;

@@ -36,16 +36,20 @@ char AsciiOfWide(std::string_view text, std::size_t p) {
   if (b0 == 0xEF && b1 == 0xBC) {  // U+FF00 ... U+FF3F
     if (b2 >= 0x90 && b2 <= 0x99) return static_cast<char>('0' + (b2 - 0x90));
     switch (b2) {
-      case 0x8B: return '+';
-      case 0x8D: return '-';
-      case 0x8E: return '.';
-      case 0xA5: return 'E';
+      case 0x8B:
+        return '+';
+      case 0x8D:
+        return '-';
+      case 0x8E:
+        return '.';
+      case 0xA5:
+        return 'E';
     }
     return 0;
   }
-  if (b0 == 0xEF && b1 == 0xBD && b2 == 0x85) return 'e';        // U+FF45
-  if (b0 == 0xE3 && b1 == 0x80 && b2 == 0x80) return ' ';        // U+3000
-  if (b0 == 0xE2 && b1 == 0x88 && b2 == 0x92) return '-';        // U+2212
+  if (b0 == 0xEF && b1 == 0xBD && b2 == 0x85) return 'e';  // U+FF45
+  if (b0 == 0xE3 && b1 == 0x80 && b2 == 0x80) return ' ';  // U+3000
+  if (b0 == 0xE2 && b1 == 0x88 && b2 == 0x92) return '-';  // U+2212
   return 0;
 }
 

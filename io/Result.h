@@ -8,15 +8,15 @@
 namespace kessadon {
 
 struct Failure {
-  std::string message;  // one line, without the file name
-  int line = 0;         // 1-based line of the input where it struck; 0 when not known
+  std::string message;     // one line, without the file name
+  int line = 0;            // 1-based line of the input where it struck; 0 when not known
   bool cancelled = false;  // the person asked to stop; nothing else went wrong
 };
 
 template <class T>
 class Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : value_(std::move(value)) {}              // NOLINT: implicit by design
   Result(Failure failure) : failure_(std::move(failure)) {}  // NOLINT
 
   bool ok() const { return value_.has_value(); }

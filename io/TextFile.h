@@ -10,8 +10,8 @@ namespace kessadon {
 
 // Reads the whole file into memory. Fails with a readable reason when the file
 // cannot be opened or read, or is larger than maxBytes.
-Result<std::string> ReadWholeFile(const std::string& path,
-                                  std::size_t maxBytes = std::size_t(1) << 32);
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes = std::size_t(1)
+                                                                                  << 32);
 
 // Writes the text to a temporary file beside `path`, flushes it and renames it
 // into place, so that a failed write never leaves a partial file under `path`.

@@ -21,9 +21,11 @@ constexpr std::int64_t kMaxLevels = 100'000;
 
 }  // namespace
 
-Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, double zmin, double zmax) {
+Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, double zmin,
+                                               double zmax) {
   ContourLevels up = levels;
-  if (!(up.Cin != 0) || !std::isfinite(up.Cin) || !std::isfinite(up.Cst) || !std::isfinite(up.Cen)) {
+  if (!(up.Cin != 0) || !std::isfinite(up.Cin) || !std::isfinite(up.Cst) ||
+      !std::isfinite(up.Cen)) {
     return Failure{"コンターの間隔が 0 か数ではありません"};
   }
   if ((up.Cen - up.Cst) / up.Cin < 0) {
@@ -87,8 +89,8 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
     options.SetNameValue("ID_FIELD", "0");
     options.SetNameValue("ELEV_FIELD", "1");
     if (!fixed.empty()) options.SetNameValue("FIXED_LEVELS", fixed.c_str());
-    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory.dataset, 1), layer, options.List(),
-                                                nullptr, nullptr) != CE_None) {
+    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory.dataset, 1), layer,
+                                                options.List(), nullptr, nullptr) != CE_None) {
       GDALClose(out);
       return Failure{"コンターを引けません：" + GdalError("GDAL が失敗しました")};
     }
@@ -97,8 +99,10 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
   if (srs != nullptr) OSRDestroySpatialReference(srs);
   if (!written) return written.failure();
   // Counted in the file as written: some drivers know the count only then.
-  GDALDatasetH back = GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
-  if (back == nullptr) return Failure{"書き出したファイルを読めません：" + GdalError("GDAL が失敗しました")};
+  GDALDatasetH back =
+      GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+  if (back == nullptr)
+    return Failure{"書き出したファイルを読めません：" + GdalError("GDAL が失敗しました")};
   OGRLayerH layer = GDALDatasetGetLayer(back, 0);
   const std::int64_t features = layer != nullptr ? OGR_L_GetFeatureCount(layer, TRUE) : 0;
   GDALClose(back);

@@ -16,7 +16,8 @@ namespace kessadon {
 
 // The levels the contour lines are drawn at, lowest first. Refuses an
 // interval of 0 and levels that step away from the end level.
-Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, double zmin, double zmax);
+Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, double zmin,
+                                               double zmax);
 
 // Writes the lines of `levels` over the grid (geometry derived) to `path`
 // through the driver `format` or the one the extension names (.gpkg,

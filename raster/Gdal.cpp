@@ -23,10 +23,14 @@ struct Extension {
 };
 // The formats a name's extension chooses; any other creatable driver by --format.
 constexpr Extension kExtensions[] = {
-    {".tif", "GTiff", DriverKind::Raster},         {".tiff", "GTiff", DriverKind::Raster},
-    {".asc", "AAIGrid", DriverKind::Raster},       {".nc", "netCDF", DriverKind::Raster},
-    {".img", "HFA", DriverKind::Raster},           {".gpkg", "GPKG", DriverKind::Vector},
-    {".geojson", "GeoJSON", DriverKind::Vector},   {".json", "GeoJSON", DriverKind::Vector},
+    {".tif", "GTiff", DriverKind::Raster},
+    {".tiff", "GTiff", DriverKind::Raster},
+    {".asc", "AAIGrid", DriverKind::Raster},
+    {".nc", "netCDF", DriverKind::Raster},
+    {".img", "HFA", DriverKind::Raster},
+    {".gpkg", "GPKG", DriverKind::Vector},
+    {".geojson", "GeoJSON", DriverKind::Vector},
+    {".json", "GeoJSON", DriverKind::Vector},
     {".shp", "ESRI Shapefile", DriverKind::Vector},
 };
 
@@ -89,9 +93,10 @@ Result<GDALDriverH> DriverFor(const std::string& path, const std::string& format
     }
   }
   if (name.empty()) {
-    return Failure{kind == DriverKind::Raster
-                       ? "拡張子から形式が分かりません（.tif .asc .nc .img、ほかは --format で GDAL の形式名を指定）"
-                       : "拡張子から形式が分かりません（.gpkg .geojson .shp、ほかは --format で GDAL の形式名を指定）"};
+    return Failure{kind == DriverKind::Raster ? "拡張子から形式が分かりません（.tif .asc .nc "
+                                                ".img、ほかは --format で GDAL の形式名を指定）"
+                                              : "拡張子から形式が分かりません（.gpkg .geojson "
+                                                ".shp、ほかは --format で GDAL の形式名を指定）"};
   }
   GDALDriverH driver = GDALGetDriverByName(name.c_str());
   const char* capability = kind == DriverKind::Raster ? GDAL_DCAP_RASTER : GDAL_DCAP_VECTOR;
@@ -111,7 +116,8 @@ Result<std::string> CrsFromDefinition(const std::string& definition) {
   CPLErrorReset();
   if (OSRSetFromUserInput(srs, definition.c_str()) != OGRERR_NONE) {
     OSRDestroySpatialReference(srs);
-    return Failure{"座標系 " + definition + " が分かりません：" + GdalError("GDAL が受け付けません")};
+    return Failure{"座標系 " + definition + " が分かりません：" +
+                   GdalError("GDAL が受け付けません")};
   }
   char* wkt = nullptr;
   OSRExportToWkt(srs, &wkt);
@@ -131,7 +137,8 @@ std::string CrsDescription(const std::string& wkt) {
     if (const char* name = OSRGetName(srs)) text = name;
     const char* authority = OSRGetAuthorityName(srs, nullptr);
     const char* code = OSRGetAuthorityCode(srs, nullptr);
-    if (authority != nullptr && code != nullptr) text += std::string(" (") + authority + ":" + code + ")";
+    if (authority != nullptr && code != nullptr)
+      text += std::string(" (") + authority + ":" + code + ")";
   }
   OSRDestroySpatialReference(srs);
   return text;
@@ -144,9 +151,9 @@ Status ReplaceDataset(const std::string& path,
   const fs::path target(path);
   const std::string ext = target.extension().string();
   const fs::path stem = target.parent_path() / target.stem();
-  const std::string tempStem =
-      (target.parent_path() / ("." + target.stem().string() + ".kessadon-" +
-                               std::to_string(getpid()))).string();
+  const std::string tempStem = (target.parent_path() / ("." + target.stem().string() +
+                                                        ".kessadon-" + std::to_string(getpid())))
+                                   .string();
   const std::string tempPath = tempStem + ext;
 
   CPLErrorReset();
@@ -171,7 +178,8 @@ Status ReplaceDataset(const std::string& path,
     for (const std::string& f : files) std::remove(f.c_str());
   };
   if (!made || !closed) {
-    const std::string reason = made ? GdalError("書き出しを終えられません") : made.failure().message;
+    const std::string reason =
+        made ? GdalError("書き出しを終えられません") : made.failure().message;
     removeTemps();
     return Failure{reason};
   }
@@ -179,7 +187,8 @@ Status ReplaceDataset(const std::string& path,
   if (std::none_of(files.begin(), files.end(),
                    [&](const std::string& f) { return fs::path(f).filename() == mainName; })) {
     removeTemps();
-    return Failure{"書き出したファイルが見当たりません（" + folder.string() + " を一覧できません）"};
+    return Failure{"書き出したファイルが見当たりません（" + folder.string() +
+                   " を一覧できません）"};
   }
   std::vector<std::string> written;
   for (const std::string& f : files) {

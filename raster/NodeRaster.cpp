@@ -18,7 +18,8 @@ std::vector<double> RowsNorthFirst(const GridData& g) {
 GDALDatasetH NodeRasterInMemory(const GridData& g, std::vector<double>& rows,
                                 const std::string& crs) {
   EnsureGdal();
-  GDALDatasetH dataset = GDALCreate(GDALGetDriverByName("MEM"), "", g.Nx, g.Ny, 0, GDT_Float64, nullptr);
+  GDALDatasetH dataset =
+      GDALCreate(GDALGetDriverByName("MEM"), "", g.Nx, g.Ny, 0, GDT_Float64, nullptr);
   if (dataset == nullptr) return nullptr;
   char pointer[64];
   std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", static_cast<void*>(rows.data()));
@@ -27,7 +28,8 @@ GDALDatasetH NodeRasterInMemory(const GridData& g, std::vector<double>& rows,
     GDALClose(dataset);
     return nullptr;
   }
-  double transform[6] = {g.Xmin - g.Dx / 2, g.Dx, 0, g.Ymin + (g.Ny - 1) * g.Dy + g.Dy / 2, 0, -g.Dy};
+  double transform[6] = {
+      g.Xmin - g.Dx / 2, g.Dx, 0, g.Ymin + (g.Ny - 1) * g.Dy + g.Dy / 2, 0, -g.Dy};
   GDALSetGeoTransform(dataset, transform);
   if (!crs.empty()) GDALSetProjection(dataset, crs.c_str());
   GDALSetMetadataItem(dataset, GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT, nullptr);

@@ -75,10 +75,10 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   const char* const tiffOptions[] = {"NUM_THREADS=ALL_CPUS", nullptr};
   const std::string byName = RasterDriverForExtension(path);
   DatasetCloser file{GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
-                         byName == "AAIGrid" ? asciiOptions
-                         : byName == "GTiff" ? tiffOptions
-                                             : nullptr,
-                         nullptr)};
+                                byName == "AAIGrid" ? asciiOptions
+                                : byName == "GTiff" ? tiffOptions
+                                                    : nullptr,
+                                nullptr)};
   if (file.dataset == nullptr) {
     return Failure{"ラスターとして開けません：" + GdalError("GDAL の知らない形式です")};
   }
@@ -87,13 +87,14 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   const int columns = GDALGetRasterXSize(dataset), rows = GDALGetRasterYSize(dataset);
   if (columns < 1 || rows < 1) return Failure{"格子点がありません"};
   if (std::int64_t{columns} * rows > kMaxGridNodes) {
-    return Failure{"格子点が多すぎます（" + std::to_string(columns) + " × " + std::to_string(rows) + "）"};
+    return Failure{"格子点が多すぎます（" + std::to_string(columns) + " × " + std::to_string(rows) +
+                   "）"};
   }
   double t[6] = {0, 1, 0, 0, 0, 1};
   GDALGetGeoTransform(dataset, t);
   if (t[2] != 0 || t[4] != 0) return Failure{"回転または傾いた格子は読めません"};
-  const bool bounded = WithinValueBound(t[0]) && WithinValueBound(t[1]) &&
-                       WithinValueBound(t[3]) && WithinValueBound(t[5]);
+  const bool bounded = WithinValueBound(t[0]) && WithinValueBound(t[1]) && WithinValueBound(t[3]) &&
+                       WithinValueBound(t[5]);
   if (!(t[1] > 0) || t[5] == 0 || !bounded) {
     return Failure{"格子の向きか間隔が正しくありません（x は東へ増え、間隔は 0 より大きいこと）"};
   }
@@ -111,8 +112,8 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
 
   GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
   std::vector<double> values(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-  if (GDALRasterIO(band, GF_Read, 0, 0, columns, rows, values.data(), columns, rows, GDT_Float64,
-                   0, 0) != CE_None) {
+  if (GDALRasterIO(band, GF_Read, 0, 0, columns, rows, values.data(), columns, rows, GDT_Float64, 0,
+                   0) != CE_None) {
     return Failure{"高さを読めません：" + GdalError("ファイルが壊れています")};
   }
   int hasNoData = 0;
@@ -122,9 +123,11 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
   for (double v : values) holes += missing(v) ? 1 : 0;
   if (holes > 0 && !fillNodata) {
     return Failure{"値のない格子点が " + std::to_string(holes) +
-                   " 個あります。格子には欠けた点を置けません（コマンドラインでは --fill-nodata で埋められます）"};
+                   " 個あります。格子には欠けた点を置けません（コマンドラインでは --fill-nodata "
+                   "で埋められます）"};
   }
-  if (holes == static_cast<std::int64_t>(values.size())) return Failure{"値のある格子点がありません"};
+  if (holes == static_cast<std::int64_t>(values.size()))
+    return Failure{"値のある格子点がありません"};
   if (holes > 0) {
     // GDAL fills from the nearest values around each hole, in a copy in memory.
     constexpr double kMarker = -1.0e300;
@@ -140,7 +143,8 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
     }
     std::int64_t left = 0;
     for (double v : values) left += v == kMarker ? 1 : 0;
-    if (left > 0) return Failure{"値のない格子点のうち " + std::to_string(left) + " 個を埋められません"};
+    if (left > 0)
+      return Failure{"値のない格子点のうち " + std::to_string(left) + " 個を埋められません"};
   }
 
   g.Z = NodeArray<double>(g.Nx, g.Ny);

@@ -350,7 +350,7 @@ class Renderer {
   const PainterOrder xo_, yo_;
   const std::size_t rowLength_;
   std::vector<Node> nodes_;
-  std::vector<double> heights_;  // only for contour lines
+  std::vector<double> heights_;      // only for contour lines
   std::vector<std::uint8_t> marks_;  // of the cells painted so far, for contour lines
   Pixel b_[4];
   WorldPoint baseWorld_[4];

@@ -37,28 +37,28 @@ const char* Extension(std::int64_t format) { return format == 0 ? ".tif" : ".nc"
 
 void WriteRasterFile(benchmark::State& state) {
   const GridData grid = Terrain(static_cast<std::int32_t>(state.range(0)));
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "kessadon-bench").string() + Extension(state.range(1));
+  const std::string path = (std::filesystem::temp_directory_path() / "kessadon-bench").string() +
+                           Extension(state.range(1));
   for (auto _ : state) {
     if (!WriteRaster(path, grid, {})) state.SkipWithError("write failed");
   }
   state.counters["MiB_on_disk"] = static_cast<double>(std::filesystem::file_size(path)) / 1048576;
-  state.counters["nodes_per_s"] = benchmark::Counter(
-      static_cast<double>(grid.Nx) * grid.Ny, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["nodes_per_s"] = benchmark::Counter(static_cast<double>(grid.Nx) * grid.Ny,
+                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void ReadRasterFile(benchmark::State& state) {
   const GridData grid = Terrain(static_cast<std::int32_t>(state.range(0)));
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "kessadon-bench").string() + Extension(state.range(1));
+  const std::string path = (std::filesystem::temp_directory_path() / "kessadon-bench").string() +
+                           Extension(state.range(1));
   if (!WriteRaster(path, grid, {})) state.SkipWithError("write failed");
   for (auto _ : state) {
     Result<RasterGrid> read = ReadRaster(path);
     if (!read) state.SkipWithError("read failed");
     benchmark::DoNotOptimize(read->grid.Z.Data());
   }
-  state.counters["nodes_per_s"] = benchmark::Counter(
-      static_cast<double>(grid.Nx) * grid.Ny, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["nodes_per_s"] = benchmark::Counter(static_cast<double>(grid.Nx) * grid.Ny,
+                                                     benchmark::Counter::kIsIterationInvariantRate);
   std::remove(path.c_str());
 }
 

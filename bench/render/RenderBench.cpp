@@ -103,12 +103,18 @@ void FilledPictureBench(benchmark::State& state, Filled kind, bool plan) {
   const LightSettings light{315, 45, 1};
   const Palette bands = BenchPalette(20), shades = BenchPalette(190);
   const FilledPicture picture{hills.surface, hills.grid,   hills.view,
-                              DataExtent{},   hills.levels, hills.cellColors};
+                              DataExtent{},  hills.levels, hills.cellColors};
   for (auto _ : state) {
     switch (kind) {
-      case Filled::Shade: DrawShadePicture(picture, hills.options, light); break;
-      case Filled::ColorContour: DrawColorContourPicture(picture, hills.options, bands); break;
-      case Filled::ColorShade: DrawColorShadePicture(picture, hills.options, light, shades); break;
+      case Filled::Shade:
+        DrawShadePicture(picture, hills.options, light);
+        break;
+      case Filled::ColorContour:
+        DrawColorContourPicture(picture, hills.options, bands);
+        break;
+      case Filled::ColorShade:
+        DrawColorShadePicture(picture, hills.options, light, shades);
+        break;
     }
     benchmark::DoNotOptimize(hills.surface.Image().constBits());
   }

@@ -4,14 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <memory>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 
 #include "ScriptedPlatform.h"
 #include "TempFolder.h"

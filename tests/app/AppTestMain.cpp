@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QtGlobal>
 #include <QStatusBar>
+#include <QtGlobal>
 
 #include "AppFixture.h"
 #include "app/Fonts.h"

@@ -1,7 +1,6 @@
-#include <filesystem>
-
 #include <QCheckBox>
 #include <QRadioButton>
+#include <filesystem>
 
 #include "AppFixture.h"
 #include "app/ColorCommands.h"
@@ -41,7 +40,8 @@ TEST_F(ColorCommandsTest, PatternsAndFilesLoadAndAFailedLoadKeepsTheTable) {
   EXPECT_TRUE(Status().contains("many.txt")) << Status().toStdString();
   EXPECT_EQ(state().Colors.NColor, 43);
 
-  platform.openAnswers.push_back(QString::fromStdString(WriteFile("two.txt", "2\n9,9,9\n200,0,0\n")));
+  platform.openAnswers.push_back(
+      QString::fromStdString(WriteFile("two.txt", "2\n9,9,9\n200,0,0\n")));
   Click("cmdColorTable");
   EXPECT_EQ(state().Colors.NColor, 2);
   EXPECT_EQ(PreviewBottom(), QColor(9, 9, 9));

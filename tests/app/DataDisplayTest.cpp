@@ -1,7 +1,6 @@
-#include <filesystem>
-
 #include <QCheckBox>
 #include <QRadioButton>
+#include <filesystem>
 
 #include "AppFixture.h"
 #include "app/PictureBox.h"
@@ -33,7 +32,8 @@ TEST_F(DataDisplayTest, OptionsAndTheDistributionViewWithoutAGrid) {
   EXPECT_EQ(state().DataTextColor, kBlack);
 
   Load("cmdOpenData",
-       WriteFile("two.txt", "a,1000,500,10,0,90,30\nb,3000,1500,20,0,9e9,9e9\nend,0,0,0,0,0,0\n"), 3);
+       WriteFile("two.txt", "a,1000,500,10,0,90,30\nb,3000,1500,20,0,9e9,9e9\nend,0,0,0,0,0,0\n"),
+       3);
   Click("cmdDataView2");
   const GridData& grid = state().Grid;
   EXPECT_EQ(grid.Xmin, 900);

@@ -1,9 +1,8 @@
-#include <fstream>
-#include <sstream>
-
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QRadioButton>
+#include <fstream>
+#include <sstream>
 
 #include "AppFixture.h"
 #include "app/ReportView.h"
@@ -21,13 +20,13 @@ class DataFileCommandsTest : public AppTest {
     for (int k = 0; k < list->count(); ++k) items << list->item(k)->text();
     return items;
   }
-
 };
 
 TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
   // Ten lines: the last is not a record.
   std::ostringstream text;
-  for (int k = 1; k <= 10; ++k) text << 'p' << k << ',' << k * 10 << ',' << k << ',' << 100 + k << '\n';
+  for (int k = 1; k <= 10; ++k)
+    text << 'p' << k << ',' << k * 10 << ',' << k << ',' << 100 + k << '\n';
   const std::string path = WriteFile("ten.txt", text.str());
   Load("cmdOpenData", path);
 
@@ -56,8 +55,9 @@ TEST_F(DataFileCommandsTest, NewLoadShowsTheSummaryAndSwitchesTheCommands) {
 TEST_F(DataFileCommandsTest, EveryLoadSaysWhatItReadAndSkipped) {
   const std::string header = WriteFile("h.txt", "id,x,y,z\na,0,0,5\nb,10,10,7\n c,5,5,6 \n");
   Load("cmdOpenData", header);
-  EXPECT_EQ(Status(), "h.txt: 2 件（位置データ 2、傾斜データ 0）。"
-                      "読み飛ばした行：1 行目（見出し）、最終行「c,5,5,6」（終わりの行）");
+  EXPECT_EQ(Status(),
+            "h.txt: 2 件（位置データ 2、傾斜データ 0）。"
+            "読み飛ばした行：1 行目（見出し）、最終行「c,5,5,6」（終わりの行）");
   EXPECT_EQ(Caption("lblZminH"), "5") << "no point at (0, 0, 0) from the header";
   QCoreApplication::processEvents();  // the status bar paints its message on the next round
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-data-loaded.png"));
@@ -116,7 +116,8 @@ TEST_F(DataFileCommandsTest, AdditionalLoadsMixLayoutsAndListInOrder) {
 }
 
 TEST_F(DataFileCommandsTest, DipDataOpenTheRatio) {
-  Load("cmdOpenData", WriteFile("d.txt", "a,0,0,9e9,0,90,45\nb,1,1,3,0,9e9,9e9\nend,0,0,0,0,0,0\n"), 3);
+  Load("cmdOpenData", WriteFile("d.txt", "a,0,0,9e9,0,90,45\nb,1,1,3,0,9e9,9e9\nend,0,0,0,0,0,0\n"),
+       3);
   EXPECT_EQ(Caption("lblNh"), "1");
   EXPECT_EQ(Caption("lblNd"), "1");
   EXPECT_EQ(state().HasDipData, 1);

@@ -1,13 +1,12 @@
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QTabWidget>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "AppFixture.h"
 #include "app/EstimationCommands.h"
@@ -83,7 +82,8 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
     Click("cmdHorizon");
     ASSERT_EQ(state().GridLoaded, 1) << c.sample << ": " << Status().toStdString();
     EXPECT_EQ(platform.busyDepth, 0);
-    EXPECT_TRUE(Status().contains(QString("繰り返し %1 回").arg(c.passes))) << Status().toStdString();
+    EXPECT_TRUE(Status().contains(QString("繰り返し %1 回").arg(c.passes)))
+        << Status().toStdString();
     EXPECT_EQ(Caption("lblGridFileName"), "推定された格子データ（未ファイル化）");
     EXPECT_EQ(Caption("lblGridOnOff"), "推定された格子データ");
     EXPECT_EQ(Caption("lblXGridG"), c.nx);
@@ -99,9 +99,8 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
     Click("cmdSaveGridData");
     std::ostringstream out, err;
     ASSERT_EQ(RunCli({"estimate", "--layout", std::to_string(c.layout), sample, "--nodes",
-                      std::string(c.nx) + "," + c.ny, "--range",
-                      c.range.join(',').toStdString(), "--extend",
-                      std::string(c.extend) + "," + c.extend, "-o", cli},
+                      std::string(c.nx) + "," + c.ny, "--range", c.range.join(',').toStdString(),
+                      "--extend", std::string(c.extend) + "," + c.extend, "-o", cli},
                      out, err),
               0)
         << err.str();
@@ -112,7 +111,8 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
     std::string line;
     QStringList printed, shown;
     while (std::getline(lines, line)) {
-      if (line.rfind("N", 0) != 0) printed << QString::fromStdString(line.substr(line.find("= ") + 2));
+      if (line.rfind("N", 0) != 0)
+        printed << QString::fromStdString(line.substr(line.find("= ") + 2));
     }
     for (const char* name : {"lblQj1", "lblQj2", "lblNhdt", "lblQhrn", "lblQhav", "lblNddt",
                              "lblQdrn", "lblQdav", "lblQjres", "lblQj", "lblRes"}) {
@@ -126,7 +126,8 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
     }
   }
   std::filesystem::create_directories(KESSADON_SCREENS_DIR);
-  EXPECT_TRUE(form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-estimated.png"));
+  EXPECT_TRUE(
+      form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-estimated.png"));
   Find<QTabWidget>("tabParameter")->setCurrentIndex(1);
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-estimated.png"));
 }
@@ -212,7 +213,8 @@ TEST_F(EstimationTest, AStoppedRunChangesNothing) {
   ASSERT_EQ(state().GridLoaded, 1);
   const GridData before = state().Grid;
   const QImage picture = Picture();
-  const QStringList names = {"lblGridFileName", "lblGridOnOff", "lblXGrid", "lblZmax", "lblQj", "lblRes"};
+  const QStringList names = {"lblGridFileName", "lblGridOnOff", "lblXGrid",
+                             "lblZmax",         "lblQj",        "lblRes"};
   QStringList captions;
   for (const QString& name : names) captions << Caption(name.toUtf8().constData());
 
@@ -245,7 +247,8 @@ TEST_F(EstimationTest, AStoppedRunChangesNothing) {
   EXPECT_EQ(state().Grid.Nx, before.Nx);
   EXPECT_EQ(state().Grid.Z, before.Z);
   EXPECT_EQ(Picture(), picture);
-  for (int k = 0; k < names.size(); ++k) EXPECT_EQ(Caption(names[k].toUtf8().constData()), captions[k]);
+  for (int k = 0; k < names.size(); ++k)
+    EXPECT_EQ(Caption(names[k].toUtf8().constData()), captions[k]);
   EXPECT_FALSE(cmdStop->isVisible());
   EXPECT_TRUE(Find<QTabWidget>("tabParameter")->currentWidget()->isEnabled());
   EXPECT_TRUE(state().OriginalUnsaved) << "the estimate kept is still unsaved";

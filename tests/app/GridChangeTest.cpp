@@ -1,7 +1,6 @@
-#include <filesystem>
-
 #include <QPushButton>
 #include <QRadioButton>
+#include <filesystem>
 
 #include "AppFixture.h"
 #include "app/Controls.h"

@@ -22,7 +22,6 @@ class GridFileCommandsTest : public AppTest {
     text << in.rdbuf();
     return text.str();
   }
-
 };
 
 TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
@@ -31,7 +30,8 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   Find<QLineEdit>("txtAlpha")->setText("45");
   OpenGrid(path);
 
-  EXPECT_TRUE(platform.openFilters.back().startsWith(kGridFiles + kAllFiles + "|GeoTIFF (*.tif *.tiff)|"));
+  EXPECT_TRUE(
+      platform.openFilters.back().startsWith(kGridFiles + kAllFiles + "|GeoTIFF (*.tif *.tiff)|"));
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_EQ(platform.busyCount, 1);
   EXPECT_EQ(Status(), "") << "the reset on the way says nothing";
@@ -47,13 +47,23 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   EXPECT_EQ(s.CellColors.UpperI(), 256);
   EXPECT_EQ(s.CellColors.UpperJ(), 2);
 
-  const std::pair<const char*, const char*> captions[] = {
-      {"lblXGrid", "3"},        {"lblYGrid", "2"},        {"lblXmin", "100"},
-      {"lblXmax", "120"},       {"lblYmin", "200"},       {"lblYmax", "220"},
-      {"lblZmin", "1"},         {"lblZmax", "6"},         {"lblDx", "10"},
-      {"lblDy", "20"},          {"lblContourZmin", "1"},  {"lblContourZmax", "6"},
-      {"lblXGridG", "3"},       {"lblYGridG", "2"},       {"lblDxG", "10"},
-      {"lblDyG", "20"},         {"lblGridOnOff", "読み込んだ格子データ"}};
+  const std::pair<const char*, const char*> captions[] = {{"lblXGrid", "3"},
+                                                          {"lblYGrid", "2"},
+                                                          {"lblXmin", "100"},
+                                                          {"lblXmax", "120"},
+                                                          {"lblYmin", "200"},
+                                                          {"lblYmax", "220"},
+                                                          {"lblZmin", "1"},
+                                                          {"lblZmax", "6"},
+                                                          {"lblDx", "10"},
+                                                          {"lblDy", "20"},
+                                                          {"lblContourZmin", "1"},
+                                                          {"lblContourZmax", "6"},
+                                                          {"lblXGridG", "3"},
+                                                          {"lblYGridG", "2"},
+                                                          {"lblDxG", "10"},
+                                                          {"lblDyG", "20"},
+                                                          {"lblGridOnOff", "読み込んだ格子データ"}};
   for (const auto& [name, text] : captions) EXPECT_EQ(Caption(name), text) << name;
   EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(path));
   EXPECT_EQ(Text("txtZbase"), "0");

@@ -53,7 +53,8 @@ TEST_F(PanelHelpTest, FieldsThatHoldNoNumberOrLeaveTheirRangeAreNamed) {
     Click("cmdHorizon");
     if (c.said) {
       ASSERT_EQ(platform.messages.size(), 1u);
-      EXPECT_TRUE(platform.messages.back().startsWith(c.said)) << platform.messages.back().toStdString();
+      EXPECT_TRUE(platform.messages.back().startsWith(c.said))
+          << platform.messages.back().toStdString();
       EXPECT_EQ(state().GridLoaded, 0);
     } else {
       EXPECT_TRUE(platform.messages.empty());
@@ -88,8 +89,10 @@ TEST_F(PanelHelpTest, FullWidthNumbersReadAsTheirAsciiForms) {
 
 TEST_F(PanelHelpTest, LoadedDataFillTheEmptyRangeFields) {
   Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"));
-  for (const auto& [field, label] : {std::pair{"txtXmin", "lblXminH"}, {"txtYmin", "lblYminH"},
-                                     {"txtXmax", "lblXmaxH"}, {"txtYmax", "lblYmaxH"}}) {
+  for (const auto& [field, label] : {std::pair{"txtXmin", "lblXminH"},
+                                     {"txtYmin", "lblYminH"},
+                                     {"txtXmax", "lblXmaxH"},
+                                     {"txtYmax", "lblYmaxH"}}) {
     EXPECT_FALSE(Text(field).isEmpty());
     EXPECT_EQ(Text(field), Caption(label)) << field;
   }
@@ -152,7 +155,8 @@ TEST_F(PanelHelpTest, SoFineAContourIntervalAsksFirst) {
   platform.yesNoAnswers.push_back(false);
   Click("cmdDisplayContour");
   ASSERT_EQ(platform.questions.size(), 1u);
-  EXPECT_TRUE(platform.questions.back().contains("298,771 本")) << platform.questions.back().toStdString();
+  EXPECT_TRUE(platform.questions.back().contains("298,771 本"))
+      << platform.questions.back().toStdString();
   EXPECT_EQ(state().DisplayMode, 0) << "nothing drawn";
 
   Type("txtCin", "10");

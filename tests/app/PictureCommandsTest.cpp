@@ -1,9 +1,8 @@
+#include <QCheckBox>
+#include <QRadioButton>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <QCheckBox>
-#include <QRadioButton>
 
 #include "AppFixture.h"
 #include "app/PictureBox.h"
@@ -25,7 +24,6 @@ class PictureCommandsTest : public AppTest {
     return count;
   }
   void Check(const char* name, bool on) { Find<QCheckBox>(name)->setChecked(on); }
-
 };
 
 TEST_F(PictureCommandsTest, PlanViewOpensTheGridPicture) {
@@ -33,7 +31,7 @@ TEST_F(PictureCommandsTest, PlanViewOpensTheGridPicture) {
   EXPECT_FALSE(Enabled("cmdDisplayGrid"));
   Click("cmd2D");
   const std::pair<const char*, const char*> texts[] = {
-      {"txtAlpha", "180"}, {"txtGamma", "90"}, {"txtSca", "1.8"},        {"txtVe", "1"},
+      {"txtAlpha", "180"},    {"txtGamma", "90"},         {"txtSca", "1.8"}, {"txtVe", "1"},
       {"txtZbase", "-99999"}, {"txtDist", "10000000000"}, {"txtPpz", "0"}};
   for (const auto& [name, text] : texts) EXPECT_EQ(Text(name), text) << name;
   EXPECT_EQ(state().ViewReady, 1);
@@ -206,7 +204,8 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   Click("cmdDisplayGrid");
   Click("cmdCopyImage");
   EXPECT_EQ(platform.clipboard, Picture().Image());
-  EXPECT_TRUE(Status().startsWith("画像をクリップボードにコピーしました")) << Status().toStdString();
+  EXPECT_TRUE(Status().startsWith("画像をクリップボードにコピーしました"))
+      << Status().toStdString();
 }
 
 TEST_F(PictureCommandsTest, FrameOptionsFollowTheirBox) {

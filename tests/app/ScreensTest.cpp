@@ -1,13 +1,11 @@
 // Saves what a person sees: every tab of the main window and the drawing window.
-#include <cmath>
-#include <filesystem>
-
-#include <QTabWidget>
-
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <cmath>
+#include <filesystem>
 
 #include "AppFixture.h"
 #include "app/PictureBox.h"
@@ -43,7 +41,8 @@ TEST_F(AppTest, SavesScreenshotsOfEveryTab) {
 TEST_F(AppTest, SavesAScreenshotOfTheSaveQuestion) {
   std::filesystem::create_directories(KESSADON_SCREENS_DIR);
   std::unique_ptr<QMessageBox> box = NewSaveQuestion(
-      form.get(), "推定された格子データは保存されていません。\r\n保存しますか？（破棄すると元に戻せません）");
+      form.get(),
+      "推定された格子データは保存されていません。\r\n保存しますか？（破棄すると元に戻せません）");
   box->show();
   EXPECT_TRUE(box->grab().save(QString(KESSADON_SCREENS_DIR) + "/question-unsaved-grid.png"));
   // Every answer can be read in full.
@@ -128,7 +127,8 @@ TEST_F(AppTest, SavesScreenshotsOfAMapSheetAndOfAGridBeforeAndAfterRefinement) {
     for (int j = 0; j < 7; ++j) {
       const double x = i - 3, y = j - 3;
       text += std::to_string(200 * std::exp(-(x * x + y * y) / 6) -
-                             80 * std::exp(-((x - 4) * (x - 4) + (y - 2) * (y - 2)) / 2)) + " ";
+                             80 * std::exp(-((x - 4) * (x - 4) + (y - 2) * (y - 2)) / 2)) +
+              " ";
     }
     text += "\n";
   }

@@ -1,11 +1,10 @@
-#include <fstream>
-
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <fstream>
 
 #include "AppFixture.h"
 #include "app/AppReset.h"
@@ -47,12 +46,28 @@ TEST_F(StartupTest, DrawingWindowIsASquareOnTheRightHalf) {
 }
 
 TEST_F(StartupTest, FieldsAndCommandsStartAsReset) {
-  for (const char* name : {"cmdDisplayGrid", "cmdDisplayContour", "cmdDisplayShade",
-                           "cmdDisplayColorContour", "cmdDisplayColorShade", "cmdDisplayData",
-                           "cmdOpenDataAdd", "cmdSaveGridData", "cmdHorizon", "cmdDataView",
-                           "cmdDataView2", "cmdG2g", "cmdGridChange", "cmdColor", "txtDist",
-                           "txtPpz", "txtAlphaMax", "txtNitr", "txtRatio", "lblAlphaMax",
-                           "lblNitr", "lblRatio"}) {
+  for (const char* name : {"cmdDisplayGrid",
+                           "cmdDisplayContour",
+                           "cmdDisplayShade",
+                           "cmdDisplayColorContour",
+                           "cmdDisplayColorShade",
+                           "cmdDisplayData",
+                           "cmdOpenDataAdd",
+                           "cmdSaveGridData",
+                           "cmdHorizon",
+                           "cmdDataView",
+                           "cmdDataView2",
+                           "cmdG2g",
+                           "cmdGridChange",
+                           "cmdColor",
+                           "txtDist",
+                           "txtPpz",
+                           "txtAlphaMax",
+                           "txtNitr",
+                           "txtRatio",
+                           "lblAlphaMax",
+                           "lblNitr",
+                           "lblRatio"}) {
     EXPECT_FALSE(Enabled(name)) << name;
   }
   EXPECT_TRUE(Enabled("cmdOpenData"));
@@ -66,10 +81,11 @@ TEST_F(StartupTest, FieldsAndCommandsStartAsReset) {
   EXPECT_EQ(Text("txtM2"), "1");
   EXPECT_EQ(Text("txtZbase"), "0") << "ticking the pedestal writes the saved base, 0 at first";
   EXPECT_TRUE(Enabled("txtZbase"));
-  for (const char* name : {"txtAlpha", "txtGamma", "txtDist", "txtPpz", "txtSca", "txtVe",
-                           "txtCst", "txtCen", "txtCin", "txtRo", "txtTh",
-                           "txtXGridG", "txtYGridG", "txtAlphaMax", "txtNitr", "txtRatio",
-                           "txtXmin", "txtYmin", "txtXmax", "txtYmax", "txtXGridH", "txtYGridH"}) {
+  for (const char* name :
+       {"txtAlpha",  "txtGamma",    "txtDist",   "txtPpz",   "txtSca",  "txtVe",
+        "txtCst",    "txtCen",      "txtCin",    "txtRo",    "txtTh",   "txtXGridG",
+        "txtYGridG", "txtAlphaMax", "txtNitr",   "txtRatio", "txtXmin", "txtYmin",
+        "txtXmax",   "txtYmax",     "txtXGridH", "txtYGridH"}) {
     EXPECT_EQ(Text(name), "") << name;
   }
   EXPECT_FALSE(Find<QLabel>("lblMemLbl")->isVisibleTo(form.get()));

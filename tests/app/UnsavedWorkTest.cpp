@@ -31,13 +31,13 @@ TEST_F(UnsavedWorkTest, EveryCommandThatDiscardsTheGridAsksFirst) {
     std::function<bool()> happened;
   };
   const Command commands[] = {
-      {"clear", [this] { Click("cmdClear"); },
-       [this] { return state().GridLoaded == 0; }},
+      {"clear", [this] { Click("cmdClear"); }, [this] { return state().GridLoaded == 0; }},
       {"grid file", [this] { OpenGrid(SourcePath("data/samples/hill.grd")); },
        [this] { return state().Grid.Nx == 41; }},
       {"map sheet",
        [this] {
-         platform.openAnswers.push_back(QString::fromStdString(SourcePath("data/samples/sample_map.mem")));
+         platform.openAnswers.push_back(
+             QString::fromStdString(SourcePath("data/samples/sample_map.mem")));
          Click("cmdOpenMem");
        },
        [this] { return Caption("lblGridOnOff") == "読み込んだ数値地図"; }},
@@ -47,12 +47,12 @@ TEST_F(UnsavedWorkTest, EveryCommandThatDiscardsTheGridAsksFirst) {
          Click("cmdHorizon");
        },
        [this] { return state().Grid.Nx == 12; }},
-      {"quit", [this] { form->close(); },
-       [this] { return !form->isVisible(); }},
+      {"quit", [this] { form->close(); }, [this] { return !form->isVisible(); }},
   };
   for (const Command& command : commands) {
     for (const SaveChoice choice : {SaveChoice::Cancel, SaveChoice::Discard, SaveChoice::Save}) {
-      SCOPED_TRACE(std::string(command.name) + " answered " + std::to_string(static_cast<int>(choice)));
+      SCOPED_TRACE(std::string(command.name) + " answered " +
+                   std::to_string(static_cast<int>(choice)));
       Start();
       platform.questions.clear();
       Estimate();
@@ -63,7 +63,8 @@ TEST_F(UnsavedWorkTest, EveryCommandThatDiscardsTheGridAsksFirst) {
       command.run();
 
       EXPECT_TRUE(platform.saveChoices.empty()) << "asked once";
-      EXPECT_TRUE(Question().startsWith("推定された格子データは保存されていません")) << Question().toStdString();
+      EXPECT_TRUE(Question().startsWith("推定された格子データは保存されていません"))
+          << Question().toStdString();
       EXPECT_EQ(command.happened(), choice != SaveChoice::Cancel);
       if (choice == SaveChoice::Cancel) {
         EXPECT_EQ(state().Grid.Z, before.Z);
@@ -95,7 +96,8 @@ TEST_F(UnsavedWorkTest, SavedAndFileGridsAreLetGoWithoutAQuestion) {
   OpenGrid(SourcePath("data/samples/hill.grd"));  // no question: the scripted platform would fail
   OpenGrid(SourcePath("data/samples/plane.grd"));
   EXPECT_TRUE(platform.questions.empty());
-  EXPECT_EQ(Caption("lblGridFileName"), QString::fromStdString(SourcePath("data/samples/plane.grd")));
+  EXPECT_EQ(Caption("lblGridFileName"),
+            QString::fromStdString(SourcePath("data/samples/plane.grd")));
 }
 
 // Both the estimate and its resampling are work; saving one leaves the other to ask abou

@@ -53,7 +53,8 @@ TEST_F(EstimateCliTest, HeightsFromAPlaneComeBackAsThatPlane) {
   text << "end,0,0,0,0,0,0\n";
   const std::string data = Write("plane.txt", text.str());
   const std::string out = folder / "plane.grd";
-  const CliRun run = Cli({"estimate", data, "--nodes", "11,21", "--range", "0,0,100,100", "-o", out});
+  const CliRun run =
+      Cli({"estimate", data, "--nodes", "11,21", "--range", "0,0,100,100", "-o", out});
   ASSERT_EQ(run.status, 0) << run.err;
   std::map<std::string, std::string> values = Values(run.out);
   EXPECT_EQ(values["Nh"], "300");
@@ -102,7 +103,8 @@ TEST_F(EstimateCliTest, ALowerBoundLiftsTheSurface) {
 }
 
 TEST_F(EstimateCliTest, FailuresWriteNoFileAndOneLine) {
-  const std::string bounds = Write("b.txt", "a,0,0,1,1\nb,10,10,2,0\nc,0,10,3,0\nd,10,0,4,0\nend,0,0,0,0,0,0\n");
+  const std::string bounds =
+      Write("b.txt", "a,0,0,1,1\nb,10,10,2,0\nc,0,10,3,0\nd,10,0,4,0\nend,0,0,0,0,0,0\n");
   const std::string out = folder / "never.grd";
   const std::vector<std::vector<std::string>> cases = {
       {"estimate", "--layout", "2", bounds, "--nodes", "5,5", "--passes", "1", "-o", out},
@@ -135,8 +137,8 @@ TEST_F(EstimateCliTest, LayoutAppliesToTheFilesAfterIt) {
   EXPECT_EQ(values["D : data"], "1");
 
   // A --layout after the last file would leave that file read as layout 1.
-  const CliRun late = Cli({"estimate", points, grid, "--layout", "5", "--nodes", "5,5", "-o",
-                           folder / "late.grd"});
+  const CliRun late =
+      Cli({"estimate", points, grid, "--layout", "5", "--nodes", "5,5", "-o", folder / "late.grd"});
   EXPECT_EQ(late.status, 1);
   EXPECT_EQ(late.err,
             "kessadon estimate: --layout 5 comes after the last data file and applies to none: "

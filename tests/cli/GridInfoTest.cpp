@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "TempFolder.h"
 #include "CliRun.h"
+#include "TempFolder.h"
 
 namespace kessadon {
 namespace {

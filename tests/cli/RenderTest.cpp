@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <filesystem>
 #include <sstream>
 
-#include <QImage>
-
-#include "TempFolder.h"
 #include "CliRun.h"
+#include "TempFolder.h"
 
 namespace kessadon {
 namespace {
@@ -60,8 +59,9 @@ TEST(RenderCli, DrawsTheMeasuredDataOverThePictureOrAlone) {
     bool symbols;
   };
   for (const Case& c : {
-           Case{{"render", Sample("hill.grd"), "--mode", "contour", "--layout", "3", "--data", dips},
-                true},
+           Case{
+               {"render", Sample("hill.grd"), "--mode", "contour", "--layout", "3", "--data", dips},
+               true},
            Case{{"render", Sample("hill.grd"), "--layout", "3", "--data", dips, "--elevation-only"},
                 false},
            Case{{"render", "--data-view", "--layout", "3", "--data", dips, "--symbol-scale", "2"},
@@ -106,7 +106,8 @@ TEST(RenderCli, ShadedAndColouredPicturesWithTheirLegend) {
   }
   const QImage colourShadeLegend(QString::fromStdString(legend));
   EXPECT_EQ(colourShadeLegend.size(), QSize(203, 440));
-  EXPECT_GT(PixelsOf(colourShadeLegend, QColor(114, 164, 128)), 50) << "the lightest shade of band 1";
+  EXPECT_GT(PixelsOf(colourShadeLegend, QColor(114, 164, 128)), 50)
+      << "the lightest shade of band 1";
 }
 
 TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {

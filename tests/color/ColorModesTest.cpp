@@ -28,8 +28,9 @@ const ContourLevels kBy5{0, 100, 5, 1};
 
 TEST(ColorContour, BandsIncludeTheirUpperLevel) {
   const GridData grid = Column({37, 40, 40.00001, 0, -3, 100, 120});
-  for (const auto& [count, slots] : {std::pair<double, std::vector<int>>{20, {8, 8, 8, 1, 1, 20, 20}},
-                                     {44, {8, 8, 8, 1, 1, 20, 44}}}) {
+  for (const auto& [count, slots] :
+       {std::pair<double, std::vector<int>>{20, {8, 8, 8, 1, 1, 20, 20}},
+        {44, {8, 8, 8, 1, 1, 20, 44}}}) {
     NodeArray<std::int32_t> cells(1, grid.Ny);
     FillColorContour(grid, kBy5, NumberedPalette(count), cells);
     for (int j = 1; j <= grid.Ny; ++j) {

@@ -27,14 +27,11 @@ TEST(ColorTable, CountsRoundHalfToEvenAndRefusalsKeepNothing) {
     int line;  // of a refusal
   };
   for (const Case& c : {
-           Case{TableText("20", 20), true, 20, 0},
-           Case{TableText("20.4", 20), true, 20.4, 0},
+           Case{TableText("20", 20), true, 20, 0}, Case{TableText("20.4", 20), true, 20.4, 0},
            Case{TableText("20.5", 20), true, 20.5, 0},
            Case{TableText("21.5", 21), false, 0, 0},  // needs 22 colours
-           Case{TableText("300", 256), false, 0, 1},
-           Case{TableText("0", 3), false, 0, 1},
-           Case{TableText("-2", 3), false, 0, 1},
-           Case{"", false, 0, 0},
+           Case{TableText("300", 256), false, 0, 1}, Case{TableText("0", 3), false, 0, 1},
+           Case{TableText("-2", 3), false, 0, 1}, Case{"", false, 0, 0},
            Case{"2\n10\n20\n30\n40\n50\n60\n", true, 2, 0},  // one number a line
        }) {
     Result<ColorTable> table = ParseColorTable(c.text, previous);
@@ -58,8 +55,10 @@ TEST(ColorTable, PackedColoursHoldComponentsToTheirRange) {
 
 TEST(ColorTable, ShippedTablesHoldTheColoursTheirCaptionsAnnounce) {
   const std::string folder = std::string(KESSADON_SOURCE_DIR) + "/data/";
-  const std::pair<const char*, double> files[] = {{"Color1.txt", 20}, {"Color2.txt", 43},
-                                                  {"Color3.txt", 36}, {"Color4.txt", 44},
+  const std::pair<const char*, double> files[] = {{"Color1.txt", 20},
+                                                  {"Color2.txt", 43},
+                                                  {"Color3.txt", 36},
+                                                  {"Color4.txt", 44},
                                                   {"ColorShd.txt", 190}};
   for (const auto& [name, count] : files) {
     Result<ColorTable> table = LoadColorTable(folder + name, ColorTable{});

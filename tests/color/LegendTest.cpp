@@ -39,8 +39,8 @@ TEST(ColorPreview, BandsFromTheBottomAndOnlyAWholeCountReachesTheTop) {
     double count;
     int bands, step, lastTop;
   };
-  for (const Case& c : {Case{20, 20, 8, 0}, Case{20.4, 20, 7, 20}, Case{20.5, 20, 7, 20},
-                        Case{1, 1, 160, 0}}) {
+  for (const Case& c :
+       {Case{20, 20, 8, 0}, Case{20.4, 20, 7, 20}, Case{20.5, 20, 7, 20}, Case{1, 1, 160, 0}}) {
     RecordingSurface surface(40, 160);
     DrawColorPreview(surface, Table(c.count));
     const std::vector<Box> boxes = Drawn(surface).boxes;

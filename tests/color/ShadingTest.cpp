@@ -34,8 +34,8 @@ TEST(Shading, GreyLevelsFollowTheAngleToTheLight) {
            Case{flat, 4, 3, 0, 90, 252},
            Case{eastward, 4, 3, 0, 90, 126},
            Case{northward, 4, 3, 200, 90, 126},
-           Case{flat, 4, 3, 0, 45, 126},   // light from the north
-           Case{flat, 4, 3, 0, 0, 0},      // grazing
+           Case{flat, 4, 3, 0, 45, 126},      // light from the north
+           Case{flat, 4, 3, 0, 0, 0},         // grazing
            Case{eastward, 1, 3, 0, 90, 252},  // one column: no slope along x
            Case{northward, 4, 1, 0, 90, 252},
        }) {

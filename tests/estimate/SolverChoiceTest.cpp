@@ -24,7 +24,9 @@ struct Shape {
 PreparedData HillData(const Shape& s, unsigned seed) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> x(0, 100), y(0, 60);
-  auto z = [](double px, double py) { return 50 + 0.3 * px + 20 * std::sin(px / 15) * std::cos(py / 11); };
+  auto z = [](double px, double py) {
+    return 50 + 0.3 * px + 20 * std::sin(px / 15) * std::cos(py / 11);
+  };
   std::vector<Height> heights;
   for (int k = 0; k < 3 * (s.nx + s.ny); ++k) {
     const double px = x(random), py = y(random);
@@ -86,7 +88,8 @@ TEST(SolverChoice, UndeterminedNodesStopBothSolvers) {
   for (EstimationSolver solver : {EstimationSolver::Band, EstimationSolver::Sparse}) {
     Result<EstimationResult> run = RunEstimation(HillData(s, 5), p, {}, solver);
     ASSERT_FALSE(run);
-    EXPECT_NE(run.failure().message.find("m1 = m2 = 0"), std::string::npos) << run.failure().message;
+    EXPECT_NE(run.failure().message.find("m1 = m2 = 0"), std::string::npos)
+        << run.failure().message;
   }
 }
 
@@ -102,7 +105,8 @@ TEST(SolverChoice, SmallGridsTakeTheBandLargeOnesTheSparsePath) {
   Result<EstimationResult> band =
       RunEstimation(HillData(huge, 1), Parameters(huge), {}, EstimationSolver::Band);
   ASSERT_FALSE(band);
-  EXPECT_NE(band.failure().message.find("3002 × 3002"), std::string::npos) << band.failure().message;
+  EXPECT_NE(band.failure().message.find("3002 × 3002"), std::string::npos)
+      << band.failure().message;
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ TEST(MeasuredDataFile, FinalLineOfLayoutsOneToThreeIsNotARecord) {
   // Blank lines after the final line are not lines of the file.
   EXPECT_EQ(MustParse("a,1,2,3\nb,4,5,6\nend,0,0,0 \n\n \t\r\n\n", 1).Ndata(), 2);
   EXPECT_EQ(MustParse("a,1,2,3\r\nb,4,5,6\r\n\r\n\x1a", 1).Ndata(), 1);
-  EXPECT_EQ(MustParse("h,1,1,1,0\nsep,9e9,9e9,9e9,0\nd,2,2,2,90,30\nend,0,0,0,0,0\n\n\n", 4).Ndata(), 2);
+  EXPECT_EQ(
+      MustParse("h,1,1,1,0\nsep,9e9,9e9,9e9,0\nd,2,2,2,90,30\nend,0,0,0,0,0\n\n\n", 4).Ndata(), 2);
 
   MeasuredData two = MustParse("a,1,2,3,-1\nb,4,5,6,1.5\nc,7,8,9,2.5\nend,0,0,0,0\n", 2);
   ASSERT_EQ(two.Ndata(), 3);
@@ -158,7 +159,8 @@ TEST(MeasuredDataFile, HeaderRowIsSkippedAndSaidSo) {
   ASSERT_EQ(data.Ndata(), 2);
   EXPECT_EQ(data.DataX[0], 1);
   EXPECT_EQ(data.LastFile, (MeasuredFileSummary{2, 2, 0, true, "c,7,8,9"}));
-  MeasuredData four = MustParse("番号 Ｘ Ｙ 標高 l\nh 1 1 1 0\ns 9e9 9e9 9e9 0\nd 2 2 9e9 90 30\ne 0 0 0 0 0\n", 4);
+  MeasuredData four =
+      MustParse("番号 Ｘ Ｙ 標高 l\nh 1 1 1 0\ns 9e9 9e9 9e9 0\nd 2 2 9e9 90 30\ne 0 0 0 0 0\n", 4);
   EXPECT_EQ(four.LastFile, (MeasuredFileSummary{2, 1, 1, true, "e 0 0 0 0 0"}));
   EXPECT_EQ(MustParse("1 2 0 0 1 1\n5 9e9", 5).LastFile, (MeasuredFileSummary{2, 1, 0, false, {}}));
 

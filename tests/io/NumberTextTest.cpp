@@ -91,9 +91,9 @@ TEST(NumberField, FullWidthFormsReadAsTheirAsciiForms) {
     bool blank;
   };
   for (const Case& c : {
-           Case{"　－１．５", -1.5, false},  // full-width blank, minus, digits and point
+           Case{"　－１．５", -1.5, false},      // full-width blank, minus, digits and point
            Case{"\u2212２ｅ＋２", -200, false},  // the minus sign of Japanese input methods
-           Case{"1２ｍ", 12, false},        // mixed widths, then the leading-number rule
+           Case{"1２ｍ", 12, false},             // mixed widths, then the leading-number rule
            Case{"ｘ", std::nullopt, false},
            Case{" 　\t", std::nullopt, true},
        }) {

@@ -23,7 +23,7 @@ TEST(ContourExport, LevelsFollowTheDesktopRules) {
       {{0, 100, 25, 1}, 10, 80, {25, 50, 75}, false},
       {{0, 100, 25, 1}, 0, 100, {0, 25, 50, 75, 100}, false},
       {{100, 0, -25, 1}, 10, 80, {25, 50, 75}, false},  // counted downwards: the same lines
-      {{0, 40, 30, 1}, 0, 100, {0, 30}, false},          // the end level bounds them
+      {{0, 40, 30, 1}, 0, 100, {0, 30}, false},         // the end level bounds them
       {{0, 100, 0, 1}, 0, 100, {}, true},
       {{0, 100, -10, 1}, 0, 100, {}, true},
   };

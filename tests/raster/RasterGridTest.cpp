@@ -87,7 +87,8 @@ TEST(RasterGrid, EveryFormatGivesBackTheGridExactlyWithItsCoordinateSystem) {
     EXPECT_NEAR(t[3] + t[5] / 2, grid.Ymin + (grid.Ny - 1) * grid.Dy, 1e-9);
     EXPECT_NEAR(t[5], -grid.Dy, 1e-12);
     double corner = 0;
-    ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(d, 1), GF_Read, 0, 0, 1, 1, &corner, 1, 1, GDT_Float64, 0, 0),
+    ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(d, 1), GF_Read, 0, 0, 1, 1, &corner, 1, 1, GDT_Float64,
+                           0, 0),
               CE_None);
     EXPECT_EQ(corner, grid.Z(1, grid.Ny)) << "north-west node first";
     if (std::string(name) == "a.tif") {
@@ -102,8 +103,8 @@ TEST(RasterGrid, HolesAreRefusedWithTheirCountOrFilledOnRequest) {
   const std::string path = folder / "holes.tif";
   const double nan = std::numeric_limits<double>::quiet_NaN();
   // 4 x 3, north-up; two cells hold the no-data value, one NaN.
-  MakeTiff(path, 4, 3, {100, 10, 0, 530, 0, -10},
-           {1, 2, 3, 4, 5, -9999, 7, 8, nan, 10, -9999, 12}, -9999);
+  MakeTiff(path, 4, 3, {100, 10, 0, 530, 0, -10}, {1, 2, 3, 4, 5, -9999, 7, 8, nan, 10, -9999, 12},
+           -9999);
   Result<RasterGrid> refused = ReadRaster(path);
   ASSERT_FALSE(refused);
   EXPECT_NE(refused.failure().message.find("3 個"), std::string::npos) << refused.failure().message;
@@ -147,9 +148,11 @@ TEST(RasterGrid, RotatedAndBrokenFilesAreRefusedWithAReason) {
   const std::string text = folder / "text.tif";
   std::ofstream(text) << "3 2 100 200 10 20\n1 2 3 4 5 6\n";
 
-  const std::pair<std::string, const char*> cases[] = {
-      {rotated, "回転"}, {truncated, ""}, {empty, "開けません"}, {text, "開けません"},
-      {folder / "missing.tif", "開けません"}};
+  const std::pair<std::string, const char*> cases[] = {{rotated, "回転"},
+                                                       {truncated, ""},
+                                                       {empty, "開けません"},
+                                                       {text, "開けません"},
+                                                       {folder / "missing.tif", "開けません"}};
   for (const auto& [path, reason] : cases) {
     Result<LoadedGrid> read = ReadAnyGrid(path);
     ASSERT_FALSE(read) << path;
@@ -162,7 +165,8 @@ TEST(RasterGrid, RotatedAndBrokenFilesAreRefusedWithAReason) {
 TEST(RasterGrid, NamesDecideTheFormatAndGridDataFilesStayTheDefault) {
   TempFolder folder;
   const GridData grid = OddGrid();
-  const std::string tiff = folder / "b.tif", plain = folder / "b.grd", renamed = folder / "tiff.grd";
+  const std::string tiff = folder / "b.tif", plain = folder / "b.grd",
+                    renamed = folder / "tiff.grd";
   bool dropped = false;
   ASSERT_TRUE(WriteAnyGrid(plain, grid, "LOCAL_CS[\"x\"]", {}, &dropped));
   EXPECT_TRUE(dropped) << "a grid data file cannot keep a coordinate system";
