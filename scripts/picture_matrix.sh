@@ -21,15 +21,21 @@ for grid in hill.grd plane.grd single.grd sample_map.mem; do
   for mode in grid contour shade color-contour color-shade; do
     for view in plan 225,30 45,60; do
       name="${grid%.*}-$mode-${view/,/_}"
-      run "$name" render "$grid" --mode "$mode" --view "$view" --size 320,240 \
-        --legend "$out/$name-legend.png" -o "$out/$name.png"
+      legend=()
+      [[ $mode == color-* ]] && legend=(--legend "$out/$name-legend.png")
+      run "$name" render "$grid" --mode "$mode" --view "$view" --size 320,240 "${legend[@]}" \
+        -o "$out/$name.png"
     done
   done
 done
 for extra in "--black" "--scale-ticks" "--frame 2" "--frame none" "--base none" \
   "--levels 40,120,7.5" "--divisions 7" "--no-contour-lines" "--perspective 800,400" \
-  "--scale 2 --exaggeration 3" "--palette 2" "--palette 4 --equalize" "--light 30,60"; do
-  for mode in contour color-shade; do
+  "--scale 2 --exaggeration 3" "--palette 2" "--palette 2 --divisions 12" \
+  "--palette 4 --equalize" "--light 30,60"; do
+  name="hill-contour-$(tr -c 'a-z0-9' '_' <<<"$extra")"
+  # shellcheck disable=SC2086
+  run "$name" render hill.grd --mode contour --view 225,30 --size 320,240 $extra -o "$out/$name.bmp"
+  for mode in color-contour color-shade; do
     name="hill-$mode-$(tr -c 'a-z0-9' '_' <<<"$extra")"
     # shellcheck disable=SC2086
     run "$name" render hill.grd --mode "$mode" --view 225,30 --size 320,240 $extra \
