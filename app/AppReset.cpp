@@ -63,7 +63,7 @@ void ResetAppState(MainContext& context) {
   ContourFrame& c = *p.contour;
   GridSpecFrame& figures = *p.gridSpec;
 
-  s.DisplayMode = 0;
+  s.DisplayMode = DisplayMode::Nothing;
 
   Clear({g.txtXGridG, g.txtYGridG, e.txtAlphaMin, e.txtAlphaMax, e.txtNitr, e.txtRatio});
   e.txtXexp->setText("0");

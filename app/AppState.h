@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "color/Color.h"
 #include "color/ColorModes.h"
 #include "color/ColorTable.h"
 #include "color/ContourLevels.h"
@@ -14,13 +15,11 @@
 #include "io/GridData.h"
 #include "io/MeasuredData.h"
 #include "io/NodeArray.h"
+#include "render/RenderSurface.h"
 #include "render/ViewProjection.h"
 #include "render/ViewSettings.h"
 
 namespace kessadon {
-
-inline constexpr Color kBlack = Rgb(0, 0, 0);
-inline constexpr Color kWhite = Rgb(255, 255, 255);
 
 struct MeasuredDataState {
   double DataType = 1;    // layout of the next file to load, 1 ... 5
@@ -84,7 +83,7 @@ struct AppState {
 
   // Rendering.
   NodeArray<std::int32_t> CellColors;  // 0 ... max(Nx, 256) by 0 ... Ny
-  int DisplayMode = 0;
+  kessadon::DisplayMode DisplayMode = kessadon::DisplayMode::Nothing;
   std::int32_t LineColor = kBlack;
 };
 

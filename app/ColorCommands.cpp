@@ -16,9 +16,9 @@
 #include "PictureBox.h"
 #include "Platform.h"
 #include "ViewCommands.h"
-#include "color/ColorPictures.h"
-#include "color/Legend.h"
 #include "io/NumberText.h"
+#include "render/ColorPictures.h"
+#include "render/Legend.h"
 
 namespace kessadon {
 namespace {
@@ -74,7 +74,7 @@ bool Refused(MainContext& context, const std::optional<std::string>& refusal) {
 }
 
 // A colour display leaves its palette for the legend.
-void StartColorDisplay(MainContext& context, int mode) {
+void StartColorDisplay(MainContext& context, DisplayMode mode) {
   context.state.DisplayMode = mode;
   context.panel.display->cmdColor->setEnabled(true);
 }
@@ -129,7 +129,7 @@ void cmdDefaultLight_Click(MainContext& context) {
 }
 
 void cmdDisplayShade_Click(MainContext& context) {
-  context.state.DisplayMode = kDisplayShade;
+  context.state.DisplayMode = DisplayMode::Shade;
   context.panel.display->cmdColor->setEnabled(false);
   const LightSettings light = Light(context.state);
   DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
@@ -140,7 +140,7 @@ void cmdDisplayShade_Click(MainContext& context) {
 void cmdDisplayColorContour_Click(MainContext& context) {
   AppState& s = context.state;
   if (Refused(context, ColorContourRefusal(ShownBands(context), s.Colors.NColor, s.Levels))) return;
-  StartColorDisplay(context, kDisplayColorContour);
+  StartColorDisplay(context, DisplayMode::ColorContour);
   s.Pal = PaletteFromTable(s.Colors);
   DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
     DrawColorContourPicture(picture, options, s.Pal);
@@ -157,7 +157,7 @@ void cmdDisplayColorShade_Click(MainContext& context) {
                        "（カラー陰影は描けません）");
     return;
   }
-  StartColorDisplay(context, kDisplayColorShade);
+  StartColorDisplay(context, DisplayMode::ColorShade);
   s.Pal = PaletteFromTable(*shades);
   DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
     DrawColorShadePicture(picture, options, Light(s), s.Pal);

@@ -18,7 +18,7 @@
 namespace kessadon {
 namespace {
 
-void DrawLines(MainContext& context, int mode) {
+void DrawLines(MainContext& context, DisplayMode mode) {
   if (!ConfirmContourWork(context)) return;
   // No legend goes with lines.
   context.panel.display->cmdColor->setEnabled(false);
@@ -57,8 +57,8 @@ void ShowImageWindow(MainContext& context) {
   window.picImage->Cls();
 }
 
-void cmdDisplayGrid_Click(MainContext& context) { DrawLines(context, kDisplayGrid); }
-void cmdDisplayContour_Click(MainContext& context) { DrawLines(context, kDisplayContour); }
+void cmdDisplayGrid_Click(MainContext& context) { DrawLines(context, DisplayMode::Grid); }
+void cmdDisplayContour_Click(MainContext& context) { DrawLines(context, DisplayMode::Contour); }
 
 void cmdSaveImage_Click(MainContext& context) {
   std::optional<QString> path =

@@ -6,7 +6,7 @@
 
 #include "PictureBox.h"
 #include "WindowPlacement.h"
-#include "color/Legend.h"
+#include "render/Legend.h"
 
 namespace kessadon {
 

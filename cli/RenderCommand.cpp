@@ -12,12 +12,12 @@
 #include "ColorOptions.h"
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
-#include "color/ColorPictures.h"
 #include "color/ContourLevels.h"
-#include "color/Legend.h"
 #include "io/Defaults.h"
 #include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
+#include "render/ColorPictures.h"
+#include "render/Legend.h"
 #include "render/LinePicture.h"
 #include "render/PictureFile.h"
 #include "render/RasterSurface.h"
@@ -179,7 +179,7 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
     palette = PaletteFromTable(*shades);
     DrawColorShadePicture(picture, options, light, palette);
   } else {
-    options.DisplayMode = a.mode == "contour" ? kDisplayContour : kDisplayGrid;
+    options.DisplayMode = a.mode == "contour" ? DisplayMode::Contour : DisplayMode::Grid;
     DrawLinePicture(surface, grid, view, extent, levels, cellColors, options);
   }
   return Ok();
@@ -251,7 +251,8 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   if (!a.colors.legend.empty()) {
     // The legend window as it first opens.
     RasterSurface legend(kLegendWidth, kLegendHeight);
-    DrawLegend(legend, a.mode == "color-contour" ? kDisplayColorContour : kDisplayColorShade,
+    DrawLegend(legend,
+               a.mode == "color-contour" ? DisplayMode::ColorContour : DisplayMode::ColorShade,
                palette, levels, grid.Zmin, grid.Zmax);
     saved = SavePicture(legend.Image(), a.colors.legend);
     if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));

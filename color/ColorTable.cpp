@@ -24,11 +24,6 @@ int ColorCount(double count) {
   return static_cast<int>(RoundHalfEven(count));
 }
 
-std::int32_t PackColor(std::int32_t red, std::int32_t green, std::int32_t blue) {
-  auto clamp = [](std::int32_t c) { return std::clamp(c, 0, 255); };
-  return clamp(red) + 256 * clamp(green) + 65536 * clamp(blue);
-}
-
 Result<ColorTable> ParseColorTable(std::string_view text, const ColorTable& previous) {
   ListReader reader(text);
   const std::optional<double> count = reader.NextNumber();

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "Color.h"
 #include "io/Result.h"
 
 namespace kessadon {
@@ -29,9 +30,6 @@ inline constexpr const char* kShadePaletteFileName = "ColorShd.txt";
 
 // n: the count rounded half to even, 0 for counts out of any sensible range.
 int ColorCount(double count);
-
-// A drawing colour of three components; above 255 counts as 255, below 0 as 0.
-std::int32_t PackColor(std::int32_t red, std::int32_t green, std::int32_t blue);
 
 // The table a text describes, built on a copy of `previous` so that entries
 // above the new count keep their values. Refused: no count, a count that rounds

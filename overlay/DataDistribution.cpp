@@ -10,6 +10,8 @@
 #include <cmath>
 #include <optional>
 
+#include "DrawnHeights.h"
+
 namespace kessadon {
 namespace {
 
@@ -102,7 +104,7 @@ void DrawDataDistribution(DrawingSurface& surface, const ViewProjection& view,
                           const MapWindow& window, const MeasuredData& data,
                           const DataDisplaySettings& settings, const GridData* grid) {
   // Built only when a record without a height needs the surface.
-  std::optional<DrawnSurface> drawn;
+  std::optional<DrawnHeights> drawn;
   for (std::int32_t k = 0; k < data.Ndata(); ++k) {
     const DataPoint point = DataPointOf(data, k);
     double surfaceZ = view.Zcen;

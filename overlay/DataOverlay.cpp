@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+#include "DrawnHeights.h"
 #include "io/NumberText.h"
 #include "render/PixelRange.h"
 
@@ -145,7 +146,7 @@ void DrawDataPoint(DrawingSurface& surface, const ViewProjection& view, const Ma
 
 void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
                       const MeasuredData& data, const DataDisplaySettings& settings) {
-  const DrawnSurface drawn(grid, view);
+  const DrawnHeights drawn(grid, view);
   if (drawn.Empty()) return;
   const MapWindow window = MapWindowOf(grid);
   for (std::int32_t k = 0; k < data.Ndata(); ++k) {

@@ -1,7 +1,6 @@
 // The raster operations every picture is drawn with. Coordinates are pixels of
 // the inner area, origin top-left, y downwards; every caller computes integer
-// positions itself, the surface never scales. Colours are red + 256*green +
-// 65536*blue in a 32-bit integer.
+// positions itself, the surface never scales.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +9,9 @@
 #include <string_view>
 #include <utility>
 
+#include "color/Color.h"
+
 namespace kessadon {
-
-using Color = std::int32_t;
-
-constexpr Color Rgb(int red, int green, int blue) { return red + 256 * green + 65536 * blue; }
-constexpr int RedOf(Color color) { return color & 0xFF; }
-constexpr int GreenOf(Color color) { return (color >> 8) & 0xFF; }
-constexpr int BlueOf(Color color) { return (color >> 16) & 0xFF; }
 
 // DrawStyle values the program uses.
 inline constexpr int kDrawSolid = 0;

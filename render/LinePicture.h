@@ -26,8 +26,8 @@ void EnsureCellColors(NodeArray<Color>& cellColors, const GridData& grid);
 void OpenPicture(DrawingSurface& surface, ViewProjection& view, const GridData& grid,
                  const DataExtent& data, Color lineColor);
 
-// The whole grid-line (options.DisplayMode kDisplayGrid) or contour-line
-// (kDisplayContour) picture. The cell colours are left holding the background,
+// The whole grid-line (options.DisplayMode DisplayMode::Grid) or contour-line
+// (DisplayMode::Contour) picture. The cell colours are left holding the background,
 // the view its refreshed pixel scale, as the display commands leave them.
 void DrawLinePicture(DrawingSurface& surface, const GridData& grid, ViewProjection& view,
                      const DataExtent& data, const ContourLevels& levels,

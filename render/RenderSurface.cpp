@@ -287,7 +287,7 @@ class Renderer {
   }
 
   void DrawCells() {
-    const bool outlines = o_.DisplayMode == kDisplayGrid;
+    const bool outlines = o_.DisplayMode == DisplayMode::Grid;
     const bool contours = o_.Contour && g_.Zmin != g_.Zmax;
     const int sx = xo_.Step, sy = yo_.Step;
     CellPoints points;

@@ -14,18 +14,19 @@
 
 namespace kessadon {
 
-// What drew the picture: 0 nothing, 1 grid lines, 2 contour lines, 3 colour
-// contour, 4 black-and-white shade, 5 colour shade. The renderer tells only
-// grid lines (outlines) from the rest (filled cells).
-inline constexpr int kDisplayNothing = 0;
-inline constexpr int kDisplayGrid = 1;
-inline constexpr int kDisplayContour = 2;
-inline constexpr int kDisplayColorContour = 3;
-inline constexpr int kDisplayShade = 4;
-inline constexpr int kDisplayColorShade = 5;
+// What drew the picture, numbered as the panel's state always has been. The
+// renderer tells only grid lines (outlines) from the rest (filled cells).
+enum class DisplayMode {
+  Nothing = 0,
+  Grid = 1,
+  Contour = 2,
+  ColorContour = 3,
+  Shade = 4,
+  ColorShade = 5,
+};
 
 struct RenderOptions {
-  int DisplayMode = kDisplayGrid;
+  kessadon::DisplayMode DisplayMode = kessadon::DisplayMode::Grid;
   Color LineColor = Rgb(0, 0, 0);  // of lines, frame and contours
   bool ScaleLine = false;          // chkScaleLine: scale ticks
   bool Contour = false;            // chkContour: contour lines in every mode

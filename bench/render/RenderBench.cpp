@@ -7,9 +7,9 @@
 #include <cmath>
 #include <random>
 
-#include "color/ColorPictures.h"
 #include "color/ContourLevels.h"
 #include "overlay/DataOverlay.h"
+#include "render/ColorPictures.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
 #include "render/ViewSettings.h"
@@ -51,7 +51,7 @@ struct HillPicture {
     TakeViewSettings(view, texts, grid, DataExtent{}, kWindow, kWindow);
     const AutoContourTexts automatic = AutoContourLevels("20", grid.Zmin, grid.Zmax);
     TakeContourLevels(levels, {automatic.Cst, automatic.Cen, automatic.Cin});
-    options.DisplayMode = kDisplayContour;
+    options.DisplayMode = DisplayMode::Contour;
     options.Contour = true;
     options.ScaleLine = true;
   }

@@ -86,7 +86,7 @@ TEST_F(ColorCommandsTest, LightEnablesTheShadesAndTheLegendFollowsTheColourDispl
   EXPECT_FALSE(Enabled("cmdDisplayColorShade")) << "no levels yet";
 
   Click("cmdDisplayShade");
-  EXPECT_EQ(state().DisplayMode, 4);
+  EXPECT_EQ(state().DisplayMode, DisplayMode::Shade);
   EXPECT_FALSE(Enabled("cmdColor"));
   const QImage shade = Find<PictureBox>("picImage")->Image();
   int brightest = 0;
@@ -101,7 +101,7 @@ TEST_F(ColorCommandsTest, LightEnablesTheShadesAndTheLegendFollowsTheColourDispl
 
   Click("cmdContourAuto");
   Click("cmdDisplayColorContour");
-  EXPECT_EQ(state().DisplayMode, 3);
+  EXPECT_EQ(state().DisplayMode, DisplayMode::ColorContour);
   ASSERT_TRUE(Enabled("cmdColor"));
   Click("cmdColor");
   EXPECT_TRUE(form->Legend().isVisible());
@@ -109,11 +109,11 @@ TEST_F(ColorCommandsTest, LightEnablesTheShadesAndTheLegendFollowsTheColourDispl
   EXPECT_GT(PixelsOf(Find<PictureBox>("picLegend")->Image(), PreviewBottom()), 100);
 
   Click("cmdDisplayColorShade");
-  EXPECT_EQ(state().DisplayMode, 5);
+  EXPECT_EQ(state().DisplayMode, DisplayMode::ColorShade);
   EXPECT_EQ(state().Pal.NPalette, 190);
   Click("cmdDisplayGrid");
   EXPECT_FALSE(Enabled("cmdColor")) << "no legend for lines";
-  state().DisplayMode = 4;
+  state().DisplayMode = DisplayMode::Shade;
   cmdColor_Click(context());
   EXPECT_FALSE(form->Legend().isVisible());
 }
@@ -127,7 +127,7 @@ TEST_F(ColorCommandsTest, TooManyBandsAreRefusedWithTheirMessages) {
   Click("cmdDisplayColorShade");
   EXPECT_EQ(LastMessage(), "コンターが２０色を超えるときには利用できません");
   EXPECT_EQ(platform.messages.size(), 2u);
-  EXPECT_EQ(state().DisplayMode, 1);
+  EXPECT_EQ(state().DisplayMode, DisplayMode::Grid);
   EXPECT_FALSE(Enabled("cmdColor"));
 }
 

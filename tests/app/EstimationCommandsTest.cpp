@@ -89,7 +89,7 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
     EXPECT_EQ(Caption("lblXGridG"), c.nx);
     // Drawn afterwards: the plan view, contour lines and the data's marks.
     EXPECT_EQ(Text("txtAlpha"), "180");
-    EXPECT_EQ(state().DisplayMode, 2);
+    EXPECT_EQ(state().DisplayMode, DisplayMode::Contour);
     EXPECT_TRUE(Find<QCheckBox>("chkContour")->isChecked());
     EXPECT_GT(PixelsOf(Picture(), QColor(255, 128, 0)), 100) << "elevation marks";
 

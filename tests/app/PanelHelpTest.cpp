@@ -157,12 +157,12 @@ TEST_F(PanelHelpTest, SoFineAContourIntervalAsksFirst) {
   ASSERT_EQ(platform.questions.size(), 1u);
   EXPECT_TRUE(platform.questions.back().contains("298,771 本"))
       << platform.questions.back().toStdString();
-  EXPECT_EQ(state().DisplayMode, 0) << "nothing drawn";
+  EXPECT_EQ(state().DisplayMode, DisplayMode::Nothing) << "nothing drawn";
 
   Type("txtCin", "10");
   Click("cmdDisplayContour");
   EXPECT_EQ(platform.questions.size(), 1u);
-  EXPECT_EQ(state().DisplayMode, kDisplayContour);
+  EXPECT_EQ(state().DisplayMode, DisplayMode::Contour);
 }
 
 TEST(WindowPlacement, TheDrawingWindowKeepsClearOfTheMainWindow) {

@@ -41,7 +41,7 @@ TEST_F(PictureCommandsTest, PlanViewOpensTheGridPicture) {
 
   Click("cmdDisplayGrid");
   EXPECT_FALSE(Status().contains("まだ使えません")) << Status().toStdString();
-  EXPECT_EQ(state().DisplayMode, 1);
+  EXPECT_EQ(state().DisplayMode, DisplayMode::Grid);
   EXPECT_EQ(platform.busyDepth, 0);
   EXPECT_GT(Drawn(Picture().Image()), 1000);
   EXPECT_EQ(Picture().Image().pixelColor(0, 0), Qt::white);

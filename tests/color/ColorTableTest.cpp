@@ -48,11 +48,6 @@ TEST(ColorTable, CountsRoundHalfToEvenAndRefusalsKeepNothing) {
   EXPECT_EQ(two.ColorR[2], 40);
 }
 
-TEST(ColorTable, PackedColoursHoldComponentsToTheirRange) {
-  EXPECT_EQ(PackColor(1, 2, 3), 1 + 2 * 256 + 3 * 65536);
-  EXPECT_EQ(PackColor(300, -4, 255), 255 + 255 * 65536);
-}
-
 TEST(ColorTable, ShippedTablesHoldTheColoursTheirCaptionsAnnounce) {
   const std::string folder = std::string(KESSADON_SOURCE_DIR) + "/data/";
   const std::pair<const char*, double> files[] = {{"Color1.txt", 20},

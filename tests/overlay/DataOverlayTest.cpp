@@ -4,9 +4,10 @@
 #include <cmath>
 #include <vector>
 
-#include "TestGrids.h"
 #include "overlay/DataOverlay.h"
-#include "render/RecordingSurface.h"
+#include "overlay/DrawnHeights.h"
+#include "support/RecordingSurface.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
@@ -144,7 +145,7 @@ TEST(DrawMeasuredData, SkipsPointsTheRidgeHides) {
 }
 
 // The walk over every grid line, without the index window or the early stops.
-bool VisibleByFullWalk(const DrawnSurface& surface, const PlacedPoint& p) {
+bool VisibleByFullWalk(const DrawnHeights& surface, const PlacedPoint& p) {
   const GridData& g = surface.Grid();
   const ViewProjection& v = surface.View();
   const bool far = v.Dist == NoPerspective;
@@ -189,7 +190,7 @@ TEST(TestPointVisible, SameAsTheWalkOverEveryGridLine) {
   int hidden = 0;
   for (const ViewTexts& texts : views) {
     const ViewProjection view = ViewOf(texts, grid, 400, 400);
-    const DrawnSurface surface(grid, view);
+    const DrawnHeights surface(grid, view);
     for (int k = 0; k < 1500; ++k) {
       // Scattered over the grid and a little beyond it.
       const PlacedPoint p = PlacePointOnSurface(surface, 80 + 250 * std::fmod(k * 0.618034, 1.0),

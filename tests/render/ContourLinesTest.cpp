@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "render/ContourLines.h"
-#include "render/RecordingSurface.h"
+#include "support/RecordingSurface.h"
 
 namespace kessadon {
 namespace {

@@ -2,17 +2,15 @@
 
 #include <cmath>
 
-#include "TestGrids.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
 
 using testing::MakeGrid;
 
-constexpr Color kWhite = Rgb(255, 255, 255);
-constexpr Color kBlack = Rgb(0, 0, 0);
 
 // 4 x 4 nodes 10 apart around the origin on a 111-pixel window: plan view
 // scale 55 / 30 * 1.8 = 3.3, so the nodes fall at +-49.5 and +-16.5 pixels
@@ -31,7 +29,7 @@ class PlanPicture : public ::testing::Test {
 
   void SetUp() override { TakeViewTexts(view, PlanViewTexts()); }
 
-  void Draw(int mode) {
+  void Draw(DisplayMode mode) {
     UpdateViewProjection(view, grid, DataExtent{}, 111, 111);
     options.DisplayMode = mode;
     DrawLinePicture(surface, grid, view, DataExtent{}, ContourLevels{}, cellColors, options);
@@ -48,7 +46,7 @@ class PlanPicture : public ::testing::Test {
 };
 
 TEST_F(PlanPicture, GridLinesOutlineEveryCellOnWhite) {
-  Draw(kDisplayGrid);
+  Draw(DisplayMode::Grid);
   for (int y = 0; y < 111; ++y) {
     for (int x = 0; x < 111; ++x) {
       ASSERT_EQ(surface.ImagePixel(x, y), OnGridLine(x, y) ? kBlack : kWhite) << x << "," << y;
@@ -59,7 +57,7 @@ TEST_F(PlanPicture, GridLinesOutlineEveryCellOnWhite) {
 }
 
 TEST_F(PlanPicture, ContourPictureShowsOnlyTheFourSidedFrame) {
-  Draw(kDisplayContour);
+  Draw(DisplayMode::Contour);
   auto onBorder = [](int x, int y) {
     const bool inX = x >= kColumns[0] && x <= kColumns[3], inY = y >= kRows[0] && y <= kRows[3];
     return ((x == kColumns[0] || x == kColumns[3]) && inY) ||
@@ -74,7 +72,7 @@ TEST_F(PlanPicture, ContourPictureShowsOnlyTheFourSidedFrame) {
 
 TEST_F(PlanPicture, TwoSidedFrameIsTheSouthAndEastEdges) {
   options.Waku4 = false;
-  Draw(kDisplayContour);
+  Draw(DisplayMode::Contour);
   EXPECT_EQ(surface.ImagePixel(50, kRows[3]), kBlack);
   EXPECT_EQ(surface.ImagePixel(kColumns[3], 50), kBlack);
   EXPECT_EQ(surface.ImagePixel(50, kRows[0]), kWhite);
@@ -83,7 +81,7 @@ TEST_F(PlanPicture, TwoSidedFrameIsTheSouthAndEastEdges) {
 
 TEST_F(PlanPicture, BlackBackgroundDrawsWhiteLines) {
   options.LineColor = kWhite;
-  Draw(kDisplayGrid);
+  Draw(DisplayMode::Grid);
   EXPECT_EQ(surface.BackColor(), kBlack);
   EXPECT_EQ(surface.ImagePixel(kColumns[1], 50), kWhite);
   EXPECT_EQ(surface.ImagePixel(20, 20), kBlack);
@@ -93,7 +91,7 @@ TEST_F(PlanPicture, BlackBackgroundDrawsWhiteLines) {
 
 TEST_F(PlanPicture, ScaleTicksHangBelowTheSouthEdge) {
   options.ScaleLine = true;
-  Draw(kDisplayContour);
+  Draw(DisplayMode::Contour);
   // Ten pixels long, so they run off this small window.
   EXPECT_EQ(surface.ImagePixel(kColumns[0], 110), kBlack);
   EXPECT_EQ(surface.ImagePixel(kColumns[0] + 1, 110), kWhite);
@@ -104,7 +102,7 @@ TEST_F(PlanPicture, ScaleTicksHangBelowTheSouthEdge) {
 TEST_F(PlanPicture, ContourLinesCrossTheCells) {
   options.Contour = true;
   UpdateViewProjection(view, grid, DataExtent{}, 111, 111);
-  options.DisplayMode = kDisplayContour;
+  options.DisplayMode = DisplayMode::Contour;
   // Heights i * 2.5 + j: level 9 runs from node (3.2, 1) to node (2, 4).
   DrawLinePicture(surface, grid, view, DataExtent{}, ContourLevels{9, 9, 1, 1}, cellColors,
                   options);
@@ -126,7 +124,7 @@ TEST(LinePicture, ContoursOfAFineGridStaySolid) {
   RasterSurface surface(800, 800);
   NodeArray<Color> cellColors;
   RenderOptions options;
-  options.DisplayMode = kDisplayContour;
+  options.DisplayMode = DisplayMode::Contour;
   options.Contour = true;
   DrawLinePicture(surface, cone, view, DataExtent{}, ContourLevels{0, 500, 25, 1}, cellColors,
                   options);

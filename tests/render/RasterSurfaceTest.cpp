@@ -9,8 +9,6 @@
 namespace kessadon {
 namespace {
 
-constexpr Color kWhite = Rgb(255, 255, 255);
-constexpr Color kBlack = Rgb(0, 0, 0);
 constexpr Color kRed = Rgb(255, 0, 0);
 constexpr Color kBlue = Rgb(0, 0, 255);
 

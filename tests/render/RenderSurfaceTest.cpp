@@ -5,9 +5,9 @@
 #include <map>
 #include <vector>
 
-#include "TestGrids.h"
-#include "render/RecordingSurface.h"
 #include "render/RenderSurface.h"
+#include "support/RecordingSurface.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
@@ -17,7 +17,6 @@ using testing::NodeColors;
 using testing::ThreeD;
 using testing::ViewOf;
 
-constexpr Color kWhite = Rgb(255, 255, 255);
 
 GridData Bumpy(int nx, int ny) {
   return MakeGrid(nx, ny, 10, 10, [](int i, int j) { return 100 + 7 * i + 3 * j + (i * j) % 4; });
@@ -34,7 +33,7 @@ std::vector<RecordedOperation> Ops(const RecordingSurface& surface, SurfaceOp op
 // A filled picture of the cells alone; each test adds what it looks at.
 RenderOptions CellsOnly() {
   RenderOptions options;
-  options.DisplayMode = kDisplayContour;
+  options.DisplayMode = DisplayMode::Contour;
   options.Waku = false;
   return options;
 }
@@ -112,7 +111,7 @@ TEST(RenderSurface, GridLinesOutlineEveryCellAndContourModeFillsWithoutOutline) 
   options.LineColor = kWhite;
 
   RecordingSurface lines(200, 200);
-  options.DisplayMode = kDisplayGrid;
+  options.DisplayMode = DisplayMode::Grid;
   RenderSurface(lines, grid, view, colors, ContourLevels{}, options);
   const auto outlines = Ops(lines, SurfaceOp::Polygon);
   ASSERT_EQ(outlines.size(), 4u);
@@ -124,7 +123,7 @@ TEST(RenderSurface, GridLinesOutlineEveryCellAndContourModeFillsWithoutOutline) 
   EXPECT_EQ(lines.FillStyle(), kFillTransparent);
 
   RecordingSurface filled(200, 200);
-  options.DisplayMode = kDisplayContour;
+  options.DisplayMode = DisplayMode::Contour;
   RenderSurface(filled, grid, view, colors, ContourLevels{}, options);
   const auto cells = Ops(filled, SurfaceOp::Polygon);
   ASSERT_EQ(cells.size(), 4u);

@@ -61,7 +61,7 @@ class HillScreens : public ::testing::Test {
   ContourLevels levels;
 };
 
-RenderOptions Options(int mode, bool contour, bool scale = false) {
+RenderOptions Options(DisplayMode mode, bool contour, bool scale = false) {
   RenderOptions options;
   options.DisplayMode = mode;
   options.Contour = contour;
@@ -70,11 +70,11 @@ RenderOptions Options(int mode, bool contour, bool scale = false) {
 }
 
 TEST_F(HillScreens, PlanGridLines) {
-  EXPECT_GT(Save("plan-grid", PlanViewTexts(), Options(kDisplayGrid, false)), 40 * 30 * 10);
+  EXPECT_GT(Save("plan-grid", PlanViewTexts(), Options(DisplayMode::Grid, false)), 40 * 30 * 10);
 }
 
 TEST_F(HillScreens, PlanContours) {
-  EXPECT_GT(Save("plan-contour", PlanViewTexts(), Options(kDisplayContour, true)), 2000);
+  EXPECT_GT(Save("plan-contour", PlanViewTexts(), Options(DisplayMode::Contour, true)), 2000);
 }
 
 // The frame on the two near sides: a four-sided frame is drawn after the
@@ -85,23 +85,23 @@ RenderOptions NearFrame(RenderOptions options) {
 }
 
 TEST_F(HillScreens, SouthWestWithPedestalAndScale) {
-  EXPECT_GT(
-      Save("3d-southwest", FromSouthWest(false), NearFrame(Options(kDisplayContour, true, true))),
-      2000);
+  EXPECT_GT(Save("3d-southwest", FromSouthWest(false),
+                 NearFrame(Options(DisplayMode::Contour, true, true))),
+            2000);
 }
 
 TEST_F(HillScreens, SouthWestInPerspective) {
-  EXPECT_GT(
-      Save("3d-perspective", FromSouthWest(true), NearFrame(Options(kDisplayContour, true, true))),
-      2000);
+  EXPECT_GT(Save("3d-perspective", FromSouthWest(true),
+                 NearFrame(Options(DisplayMode::Contour, true, true))),
+            2000);
 }
 
 TEST_F(HillScreens, SouthWestGridLinesWithFourSidedFrame) {
-  EXPECT_GT(Save("3d-grid", FromSouthWest(false), Options(kDisplayGrid, false, true)), 2000);
+  EXPECT_GT(Save("3d-grid", FromSouthWest(false), Options(DisplayMode::Grid, false, true)), 2000);
 }
 
 TEST_F(HillScreens, BlackBackgroundContours) {
-  RenderOptions options = Options(kDisplayContour, true, true);
+  RenderOptions options = Options(DisplayMode::Contour, true, true);
   options.LineColor = Rgb(255, 255, 255);
   EXPECT_GT(Save("plan-contour-black", PlanViewTexts(), options), 2000);
 }

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "TestGrids.h"
 #include "io/NumberText.h"
 #include "render/ViewProjection.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "TestGrids.h"
 #include "render/ViewSettings.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {

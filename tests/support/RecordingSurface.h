@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "DrawingSurface.h"
+#include "render/DrawingSurface.h"
 
 namespace kessadon {
 

@@ -1,7 +1,7 @@
 #include "RecordingSurface.h"
 
-#include "PixelRange.h"
 #include "io/NumberText.h"
+#include "render/PixelRange.h"
 
 namespace kessadon {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "ColorModes.h"
-#include "Shading.h"
+#include "color/ColorModes.h"
+#include "color/Shading.h"
 #include "render/DrawingSurface.h"
 #include "render/RenderSurface.h"
 #include "render/ViewProjection.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "color/Legend.h"
-#include "render/RecordingSurface.h"
+#include "render/Legend.h"
 #include "render/RenderSurface.h"
+#include "support/RecordingSurface.h"
 
 namespace kessadon {
 namespace {
@@ -54,7 +54,7 @@ TEST(ColorPreview, BandsFromTheBottomAndOnlyAWholeCountReachesTheTop) {
 
 TEST(Legend, ColourContourBoxesAndBoundaryLabels) {
   RecordingSurface surface(203, 410);
-  ASSERT_TRUE(DrawLegend(surface, kDisplayColorContour, PaletteFromTable(Table(20)),
+  ASSERT_TRUE(DrawLegend(surface, DisplayMode::ColorContour, PaletteFromTable(Table(20)),
                          ContourLevels{0, 100, 5, 1}, 0, 100));
   const auto [boxes, labels] = Drawn(surface);
   ASSERT_EQ(boxes.size(), 20u);
@@ -96,8 +96,8 @@ TEST(Legend, ColourContourShowsTheBandsTheHeightsUse) {
     ColorTable table = Table(c.colors);
     for (int k = 1; k <= 44; ++k) table.ColorR[k] = k;  // a box's red tells its slot
     RecordingSurface surface(203, c.height);
-    ASSERT_TRUE(DrawLegend(surface, kDisplayColorContour, PaletteFromTable(table), c.levels, c.zmin,
-                           c.zmax));
+    ASSERT_TRUE(DrawLegend(surface, DisplayMode::ColorContour, PaletteFromTable(table), c.levels,
+                           c.zmin, c.zmax));
     const auto [boxes, labels] = Drawn(surface);
     std::vector<int> slots;
     for (const RecordedOperation& op : surface.Operations()) {
@@ -118,7 +118,7 @@ TEST(Legend, ColourContourShowsTheBandsTheHeightsUse) {
 
 TEST(Legend, ColourShadeLabelsEveryNinthSlotAndOtherDisplaysHaveNone) {
   RecordingSurface surface(203, 410);
-  ASSERT_TRUE(DrawLegend(surface, kDisplayColorShade, PaletteFromTable(Table(190)),
+  ASSERT_TRUE(DrawLegend(surface, DisplayMode::ColorShade, PaletteFromTable(Table(190)),
                          ContourLevels{0, 100, 5, 1}, 0, 100));
   const auto [boxes, labels] = Drawn(surface);
   EXPECT_EQ(boxes.size(), 190u);
@@ -129,7 +129,7 @@ TEST(Legend, ColourShadeLabelsEveryNinthSlotAndOtherDisplaysHaveNone) {
 
   RecordingSurface none(203, 410);
   EXPECT_FALSE(
-      DrawLegend(none, kDisplayShade, PaletteFromTable(Table(190)), ContourLevels{}, 0, 100));
+      DrawLegend(none, DisplayMode::Shade, PaletteFromTable(Table(190)), ContourLevels{}, 0, 100));
   EXPECT_TRUE(none.Operations().empty());
 }
 

@@ -19,7 +19,7 @@ void Render(const FilledPicture& p, const RenderOptions& options) {
 
 void DrawShadePicture(const FilledPicture& picture, RenderOptions options,
                       const LightSettings& light) {
-  options.DisplayMode = kDisplayShade;
+  options.DisplayMode = DisplayMode::Shade;
   Open(picture, options);
   ShadeGrid(picture.grid, light, picture.cellColors);
   GreysFromLevels(picture.grid.Nx, picture.grid.Ny, picture.cellColors);
@@ -28,7 +28,7 @@ void DrawShadePicture(const FilledPicture& picture, RenderOptions options,
 
 void DrawColorContourPicture(const FilledPicture& picture, RenderOptions options,
                              const Palette& palette) {
-  options.DisplayMode = kDisplayColorContour;
+  options.DisplayMode = DisplayMode::ColorContour;
   Open(picture, options);
   FillColorContour(picture.grid, picture.levels, palette, picture.cellColors);
   Render(picture, options);
@@ -36,7 +36,7 @@ void DrawColorContourPicture(const FilledPicture& picture, RenderOptions options
 
 void DrawColorShadePicture(const FilledPicture& picture, RenderOptions options,
                            const LightSettings& light, const Palette& palette) {
-  options.DisplayMode = kDisplayColorShade;
+  options.DisplayMode = DisplayMode::ColorShade;
   Open(picture, options);
   ShadeGrid(picture.grid, light, picture.cellColors);
   FillColorShade(picture.grid, picture.levels, palette, picture.cellColors);

@@ -7,6 +7,8 @@
 // plane goes on. The hidden-point test follows the sight line from the point
 // toward the eye and compares it with the surface where it crosses grid
 // lines: first the lines of constant x (columns), then those of constant y.
+#include "DrawnHeights.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -14,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "DataOverlay.h"
 #include "io/NumberText.h"
 
 namespace kessadon {
@@ -157,7 +158,7 @@ double Stray(const std::vector<double>& node, std::int32_t n, double spacing) {
 
 }  // namespace
 
-DrawnSurface::DrawnSurface(const GridData& grid, const ViewProjection& view)
+DrawnHeights::DrawnHeights(const GridData& grid, const ViewProjection& view)
     : grid_(grid),
       view_(view),
       lowest_(std::numeric_limits<double>::quiet_NaN()),
@@ -186,7 +187,7 @@ DrawnSurface::DrawnSurface(const GridData& grid, const ViewProjection& view)
   highest_ = high + slack;
 }
 
-PlacedPoint PlacePointOnSurface(const DrawnSurface& surface, double x, double y) {
+PlacedPoint PlacePointOnSurface(const DrawnHeights& surface, double x, double y) {
   // Without a surface the point stays at the view's centre height.
   PlacedPoint placed{x, y, surface.View().Zcen};
   if (surface.Empty()) return placed;
@@ -209,7 +210,7 @@ PlacedPoint PlacePointOnSurface(const DrawnSurface& surface, double x, double y)
   return placed;
 }
 
-bool TestPointVisible(const DrawnSurface& surface, const PlacedPoint& point) {
+bool TestPointVisible(const DrawnHeights& surface, const PlacedPoint& point) {
   if (surface.Empty()) return true;
   const GridData& g = surface.Grid();
   const ViewProjection& v = surface.View();

@@ -3,10 +3,11 @@
 // is at the bottom of both.
 #pragma once
 
-#include "ColorModes.h"
-#include "ColorTable.h"
-#include "ContourLevels.h"
+#include "color/ColorModes.h"
+#include "color/ColorTable.h"
+#include "color/ContourLevels.h"
 #include "render/DrawingSurface.h"
+#include "render/RenderSurface.h"
 
 namespace kessadon {
 
@@ -20,14 +21,14 @@ inline constexpr int kLegendHeight = 440;
 void DrawColorPreview(DrawingSurface& surface, const ColorTable& table);
 
 // The palette as boxes in the middle of the surface with the levels to their
-// right. The colour contour (displayMode 3) shows only the colours that the
+// right. The colour contour shows only the colours that the
 // heights zmin ... zmax take: one box per band, spread over the strip, with
 // the levels at their boundaries (every second or third where they would
 // crowd), and on top the colour of the heights above the end level. The
-// colour shade (5) shows the whole palette with a label every ninth slot.
+// colour shade shows the whole palette with a label every ninth slot.
 // Draws nothing and returns false for any other display, whose window the
 // caller then hides.
-bool DrawLegend(DrawingSurface& surface, int displayMode, const Palette& palette,
+bool DrawLegend(DrawingSurface& surface, DisplayMode displayMode, const Palette& palette,
                 const ContourLevels& levels, double zmin, double zmax);
 
 }  // namespace kessadon

@@ -100,12 +100,13 @@ void DrawColorPreview(DrawingSurface& surface, const ColorTable& table) {
   }
 }
 
-bool DrawLegend(DrawingSurface& surface, int displayMode, const Palette& palette,
+bool DrawLegend(DrawingSurface& surface, DisplayMode displayMode, const Palette& palette,
                 const ContourLevels& levels, double zmin, double zmax) {
-  if (displayMode != kDisplayColorContour && displayMode != kDisplayColorShade) return false;
+  if (displayMode != DisplayMode::ColorContour && displayMode != DisplayMode::ColorShade)
+    return false;
   surface.Cls();
   if (ColorCount(palette.NPalette) <= 0) return true;
-  if (displayMode == kDisplayColorContour) {
+  if (displayMode == DisplayMode::ColorContour) {
     DrawContourLegend(surface, palette, levels,
                       UsedBands(levels, PaletteSlots(palette), zmin, zmax));
   } else {
