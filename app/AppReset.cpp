@@ -52,19 +52,12 @@ void Enable(std::initializer_list<QWidget*> widgets, bool enabled) {
   for (QWidget* widget : widgets) widget->setEnabled(enabled);
 }
 
-}  // namespace
-
-void ResetAppState(MainContext& context) {
-  AppState& s = context.state;
-  Panel& p = context.panel;
+// The text fields of the panel, empty or at their starting values.
+void ClearPanelFields(Panel& p) {
   EstimationFrame& e = *p.estimation;
   GridChangeFrame& g = *p.gridChange;
   ViewFrame& v = *p.view;
   ContourFrame& c = *p.contour;
-  GridSpecFrame& figures = *p.gridSpec;
-
-  s.DisplayMode = DisplayMode::Nothing;
-
   Clear({g.txtXGridG, g.txtYGridG, e.txtAlphaMin, e.txtAlphaMax, e.txtNitr, e.txtRatio});
   e.txtXexp->setText("0");
   e.txtYexp->setText("0");
@@ -74,10 +67,21 @@ void ResetAppState(MainContext& context) {
   Clear({p.light->txtRo, p.light->txtTh, p.dataDisplay->txtChrSize, p.dataDisplay->txtSdBai});
 
   Enable({v.txtDist, v.txtPpz}, false);
+}
 
+void ClearReadyFlags(AppState& s) {
   s.GridLoaded = s.ContourReady = s.LightReady = s.ViewReady = 0;
   s.Levels.ContourReady = 0;
   s.DataReady = s.HistoOn = s.HasDipData = s.HasBoundData = 0;
+}
+
+// No report, no ranges or sizes of a grid or data, and none of the commands
+// that work on them.
+void ShowNothingLoaded(Panel& p) {
+  EstimationFrame& e = *p.estimation;
+  GridChangeFrame& g = *p.gridChange;
+  ContourFrame& c = *p.contour;
+  GridSpecFrame& figures = *p.gridSpec;
 
   ClearEstimationReport(*p.report);
   p.gridFile->lblMemLbl->hide();
@@ -92,27 +96,38 @@ void ResetAppState(MainContext& context) {
   Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange,
           p.display->cmdColor, p.gridFile->cmdSaveGridData},
          false);
-  p.dataFile->cmdOpenData->setEnabled(true);
-  p.dataFile->cmdOpenDataAdd->setEnabled(false);
+}
+
+void ResetDataFileFrame(AppState& s, DataFileFrame& f) {
+  f.cmdOpenData->setEnabled(true);
+  f.cmdOpenDataAdd->setEnabled(false);
 
   s.Data.DataType = 1;
-  p.dataFile->optData[0]->setChecked(true);
-  p.dataFile->lstDataFile->clear();
+  f.optData[0]->setChecked(true);
+  f.lstDataFile->clear();
+}
 
-  // Each of these runs its own handler when the value changes.
+// The check boxes and option buttons of the frames and picture options. Each
+// of these runs its own handler when the value changes.
+void ResetTicks(MainContext& context) {
+  Panel& p = context.panel;
   PictureOptionsFrame& o = *p.pictureOptions;
-  e.chkDrawCon->setChecked(true);
-  c.chkContour->setChecked(false);
-  v.chkBase->setChecked(true);
+  p.estimation->chkDrawCon->setChecked(true);
+  p.contour->chkContour->setChecked(false);
+  p.view->chkBase->setChecked(true);
   p.light->chkHisto->setChecked(false);
-  v.chkPers->setChecked(false);
+  p.view->chkPers->setChecked(false);
   o.chkAutoRedraw->setChecked(true);
   context.formImage->picImage->SetAutoRedraw(true);
   o.chkScaleLine->setChecked(false);
   o.chkBack->setChecked(false);
   o.chkWaku->setChecked(true);
   o.optWaku4->setChecked(true);
+}
 
+// The view, the contour levels, the grid and data geometry, and the marks of
+// unsaved work.
+void ForgetGridAndData(AppState& s) {
   s.View.Dist = NoPerspective;
   s.Levels.Cst = s.Levels.Cen = s.Levels.Cin = 0;
   s.View.Ppz = 0;
@@ -125,8 +140,11 @@ void ResetAppState(MainContext& context) {
   grid.Nx = grid.Ny = 0;
   s.GridCrs.clear();
   s.OriginalUnsaved = s.RefinedUnsaved = false;
+}
 
-  DataDisplayFrame& d = *p.dataDisplay;
+void ResetDataDisplay(MainContext& context) {
+  AppState& s = context.state;
+  DataDisplayFrame& d = *context.panel.dataDisplay;
   s.ChrSize = 7;
   d.txtChrSize->setText("7");
   s.DataTextColor = kBlack;
@@ -136,13 +154,31 @@ void ResetAppState(MainContext& context) {
   d.opt_sd->setChecked(true);
   d.chkDip->setChecked(true);
   UpdateDataOptions(context);
+}
 
+// The first colour pattern, a white picture, black lines.
+void ResetColors(MainContext& context) {
   opt_Click(context, 1);
-  p.colorTable->opt[0]->setChecked(true);
+  context.panel.colorTable->opt[0]->setChecked(true);
 
   context.formImage->picImage->SetBackColor(kWhite);
-  s.LineColor = kBlack;
+  context.state.LineColor = kBlack;
+}
 
+}  // namespace
+
+void ResetAppState(MainContext& context) {
+  // Keep the order: the handlers the ticks run read the ready flags, already
+  // cleared, and the perspective numbers, not yet cleared.
+  context.state.DisplayMode = DisplayMode::Nothing;
+  ClearPanelFields(context.panel);
+  ClearReadyFlags(context.state);
+  ShowNothingLoaded(context.panel);
+  ResetDataFileFrame(context.state, *context.panel.dataFile);
+  ResetTicks(context);
+  ForgetGridAndData(context.state);
+  ResetDataDisplay(context);
+  ResetColors(context);
   ReadDefaultsFile(context);
 }
 

@@ -64,6 +64,64 @@ GDALDatasetH MemoryDataset(const GridData& g, std::vector<double>& rows, const s
   return dataset;
 }
 
+// Node origin and spacing of g (whose Nx and Ny are set) from the pixel-corner
+// geotransform, then from the written metadata where it agrees. Refuses
+// rotated, sheared or east-to-west rasters; the value tells whether the first
+// row is the northernmost.
+Result<bool> PlaceNodes(GDALDatasetH dataset, GridData& g) {
+  double t[6] = {0, 1, 0, 0, 0, 1};
+  GDALGetGeoTransform(dataset, t);
+  if (t[2] != 0 || t[4] != 0) return Failure{"回転または傾いた格子は読めません"};
+  const bool bounded = WithinValueBound(t[0]) && WithinValueBound(t[1]) && WithinValueBound(t[3]) &&
+                       WithinValueBound(t[5]);
+  if (!(t[1] > 0) || t[5] == 0 || !bounded) {
+    return Failure{"格子の向きか間隔が正しくありません（x は東へ増え、間隔は 0 より大きいこと）"};
+  }
+  g.Dx = t[1];
+  g.Dy = std::abs(t[5]);
+  g.Xmin = t[0] + t[1] / 2;
+  const bool northUp = t[5] < 0;
+  g.Ymin = northUp ? t[3] + t[5] * (g.Ny - 0.5) : t[3] + t[5] / 2;
+  SnapToWrittenNodes(dataset, g);
+  return northUp;
+}
+
+// Cells without data (NaN or the band's no-data value) in the values read:
+// refused unless fillNodata, then filled in place from their neighbours.
+Status FillMissingHeights(GDALRasterBandH band, const GridData& g, std::vector<double>& values,
+                          bool fillNodata) {
+  int hasNoData = 0;
+  const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+  auto missing = [&](double v) { return std::isnan(v) || (hasNoData && v == noData); };
+  std::int64_t holes = 0;
+  for (double v : values) holes += missing(v) ? 1 : 0;
+  if (holes > 0 && !fillNodata) {
+    return Failure{"値のない格子点が " + std::to_string(holes) +
+                   " 個あります。格子には欠けた点を置けません（コマンドラインでは --fill-nodata "
+                   "で埋められます）"};
+  }
+  if (holes == static_cast<std::int64_t>(values.size()))
+    return Failure{"値のある格子点がありません"};
+  if (holes == 0) return Ok();
+  // GDAL fills from the nearest values around each hole, in a copy in memory.
+  constexpr double kMarker = -1.0e300;
+  for (double& v : values) v = missing(v) ? kMarker : v;
+  DatasetCloser memory{NodeRasterInMemory(g, values, {})};
+  if (memory.dataset == nullptr) return Failure{"欠けた点を埋める場所を作れません"};
+  GDALRasterBandH copy = GDALGetRasterBand(memory.dataset, 1);
+  GDALSetRasterNoDataValue(copy, kMarker);
+  CPLErrorReset();
+  if (GDALFillNodata(copy, GDALGetMaskBand(copy), std::max(g.Nx, g.Ny), 0, 0, nullptr, nullptr,
+                     nullptr) != CE_None) {
+    return Failure{"欠けた点を埋められません：" + GdalError("GDAL が失敗しました")};
+  }
+  std::int64_t left = 0;
+  for (double v : values) left += v == kMarker ? 1 : 0;
+  if (left > 0)
+    return Failure{"値のない格子点のうち " + std::to_string(left) + " 個を埋められません"};
+  return Ok();
+}
+
 }  // namespace
 
 Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
@@ -90,25 +148,14 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
     return Failure{"格子点が多すぎます（" + std::to_string(columns) + " × " + std::to_string(rows) +
                    "）"};
   }
-  double t[6] = {0, 1, 0, 0, 0, 1};
-  GDALGetGeoTransform(dataset, t);
-  if (t[2] != 0 || t[4] != 0) return Failure{"回転または傾いた格子は読めません"};
-  const bool bounded = WithinValueBound(t[0]) && WithinValueBound(t[1]) && WithinValueBound(t[3]) &&
-                       WithinValueBound(t[5]);
-  if (!(t[1] > 0) || t[5] == 0 || !bounded) {
-    return Failure{"格子の向きか間隔が正しくありません（x は東へ増え、間隔は 0 より大きいこと）"};
-  }
 
   RasterGrid out;
   GridData& g = out.grid;
   g.Nx = columns;
   g.Ny = rows;
-  g.Dx = t[1];
-  g.Dy = std::abs(t[5]);
-  g.Xmin = t[0] + t[1] / 2;
-  const bool northUp = t[5] < 0;
-  g.Ymin = northUp ? t[3] + t[5] * (rows - 0.5) : t[3] + t[5] / 2;
-  SnapToWrittenNodes(dataset, g);
+  const Result<bool> placed = PlaceNodes(dataset, g);
+  if (!placed) return placed.failure();
+  const bool northUp = *placed;
 
   GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
   std::vector<double> values(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
@@ -116,35 +163,8 @@ Result<RasterGrid> ReadRaster(const std::string& path, bool fillNodata) {
                    0) != CE_None) {
     return Failure{"高さを読めません：" + GdalError("ファイルが壊れています")};
   }
-  int hasNoData = 0;
-  const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
-  auto missing = [&](double v) { return std::isnan(v) || (hasNoData && v == noData); };
-  std::int64_t holes = 0;
-  for (double v : values) holes += missing(v) ? 1 : 0;
-  if (holes > 0 && !fillNodata) {
-    return Failure{"値のない格子点が " + std::to_string(holes) +
-                   " 個あります。格子には欠けた点を置けません（コマンドラインでは --fill-nodata "
-                   "で埋められます）"};
-  }
-  if (holes == static_cast<std::int64_t>(values.size()))
-    return Failure{"値のある格子点がありません"};
-  if (holes > 0) {
-    // GDAL fills from the nearest values around each hole, in a copy in memory.
-    constexpr double kMarker = -1.0e300;
-    for (double& v : values) v = missing(v) ? kMarker : v;
-    DatasetCloser memory{NodeRasterInMemory(g, values, {})};
-    if (memory.dataset == nullptr) return Failure{"欠けた点を埋める場所を作れません"};
-    GDALRasterBandH copy = GDALGetRasterBand(memory.dataset, 1);
-    GDALSetRasterNoDataValue(copy, kMarker);
-    CPLErrorReset();
-    if (GDALFillNodata(copy, GDALGetMaskBand(copy), std::max(columns, rows), 0, 0, nullptr, nullptr,
-                       nullptr) != CE_None) {
-      return Failure{"欠けた点を埋められません：" + GdalError("GDAL が失敗しました")};
-    }
-    std::int64_t left = 0;
-    for (double v : values) left += v == kMarker ? 1 : 0;
-    if (left > 0)
-      return Failure{"値のない格子点のうち " + std::to_string(left) + " 個を埋められません"};
+  if (Status filled = FillMissingHeights(band, g, values, fillNodata); !filled) {
+    return filled.failure();
   }
 
   g.Z = NodeArray<double>(g.Nx, g.Ny);
