@@ -1,5 +1,7 @@
 #include "Defaults.h"
 
+#include <cmath>
+
 #include "ListInput.h"
 #include "NumberText.h"
 
@@ -15,7 +17,10 @@ DefaultsRead ParseDefaults(std::string_view text) {
     if (!lines.NextLine()) return result;
     std::optional<std::string_view> value = lines.NextLine();
     if (!value) return result;
-    *target = ParseLeadingNumber(*value);
+    // A number beyond the double range would put infinity on the panel; the
+    // built-in value stands instead.
+    const double number = ParseLeadingNumber(*value);
+    if (std::isfinite(number)) *target = number;
   }
   result.complete = true;
   return result;

@@ -22,8 +22,9 @@ struct DefaultsRead {
   bool complete = false;  // false: the file held fewer than twelve lines
 };
 
-// Reads the pairs from the text of a defaults file. Values of missing pairs
-// keep the built-in defaults; a value line without a number gives 0.
+// Reads the pairs from the text of a defaults file. Values of missing pairs,
+// and values beyond the double range, keep the built-in defaults; a value
+// line without a number gives 0.
 DefaultsRead ParseDefaults(std::string_view text);
 
 }  // namespace kessadon

@@ -14,6 +14,8 @@ run() {  # NAME ARGS...: one run, its stderr and exit status kept beside the out
   shift
   "$bin" "$@" >"$out/$name.stdout" 2>"$out/$name.stderr"
   echo "$?" >"$out/$name.status"
+  # The output folder differs between the two runs compared.
+  sed -i "s|$out|OUT|g" "$out/$name.stdout" "$out/$name.stderr"
   count=$((count + 1))
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "color/ColorModes.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
@@ -16,12 +17,8 @@ Palette NumberedPalette(double count) {
 int SlotOf(std::int32_t color) { return color == PackColor(255, 255, 255) ? 0 : color & 0xFF; }
 
 GridData Column(const std::vector<double>& heights) {
-  GridData grid;
-  grid.Nx = 1;
-  grid.Ny = static_cast<int>(heights.size());
-  grid.Z = NodeArray<double>(1, grid.Ny);
-  for (int j = 1; j <= grid.Ny; ++j) grid.Z(1, j) = heights[j - 1];
-  return grid;
+  return testing::MakeGrid({.ny = static_cast<int>(heights.size())},
+                           [&](int, int j) { return heights[j - 1]; });
 }
 
 const ContourLevels kBy5{0, 100, 5, 1};

@@ -3,21 +3,14 @@
 #include <functional>
 
 #include "color/Shading.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
 
 // An nx by ny grid of spacing 10 with heights z(x, y).
 GridData Grid(int nx, int ny, const std::function<double(double, double)>& z) {
-  GridData grid;
-  grid.Nx = nx;
-  grid.Ny = ny;
-  grid.Dx = grid.Dy = 10;
-  grid.Z = NodeArray<double>(nx, ny);
-  for (int i = 1; i <= nx; ++i) {
-    for (int j = 1; j <= ny; ++j) grid.Z(i, j) = z((i - 1) * 10.0, (j - 1) * 10.0);
-  }
-  return grid;
+  return testing::MakeMapGrid({.nx = nx, .ny = ny, .dx = 10, .dy = 10}, z);
 }
 
 TEST(Shading, GreyLevelsFollowTheAngleToTheLight) {

@@ -38,8 +38,8 @@ inline void AddDip(PreparedData& data, double x, double y, double gx, double gy)
   data.HasDipData = 1;
 }
 
-inline EstimationGrid MakeGrid(std::int32_t nx, std::int32_t ny, double xmin, double ymin,
-                               double dx, double dy) {
+inline EstimationGrid MakeEstimationGrid(std::int32_t nx, std::int32_t ny, double xmin, double ymin,
+                                         double dx, double dy) {
   EstimationGrid grid;
   grid.Nx = nx;
   grid.Ny = ny;

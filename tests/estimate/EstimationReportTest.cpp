@@ -14,10 +14,10 @@ namespace {
 
 using testing::Height;
 using testing::MakeData;
-using testing::MakeGrid;
+using testing::MakeEstimationGrid;
 using testing::Sample;
 
-const EstimationGrid kGrid = MakeGrid(8, 6, -20, 5, 2, 3);
+const EstimationGrid kGrid = MakeEstimationGrid(8, 6, -20, 5, 2, 3);
 
 TEST(SmoothnessMeasures, PlanesAndSimpleCurvatures) {
   const double a = 0.3, b = -0.7;

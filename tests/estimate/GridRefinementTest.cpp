@@ -6,26 +6,16 @@
 #include <limits>
 
 #include "estimate/GridRefinement.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
 
 using Surface = std::function<double(double, double)>;
 
-// A grid of heights f(x, y), geometry derived and original kept, as loading leaves it.
-GridData MakeGrid(int nx, int ny, double xmin, double ymin, double dx, double dy,
-                  const Surface& f) {
-  GridData grid;
-  grid.Nx = nx;
-  grid.Ny = ny;
-  grid.Xmin = xmin;
-  grid.Ymin = ymin;
-  grid.Dx = dx;
-  grid.Dy = dy;
-  grid.Z = NodeArray<double>(nx, ny);
-  for (int i = 1; i <= nx; ++i) {
-    for (int j = 1; j <= ny; ++j) grid.Z(i, j) = f(xmin + (i - 1) * dx, ymin + (j - 1) * dy);
-  }
+// A grid of heights f(x, y), its original kept, as loading leaves it.
+GridData LoadedGrid(const testing::GridShape& shape, const Surface& f) {
+  GridData grid = testing::MakeMapGrid(shape, f);
   KeepOriginalGrid(grid);
   UpdateGridGeometry(grid);
   return grid;
@@ -75,7 +65,8 @@ double WorstError(const GridData& grid, const RefinedGrid& r, const Surface& f) 
 }
 
 TEST(RefineGrid, ReproducesBiquadraticsAtEveryNewNode) {
-  const GridData grid = MakeGrid(9, 6, 120, -35, 7.5, 4, Biquadratic);
+  const GridData grid =
+      LoadedGrid({.nx = 9, .ny = 6, .dx = 7.5, .dy = 4, .xmin = 120, .ymin = -35}, Biquadratic);
   // Counts that are not multiples, fewer nodes than before, and halves rounding to even.
   struct Case {
     double nx, ny;
@@ -93,7 +84,8 @@ TEST(RefineGrid, ReproducesBiquadraticsAtEveryNewNode) {
 }
 
 TEST(RefineGrid, KeepsTheOldHeightsWhereNewNodesMeetOldOnes) {
-  const GridData grid = MakeGrid(11, 11, 500, 300, 10, 15, Hills);
+  const GridData grid =
+      LoadedGrid({.nx = 11, .ny = 11, .dx = 10, .dy = 15, .xmin = 500, .ymin = 300}, Hills);
   for (int n : {11, 21}) {
     Result<RefinedGrid> r = RefineGrid(grid, n, n);
     ASSERT_TRUE(r) << r.failure().message;
@@ -123,33 +115,34 @@ TEST(RefineGrid, RefusesWhatCannotBeRefinedWithOneLineReason) {
       {5, 4, 1, 1e5, 1e5}, {5, 4, 1, 3e9, 10}, {5, 4, 1, 10, 5e7},
   };
   for (const Case& c : cases) {
-    const GridData g = MakeGrid(c.nx, c.ny, 0, 0, c.dx, 1, Hills);
+    const GridData g = LoadedGrid({.nx = c.nx, .ny = c.ny, .dx = c.dx}, Hills);
     Result<RefinedGrid> r = RefineGrid(g, c.nxNew, c.nyNew);
     ASSERT_FALSE(r) << c.nx << " " << c.ny << " " << c.dx << " " << c.nxNew << " " << c.nyNew;
     EXPECT_EQ(r.failure().message.find('\n'), std::string::npos);
   }
   // The smallest grid and request that can be refined.
-  EXPECT_TRUE(RefineGrid(MakeGrid(3, 3, 0, 0, 1, 1, Hills), 2, 1.5));
+  EXPECT_TRUE(RefineGrid(LoadedGrid({.nx = 3, .ny = 3}, Hills), 2, 1.5));
 }
 
 TEST(RefineGrid, AResultThatOverflowsIsRefused) {
   // Heights read from no file (the readers refuse these), and heights steep for a tiny spacing.
   for (const auto& [height, spacing] : {std::pair{1e308, 1.0}, std::pair{1e100, 1e-250}}) {
     const double h = height;
-    const GridData g = MakeGrid(3, 3, 0, 0, spacing, spacing, [h, spacing](double x, double y) {
-      return std::fmod(std::round((x + y) / spacing), 2) == 0 ? h : -h;
-    });
+    const GridData g = LoadedGrid(
+        {.nx = 3, .ny = 3, .dx = spacing, .dy = spacing}, [h, spacing](double x, double y) {
+          return std::fmod(std::round((x + y) / spacing), 2) == 0 ? h : -h;
+        });
     Result<RefinedGrid> r = RefineGrid(g, 5, 5);
     ASSERT_FALSE(r) << height;
     EXPECT_NE(r.failure().message.find("の高さが計算の範囲を超えました"), std::string::npos)
         << r.failure().message;
   }
   const Surface steep = [](double x, double) { return x == 1 ? 1e90 : -1e90; };
-  EXPECT_TRUE(RefineGrid(MakeGrid(3, 3, 0, 0, 1, 1, steep), 4, 4));
+  EXPECT_TRUE(RefineGrid(LoadedGrid({.nx = 3, .ny = 3}, steep), 4, 4));
 }
 
 TEST(ToggleRefinedGrid, SwitchesBetweenTheResampledAndTheOriginalGrid) {
-  GridData grid = MakeGrid(7, 5, 10, 20, 5, 4, Hills);
+  GridData grid = LoadedGrid({.nx = 7, .ny = 5, .dx = 5, .dy = 4, .xmin = 10, .ymin = 20}, Hills);
   const GridData original = grid;
   Result<RefinedGrid> r = RefineGrid(grid, 13, 41);
   ASSERT_TRUE(r);

@@ -12,7 +12,7 @@ namespace {
 
 using testing::Height;
 using testing::MakeData;
-using testing::MakeGrid;
+using testing::MakeEstimationGrid;
 
 BandSystem EmptySystem(const EstimationGrid& grid) {
   return BandSystem(grid.NodeCount(), grid.HalfBandwidth());
@@ -39,7 +39,7 @@ double QuadraticForm(const BandSystem& system, const NodeArray<double>& z,
   return sum;
 }
 
-const EstimationGrid kGrid = MakeGrid(5, 4, 10, 20, 2, 3);
+const EstimationGrid kGrid = MakeEstimationGrid(5, 4, 10, 20, 2, 3);
 
 TEST(SmoothnessRows, EdgeWeightsAtBordersAndNextToThem) {
   const double dx = kGrid.Dx, dy = kGrid.Dy, m2 = 2, m1 = 3;
@@ -101,7 +101,7 @@ double RhsSum(const BandSystem& system) {
 }
 
 TEST(HeightRows, FirstPassJudgesBoundsAgainstZeros) {
-  const EstimationGrid grid = MakeGrid(6, 6, 0, 0, 1, 1);
+  const EstimationGrid grid = MakeEstimationGrid(6, 6, 0, 0, 1, 1);
   const NodeArray<double> zeros(grid.Nx, grid.Ny);
   const NodeArray<double> ones = testing::Sample(grid, [](double, double) { return 1.0; });
   const double alpha = 8;
@@ -135,7 +135,7 @@ TEST(HeightRows, FirstPassJudgesBoundsAgainstZeros) {
 }
 
 TEST(BuildNormalEquations, CountsUsableDataAndDecidesStatus) {
-  const EstimationGrid grid = MakeGrid(6, 6, 0, 0, 1, 1);
+  const EstimationGrid grid = MakeEstimationGrid(6, 6, 0, 0, 1, 1);
   const NodeArray<double> zeros(grid.Nx, grid.Ny);
   BandSystem system;
   const auto build = [&](const PreparedData& data) {

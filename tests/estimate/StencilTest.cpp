@@ -8,11 +8,11 @@
 namespace kessadon {
 namespace {
 
-using testing::MakeGrid;
+using testing::MakeEstimationGrid;
 using testing::Sample;
 
 // Nodes at x = 100, 110, ..., 150 and y = 200, 220, ..., 280.
-const EstimationGrid kGrid = MakeGrid(6, 5, 100, 200, 10, 20);
+const EstimationGrid kGrid = MakeEstimationGrid(6, 5, 100, 200, 10, 20);
 
 TEST(LocateDatum, HalfwayGoesToTheHigherNode) {
   std::optional<DatumLocation> at = LocateDatum(kGrid, 115, 250);
@@ -25,7 +25,7 @@ TEST(LocateDatum, HalfwayGoesToTheHigherNode) {
   EXPECT_EQ(at->sy, -1);
 
   // (0.35 - 0.1) / 0.1 comes out a hair below 2.5: halfway still goes up.
-  const EstimationGrid fine = MakeGrid(8, 8, 0.1, 0.1, 0.1, 0.1);
+  const EstimationGrid fine = MakeEstimationGrid(8, 8, 0.1, 0.1, 0.1, 0.1);
   at = LocateDatum(fine, 0.35, 0.35);
   ASSERT_TRUE(at);
   EXPECT_EQ(at->ic, 4);

@@ -67,6 +67,10 @@ TEST(Defaults, ValueLinesFollowTheLeadingNumberRule) {
   EXPECT_EQ(read.values.VeDefault, 0);
   EXPECT_EQ(read.values.RoDefault, 1.5);
   EXPECT_EQ(read.values.ThDefault, 7);
+
+  const DefaultsRead huge = ParseDefaults("a\n1e999\nb\n-1e400\n");
+  EXPECT_EQ(huge.values.AlphaDefault, ViewLightDefaults{}.AlphaDefault);
+  EXPECT_EQ(huge.values.GammaDefault, ViewLightDefaults{}.GammaDefault);
 }
 
 }  // namespace

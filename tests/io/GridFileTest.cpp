@@ -9,6 +9,7 @@
 #include "io/ListInput.h"
 #include "io/NumberText.h"
 #include "io/TextFile.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
@@ -256,18 +257,14 @@ GridData RandomGrid(int nx, int ny, unsigned seed) {
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<double> mantissa(-10, 10);
   std::uniform_int_distribution<int> exponent(-12, 18);
-  GridData grid;
-  grid.Nx = nx;
-  grid.Ny = ny;
-  grid.Xmin = -12345.678901234567;
-  grid.Ymin = 1.0 / 3;
-  grid.Dx = 2.0 / 7;
-  grid.Dy = 1e-7 / 3;
-  grid.Z = NodeArray<double>(nx, ny);
-  for (int i = 1; i <= nx; ++i) {
-    for (int j = 1; j <= ny; ++j)
-      grid.Z(i, j) = mantissa(random) * std::pow(10.0, exponent(random));
-  }
+  GridData grid = testing::MakeGrid(
+      {.nx = nx,
+       .ny = ny,
+       .dx = 2.0 / 7,
+       .dy = 1e-7 / 3,
+       .xmin = -12345.678901234567,
+       .ymin = 1.0 / 3},
+      [&](int, int) { return mantissa(random) * std::pow(10.0, exponent(random)); });
   grid.Z(1, 1) = 0;
   grid.Z(nx, ny) = -0.0;
   return grid;

@@ -8,6 +8,7 @@
 #include "overlay/DrawnHeights.h"
 #include "support/RecordingSurface.h"
 #include "support/TestGrids.h"
+#include "support/TestViews.h"
 
 namespace kessadon {
 namespace {
@@ -42,7 +43,7 @@ class DataPointDrawing : public ::testing::Test {
   }
 
   const double x = 1503.3, y = 777.7;
-  GridData grid = MakeGrid(5, 3, 1000, 1000, [](int i, int j) { return 100.0 + i + j; });
+  GridData grid = MakeGrid({5, 3, 1000, 1000}, [](int i, int j) { return 100.0 + i + j; });
   ViewProjection view;
   RecordingSurface surface{800, 800};
   DataDisplaySettings settings;
@@ -118,7 +119,7 @@ TEST_F(DataPointDrawing, ElevationMarksByCode) {
 // A north-south ridge 100 high at x = 100, falling to 0 at x = 0 and x = 200.
 TEST(DrawMeasuredData, SkipsPointsTheRidgeHides) {
   const GridData ridge =
-      MakeGrid(21, 11, 10, 10, [](int i, int) { return 100 - std::abs((i - 1) * 10 - 100.0); });
+      MakeGrid({21, 11, 10, 10}, [](int i, int) { return 100 - std::abs((i - 1) * 10 - 100.0); });
   struct Case {
     ViewTexts view;
     double x;
@@ -176,9 +177,9 @@ bool VisibleByFullWalk(const DrawnHeights& surface, const PlacedPoint& p) {
 }
 
 TEST(TestPointVisible, SameAsTheWalkOverEveryGridLine) {
-  const GridData grid = MakeGrid(
-      31, 23, 7, 5, [](int i, int j) { return 50 * std::sin(i * 0.7) * std::cos(j * 0.9) + i; },
-      100, -50);
+  const GridData grid =
+      MakeGrid({.nx = 31, .ny = 23, .dx = 7, .dy = 5, .xmin = 100, .ymin = -50},
+               [](int i, int j) { return 50 * std::sin(i * 0.7) * std::cos(j * 0.9) + i; });
   // Parallel and perspective, the eye far off and right above the grid, and from below.
   const ViewTexts views[] = {ThreeD(225, 30),
                              ThreeD(60, 15),

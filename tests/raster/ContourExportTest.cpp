@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 #include "raster/ContourExport.h"
 #include "raster/Gdal.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
@@ -40,22 +41,10 @@ TEST(ContourExport, LevelsFollowTheDesktopRules) {
 // around it, closed, with the level in "elev".
 TEST(ContourExport, ConeGivesOneClosedRingPerLevelInEveryFormat) {
   testing::TempFolder folder;
-  GridData g;
-  g.Nx = 31;
-  g.Ny = 21;
-  g.Xmin = 500;
-  g.Ymin = 200;
-  g.Dx = 10;
-  g.Dy = 12;
-  g.Z = NodeArray<double>(g.Nx, g.Ny);
-  const double apexX = g.Xmin + 15 * g.Dx, apexY = g.Ymin + 10 * g.Dy;
-  for (int i = 1; i <= g.Nx; ++i) {
-    for (int j = 1; j <= g.Ny; ++j) {
-      const double x = g.Xmin + (i - 1) * g.Dx, y = g.Ymin + (j - 1) * g.Dy;
-      g.Z(i, j) = 100 - std::hypot(x - apexX, y - apexY) / 2;
-    }
-  }
-  UpdateGridGeometry(g);
+  const double apexX = 500 + 15 * 10, apexY = 200 + 10 * 12;
+  const GridData g = testing::MakeMapGrid(
+      {.nx = 31, .ny = 21, .dx = 10, .dy = 12, .xmin = 500, .ymin = 200},
+      [&](double x, double y) { return 100 - std::hypot(x - apexX, y - apexY) / 2; });
   Result<std::string> crs = CrsFromDefinition("EPSG:6677");
   ASSERT_TRUE(crs);
   const std::vector<double> levels = {60, 70, 80, 90};

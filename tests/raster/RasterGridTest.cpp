@@ -10,6 +10,7 @@
 #include "raster/Gdal.h"
 #include "raster/GridFiles.h"
 #include "raster/RasterGrid.h"
+#include "support/TestGrids.h"
 
 namespace kessadon {
 namespace {
@@ -19,18 +20,9 @@ using testing::TempFolder;
 // Non-square, spacing and origin that no binary fraction holds, heights with
 // all their bits in use.
 GridData OddGrid() {
-  GridData g;
-  g.Nx = 7;
-  g.Ny = 4;
-  g.Xmin = 1234.1;
-  g.Ymin = -56.7;
-  g.Dx = 0.3;
-  g.Dy = 2.7;
-  g.Z = NodeArray<double>(g.Nx, g.Ny);
-  for (int i = 1; i <= g.Nx; ++i) {
-    for (int j = 1; j <= g.Ny; ++j) g.Z(i, j) = std::sqrt(2.0) * i - j / 3.0 + 1e-7 * i * j;
-  }
-  return g;
+  return testing::MakeGrid(
+      {.nx = 7, .ny = 4, .dx = 0.3, .dy = 2.7, .xmin = 1234.1, .ymin = -56.7},
+      [](int i, int j) { return std::sqrt(2.0) * i - j / 3.0 + 1e-7 * i * j; });
 }
 
 // A Float64 GeoTIFF made by GDAL directly, with the given geotransform.

@@ -5,12 +5,12 @@
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
 #include "support/TestGrids.h"
+#include "support/TestViews.h"
 
 namespace kessadon {
 namespace {
 
 using testing::MakeGrid;
-
 
 // 4 x 4 nodes 10 apart around the origin on a 111-pixel window: plan view
 // scale 55 / 30 * 1.8 = 3.3, so the nodes fall at +-49.5 and +-16.5 pixels
@@ -20,8 +20,8 @@ constexpr int kRows[] = {6, 39, 72, 105};     // north to south
 
 class PlanPicture : public ::testing::Test {
  protected:
-  GridData grid = MakeGrid(
-      4, 4, 10, 10, [](int i, int j) { return i * 2.5 + j; }, -15, -15);
+  GridData grid = MakeGrid({.nx = 4, .ny = 4, .dx = 10, .dy = 10, .xmin = -15, .ymin = -15},
+                           [](int i, int j) { return i * 2.5 + j; });
   ViewProjection view;
   RasterSurface surface{111, 111};
   NodeArray<Color> cellColors;
@@ -118,7 +118,7 @@ TEST_F(PlanPicture, ContourLinesCrossTheCells) {
 // of their own, must not let the next cells cut their contour lines into dashes.
 TEST(LinePicture, ContoursOfAFineGridStaySolid) {
   const GridData cone = MakeGrid(
-      1000, 1000, 1, 1, [](int i, int j) { return 500 - std::hypot(i - 500.5, j - 500.5); });
+      {1000, 1000, 1, 1}, [](int i, int j) { return 500 - std::hypot(i - 500.5, j - 500.5); });
   ViewProjection view;
   TakeViewSettings(view, PlanViewTexts(), cone, DataExtent{}, 800, 800);
   RasterSurface surface(800, 800);
@@ -148,7 +148,7 @@ TEST(LinePicture, ContoursOfAFineGridStaySolid) {
 
 TEST(LinePicture, EnsureCellColorsKeepsTheWideFirstIndex) {
   NodeArray<Color> colors;
-  const GridData grid = MakeGrid(3, 5, 1, 1, [](int, int) { return 0; });
+  const GridData grid = MakeGrid({3, 5, 1, 1}, [](int, int) { return 0; });
   EnsureCellColors(colors, grid);
   EXPECT_EQ(colors.UpperI(), 256);
   EXPECT_EQ(colors.UpperJ(), 5);

@@ -8,6 +8,7 @@
 #include "render/RenderSurface.h"
 #include "support/RecordingSurface.h"
 #include "support/TestGrids.h"
+#include "support/TestViews.h"
 
 namespace kessadon {
 namespace {
@@ -17,9 +18,8 @@ using testing::NodeColors;
 using testing::ThreeD;
 using testing::ViewOf;
 
-
 GridData Bumpy(int nx, int ny) {
-  return MakeGrid(nx, ny, 10, 10, [](int i, int j) { return 100 + 7 * i + 3 * j + (i * j) % 4; });
+  return MakeGrid({nx, ny, 10, 10}, [](int i, int j) { return 100 + 7 * i + 3 * j + (i * j) % 4; });
 }
 
 std::vector<RecordedOperation> Ops(const RecordingSurface& surface, SurfaceOp op) {
@@ -281,7 +281,7 @@ TEST(RenderSurface, ContoursFollowEachCellAndSkipAFlatGrid) {
   }
   EXPECT_GT(afterPolygon, 0);
 
-  const GridData flat = MakeGrid(4, 4, 10, 10, [](int, int) { return 50; });
+  const GridData flat = MakeGrid({4, 4, 10, 10}, [](int, int) { return 50; });
   const RecordingSurface nothing = Record(flat, ViewOf(PlanViewTexts(), flat, 300, 300), colors,
                                           options, ContourLevels{0, 100, 10, 1});
   EXPECT_TRUE(Ops(nothing, SurfaceOp::Point).empty());

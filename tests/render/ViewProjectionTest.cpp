@@ -5,6 +5,7 @@
 #include "io/NumberText.h"
 #include "render/ViewProjection.h"
 #include "support/TestGrids.h"
+#include "support/TestViews.h"
 
 namespace kessadon {
 namespace {
@@ -14,7 +15,7 @@ using testing::ThreeD;
 using testing::ViewOf;
 
 GridData Bumpy(int nx, int ny) {
-  return MakeGrid(nx, ny, 10, 10, [](int i, int j) { return 100 + i * 3 + j * j; });
+  return MakeGrid({nx, ny, 10, 10}, [](int i, int j) { return 100 + i * 3 + j * j; });
 }
 
 TEST(PainterOrder, RunsFromTheFarSideInEachQuadrant) {
@@ -56,8 +57,8 @@ TEST(PlanView, EyeSitsAHairSouthSoRowsDescend) {
 }
 
 TEST(PixelScale, SingleNodeWithoutDataPutsEverythingAtTheCentre) {
-  const GridData grid = MakeGrid(
-      1, 1, 10, 10, [](int, int) { return 123.5; }, 500, 800);
+  const GridData grid =
+      MakeGrid({.dx = 10, .dy = 10, .xmin = 500, .ymin = 800}, [](int, int) { return 123.5; });
   const ViewProjection view = ViewOf(ThreeD(225, 30), grid, 301, 200);
   EXPECT_EQ(view.PixelScale, 0);
   EXPECT_EQ(view.CenterX, 150);
@@ -70,7 +71,7 @@ TEST(PixelScale, SingleNodeWithoutDataPutsEverythingAtTheCentre) {
 }
 
 TEST(PixelScale, SingleNodeFallsBackOnTheDataExtent) {
-  const GridData grid = MakeGrid(1, 1, 10, 10, [](int, int) { return 0; });
+  const GridData grid = MakeGrid({1, 1, 10, 10}, [](int, int) { return 0; });
   ViewProjection view;
   view.Sca = 2;
   UpdatePixelScale(view, grid, DataExtent{0, 40, 0, 100}, 400, 400);
@@ -100,7 +101,7 @@ TEST(PixelScale, NonSquareWindowFollowsTheSmallerHalf) {
 }
 
 TEST(ProjectPoint, IntRoundsTowardMinusInfinity) {
-  const GridData grid = MakeGrid(2, 2, 10, 10, [](int, int) { return 0; });
+  const GridData grid = MakeGrid({2, 2, 10, 10}, [](int, int) { return 0; });
   ViewProjection view = ViewOf(PlanViewTexts(), grid, 200, 200);
   view.PixelScale = 1;
   // Half a pixel west and half a pixel north of the centre.
@@ -214,7 +215,7 @@ TEST(Perspective, LinesAndCellsAreCutAtTheNearPlane) {
 // plan view once put the grid's south half a pixel west of its north half.
 TEST(PlanView, NodesOfARowShareAPixelRowAndOfAColumnAPixelColumn) {
   const GridData grid =
-      MakeGrid(9, 7, 25, 25, [](int i, int j) { return 100 + 37 * i - 11 * j + (i * j) % 5; });
+      MakeGrid({9, 7, 25, 25}, [](int i, int j) { return 100 + 37 * i - 11 * j + (i * j) % 5; });
   const ViewProjection view = ViewOf(PlanViewTexts(), grid, 800, 800);
   ASSERT_EQ(view.PixelScale, 400.0 / 200 * 1.8);  // whole pixels from node to node
   for (int i = 1; i <= grid.Nx; ++i) {
@@ -236,7 +237,7 @@ TEST(ProjectPoint, PixelsBeyondThirtyTwoBitsAreNotDrawable) {
 }
 
 TEST(ExaggerateHeight, LiftsToTheBaseAndScalesAboutTheCentre) {
-  const GridData grid = MakeGrid(2, 2, 10, 10, [](int i, int) { return i == 1 ? 100 : 200; });
+  const GridData grid = MakeGrid({2, 2, 10, 10}, [](int i, int) { return i == 1 ? 100 : 200; });
   ViewProjection view = ViewOf(ThreeD(225, 30, 120), grid, 400, 400);
   view.Ve = 3;
   EXPECT_EQ(ExaggerateHeight(view, 150), 150);

@@ -35,7 +35,7 @@ TEST(PlanViewTexts, AreTheTwoDimensionalSetting) {
   EXPECT_EQ(texts.Dist, "10000000000");
   EXPECT_EQ(texts.Ppz, "0");
 
-  const GridData grid = testing::MakeGrid(3, 3, 10, 10, [](int i, int j) { return i + j; });
+  const GridData grid = testing::MakeGrid({3, 3, 10, 10}, [](int i, int j) { return i + j; });
   ViewProjection view;
   view.Ppz = 55;
   EXPECT_TRUE(TakeViewSettings(view, texts, grid, DataExtent{}, 300, 300));

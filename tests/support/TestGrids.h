@@ -1,63 +1,45 @@
-// Small grids and views for the render tests.
+// Small grids for the tests, built one way everywhere.
 #pragma once
 
 #include <functional>
 
 #include "io/GridData.h"
 #include "io/NodeArray.h"
-#include "render/DrawingSurface.h"
-#include "render/ViewProjection.h"
-#include "render/ViewSettings.h"
 
 namespace kessadon::testing {
 
-// Nx by Ny nodes from (xmin, ymin) with spacing dx, dy and heights z(i, j).
-inline GridData MakeGrid(int nx, int ny, double dx, double dy,
-                         const std::function<double(int, int)>& z, double xmin = 0,
-                         double ymin = 0) {
+// Node counts, spacing and the first node's position; name the fields at the
+// call, e.g. {.nx = 5, .ny = 3, .dx = 10, .dy = 10}.
+struct GridShape {
+  int nx = 1, ny = 1;
+  double dx = 1, dy = 1;
+  double xmin = 0, ymin = 0;
+};
+
+// The grid of that shape with heights z(i, j) by node, geometry derived as
+// loading leaves it.
+inline GridData MakeGrid(const GridShape& shape, const std::function<double(int, int)>& z) {
   GridData grid;
-  grid.Nx = nx;
-  grid.Ny = ny;
-  grid.Xmin = xmin;
-  grid.Ymin = ymin;
-  grid.Dx = dx;
-  grid.Dy = dy;
-  grid.Z = NodeArray<double>(nx, ny);
-  for (int i = 1; i <= nx; ++i) {
-    for (int j = 1; j <= ny; ++j) grid.Z(i, j) = z(i, j);
+  grid.Nx = shape.nx;
+  grid.Ny = shape.ny;
+  grid.Xmin = shape.xmin;
+  grid.Ymin = shape.ymin;
+  grid.Dx = shape.dx;
+  grid.Dy = shape.dy;
+  grid.Z = NodeArray<double>(shape.nx, shape.ny);
+  for (int i = 1; i <= shape.nx; ++i) {
+    for (int j = 1; j <= shape.ny; ++j) grid.Z(i, j) = z(i, j);
   }
   UpdateGridGeometry(grid);
   return grid;
 }
 
-// A view taken from texts, as the panel takes it, for a window of the given size.
-inline ViewProjection ViewOf(const ViewTexts& texts, const GridData& grid, double width,
-                             double height) {
-  ViewProjection view;
-  TakeViewSettings(view, texts, grid, DataExtent{}, width, height);
-  return view;
-}
-
-inline ViewTexts ThreeD(double alpha, double gamma, double zbase = NoBase,
-                        double dist = NoPerspective, double ppz = 0, double sca = 1) {
-  ViewTexts texts;
-  texts.Alpha = std::to_string(alpha);
-  texts.Gamma = std::to_string(gamma);
-  texts.Sca = std::to_string(sca);
-  texts.Ve = std::string("1");
-  texts.Zbase = std::to_string(zbase);
-  texts.Dist = dist == NoPerspective ? std::string("10000000000") : std::to_string(dist);
-  texts.Ppz = std::to_string(ppz);
-  return texts;
-}
-
-// Every node its own colour, so a cell's colour tells which corner it came from.
-inline NodeArray<Color> NodeColors(const GridData& grid) {
-  NodeArray<Color> colors(grid.Nx > 256 ? grid.Nx : 256, grid.Ny);
-  for (int i = 1; i <= grid.Nx; ++i) {
-    for (int j = 1; j <= grid.Ny; ++j) colors(i, j) = Rgb(i, j, 200);
-  }
-  return colors;
+// The same with heights f(x, y) at the nodes' map positions.
+inline GridData MakeMapGrid(const GridShape& shape,
+                            const std::function<double(double, double)>& f) {
+  return MakeGrid(shape, [&](int i, int j) {
+    return f(shape.xmin + (i - 1) * shape.dx, shape.ymin + (j - 1) * shape.dy);
+  });
 }
 
 }  // namespace kessadon::testing
