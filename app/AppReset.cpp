@@ -18,7 +18,7 @@
 #include "io/Defaults.h"
 #include "io/TextFile.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 namespace {
 
@@ -225,4 +225,4 @@ void UpdateDisplayCommands(MainContext& context) {
   d.cmdDisplayData->setEnabled(s.DataReady == 1);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -2,7 +2,7 @@
 // for the loaded data, and the rule that enables the display commands.
 #pragma once
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -17,4 +17,4 @@ void ResetEstimationPanel(MainContext& context);
 // Display commands need a grid and a view; each further flag opens more.
 void UpdateDisplayCommands(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

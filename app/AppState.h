@@ -19,7 +19,7 @@
 #include "render/ViewProjection.h"
 #include "render/ViewSettings.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MeasuredDataState {
   double DataType = 1;    // layout of the next file to load, 1 ... 5
@@ -87,4 +87,4 @@ struct AppState {
   std::int32_t LineColor = kBlack;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -20,7 +20,7 @@
 #include "render/ColorPictures.h"
 #include "render/Legend.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 QString ProgramFile(const MainContext& context, const char* name) {
@@ -199,4 +199,4 @@ void ConnectColorCommands(MainContext& context) {
   OnClick(context, d.cmdColor, cmdColor_Click);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -2,7 +2,7 @@
 // (black-and-white shade, colour contour, colour shade) with their legend.
 #pragma once
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -21,4 +21,4 @@ void cmdColor_Click(MainContext& context);
 
 void ConnectColorCommands(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

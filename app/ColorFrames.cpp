@@ -10,7 +10,7 @@
 #include "Controls.h"
 #include "PictureBox.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 ContourFrame::ContourFrame(QWidget* parent) : QGroupBox("コンターの設定", parent) {
   setObjectName("fraContour");
@@ -94,4 +94,4 @@ DataDisplayFrame::DataDisplayFrame(QWidget* parent) : QGroupBox("測定データ
   layout->addWidget(characters, 4, 0, 1, 2);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -10,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace kessadon {
+namespace kessadon::app {
 
 class PictureBox;
 
@@ -58,4 +58,4 @@ class DataDisplayFrame : public QGroupBox {
   QRadioButton *OptDataBlack, *OptDataWhite;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

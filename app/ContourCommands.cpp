@@ -13,7 +13,7 @@
 #include "color/ContourLevels.h"
 #include "io/NumberText.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 ContourTexts Texts(const ContourFrame& c) {
@@ -105,4 +105,4 @@ void ConnectContourFrame(MainContext& context) {
                    [&context] { chkContour_Click(context); });
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -2,7 +2,7 @@
 // automatic levels and the contour-line switch.
 #pragma once
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -19,4 +19,4 @@ bool ConfirmContourWork(MainContext& context);
 
 void ConnectContourFrame(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -12,7 +12,7 @@
 
 #include "io/NumberText.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
   auto* button = new QPushButton(caption, parent);
@@ -115,4 +115,4 @@ QString NumberText(double value) { return ToQ(FormatGeneral(value)); }
 void SetCaption(QLabel* label, double value) { label->setText(NumberText(value)); }
 void SetText(QLineEdit* box, double value) { box->setText(NumberText(value)); }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -16,7 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 
-namespace kessadon {
+namespace kessadon::app {
 
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption);
 // A fixed caption beside a control.
@@ -64,4 +64,4 @@ QString NumberText(double value);
 void SetCaption(QLabel* label, double value);
 void SetText(QLineEdit* box, double value);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

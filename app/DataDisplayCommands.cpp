@@ -15,7 +15,7 @@
 #include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 void txtChrSize_Change(MainContext& context) {
@@ -105,4 +105,4 @@ void ConnectDataDisplayFrame(MainContext& context) {
                    [&context] { cmdDisplayData_Click(context); });
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -4,7 +4,7 @@
 
 #include "overlay/DataOverlay.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -23,4 +23,4 @@ void cmdDataView_Click(MainContext& context);
 
 void ConnectDataDisplayFrame(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

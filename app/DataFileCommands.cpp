@@ -16,7 +16,7 @@
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 const QString kAllFiles = "すべてのファイル (*.*)|*.*";
@@ -150,4 +150,4 @@ void cmdClear_Click(MainContext& context) {
   UpdateDisplayCommands(context);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

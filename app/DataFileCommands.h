@@ -2,7 +2,7 @@
 // and showing the prepared data on the panel.
 #pragma once
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -14,4 +14,4 @@ void cmdClear_Click(MainContext& context);
 // raises DataReady and sets the estimation defaults for them.
 void PrepareMeasuredData(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -8,7 +8,7 @@
 
 #include "Controls.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 DataFileFrame::DataFileFrame(QWidget* parent) : QGroupBox("測定データファイルの種類", parent) {
   setObjectName("fraDataType");
@@ -33,4 +33,4 @@ DataFileFrame::DataFileFrame(QWidget* parent) : QGroupBox("測定データファ
   layout->addWidget(lstDataFile, 7, 0, 1, 3);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -9,7 +9,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-namespace kessadon {
+namespace kessadon::app {
 
 class DataFileFrame : public QGroupBox {
  public:
@@ -23,4 +23,4 @@ class DataFileFrame : public QGroupBox {
   QListWidget* lstDataFile;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -15,7 +15,7 @@
 #include "render/LinePicture.h"
 #include "render/PictureFile.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 void DrawLines(MainContext& context, DisplayMode mode) {
@@ -121,4 +121,4 @@ void ConnectDisplayCommands(MainContext& context) {
   }
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -5,7 +5,7 @@
 
 #include "render/RenderSurface.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -25,4 +25,4 @@ void chkWaku_Click(MainContext& context, bool on);
 
 void ConnectDisplayCommands(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -36,7 +36,7 @@
 #include "ViewCommands.h"
 #include "io/NumberText.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 // Counts beyond any grid are kept large, for the run to refuse with its reason.
@@ -305,4 +305,4 @@ void ConnectEstimationFrame(MainContext& context) {
   }
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

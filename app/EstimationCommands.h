@@ -8,7 +8,7 @@
 #include "estimate/EstimationParameters.h"
 #include "estimate/EstimationRun.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 class EstimationFrame;
 struct MainContext;
@@ -32,4 +32,4 @@ double RunShare(const EstimationProgressStep& step);
 
 void ConnectEstimationFrame(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

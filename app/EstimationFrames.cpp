@@ -9,7 +9,7 @@
 
 #include "Controls.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 EstimationFrame::EstimationFrame(QWidget* parent) : QGroupBox("格子データ推定", parent) {
   setObjectName("fraEstimation");
@@ -123,4 +123,4 @@ GridChangeFrame::GridChangeFrame(QWidget* parent) : QGroupBox("格子数の変�
   layout->addWidget(cmdGridChange, 7, 2, 1, 2);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

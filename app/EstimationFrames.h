@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace kessadon {
+namespace kessadon::app {
 
 // "格子データ推定": summary of the prepared data (left), run parameters (right).
 class EstimationFrame : public QGroupBox {
@@ -50,4 +50,4 @@ class GridChangeFrame : public QGroupBox {
   QPushButton *cmdG2g, *cmdGridChange;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -11,7 +11,7 @@
 #include "Platform.h"
 #include "io/NumberText.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
@@ -186,4 +186,4 @@ void ConnectFieldChecks(MainContext& context) {
   }
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

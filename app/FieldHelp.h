@@ -8,7 +8,7 @@
 class QLineEdit;
 class QWidget;
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -28,4 +28,4 @@ bool RefuseFieldProblems(MainContext& context, std::initializer_list<const QLine
 // edit is finished.
 void ConnectFieldChecks(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QFontDatabase>
 
-namespace kessadon {
+namespace kessadon::app {
 
 void SetUpFonts(QApplication& application) {
   const QStringList families = QFontDatabase::families();
@@ -20,4 +20,4 @@ void SetUpFonts(QApplication& application) {
   QFont::insertSubstitutions("Century", {"C059", "TeX Gyre Schola", "Century Schoolbook L"});
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

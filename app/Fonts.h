@@ -4,8 +4,8 @@
 
 class QApplication;
 
-namespace kessadon {
+namespace kessadon::app {
 
 void SetUpFonts(QApplication& application);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

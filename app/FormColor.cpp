@@ -8,7 +8,7 @@
 #include "WindowPlacement.h"
 #include "render/Legend.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 FormColor::FormColor() : QWidget(nullptr, Qt::Window) {
   setObjectName("formColor");
@@ -33,4 +33,4 @@ void FormColor::resizeEvent(QResizeEvent* event) {
   picLegend->setGeometry(0, 0, event->size().width(), event->size().height());
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QWidget>
 
-namespace kessadon {
+namespace kessadon::app {
 
 class PictureBox;
 
@@ -28,4 +28,4 @@ class FormColor : public QWidget {
   bool placed_ = false;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -7,7 +7,7 @@
 #include "PictureBox.h"
 #include "WindowPlacement.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 FormImage::FormImage() : QWidget(nullptr, Qt::Window) {
   setObjectName("formImage");
@@ -37,4 +37,4 @@ void FormImage::resizeEvent(QResizeEvent* event) {
   if (onResized) onResized(frameGeometry().size());
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-namespace kessadon {
+namespace kessadon::app {
 
 class PictureBox;
 
@@ -28,4 +28,4 @@ class FormImage : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

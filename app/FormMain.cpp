@@ -35,7 +35,7 @@
 #include "UnsavedWork.h"
 #include "ViewCommands.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 QString VersionText() { return "Kessadon 2001 バージョン 1.0 (2001/07/13)"; }
 
@@ -216,4 +216,4 @@ void FormMain::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -10,7 +10,7 @@
 class QPushButton;
 class QTabWidget;
 
-namespace kessadon {
+namespace kessadon::app {
 
 class FormColor;
 class FormImage;
@@ -47,4 +47,4 @@ class FormMain : public QMainWindow {
 // The one line of the version box.
 QString VersionText();
 
-}  // namespace kessadon
+}  // namespace kessadon::app

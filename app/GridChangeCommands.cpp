@@ -13,7 +13,7 @@
 #include "ViewCommands.h"
 #include "estimate/GridRefinement.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 void UpdateRefinementControls(MainContext& context) {
   GridChangeFrame& g = *context.panel.gridChange;
@@ -87,4 +87,4 @@ void ConnectGridChangeFrame(MainContext& context) {
   OnClick(context, g.cmdGridChange, cmdGridChange_Click);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

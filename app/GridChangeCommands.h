@@ -2,7 +2,7 @@
 // between the grid as it arrived and the resampled one.
 #pragma once
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -14,4 +14,4 @@ void cmdGridChange_Click(MainContext& context);
 
 void ConnectGridChangeFrame(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -16,7 +16,7 @@
 #include "raster/Gdal.h"
 #include "raster/GridFiles.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 namespace {
 // The program's own grid data files first, then any name, then the rasters
@@ -166,4 +166,4 @@ void cmdSaveGridData_Click(MainContext& context) {
   }
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

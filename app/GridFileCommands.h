@@ -6,7 +6,7 @@
 
 #include "io/GridData.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -31,4 +31,4 @@ void ShowGridFigures(MainContext& context);
 // raises GridLoaded.
 void InstallNewGrid(MainContext& context, GridData grid);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

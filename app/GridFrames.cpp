@@ -6,7 +6,7 @@
 
 #include "Controls.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 GridFileFrame::GridFileFrame(QWidget* parent) : QGroupBox("格子データファイルを開く", parent) {
   setObjectName("fraGridFile");
@@ -59,4 +59,4 @@ GridSpecFrame::GridSpecFrame(QWidget* parent) : QGroupBox("格子の諸元", par
   layout->setColumnStretch(3, 1);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

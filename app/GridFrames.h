@@ -6,7 +6,7 @@
 class QLabel;
 class QPushButton;
 
-namespace kessadon {
+namespace kessadon::app {
 
 // "格子データファイルを開く": open a grid file or a map sheet, save the grid.
 class GridFileFrame : public QGroupBox {
@@ -39,4 +39,4 @@ class GridSpecFrame : public QGroupBox {
   QLabel* lblDy;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

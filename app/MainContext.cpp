@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QStatusBar>
 
-namespace kessadon {
+namespace kessadon::app {
 
 void MainContext::ShowStatus(const QString& line) {
   if (statusBar) statusBar->showMessage(line);
@@ -14,4 +14,4 @@ void OnClick(MainContext& context, QAbstractButton* button, void (*handler)(Main
                    [&context, handler] { handler(context); });
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

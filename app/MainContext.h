@@ -15,7 +15,7 @@ class QStatusBar;
 class QTabWidget;
 class QWidget;
 
-namespace kessadon {
+namespace kessadon::app {
 
 class FormColor;
 class FormImage;
@@ -48,4 +48,4 @@ struct MainContext {
 // Runs the handler on every click of the button.
 void OnClick(MainContext& context, QAbstractButton* button, void (*handler)(MainContext&));
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -8,7 +8,7 @@
 #include "GridFrames.h"
 #include "ViewFrames.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct Panel {
   GridFileFrame* gridFile = nullptr;
@@ -29,4 +29,4 @@ struct Panel {
   DataDisplayFrame* dataDisplay = nullptr;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

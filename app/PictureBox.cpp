@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-namespace kessadon {
+namespace kessadon::app {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent), surface_(1, 1) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -41,4 +41,4 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
   surface_.Resize(size.width(), size.height());
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

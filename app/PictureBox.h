@@ -6,7 +6,7 @@
 
 #include "render/RasterSurface.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 class PictureBox : public QWidget {
  public:
@@ -39,4 +39,4 @@ class PictureBox : public QWidget {
   RasterSurface surface_;
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace kessadon {
+namespace kessadon::app {
 
 // The answer to the question before unsaved work would be discarded.
 enum class SaveChoice { Save, Discard, Cancel };
@@ -48,4 +48,4 @@ class BusyPointer {
 // "すべてのファイル (*.*)|*.*" -> "すべてのファイル (*.*)" as a Qt name filter list.
 QString ToQtFilter(const QString& filter);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -10,7 +10,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-namespace kessadon {
+namespace kessadon::app {
 
 QString ToQtFilter(const QString& filter) {
   const QStringList parts = filter.split('|');
@@ -134,4 +134,4 @@ void QtPlatform::PutImageOnClipboard(const QImage& image) {
   clipboard->setImage(image);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -6,7 +6,7 @@
 
 class QMessageBox;
 
-namespace kessadon {
+namespace kessadon::app {
 
 class QtPlatform : public Platform {
  public:
@@ -25,4 +25,4 @@ class QtPlatform : public Platform {
 // The save, discard or cancel question, not yet shown.
 std::unique_ptr<QMessageBox> NewSaveQuestion(QWidget* parent, const QString& text);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

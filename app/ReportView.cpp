@@ -7,7 +7,7 @@
 #include "EstimationFrames.h"
 #include "estimate/EstimationReport.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 std::array<QLabel*, 11> Labels(ReportFrame& f) {
@@ -29,4 +29,4 @@ void ClearEstimationReport(ReportFrame& f) {
   for (QLabel* label : Labels(f)) label->clear();
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

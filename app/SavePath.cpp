@@ -5,7 +5,7 @@
 #include "MainContext.h"
 #include "Platform.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 QString OverwriteQuestion(const QString& path) {
   return path + " はすでに存在しています．" + "\r\n" + "既存のファイルに上書きしますか？";
@@ -23,4 +23,4 @@ std::optional<QString> AskSavePath(MainContext& context, const QString& filter) 
   return path;
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -14,4 +14,4 @@ std::optional<QString> AskSavePath(MainContext& context, const QString& filter);
 // The overwrite question for an existing file.
 QString OverwriteQuestion(const QString& path);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

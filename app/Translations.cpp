@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace kessadon {
+namespace kessadon::app {
 
 bool InstallJapaneseTranslations(QCoreApplication& application) {
   // Dates and sizes in the file dialogs follow the language of the rest.
@@ -20,4 +20,4 @@ bool InstallJapaneseTranslations(QCoreApplication& application) {
   return true;
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

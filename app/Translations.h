@@ -4,11 +4,11 @@
 
 class QCoreApplication;
 
-namespace kessadon {
+namespace kessadon::app {
 
 // Makes Japanese the default locale and loads Qt's Japanese translation from
 // the system's Qt translations folder; false when that is not installed, and
 // Qt's texts then stay in English.
 bool InstallJapaneseTranslations(QCoreApplication& application);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

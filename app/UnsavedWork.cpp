@@ -8,7 +8,7 @@
 #include "Platform.h"
 #include "estimate/GridRefinement.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 enum class Answer { Saved, Discarded, Cancelled };
@@ -72,4 +72,4 @@ bool ConfirmDiscardGrids(MainContext& context) {
   return true;
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -2,7 +2,7 @@
 // resampled one. Every command that would discard one asks first.
 #pragma once
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct AppState;
 struct MainContext;
@@ -18,4 +18,4 @@ void MarkShownGridSaved(AppState& state);
 // unsaved grid was saved or let go; a cancelled save dialog cancels too.
 bool ConfirmDiscardGrids(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -12,7 +12,7 @@
 #include "MainContext.h"
 #include "PictureBox.h"
 
-namespace kessadon {
+namespace kessadon::app {
 namespace {
 
 // Written field by field; each write retakes the settings, as typing would.
@@ -120,4 +120,4 @@ void ConnectViewFrame(MainContext& context) {
                    [&context](bool on) { chkPers_Click(context, on); });
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

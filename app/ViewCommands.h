@@ -4,7 +4,7 @@
 
 #include "render/ViewProjection.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 struct MainContext;
 
@@ -28,4 +28,4 @@ void chkPers_Click(MainContext& context, bool on);
 // Wires the view frame's fields and commands to the handlers above.
 void ConnectViewFrame(MainContext& context);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

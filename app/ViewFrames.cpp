@@ -12,7 +12,7 @@
 
 #include "Controls.h"
 
-namespace kessadon {
+namespace kessadon::app {
 
 ViewFrame::ViewFrame(QWidget* parent) : QGroupBox("描画ウィンドウへの投影設定", parent) {
   setObjectName("fraView");
@@ -149,4 +149,4 @@ AngleDiagramFrame::AngleDiagramFrame(QWidget* parent)
   layout->addWidget(new AngleDiagram(this));
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

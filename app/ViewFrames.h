@@ -10,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace kessadon {
+namespace kessadon::app {
 
 // The view: direction, dip, exaggeration, magnification, base and perspective.
 class ViewFrame : public QGroupBox {
@@ -62,4 +62,4 @@ class AngleDiagramFrame : public QGroupBox {
   explicit AngleDiagramFrame(QWidget *parent);
 };
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kessadon {
+namespace kessadon::app {
 
 QRect DrawingWindowPlace(const QRect& screen, const QRect& keepClear) {
   // A picture narrower than this is of little use.
@@ -25,4 +25,4 @@ QRect LegendWindowPlace(const QRect& screen, const QRect& drawing, const QSize& 
   return QRect(QPoint(left, std::max(screen.top(), bottom + 1 - outer.height())), outer);
 }
 
-}  // namespace kessadon
+}  // namespace kessadon::app

@@ -4,7 +4,7 @@
 
 #include <QRect>
 
-namespace kessadon {
+namespace kessadon::app {
 
 // A square on the right half of the screen, its top at the screen's top; moved
 // right of `keepClear` (the main window) and shrunk where it would cover it or
@@ -16,4 +16,4 @@ QRect DrawingWindowPlace(const QRect& screen, const QRect& keepClear);
 // drawing window's lower right corner.
 QRect LegendWindowPlace(const QRect& screen, const QRect& drawing, const QSize& outer);
 
-}  // namespace kessadon
+}  // namespace kessadon::app

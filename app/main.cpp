@@ -22,10 +22,10 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName("Kessadon");
-  kessadon::SetUpFonts(application);
-  kessadon::InstallJapaneseTranslations(application);
-  kessadon::QtPlatform platform;
-  kessadon::FormMain formMain(platform, QApplication::applicationDirPath());
+  kessadon::app::SetUpFonts(application);
+  kessadon::app::InstallJapaneseTranslations(application);
+  kessadon::app::QtPlatform platform;
+  kessadon::app::FormMain formMain(platform, QApplication::applicationDirPath());
   formMain.Load();
   return application.exec();
 }

@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(QuietHandler);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  kessadon::SetUpFonts(application);
-  kessadon::InstallJapaneseTranslations(application);
+  kessadon::app::SetUpFonts(application);
+  kessadon::app::InstallJapaneseTranslations(application);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

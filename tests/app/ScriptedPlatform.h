@@ -11,6 +11,9 @@
 
 namespace kessadon::testing {
 
+// The widget tests speak of the desktop's windows, state and handlers by name.
+using namespace kessadon::app;  // NOLINT(google-build-using-namespace)
+
 class ScriptedPlatform : public Platform {
  public:
   // An empty name stands for a cancelled dialog.
