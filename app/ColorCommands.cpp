@@ -1,7 +1,6 @@
 #include "ColorCommands.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,9 +14,7 @@
 #include "MainContext.h"
 #include "PictureBox.h"
 #include "Platform.h"
-#include "ViewCommands.h"
 #include "io/NumberText.h"
-#include "render/ColorPictures.h"
 #include "render/Legend.h"
 
 namespace kessadon::app {
@@ -46,37 +43,18 @@ void ShowTable(MainContext& context, ColorTable table) {
   preview.Changed();
 }
 
-LightSettings Light(const AppState& s) { return {s.Ro, s.Th, s.HistoOn}; }
-
-// Shows the drawing window and draws one of the filled pictures into it.
-template <class Draw>
-void DrawFilled(MainContext& context, Draw draw) {
-  if (!ConfirmContourWork(context)) return;
-  ShowImageWindow(context);
-  BusyPointer busy(*context.platform);
-  AppState& s = context.state;
-  PictureBox& picImage = *context.formImage->picImage;
-  const DataExtent extent = MeasuredExtent(context);
-  draw(FilledPicture{picImage.Surface(), s.Grid, s.View, extent, s.Levels, s.CellColors},
-       PictureRenderOptions(context));
-  picImage.Changed();
-}
-
-// The band count beside the level fields, as the colour displays read it back.
-double ShownBands(const MainContext& context) {
-  return ParseLeadingNumber(FromQ(context.panel.contour->lblContourColor->text()));
-}
-
-bool Refused(MainContext& context, const std::optional<std::string>& refusal) {
+bool Refused(MainContext& context, const GridPictureSettings& settings) {
+  const std::optional<std::string> refusal = GridPictureRefusal(settings);
   if (!refusal) return false;
   context.platform->ShowMessage(context.window, ToQ(*refusal));
   return true;
 }
 
 // A colour display leaves its palette for the legend.
-void StartColorDisplay(MainContext& context, DisplayMode mode) {
-  context.state.DisplayMode = mode;
+void StartColorDisplay(MainContext& context, const GridPictureSettings& settings) {
+  context.state.DisplayMode = settings.mode;
   context.panel.display->cmdColor->setEnabled(true);
+  context.state.Pal = GridPicturePalette(settings);
 }
 
 }  // namespace
@@ -131,25 +109,19 @@ void cmdDefaultLight_Click(MainContext& context) {
 void cmdDisplayShade_Click(MainContext& context) {
   context.state.DisplayMode = DisplayMode::Shade;
   context.panel.display->cmdColor->setEnabled(false);
-  const LightSettings light = Light(context.state);
-  DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
-    DrawShadePicture(picture, options, light);
-  });
+  ShowGridPicture(context, PanelPictureSettings(context, DisplayMode::Shade));
 }
 
 void cmdDisplayColorContour_Click(MainContext& context) {
-  AppState& s = context.state;
-  if (Refused(context, ColorContourRefusal(ShownBands(context), s.Colors.NColor, s.Levels))) return;
-  StartColorDisplay(context, DisplayMode::ColorContour);
-  s.Pal = PaletteFromTable(s.Colors);
-  DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
-    DrawColorContourPicture(picture, options, s.Pal);
-  });
+  const GridPictureSettings settings = PanelPictureSettings(context, DisplayMode::ColorContour);
+  if (Refused(context, settings)) return;
+  StartColorDisplay(context, settings);
+  ShowGridPicture(context, settings);
 }
 
 void cmdDisplayColorShade_Click(MainContext& context) {
-  AppState& s = context.state;
-  if (Refused(context, ColorShadeRefusal(ShownBands(context), s.Levels))) return;
+  GridPictureSettings settings = PanelPictureSettings(context, DisplayMode::ColorShade);
+  if (Refused(context, settings)) return;
   const QString path = ProgramFile(context, kShadePaletteFileName);
   Result<ColorTable> shades = LoadColorTable(FromQ(path), ColorTable{});
   if (!shades) {
@@ -157,11 +129,9 @@ void cmdDisplayColorShade_Click(MainContext& context) {
                        "（カラー陰影は描けません）");
     return;
   }
-  StartColorDisplay(context, DisplayMode::ColorShade);
-  s.Pal = PaletteFromTable(*shades);
-  DrawFilled(context, [&](const FilledPicture& picture, const RenderOptions& options) {
-    DrawColorShadePicture(picture, options, Light(s), s.Pal);
-  });
+  settings.table = std::move(*shades);
+  StartColorDisplay(context, settings);
+  ShowGridPicture(context, settings);
 }
 
 void cmdColor_Click(MainContext& context) {

@@ -20,11 +20,25 @@ ContourTexts Texts(const ContourFrame& c) {
   return {NumberFieldText(c.txtCst), NumberFieldText(c.txtCen), NumberFieldText(c.txtCin)};
 }
 
+// The levels as the fields read, or automatic ones from the divisions field
+// when `automatic`; the grid's heights serve the automatic levels.
+ChosenLevels Chosen(const MainContext& context, bool automatic) {
+  const ContourFrame& c = *context.panel.contour;
+  const AppState& s = context.state;
+  LevelRequest request;
+  if (automatic) {
+    request.divisions = FoldFullWidth(FromQ(c.txtSepInt->text()));
+  } else {
+    request.typed = Texts(c);
+  }
+  request.previous = s.Levels;
+  return ChooseContourLevels(request, s.Grid.Zmin, s.Grid.Zmax);
+}
+
 // The change event shared by the three level fields.
 void LevelField_Change(MainContext& context) {
-  ContourFrame& c = *context.panel.contour;
-  if (std::optional<double> bands = ContourBandCount(Texts(c))) {
-    SetCaption(c.lblContourColor, *bands);
+  if (std::optional<double> bands = Chosen(context, false).bands) {
+    SetCaption(context.panel.contour->lblContourColor, *bands);
   }
   TakeContourLevels(context);
 }
@@ -34,7 +48,7 @@ void LevelField_Change(MainContext& context) {
 void TakeContourLevels(MainContext& context) {
   AppState& s = context.state;
   ContourFrame& c = *context.panel.contour;
-  kessadon::TakeContourLevels(s.Levels, Texts(c));
+  s.Levels = Chosen(context, false).levels;
   // Ticking runs the box's own check; a box ticked already is checked again, so
   // that levels whose start meets their end never leave it ticked.
   if (c.chkContour->isChecked()) {
@@ -48,13 +62,12 @@ void TakeContourLevels(MainContext& context) {
 
 void AutoContourLevels(MainContext& context) {
   ContourFrame& c = *context.panel.contour;
-  const GridData& grid = context.state.Grid;
-  const AutoContourTexts texts =
-      kessadon::AutoContourLevels(FoldFullWidth(FromQ(c.txtSepInt->text())), grid.Zmin, grid.Zmax);
-  if (texts.SepInt) c.txtSepInt->setText(ToQ(*texts.SepInt));
-  c.txtCst->setText(ToQ(texts.Cst));
-  c.txtCen->setText(ToQ(texts.Cen));
-  c.txtCin->setText(ToQ(texts.Cin));
+  const ChosenLevels chosen = Chosen(context, true);
+  // Each field's change takes the levels so far, as typing would.
+  if (chosen.divisions) c.txtSepInt->setText(ToQ(*chosen.divisions));
+  c.txtCst->setText(ToQ(chosen.texts.Cst));
+  c.txtCen->setText(ToQ(chosen.texts.Cen));
+  c.txtCin->setText(ToQ(chosen.texts.Cin));
   TakeContourLevels(context);
 }
 

@@ -1,6 +1,7 @@
 #include "DisplayCommands.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -12,30 +13,13 @@
 #include "Platform.h"
 #include "SavePath.h"
 #include "ViewCommands.h"
-#include "render/LinePicture.h"
+#include "io/NumberText.h"
 #include "render/PictureFile.h"
 
 namespace kessadon::app {
 namespace {
 
-void DrawLines(MainContext& context, DisplayMode mode) {
-  if (!ConfirmContourWork(context)) return;
-  // No legend goes with lines.
-  context.panel.display->cmdColor->setEnabled(false);
-  ShowImageWindow(context);
-  BusyPointer busy(*context.platform);
-  AppState& s = context.state;
-  RenderOptions options = PictureRenderOptions(context);
-  options.DisplayMode = mode;
-  PictureBox& picImage = *context.formImage->picImage;
-  DrawLinePicture(picImage.Surface(), s.Grid, s.View, MeasuredExtent(context), s.Levels,
-                  s.CellColors, options);
-  s.DisplayMode = mode;
-  picImage.Changed();
-}
-
-}  // namespace
-
+// What the options frame and the contour check box ask of every picture.
 RenderOptions PictureRenderOptions(const MainContext& context) {
   const PictureOptionsFrame& o = *context.panel.pictureOptions;
   RenderOptions options;
@@ -45,6 +29,41 @@ RenderOptions PictureRenderOptions(const MainContext& context) {
   options.Waku = o.chkWaku->isChecked();
   options.Waku4 = o.optWaku4->isChecked();
   return options;
+}
+
+void DrawLines(MainContext& context, DisplayMode mode) {
+  if (!ShowGridPicture(context, PanelPictureSettings(context, mode))) return;
+  // No legend goes with lines.
+  context.panel.display->cmdColor->setEnabled(false);
+  context.state.DisplayMode = mode;
+}
+
+}  // namespace
+
+GridPictureSettings PanelPictureSettings(const MainContext& context, DisplayMode mode) {
+  const AppState& s = context.state;
+  GridPictureSettings settings;
+  settings.mode = mode;
+  settings.options = PictureRenderOptions(context);
+  settings.light = {s.Ro, s.Th, s.HistoOn};
+  settings.table = s.Colors;
+  settings.levels = s.Levels;
+  // The colour displays read the band count back from its caption.
+  settings.bands = ParseLeadingNumber(FromQ(context.panel.contour->lblContourColor->text()));
+  return settings;
+}
+
+bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings) {
+  if (!ConfirmContourWork(context)) return false;
+  ShowImageWindow(context);
+  BusyPointer busy(*context.platform);
+  AppState& s = context.state;
+  PictureBox& picImage = *context.formImage->picImage;
+  // The handlers showed any refusal before the window opened.
+  static_cast<void>(DrawGridPicture(picImage.Surface(), s.Grid, s.View, MeasuredExtent(context),
+                                    s.CellColors, settings));
+  picImage.Changed();
+  return true;
 }
 
 void ShowImageWindow(MainContext& context) {

@@ -3,14 +3,21 @@
 // drawing.
 #pragma once
 
-#include "render/RenderSurface.h"
+#include "render/GridPicture.h"
 
 namespace kessadon::app {
 
 struct MainContext;
 
-// What the options frame and the contour check box ask of every picture.
-RenderOptions PictureRenderOptions(const MainContext& context);
+// The settings of display `mode` as the panel and the state hold them: the
+// options frame, the contour check box, the light, the colour table, the
+// levels and the band count shown beside them.
+GridPictureSettings PanelPictureSettings(const MainContext& context, DisplayMode mode);
+
+// Unless the person declines slow contour lines (false then), shows the
+// drawing window and draws the picture into it. The caller has shown any
+// refusal already.
+bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings);
 
 // Shows the drawing window; one the user closed opens again as it first did,
 // with an empty picture.

@@ -6,8 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <array>
 
 #include "Controls.h"
+#include "estimate/EstimationReport.h"
 
 namespace kessadon::app {
 
@@ -66,23 +68,26 @@ ReportFrame::ReportFrame(QWidget* parent) : QGroupBox("格子推定結果のレ�
   struct Entry {
     QLabel** label;
     const char* name;
-    const char* caption;
   };
-  // Empty until the first run.
-  const Entry entries[] = {
-      {&lblQj1, "lblQj1", "J1 ="},         {&lblQj2, "lblQj2", "J2 ="},
-      {&lblNhdt, "lblNhdt", "H : data ="}, {&lblQhrn, "lblQhrn", "RH ="},
-      {&lblQhav, "lblQhav", "Error ="},    {&lblNddt, "lblNddt", "D : data ="},
-      {&lblQdrn, "lblQdrn", "RD ="},       {&lblQdav, "lblQdav", "Error ="},
-      {&lblQjres, "lblQjres", "Q ="},      {&lblQj, "lblQj", "J ="},
-      {&lblRes, "lblRes", "a R ="},
-  };
-  int row = 0;
-  for (const Entry& entry : entries) {
-    *entry.label = NewValueLabel(this, entry.name);
-    layout->addWidget(NewCaption(this, entry.caption), row, 0, Qt::AlignRight);
-    layout->addWidget(*entry.label, row, 1);
-    ++row;
+  // Empty until the first run; the captions are the report's own.
+  const std::array<Entry, kReportCaptions.size()> entries = {{
+      {&lblQj1, "lblQj1"},
+      {&lblQj2, "lblQj2"},
+      {&lblNhdt, "lblNhdt"},
+      {&lblQhrn, "lblQhrn"},
+      {&lblQhav, "lblQhav"},
+      {&lblNddt, "lblNddt"},
+      {&lblQdrn, "lblQdrn"},
+      {&lblQdav, "lblQdav"},
+      {&lblQjres, "lblQjres"},
+      {&lblQj, "lblQj"},
+      {&lblRes, "lblRes"},
+  }};
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const int row = static_cast<int>(k);
+    *entries[k].label = NewValueLabel(this, entries[k].name);
+    layout->addWidget(NewCaption(this, kReportCaptions[k]), row, 0, Qt::AlignRight);
+    layout->addWidget(*entries[k].label, row, 1);
   }
   layout->setColumnStretch(1, 1);
 }

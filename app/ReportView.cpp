@@ -19,9 +19,9 @@ std::array<QLabel*, 11> Labels(ReportFrame& f) {
 
 void WriteEstimationReport(ReportFrame& f, const EstimationReport& report) {
   const std::array<QLabel*, 11> labels = Labels(f);
-  const auto texts = ReportTexts(report);
+  const std::array<ReportLine, 11> lines = ReportLines(report);
   for (std::size_t k = 0; k < labels.size(); ++k) {
-    labels[k]->setText(texts[k] ? ToQ(*texts[k]) : QString());
+    labels[k]->setText(lines[k].value ? ToQ(*lines[k].value) : QString());
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "GridFileOptions.h"
+#include "color/ContourLevels.h"
 #include "io/NumberText.h"
 #include "raster/ContourExport.h"
 
@@ -31,14 +32,15 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
   if (!read) return fail(read.failure().message);
   GridData& grid = read->grid;
 
-  // The levels the desktop would take: typed, or automatic from the divisions.
+  // The levels the desktop would take from its divisions field; typed ones
+  // are taken as the numbers given, without the fields' 15 digits.
   ContourLevels levels;
   if (!a.levels.empty()) {
     levels = {a.levels[0], a.levels[1], a.levels[2], 1};
   } else {
-    const AutoContourTexts texts =
-        AutoContourLevels(a.divisions.value_or("20"), grid.Zmin, grid.Zmax);
-    TakeContourLevels(levels, {texts.Cst, texts.Cen, texts.Cin});
+    LevelRequest request;
+    request.divisions = a.divisions.value_or("20");
+    levels = ChooseContourLevels(request, grid.Zmin, grid.Zmax).levels;
   }
   Result<std::vector<double>> values = ContourLevelValues(levels, grid.Zmin, grid.Zmax);
   if (!values) return fail(values.failure().message);

@@ -125,12 +125,8 @@ Result<EstimationParameters> Parameters(const EstimateArguments& a, const Prepar
 
 void PrintReport(std::ostream& out, const PreparedData& data, const EstimationReport& report) {
   out << "Nh = " << data.Nh() << '\n' << "Nd = " << data.Nd() << '\n';
-  static const char* const kCaptions[11] = {
-      "J1 =", "J2 =",    "H : data =", "RH =", "Error =", "D : data =",
-      "RD =", "Error =", "Q =",        "J =",  "a R ="};
-  const auto texts = ReportTexts(report);
-  for (int k = 0; k < 11; ++k) {
-    if (texts[k]) out << kCaptions[k] << ' ' << *texts[k] << '\n';
+  for (const ReportLine& line : ReportLines(report)) {
+    if (line.value) out << line.caption << ' ' << *line.value << '\n';
   }
 }
 

@@ -16,7 +16,7 @@
 #include "io/Defaults.h"
 #include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
-#include "render/ColorPictures.h"
+#include "render/GridPicture.h"
 #include "render/Legend.h"
 #include "render/LinePicture.h"
 #include "render/PictureFile.h"
@@ -61,36 +61,23 @@ Result<ViewTexts> ViewFromArguments(const RenderArguments& a, const GridData& gr
   return texts;
 }
 
-// The levels, the band count the desktop shows beside them, and whether
-// contour lines go over the picture.
-struct PictureLevels {
-  ContourLevels levels;
-  double bands = 0;
-  bool lines = false;
-};
+// What the desktop's divisions field would read: as given, else 20 for the
+// contour picture and the colour table's count once a colour picture chose
+// its table; nothing where no levels are drawn.
+std::optional<std::string> DivisionsFromArguments(const RenderArguments& a,
+                                                  const ColorTable& table) {
+  if (a.divisions) return std::to_string(*a.divisions);
+  if (a.ColorMode()) return FormatGeneral(table.NColor);
+  if (a.mode == "contour") return "20";
+  return std::nullopt;
+}
 
-// Levels as given, or automatic ones: in `divisions`, else 20 for the contour
-// picture and the colour table's count for the colour pictures, as the
-// desktop's divisions field then reads.
-PictureLevels LevelsFromArguments(const RenderArguments& a, const GridData& grid,
-                                  std::optional<double> colorCount) {
-  PictureLevels result;
-  ContourTexts texts;
-  if (!a.levels.empty()) {
-    texts = {FormatGeneral(a.levels[0]), FormatGeneral(a.levels[1]), FormatGeneral(a.levels[2])};
-  } else if (a.divisions || a.mode == "contour" || colorCount) {
-    const std::string divisions = a.divisions  ? std::to_string(*a.divisions)
-                                  : colorCount ? FormatGeneral(*colorCount)
-                                               : std::string("20");
-    const AutoContourTexts automatic = AutoContourLevels(divisions, grid.Zmin, grid.Zmax);
-    texts = {automatic.Cst, automatic.Cen, automatic.Cin};
-  } else {
-    return result;
-  }
-  TakeContourLevels(result.levels, texts);
-  result.bands = ContourBandCount(texts).value_or(0);
-  result.lines = ContourLinesPossible(result.levels) && !a.noContourLines;
-  return result;
+DisplayMode ModeFromArguments(const RenderArguments& a) {
+  if (a.mode == "contour") return DisplayMode::Contour;
+  if (a.mode == "shade") return DisplayMode::Shade;
+  if (a.mode == "color-contour") return DisplayMode::ColorContour;
+  if (a.mode == "color-shade") return DisplayMode::ColorShade;
+  return DisplayMode::Grid;
 }
 
 DataDisplaySettings DisplaySettingsFrom(const RenderArguments& a) {
@@ -117,15 +104,9 @@ std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// The grid picture as the display commands draw it; the palette and levels
-// of a colour picture are left for its legend.
-Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridData& grid,
-                       ViewProjection& view, const DataExtent& extent, Palette& palette,
-                       ContourLevels& levels) {
-  Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
-  if (!read) return read.failure();
-  grid = std::move(read->grid);
-
+// The view the arguments ask for, taken as the view frame takes its fields.
+Status TakeView(const RenderArguments& a, const RasterSurface& surface, const GridData& grid,
+                ViewProjection& view, const DataExtent& extent) {
   Result<ViewTexts> texts = ViewFromArguments(a, grid);
   if (!texts) return texts.failure();
   if (a.scale) texts->Sca = FormatGeneral(*a.scale);
@@ -145,44 +126,62 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
       TakeViewSettings(view, *texts, grid, extent, surface.ScaleWidth(), surface.ScaleHeight());
   if (taken.Refusal) return Failure{"--perspective: " + *taken.Refusal};
   if (!taken) return Failure{"the magnification (--scale) must be above 0"};
-  std::optional<ColorTable> table;
-  if (a.ColorMode()) {
-    Result<ColorTable> read = a.colors.Table();
-    if (!read) return read.failure();
-    table = std::move(*read);
-  }
-  const PictureLevels chosen =
-      LevelsFromArguments(a, grid, table ? std::optional<double>(table->NColor) : std::nullopt);
-  levels = chosen.levels;
+  return Ok();
+}
 
-  RenderOptions options;
-  options.LineColor = a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
-  options.ScaleLine = a.scaleTicks;
-  options.Contour = chosen.lines;
-  options.Waku = a.frame != "none";
-  options.Waku4 = a.frame == "4";
-  NodeArray<Color> cellColors;
-  const FilledPicture picture{surface, grid, view, extent, levels, cellColors};
-  const LightSettings light = a.colors.Light(ProgramDefaults());
-  if (a.mode == "shade") {
-    DrawShadePicture(picture, options, light);
-  } else if (a.mode == "color-contour") {
-    if (auto refusal = ColorContourRefusal(chosen.bands, table->NColor, levels)) {
-      return Failure{*refusal};
-    }
-    palette = PaletteFromTable(*table);
-    DrawColorContourPicture(picture, options, palette);
-  } else if (a.mode == "color-shade") {
-    if (auto refusal = ColorShadeRefusal(chosen.bands, levels)) return Failure{*refusal};
+// The settings as the panel would hold them, in the desktop's order of
+// checks: the colour table, the refusal, then the colour shade's palette.
+Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, const GridData& grid) {
+  GridPictureSettings settings;
+  settings.mode = ModeFromArguments(a);
+  if (a.ColorMode()) {
+    Result<ColorTable> table = a.colors.Table();
+    if (!table) return table.failure();
+    settings.table = std::move(*table);
+  }
+  // Levels as given, as if typed into the fields, or automatic ones.
+  LevelRequest request;
+  if (!a.levels.empty()) {
+    request.typed = {FormatGeneral(a.levels[0]), FormatGeneral(a.levels[1]),
+                     FormatGeneral(a.levels[2])};
+  }
+  const std::optional<std::string> divisions = DivisionsFromArguments(a, settings.table);
+  if (request.typed || divisions) {
+    request.divisions = divisions.value_or("");
+    const ChosenLevels chosen = ChooseContourLevels(request, grid.Zmin, grid.Zmax);
+    settings.levels = chosen.levels;
+    settings.bands = chosen.bands.value_or(0);
+    settings.options.Contour = ContourLinesPossible(chosen.levels) && !a.noContourLines;
+  }
+  settings.options.LineColor = a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
+  settings.options.ScaleLine = a.scaleTicks;
+  settings.options.Waku = a.frame != "none";
+  settings.options.Waku4 = a.frame == "4";
+  settings.light = a.colors.Light(ProgramDefaults());
+
+  if (std::optional<std::string> refusal = GridPictureRefusal(settings)) return Failure{*refusal};
+  if (settings.mode == DisplayMode::ColorShade) {
     Result<ColorTable> shades = ShadePalette();
     if (!shades) return shades.failure();
-    palette = PaletteFromTable(*shades);
-    DrawColorShadePicture(picture, options, light, palette);
-  } else {
-    options.DisplayMode = a.mode == "contour" ? DisplayMode::Contour : DisplayMode::Grid;
-    DrawLinePicture(surface, grid, view, extent, levels, cellColors, options);
+    settings.table = std::move(*shades);
   }
-  return Ok();
+  return settings;
+}
+
+// The grid picture as the display commands draw it; the settings are left
+// with the levels and the table a colour picture's legend needs.
+Status DrawGrid(const RenderArguments& a, RasterSurface& surface, GridData& grid,
+                ViewProjection& view, const DataExtent& extent, GridPictureSettings& settings) {
+  Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
+  if (!read) return read.failure();
+  grid = std::move(read->grid);
+  Status viewed = TakeView(a, surface, grid, view, extent);
+  if (!viewed) return viewed;
+  Result<GridPictureSettings> filled = SettingsFromArguments(a, grid);
+  if (!filled) return filled.failure();
+  settings = std::move(*filled);
+  NodeArray<Color> cellColors;
+  return DrawGridPicture(surface, grid, view, extent, cellColors, settings);
 }
 
 // Without a grid the data view fits a plan window around the data first.
@@ -228,10 +227,9 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   RasterSurface surface(a.size[0], a.size[1]);
   GridData grid;
   ViewProjection view;
-  Palette palette;
-  ContourLevels levels;
+  GridPictureSettings settings;
   if (!a.grid.empty()) {
-    Status drawn = DrawGridPicture(a, surface, grid, view, extent, palette, levels);
+    Status drawn = DrawGrid(a, surface, grid, view, extent, settings);
     if (!drawn) return fail(drawn.failure().message);
   } else {
     OpenDataWindow(a, surface, grid, view, prepared);
@@ -251,9 +249,8 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   if (!a.colors.legend.empty()) {
     // The legend window as it first opens.
     RasterSurface legend(kLegendWidth, kLegendHeight);
-    DrawLegend(legend,
-               a.mode == "color-contour" ? DisplayMode::ColorContour : DisplayMode::ColorShade,
-               palette, levels, grid.Zmin, grid.Zmax);
+    DrawLegend(legend, settings.mode, GridPicturePalette(settings), settings.levels, grid.Zmin,
+               grid.Zmax);
     saved = SavePicture(legend.Image(), a.colors.legend);
     if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "io/NumberText.h"
 
@@ -56,6 +57,21 @@ AutoContourTexts AutoContourLevels(std::string_view sepIntText, double zmin, dou
   if (cin == 0) cin = d;
   texts.Cin = FormatGeneral(cin);
   return texts;
+}
+
+ChosenLevels ChooseContourLevels(const LevelRequest& request, double zmin, double zmax) {
+  ChosenLevels chosen;
+  if (request.typed) {
+    chosen.texts = *request.typed;
+  } else {
+    AutoContourTexts automatic = AutoContourLevels(request.divisions, zmin, zmax);
+    chosen.divisions = std::move(automatic.SepInt);
+    chosen.texts = {std::move(automatic.Cst), std::move(automatic.Cen), std::move(automatic.Cin)};
+  }
+  chosen.levels = request.previous;
+  TakeContourLevels(chosen.levels, chosen.texts);
+  chosen.bands = ContourBandCount(chosen.texts);
+  return chosen;
 }
 
 LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi) {

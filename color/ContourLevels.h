@@ -45,6 +45,27 @@ struct AutoContourTexts {
 // into about that many parts (a whole number unless the range is too small).
 AutoContourTexts AutoContourLevels(std::string_view sepIntText, double zmin, double zmax);
 
+// What the levels are chosen from: the start, end and interval as typed, or
+// else automatic levels from the divisions field's text.
+struct LevelRequest {
+  std::optional<ContourTexts> typed;
+  std::string divisions;
+  ContourLevels previous;  // what a field typed empty keeps
+};
+
+// The levels as the contour frame then holds them.
+struct ChosenLevels {
+  ContourLevels levels;
+  ContourTexts texts;                    // what the three fields read
+  std::optional<std::string> divisions;  // what the divisions field then reads, when it changes
+  std::optional<double> bands;           // the band count beside the fields, as ContourBandCount
+};
+
+// The one way every front end turns typed values or divisions into levels:
+// automatic ones as AutoContourLevels writes them, then taken as
+// TakeContourLevels takes the fields.
+ChosenLevels ChooseContourLevels(const LevelRequest& request, double zmin, double zmax);
+
 // The whole numbers k of the levels that lie within lo..hi and within
 // Cst..Cen, with a tolerance of 1/10000 of an interval on either side.
 struct LevelSpan {

@@ -128,4 +128,12 @@ std::array<std::optional<std::string>, 11> ReportTexts(const EstimationReport& r
           FormatGeneral(report.J),   FormatGeneral(report.AlphaR)};
 }
 
+std::array<ReportLine, 11> ReportLines(const EstimationReport& report) {
+  std::array<std::optional<std::string>, 11> texts = ReportTexts(report);
+  std::array<ReportLine, 11> lines;
+  for (std::size_t k = 0; k < lines.size(); ++k)
+    lines[k] = {kReportCaptions[k], std::move(texts[k])};
+  return lines;
+}
+
 }  // namespace kessadon

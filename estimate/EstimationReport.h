@@ -54,4 +54,18 @@ EstimationReport MakeEstimationReport(const EstimationGrid& grid, const Prepared
 // there was no usable dip datum; the panel then leaves those labels as they were.
 std::array<std::optional<std::string>, 11> ReportTexts(const EstimationReport& report);
 
+// The captions beside the eleven values, as the panel and the command line
+// show them.
+inline constexpr std::array<const char*, 11> kReportCaptions = {
+    "J1 =", "J2 =",    "H : data =", "RH =", "Error =", "D : data =",
+    "RD =", "Error =", "Q =",        "J =",  "a R ="};
+
+struct ReportLine {
+  const char* caption;
+  std::optional<std::string> value;  // as ReportTexts
+};
+
+// The report top to bottom, each value with its caption.
+std::array<ReportLine, 11> ReportLines(const EstimationReport& report);
+
 }  // namespace kessadon

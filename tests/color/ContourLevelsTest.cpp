@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "color/ContourLevels.h"
 
 namespace kessadon {
@@ -100,6 +104,49 @@ TEST(TakeContourLevels, ZeroIntervalNeverLowersReadiness) {
   TakeContourLevels(levels, {"0", "10", "0"});
   EXPECT_EQ(levels.Cin, 0);
   EXPECT_EQ(levels.ContourReady, 1);
+}
+
+LevelRequest Typed(ContourTexts texts, ContourLevels previous = {}) {
+  return {std::move(texts), "20", previous};
+}
+LevelRequest Divisions(std::string text, ContourLevels previous = {}) {
+  return {std::nullopt, std::move(text), previous};
+}
+
+// Typed fields, the divisions field and a colour table's count as the
+// divisions, each as the panel then reads and the pictures take them.
+TEST(ChooseContourLevels, TypedOrFromTheDivisions) {
+  struct Case {
+    const char* what;
+    LevelRequest request;
+    double zmin, zmax;
+    ContourLevels levels;
+    std::optional<std::string> divisions;
+    std::optional<double> bands;
+  };
+  const std::vector<Case> cases = {
+      {"typed, divisions unread", Typed({"40", "120", "7.5"}), 3, 97, {40, 120, 7.5, 1}, {}, 11},
+      {"empty field keeps its level",
+       Typed({"", "100", "30"}, {10, 50, 5, 0}),
+       0,
+       1,
+       {10, 100, 30, 1},
+       {},
+       4},
+      {"divisions", Divisions("20"), 12.3, 87.6, {12, 88, 4, 1}, {}, 19},
+      {"colour count over a small range", Divisions("12"), 0, 10, {0, 10, 1, 1}, {}, 10},
+      {"divisions below one", Divisions("0"), 0, 10, {0, 10, 10, 1}, "1", 1},
+      {"flat grid", Divisions("20", {1, 2, 3, 0}), 50, 50, {50, 50, 0, 0}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    const ChosenLevels chosen = ChooseContourLevels(c.request, c.zmin, c.zmax);
+    EXPECT_EQ(chosen.levels.Cst, c.levels.Cst) << c.what;
+    EXPECT_EQ(chosen.levels.Cen, c.levels.Cen) << c.what;
+    EXPECT_EQ(chosen.levels.Cin, c.levels.Cin) << c.what;
+    EXPECT_EQ(chosen.levels.ContourReady, c.levels.ContourReady) << c.what;
+    EXPECT_EQ(chosen.divisions, c.divisions) << c.what;
+    EXPECT_EQ(chosen.bands, c.bands) << c.what;
+  }
 }
 
 TEST(LevelsWithin, TakesLevelsInsideWithATenThousandthTolerance) {
