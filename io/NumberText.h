@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@ namespace kessadon {
 
 // Degrees to radians; 3.14159265358979/180, a hair below pi/180. Results depend on it.
 inline constexpr double kDegree = 0.017453292519943278;
+static_assert(kDegree == 3.14159265358979 / 180 && kDegree < std::numbers::pi / 180);
 
 // Marks an absent trend or dip, and the separator record of measured-data layout 4.
 inline constexpr double NoValue = 9e9;

@@ -241,11 +241,5 @@ TEST(Integers, IntegerConversionRoundsThenChecksTheRange) {
   EXPECT_EQ(ToInteger(std::nan("")), std::nullopt);
 }
 
-TEST(Degree, IsTheTruncatedPiOver180) {
-  EXPECT_EQ(kDegree, 3.14159265358979 / 180);
-  EXPECT_NE(kDegree, std::numbers::pi / 180);
-  EXPECT_LT(kDegree, std::numbers::pi / 180);
-}
-
 }  // namespace
 }  // namespace kessadon
