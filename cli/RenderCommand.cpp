@@ -147,9 +147,9 @@ Status DrawGridPicture(const RenderArguments& a, RasterSurface& surface, GridDat
   if (!taken) return Failure{"the magnification (--scale) must be above 0"};
   std::optional<ColorTable> table;
   if (a.ColorMode()) {
-    Result<ColorTable> read = a.colors.Table();
-    if (!read) return read.failure();
-    table = std::move(*read);
+    Result<ColorTable> readTable = a.colors.Table();
+    if (!readTable) return readTable.failure();
+    table = std::move(*readTable);
   }
   const PictureLevels chosen =
       LevelsFromArguments(a, grid, table ? std::optional<double>(table->NColor) : std::nullopt);
