@@ -136,6 +136,8 @@ class LineDecoder {
   }
 
  private:
+  // iconv's own mark for no converter.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
   bool utf8_;
   iconv_t converter_ = kNone;
