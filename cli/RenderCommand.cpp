@@ -236,12 +236,12 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   }
 
   if (records) {
-    const DataDisplaySettings settings = DisplaySettingsFrom(a);
+    const DataDisplaySettings display = DisplaySettingsFrom(a);
     if (a.dataView) {
-      DrawDataDistribution(surface, view, MapWindowOf(grid), *records, settings,
+      DrawDataDistribution(surface, view, MapWindowOf(grid), *records, display,
                            a.grid.empty() ? nullptr : &grid);
     } else {
-      DrawMeasuredData(surface, grid, view, *records, settings);
+      DrawMeasuredData(surface, grid, view, *records, display);
     }
   }
   Status saved = SavePicture(surface.Image(), a.output);

@@ -150,6 +150,23 @@ using kessadon::FactorMonitor;
 
 extern "C" {
 
+// Declared first, as any function meant to be seen from outside: the linker
+// takes these in place of the library's own.
+void dsyrk_(const char* uplo, const char* trans, const int* n, const int* k, const double* alpha,
+            const double* a, const int* lda, const double* beta, double* c, const int* ldc);
+void dgemm_(const char* transa, const char* transb, const int* m, const int* n, const int* k,
+            const double* alpha, const double* a, const int* lda, const double* b, const int* ldb,
+            const double* beta, double* c, const int* ldc);
+void dpotrf_(const char* uplo, const int* n, double* a, const int* lda, int* info);
+void dtrsm_(const char* side, const char* uplo, const char* transa, const char* diag, const int* m,
+            const int* n, const double* alpha, const double* a, const int* lda, double* b,
+            const int* ldb);
+void dtrsv_(const char* uplo, const char* trans, const char* diag, const int* n, const double* a,
+            const int* lda, double* x, const int* incx);
+void dgemv_(const char* trans, const int* m, const int* n, const double* alpha, const double* a,
+            const int* lda, const double* x, const int* incx, const double* beta, double* y,
+            const int* incy);
+
 void dsyrk_(const char* uplo, const char* trans, const int* n, const int* k, const double* alpha,
             const double* a, const int* lda, const double* beta, double* c, const int* ldc) {
   static const auto next = kessadon::Next<decltype(&dsyrk_)>("dsyrk_");

@@ -205,7 +205,9 @@ NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid
   return out;
 }
 
-// The band for small grids, the coupling pattern alone for large ones.
+// The band for small grids, the coupling pattern alone for large ones. The
+// argument is a type, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define KESSADON_NORMAL_EQUATIONS(System)                                                        \
   template void AccumulateStencil(System&, const EstimationGrid&, const Stencil&, std::int32_t,  \
                                   std::int32_t, double, double);                                 \
@@ -221,6 +223,7 @@ NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid
   template NormalEquationsOutcome BuildNormalEquations(                                          \
       System&, const EstimationGrid&, const PreparedData&, const NodeArray<double>&,             \
       const PassWeights&, const SolveProgress&);
+// NOLINTEND(bugprone-macro-parentheses)
 KESSADON_NORMAL_EQUATIONS(BandSystem)
 KESSADON_NORMAL_EQUATIONS(PatternSystem)
 #undef KESSADON_NORMAL_EQUATIONS

@@ -34,7 +34,7 @@ void PatternSystem::Bind(double* values, std::size_t count, const std::int32_t* 
           const std::int64_t column = std::min(inverse[r], inverse[c]);
           const std::int64_t offset = map[k++] - colStart[column];
           // A column holds a node and its partners: at most 2 * kPartners - 1 entries.
-          assert(offset >= 0 && offset < 2 * kPartners);
+          assert(offset >= 0 && offset < 2 * std::int64_t{kPartners});
           offsets_[static_cast<std::size_t>(r * kPartners + slot)] =
               static_cast<std::uint8_t>(offset);
         }

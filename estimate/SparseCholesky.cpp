@@ -147,7 +147,7 @@ std::int64_t FactorisationBytes(const cholmod_factor& f, std::int64_t entries) {
   const auto n = static_cast<std::int64_t>(f.n);
   const auto factorBytes = static_cast<std::int64_t>(8 * f.xsize + 4 * (f.ssize + 3 * f.nsuper));
   const std::int64_t matrixBytes = 16 * entries + 4 * (n + 1);
-  return factorBytes + matrixBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * 10 * n;
+  return factorBytes + matrixBytes + 8 * static_cast<std::int64_t>(f.maxcsize) + 8 * (10 * n);
 }
 
 }  // namespace

@@ -136,6 +136,8 @@ class LineDecoder {
   }
 
  private:
+  // iconv's own mark for no converter.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
   bool utf8_;
   iconv_t converter_ = kNone;
@@ -151,26 +153,22 @@ Result<std::int32_t> Count(const std::string& name, const CharLine& header, std:
   return *count;
 }
 
-}  // namespace
+// The columns and the rows that follow, from the header; the first row count
+// only bounds the second.
+struct SheetSize {
+  std::int32_t nx;
+  std::int32_t ny;
+};
 
-Result<ElevationMap> ParseElevationMap(std::string_view bytes) {
-  if (bytes.empty()) return Failure{"ファイルが空です"};
-  const bool utf8 = IsUtf8(bytes);
-  // A BOM would shift every position of the header by one.
-  if (utf8 && bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-  LineDecoder decoder(utf8);
-  LineReader lines(bytes);
-
-  Result<CharLine> header = decoder.Decode(lines.NextLine().value_or(""), 1);
-  if (!header) return header.failure();
-  if (header->Length() < kHeaderLength) {
+Result<SheetSize> ReadSheetSize(const CharLine& header) {
+  if (header.Length() < kHeaderLength) {
     return Failure{"見出し行が短すぎます（" + std::to_string(kHeaderLength) + " 文字必要です）", 1};
   }
-  Result<std::int32_t> nx = Count("列数", *header, 23);
+  Result<std::int32_t> nx = Count("列数", header, 23);
   if (!nx) return nx.failure();
-  Result<std::int32_t> rows = Count("行数", *header, 26);
+  Result<std::int32_t> rows = Count("行数", header, 26);
   if (!rows) return rows.failure();
-  Result<std::int32_t> ny = Count("2 つ目の行数", *header, 102);
+  Result<std::int32_t> ny = Count("2 つ目の行数", header, 102);
   if (!ny) return ny.failure();
   if (*ny > *rows) {
     return Failure{"2 つ目の行数 " + std::to_string(*ny) + " が 1 つ目の行数 " +
@@ -183,20 +181,39 @@ Result<ElevationMap> ParseElevationMap(std::string_view bytes) {
                        std::to_string(kMaxGridNodes) + " を超えています",
                    1};
   }
+  return SheetSize{*nx, *ny};
+}
+
+}  // namespace
+
+Result<ElevationMap> ParseElevationMap(std::string_view bytes) {
+  if (bytes.empty()) return Failure{"ファイルが空です"};
+  const bool utf8 = IsUtf8(bytes);
+  // A BOM would shift every position of the header by one.
+  if (utf8 && bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+  LineDecoder decoder(utf8);
+  LineReader lines(bytes);
+
+  Result<CharLine> header = decoder.Decode(lines.NextLine().value_or(""), 1);
+  if (!header) return header.failure();
+  Result<SheetSize> size = ReadSheetSize(*header);
+  if (!size) return size.failure();
+  const std::int32_t nx = size->nx;
+  const std::int32_t ny = size->ny;
 
   // A character takes at least one byte, so the records can be found short by
   // their bytes before anything as large as the grid is allocated.
-  const std::size_t recordLength = kRecordIdLength + kHeightWidth * static_cast<std::size_t>(*nx);
+  const std::size_t recordLength = kRecordIdLength + kHeightWidth * static_cast<std::size_t>(nx);
   const auto shortRecord = [&](int line) {
-    return Failure{"標高が " + std::to_string(*nx) + " 列分ありません（" +
+    return Failure{"標高が " + std::to_string(nx) + " 列分ありません（" +
                        std::to_string(recordLength) + " 文字必要です）",
                    line};
   };
   std::vector<std::string_view> records;
-  while (records.size() < static_cast<std::size_t>(*ny)) {
+  while (records.size() < static_cast<std::size_t>(ny)) {
     std::optional<std::string_view> record = lines.NextLine();
     if (!record) {
-      return Failure{"行数 " + std::to_string(*ny) + " に対して " + std::to_string(records.size()) +
+      return Failure{"行数 " + std::to_string(ny) + " に対して " + std::to_string(records.size()) +
                      " 行しかありません"};
     }
     if (record->size() < recordLength) return shortRecord(static_cast<int>(records.size()) + 2);
@@ -206,18 +223,18 @@ Result<ElevationMap> ParseElevationMap(std::string_view bytes) {
   ElevationMap map;
   map.sheetName = TrimmedText(*header, 58, 10);
   GridData& grid = map.grid;
-  grid.Nx = *nx;
-  grid.Ny = *ny;
+  grid.Nx = nx;
+  grid.Ny = ny;
   grid.Dx = grid.Nx == 200 ? 62 : 310;
   grid.Dy = grid.Nx == 200 ? 50 : 250;
   // Only the rows that follow are ever used; the first count merely bounds them.
-  grid.Z = NodeArray<double>(*nx, *ny);
-  for (int r = 0; r < *ny; ++r) {
+  grid.Z = NodeArray<double>(nx, ny);
+  for (int r = 0; r < ny; ++r) {
     const int lineNumber = r + 2;
     Result<CharLine> record = decoder.Decode(records[r], lineNumber);
     if (!record) return record.failure();
     if (record->Length() < recordLength) return shortRecord(lineNumber);
-    const int j = *ny - r;
+    const int j = ny - r;
     for (int i = 1; i <= grid.Nx; ++i) {
       const double z = FieldNumber(*record, kRecordIdLength + kHeightWidth * (i - 1), 5) / 10;
       // Below -999 m is the sheet's mark for no height (-9999 as stored).

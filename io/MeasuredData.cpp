@@ -141,7 +141,8 @@ Failure TooManyRecords(std::int64_t count) {
 Result<MeasuredData> ParseOneSection(std::string_view text, Section section) {
   const std::size_t lines = CountLines(text);
   if (lines == 0) return Failure{"ファイルが空です"};
-  if (static_cast<std::int64_t>(lines) - 1 > kMaxMeasuredRecords) return TooManyRecords(lines - 1);
+  const std::int64_t records = static_cast<std::int64_t>(lines) - 1;
+  if (records > kMaxMeasuredRecords) return TooManyRecords(records);
 
   MeasuredData data;
   Reserve(data, lines - 1);
@@ -159,7 +160,8 @@ Result<MeasuredData> ParseOneSection(std::string_view text, Section section) {
 Result<MeasuredData> ParseTwoSections(std::string_view text) {
   const std::size_t lines = CountLines(text);
   if (lines == 0) return Failure{"ファイルが空です"};
-  if (static_cast<std::int64_t>(lines) - 2 > kMaxMeasuredRecords) return TooManyRecords(lines - 2);
+  const std::int64_t records = static_cast<std::int64_t>(lines) - 2;
+  if (records > kMaxMeasuredRecords) return TooManyRecords(records);
 
   MeasuredData data;
   Reserve(data, lines);

@@ -22,7 +22,7 @@ constexpr const char* kOriginItem = "KESSADON_NODE_ORIGIN";
 constexpr const char* kSpacingItem = "KESSADON_NODE_SPACING";
 
 // Grids above this many nodes are written in tiles.
-constexpr std::int64_t kTiledFrom = 512 * 512;
+constexpr std::int64_t kTiledFrom = std::int64_t{512} * 512;
 
 std::string Pair(double a, double b) {
   char text[64];

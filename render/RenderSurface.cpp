@@ -242,8 +242,8 @@ class Renderer {
   static constexpr int kThinRun = 16;  // a longer run leads away from the cell
 
   std::ptrdiff_t Back(int d) const {
-    return kBack[d][0] * xo_.Step +
-           kBack[d][1] * yo_.Step * static_cast<std::ptrdiff_t>(rowLength_);
+    return std::ptrdiff_t{kBack[d][0]} * xo_.Step +
+           std::ptrdiff_t{kBack[d][1]} * yo_.Step * static_cast<std::ptrdiff_t>(rowLength_);
   }
 
   void MarkThin(std::ptrdiff_t at) {

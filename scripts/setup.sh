@@ -2,7 +2,7 @@
 # (only those missing) and configures the build folder once.
 
 KESSADON_PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   libsuitesparse-dev libopenblas-dev libgdal-dev

@@ -56,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{1, 1, 1, 1, 0, false}, {Y, N, Y, Y, Y, N}},
         Case{{1, 1, 0, 0, 1, false}, {Y, N, N, N, N, Y}},
         Case{{1, 1, 1, 1, 1, true}, {Y, Y, Y, Y, Y, Y}}),
-    [](const ::testing::TestParamInfo<Case>& info) {
-      const Flags& f = info.param.flags;
+    [](const ::testing::TestParamInfo<Case>& testInfo) {
+      const Flags& f = testInfo.param.flags;
       return "grid" + std::to_string(f.grid) + "_view" + std::to_string(f.view) + "_contour" +
              std::to_string(f.contour) + "_light" + std::to_string(f.light) + "_data" +
              std::to_string(f.data) + (f.contourLines ? "_lines" : "");

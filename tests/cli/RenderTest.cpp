@@ -136,7 +136,7 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", Sample("hill.grd"), "--view", "225,30", "--perspective", "3000,3000", "-o", out},
   };
   for (const auto& args : cases) {
-    const auto [status, out, err] = Cli(args);
+    const auto [status, printed, err] = Cli(args);
     EXPECT_NE(status, 0) << args[2];
     EXPECT_FALSE(std::filesystem::exists(out));
     ASSERT_FALSE(err.empty());
