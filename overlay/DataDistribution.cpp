@@ -81,13 +81,12 @@ FittedDataWindow FitDataWindow(const PreparedData& data, const DataExtent& exten
   FittedDataWindow fitted;
   fitted.extent = extent;
   const double w = extent.XmaxH - extent.XminH, h = extent.YmaxH - extent.YminH;
-  if (data.Nh() >= 2) {
+  // Without heights the dip data alone say where the points lie.
+  const bool dipsSpread = data.Nh() == 0 && data.Nd() >= 2 && (w > 0 || h > 0);
+  if (data.Nh() >= 2 || dipsSpread) {
     FitToRange(fitted);
   } else if (data.Nh() == 1) {
     FitToPoint(fitted, data.XH.back(), data.YH.back());
-  } else if (data.Nd() >= 2 && (w > 0 || h > 0)) {
-    // Without heights the dip data alone say where the points lie.
-    FitToRange(fitted);
   } else if (data.Nd() >= 1) {
     FitToPoint(fitted, data.XD.back(), data.YD.back());
   } else {
