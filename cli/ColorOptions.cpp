@@ -37,7 +37,7 @@ void ColorOptions::Add(CLI::App& command) {
                      "colour table of the colour contour: built-in pattern 1, 2, 3 or 4, or a "
                      "table file (default 1)");
   command.add_option("--legend", legend,
-                     "also write the legend of a colour picture to this file (.bmp or .png)");
+                     "also write the legend of a colour picture to this file (.bmp, .png, .svg, .pdf)");
 }
 
 LightSettings ColorOptions::Light(const ViewLightDefaults& defaults) const {

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <QGuiApplication>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "render/LinePicture.h"
 #include "render/PictureFile.h"
 #include "render/RasterSurface.h"
+#include "render/VectorSurface.h"
 #include "render/ViewSettings.h"
 
 namespace kessadon {
@@ -32,6 +34,7 @@ struct RenderArguments {
   std::optional<int> divisions;
   std::vector<double> perspective, levels;
   std::vector<int> size = {800, 800};
+  double dpi = 96;
   bool scaleTicks = false, black = false;
   GridReadOptions read;
 
@@ -105,7 +108,7 @@ std::unique_ptr<QGuiApplication> StartGuiIfNeeded() {
 }
 
 // The view the arguments ask for, taken as the view frame takes its fields.
-Status TakeView(const RenderArguments& a, const RasterSurface& surface, const GridData& grid,
+Status TakeView(const RenderArguments& a, const DrawingSurface& surface, const GridData& grid,
                 ViewProjection& view, const DataExtent& extent) {
   Result<ViewTexts> texts = ViewFromArguments(a, grid);
   if (!texts) return texts.failure();
@@ -170,7 +173,7 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
 
 // The grid picture as the display commands draw it; the settings are left
 // with the levels and the table a colour picture's legend needs.
-Status DrawGrid(const RenderArguments& a, RasterSurface& surface, GridData& grid,
+Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& grid,
                 ViewProjection& view, const DataExtent& extent, GridPictureSettings& settings) {
   Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
   if (!read) return read.failure();
@@ -185,7 +188,7 @@ Status DrawGrid(const RenderArguments& a, RasterSurface& surface, GridData& grid
 }
 
 // Without a grid the data view fits a plan window around the data first.
-void OpenDataWindow(const RenderArguments& a, RasterSurface& surface, GridData& grid,
+void OpenDataWindow(const RenderArguments& a, DrawingSurface& surface, GridData& grid,
                     ViewProjection& view, const PreparedData& prepared) {
   const FittedDataWindow fitted =
       FitDataWindow(prepared, {prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH},
@@ -195,6 +198,28 @@ void OpenDataWindow(const RenderArguments& a, RasterSurface& surface, GridData& 
                    surface.ScaleHeight());
   surface.Cls();
   surface.SetBackColor(BackgroundFor(a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0)));
+}
+
+// A bitmap, or a vector picture for SVG and PDF; at the resolution asked for.
+std::unique_ptr<DrawingSurface> NewSurface(const RenderArguments& a, PictureFormat format,
+                                           int width, int height) {
+  std::unique_ptr<DrawingSurface> surface;
+  if (IsVectorFormat(format)) {
+    // Seen from straight above without perspective, no cell hides another.
+    const bool flat = a.view == "plan" && a.perspective.empty();
+    surface = std::make_unique<VectorSurface>(width, height, flat);
+  } else {
+    surface = std::make_unique<RasterSurface>(width, height);
+  }
+  surface->SetScale(a.dpi / 96);
+  return surface;
+}
+
+Status SavePictureAs(const DrawingSurface& surface, const std::string& path, PictureFormat format) {
+  if (const auto* vector = dynamic_cast<const VectorSurface*>(&surface)) {
+    return vector->Save(path, format);
+  }
+  return SavePicture(static_cast<const RasterSurface&>(surface).Image(), path);
 }
 
 int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
@@ -210,6 +235,13 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   if (!a.colors.legend.empty() && (!a.ColorMode() || a.grid.empty())) {
     return fail("--legend: only the colour pictures (color-contour, color-shade) have a legend");
   }
+  // Before any reading, so that a long run never ends in an unwritable name.
+  const Result<PictureFormat> format = RequirePictureFormat(a.output);
+  if (!format) return fail(a.output + ": " + format.failure().message);
+  const Result<PictureFormat> legendFormat = a.colors.legend.empty()
+                                                 ? Result<PictureFormat>(PictureFormat::Bmp)
+                                                 : RequirePictureFormat(a.colors.legend);
+  if (!legendFormat) return fail(a.colors.legend + ": " + legendFormat.failure().message);
 
   std::optional<MeasuredData> records;
   PreparedData prepared;
@@ -224,7 +256,8 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
               : DataExtent{};
 
   const std::unique_ptr<QGuiApplication> application = StartGuiIfNeeded();
-  RasterSurface surface(a.size[0], a.size[1]);
+  const std::unique_ptr<DrawingSurface> picture = NewSurface(a, *format, a.size[0], a.size[1]);
+  DrawingSurface& surface = *picture;
   GridData grid;
   ViewProjection view;
   GridPictureSettings settings;
@@ -244,14 +277,16 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
       DrawMeasuredData(surface, grid, view, *records, display);
     }
   }
-  Status saved = SavePicture(surface.Image(), a.output);
+  Status saved = SavePictureAs(surface, a.output, *format);
   if (!saved) return fail(a.output + ": " + Describe(saved.failure()));
   if (!a.colors.legend.empty()) {
-    // The legend window as it first opens.
-    RasterSurface legend(kLegendWidth, kLegendHeight);
-    DrawLegend(legend, settings.mode, GridPicturePalette(settings), settings.levels, grid.Zmin,
+    // The legend window as it first opens, grown with the resolution.
+    const std::unique_ptr<DrawingSurface> legend =
+        NewSurface(a, *legendFormat, static_cast<int>(std::lround(kLegendWidth * a.dpi / 96)),
+                   static_cast<int>(std::lround(kLegendHeight * a.dpi / 96)));
+    DrawLegend(*legend, settings.mode, GridPicturePalette(settings), settings.levels, grid.Zmin,
                grid.Zmax);
-    saved = SavePicture(legend.Image(), a.colors.legend);
+    saved = SavePictureAs(*legend, a.colors.legend, *legendFormat);
     if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));
   }
   return 0;
@@ -313,7 +348,16 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
   command->add_option("--symbol-scale", a->symbolScale, "scale of symbols and marks (default 1)");
   command->add_option("--label-size", a->labelSize, "label size in points (default 7)");
   command->add_flag("--white-labels", a->whiteLabels, "white labels instead of black");
-  command->add_option("-o,--output", a->output, "picture file: .bmp (24-bit) or .png")->required();
+  command
+      ->add_option("--dpi", a->dpi,
+                   "resolution the picture is made for (default 96): line widths, marks and "
+                   "text grow with it, and it sets the page size of SVG and PDF")
+      ->check(CLI::Range(24.0, 2400.0));
+  command
+      ->add_option("-o,--output", a->output,
+                   "picture file, its format by the ending: .bmp (24-bit), .png, .jpg, .svg or "
+                   ".pdf (vector: lines and text stay lines and text)")
+      ->required();
   command->callback([command, a, &err, &status] { status = Run(*command, *a, err); });
 }
 

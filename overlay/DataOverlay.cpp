@@ -71,7 +71,7 @@ void DrawStrikeDip(DrawingSurface& surface, const ViewProjection& view, const Da
     LineBetween(surface, at(x - 4 * unit * ca, y + 4 * unit * sa),
                 at(x + 4 * unit * ca, y - 4 * unit * sa), kSymbolColor);
   }
-  if (cd < 0) surface.Circle(origin.x, origin.y, 5, kSymbolColor);
+  if (cd < 0) surface.Circle(origin.x, origin.y, surface.Scaled(5), kSymbolColor);
 }
 
 // -1 an upper bound (a dash), 1 a lower bound (a plus), 0 an ordinary height
@@ -87,8 +87,8 @@ void DrawElevationMark(DrawingSurface& surface, std::int16_t code, SurfacePoint 
       LineAt(surface, x0, y0 - d, x0, y0 + d + 1, kMarkColor);
       break;
     case 0:
-      surface.Circle(origin.x, origin.y, 2, kMarkColor);
-      surface.Circle(origin.x, origin.y, 1, kMarkColor);
+      surface.Circle(origin.x, origin.y, surface.Scaled(2), kMarkColor);
+      surface.Circle(origin.x, origin.y, surface.Scaled(1), kMarkColor);
       surface.PSet(origin.x, origin.y, kMarkColor);
       break;
     default:
@@ -135,7 +135,7 @@ void DrawDataPoint(DrawingSurface& surface, const ViewProjection& view, const Ma
   } else if (point.HasHeight()) {
     // SdBai is single precision, and so is its product.
     const float scaled = settings.SdBai * 3.0f;
-    DrawElevationMark(surface, point.L, *origin, RoundHalfEven(scaled));
+    DrawElevationMark(surface, point.L, *origin, surface.Scaled(RoundHalfEven(scaled)));
   }
   surface.SetFontName("Century");
   surface.SetFontSize(settings.ChrSize);

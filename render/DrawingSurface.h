@@ -48,6 +48,16 @@ class DrawingSurface {
   bool AutoRedraw() const { return autoRedraw_; }
   void SetAutoRedraw(bool on);
 
+  // Pixels per pixel of a 96-dpi screen: a picture for print at 300 dpi has
+  // about 3.1. Pen widths and fonts grow with it in the surface; marks of a
+  // fixed pixel size are drawn at Scaled(size). 1 unless set.
+  double Scale() const { return scale_; }
+  void SetScale(double scale);
+  int Scaled(int pixels) const;
+  double Scaled(double pixels) const;
+  // The pen width the surface draws for DrawWidth: scaled, at least 1.
+  int PenWidth() const;
+
   // Pen and brush. These only record the state; the drawing operations read it.
   Color ForeColor() const { return foreColor_; }
   void SetForeColor(Color color) { foreColor_ = color; }
@@ -98,6 +108,7 @@ class DrawingSurface {
  protected:
   virtual void Erase() = 0;  // both images to BackColor
   virtual void AutoRedrawChanged() {}
+  virtual void ScaleChanged() {}
   virtual void DrawLine(int x1, int y1, int x2, int y2, Color color, LineForm form) = 0;
   virtual void DrawPoint(int x, int y, Color color) = 0;
   virtual void DrawCircle(int x, int y, int radius, Color color) = 0;
@@ -111,6 +122,7 @@ class DrawingSurface {
   int drawWidth_ = 1;
   int fillStyle_ = kFillTransparent;  // the toolkit's default before any rendering
   bool autoRedraw_ = true;            // as the program starts
+  double scale_ = 1;
   std::string fontName_ = "MS Sans Serif";
   double fontSize_ = 8;
   double currentX_ = 0;

@@ -13,17 +13,18 @@
 namespace kessadon {
 namespace {
 
-// 96 dots per inch, so font points turn into the pixels a desktop would give.
-constexpr int kDotsPerMeter = 3780;
+// 96 dots per inch at scale 1, so font points turn into the pixels a desktop
+// would give; more for a picture made for print.
+int DotsPerMeter(double scale) { return static_cast<int>(std::lround(3780 * scale)); }
 
 // Beyond this distance from the image nothing is visible; a margin wider than
 // any pen keeps clipped edges out of sight.
 double Margin(int drawWidth) { return 16.0 + drawWidth; }
 
-QImage NewImage(int width, int height, Color background) {
+QImage NewImage(int width, int height, Color background, double scale) {
   QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
-  image.setDotsPerMeterX(kDotsPerMeter);
-  image.setDotsPerMeterY(kDotsPerMeter);
+  image.setDotsPerMeterX(DotsPerMeter(scale));
+  image.setDotsPerMeterY(DotsPerMeter(scale));
   image.fill(ToQColor(background));
   return image;
 }
@@ -58,7 +59,7 @@ QFont SurfaceFont(const std::string& name, double points) {
 RasterSurface::RasterSurface(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      persistent_(NewImage(width, height, BackColor())) {}
+      persistent_(NewImage(width, height, BackColor(), 1)) {}
 
 RasterSurface::~RasterSurface() { EndPainting(); }
 
@@ -84,7 +85,7 @@ QPainter* RasterSurface::Painter() {
 }
 
 void RasterSurface::UsePen(Color color, bool visible) {
-  const PenKey key{color, visible ? kDrawSolid : kDrawInvisible, DrawWidth()};
+  const PenKey key{color, visible ? kDrawSolid : kDrawInvisible, PenWidth()};
   if (key == pen_) return;
   pen_ = key;
   if (!visible) {
@@ -132,12 +133,21 @@ void RasterSurface::AutoRedrawChanged() {
   }
 }
 
+void RasterSurface::ScaleChanged() {
+  EndPainting();
+  for (QImage* image : {&persistent_, &screen_}) {
+    if (image->isNull()) continue;
+    image->setDotsPerMeterX(DotsPerMeter(Scale()));
+    image->setDotsPerMeterY(DotsPerMeter(Scale()));
+  }
+}
+
 void RasterSurface::Resize(int width, int height) {
   EndPainting();
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   auto resized = [&](const QImage& old) {
-    QImage image = NewImage(width_, height_, BackColor());
+    QImage image = NewImage(width_, height_, BackColor(), Scale());
     if (!image.isNull() && !old.isNull()) {
       QPainter painter(&image);
       painter.drawImage(0, 0, old);
@@ -149,7 +159,7 @@ void RasterSurface::Resize(int width, int height) {
 }
 
 void RasterSurface::SegmentClipped(double x1, double y1, double x2, double y2) {
-  const double m = Margin(DrawWidth());
+  const double m = Margin(PenWidth());
   const ClipRect rect{-m, -m, width_ + m, height_ + m};
   if (rect.Contains(x1, y1) && rect.Contains(x2, y2)) {
     painter_->drawLine(QPoint(static_cast<int>(x1), static_cast<int>(y1)),
@@ -188,12 +198,12 @@ void RasterSurface::DrawLine(int x1, int y1, int x2, int y2, Color color, LineFo
 }
 
 void RasterSurface::DrawPoint(int x, int y, Color color) {
-  if (DrawWidth() == 1 && Rows() && static_cast<unsigned>(x) < static_cast<unsigned>(rows_.width) &&
+  if (PenWidth() == 1 && Rows() && static_cast<unsigned>(x) < static_cast<unsigned>(rows_.width) &&
       static_cast<unsigned>(y) < static_cast<unsigned>(rows_.height)) {
     rows_.bits[y * rows_.stride + x] = qRgb(RedOf(color), GreenOf(color), BlueOf(color));
     return;
   }
-  const double m = Margin(DrawWidth());
+  const double m = Margin(PenWidth());
   if (x < -m || y < -m || x > width_ + m || y > height_ + m) return;
   QPainter* painter = Painter();
   if (!painter) return;
@@ -202,7 +212,7 @@ void RasterSurface::DrawPoint(int x, int y, Color color) {
 }
 
 void RasterSurface::DrawCircle(int x, int y, int radius, Color color) {
-  const double reach = std::abs(static_cast<double>(radius)) + Margin(DrawWidth());
+  const double reach = std::abs(static_cast<double>(radius)) + Margin(PenWidth());
   if (x < -reach || y < -reach || x > width_ + reach || y > height_ + reach) return;
   if (std::abs(radius) > (1 << 20)) return;  // larger than any window could show
   QPainter* painter = Painter();
@@ -239,7 +249,7 @@ void RasterSurface::Polygon(std::span<const SurfacePoint> points) {
   UsePen(ForeColor(), DrawStyle() != kDrawInvisible);
   UseBrush(FillStyle() == kFillSolid, FillColor());
 
-  const double m = Margin(DrawWidth());
+  const double m = Margin(PenWidth());
   const ClipRect rect{-m, -m, width_ + m, height_ + m};
   const bool inside = std::all_of(points.begin(), points.end(),
                                   [&](const SurfacePoint& p) { return rect.Contains(p.x, p.y); });

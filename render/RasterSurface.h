@@ -54,6 +54,7 @@ class RasterSurface : public DrawingSurface {
  protected:
   void Erase() override;
   void AutoRedrawChanged() override;
+  void ScaleChanged() override;
   void DrawLine(int x1, int y1, int x2, int y2, Color color, LineForm form) override;
   void DrawPoint(int x, int y, Color color) override;
   void DrawCircle(int x, int y, int radius, Color color) override;

@@ -70,15 +70,16 @@ void LineAt(DrawingSurface& surface, double x1, double y1, double x2, double y2)
   }
 }
 
-// Ten-pixel tick along an edge (dx, dy), or (10, 10) for an edge of no length.
-void TickVector(double dx, double dy, double& tx, double& ty) {
+// A tick of `tick` pixels along an edge (dx, dy), or (tick, tick) for an edge
+// of no length.
+void TickVector(double dx, double dy, int tick, double& tx, double& ty) {
   const double length = std::sqrt(dx * dx + dy * dy);
   if (length == 0) {
-    tx = ty = 10;
+    tx = ty = tick;
     return;
   }
-  tx = IntFloor(dx / length * 10);
-  ty = IntFloor(dy / length * 10);
+  tx = IntFloor(dx / length * tick);
+  ty = IntFloor(dy / length * tick);
 }
 
 class Renderer {
@@ -188,9 +189,10 @@ class Renderer {
     const SurfacePoint b1 = *b_[1], b2 = *b_[2], b3 = *b_[3];
     const double dx1 = static_cast<double>(b3.x) - b2.x, dy1 = static_cast<double>(b3.y) - b2.y;
     const double dx2 = static_cast<double>(b2.x) - b1.x, dy2 = static_cast<double>(b2.y) - b1.y;
+    const int tick = s_.Scaled(10);
     double t1x, t1y, t2x, t2y;
-    TickVector(dx1, dy1, t1x, t1y);
-    TickVector(dx2, dy2, t2x, t2y);
+    TickVector(dx1, dy1, tick, t1x, t1y);
+    TickVector(dx2, dy2, tick, t2x, t2y);
     for (int i = 0; i <= 10; ++i) {
       const double px = IntFloor(i * dx2 / 10) + b1.x, py = IntFloor(i * dy2 / 10) + b1.y;
       LineAt(s_, px, py, px - t1x, py - t1y);
@@ -209,7 +211,7 @@ class Renderer {
     const double riseY = static_cast<double>(top->y) - bottom->y;
     for (int k = 0; k <= 5; ++k) {
       const double x = IntFloor(k * riseX / 5) + bottom->x, y = IntFloor(k * riseY / 5) + bottom->y;
-      LineAt(s_, x, y, x + 10, y);
+      LineAt(s_, x, y, x + tick, y);
     }
   }
 

@@ -3,11 +3,11 @@
 
 KESSADON_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-svg-dev libgl-dev
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   libsuitesparse-dev libopenblas-dev libgdal-dev
   fonts-noto-cjk fonts-texgyre fonts-urw-base35
-  xvfb xauth
+  xvfb xauth poppler-utils
 )
 
 kessadon_install_packages() {

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "CliRun.h"
@@ -41,6 +42,32 @@ TEST(RenderCli, WritesAPictureOfTheRequestedSize) {
     for (int x = 0; x < 800; ++x) white += black.pixelColor(x, y) == Qt::white;
   }
   EXPECT_GT(white, 2000) << "white lines on black";
+}
+
+TEST(RenderCli, VectorPicturesAndPrintResolution) {
+  testing::TempFolder folder;
+  // SVG and PDF pages are the picture's size at the resolution given.
+  ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--mode", "color-shade", "--size", "960,480",
+                 "--dpi", "192", "-o", folder / "hill.svg", "--legend", folder / "legend.pdf"})
+                .status,
+            0);
+  std::ifstream svg(folder / "hill.svg");
+  std::string head(400, '\0');
+  svg.read(head.data(), 400);
+  EXPECT_NE(head.find("width=\"127mm\" height=\"63.5mm\""), std::string::npos) << head;
+  EXPECT_NE(head.find("viewBox=\"0 0 960 480\""), std::string::npos) << head;
+  std::ifstream pdf(folder / "legend.pdf");
+  std::string magic(5, '\0');
+  pdf.read(magic.data(), 5);
+  EXPECT_EQ(magic, "%PDF-");
+
+  // The legend of a bitmap grows with the resolution.
+  ASSERT_EQ(Cli({"render", Sample("hill.grd"), "--mode", "color-contour", "--dpi", "288", "-o",
+                 folder / "hill.png", "--legend", folder / "legend.png"})
+                .status,
+            0);
+  EXPECT_EQ(QImage(QString::fromStdString(folder / "hill.png")).size(), QSize(800, 800));
+  EXPECT_EQ(QImage(QString::fromStdString(folder / "legend.png")).size(), QSize(609, 1320));
 }
 
 int PixelsOf(const QImage& image, QColor color) {
@@ -125,6 +152,10 @@ TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
       {"render", Sample("hill.grd"), "--mode", "color-contour", "--palette", "none.txt", "-o", out},
       {"render", Sample("hill.grd"), "--mode", "contour", "--legend", folder / "l.png", "-o", out},
       {"render", Sample("hill.grd"), "--size", "0,10", "-o", out},
+      {"render", Sample("hill.grd"), "--dpi", "0", "-o", out},
+      {"render", Sample("hill.grd"), "-o", folder / "never.sv"},
+      {"render", Sample("hill.grd"), "--mode", "color-shade", "--legend", folder / "l.svgz", "-o",
+       out},
       {"render", Sample("hill.grd"), "-o", folder / "no-folder/x.png"},
       {"render", "--data-view", "-o", out},
       {"render", "--data", Sample("hill_points.txt"), "-o", out},
