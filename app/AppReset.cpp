@@ -120,6 +120,7 @@ void ResetTicks(MainContext& context) {
   o.chkAutoRedraw->setChecked(true);
   context.formImage->picImage->SetAutoRedraw(true);
   o.chkScaleLine->setChecked(false);
+  o.chkScaleBar->setChecked(false);
   o.chkBack->setChecked(false);
   o.chkWaku->setChecked(true);
   o.optWaku4->setChecked(true);

@@ -25,6 +25,7 @@ RenderOptions PictureRenderOptions(const MainContext& context) {
   RenderOptions options;
   options.LineColor = context.state.LineColor;
   options.ScaleLine = o.chkScaleLine->isChecked();
+  options.ScaleBar = o.chkScaleBar->isChecked();
   options.Contour = context.panel.contour->chkContour->isChecked();
   options.Waku = o.chkWaku->isChecked();
   options.Waku4 = o.optWaku4->isChecked();

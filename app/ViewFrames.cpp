@@ -65,15 +65,17 @@ PictureOptionsFrame::PictureOptionsFrame(QWidget* parent)
   chkBack = NewCheckBox(this, "chkBack", "背景を黒くする", false);
   chkAutoRedraw = NewCheckBox(this, "chkAutoRedraw", "AutoRedraw", true);
   chkScaleLine = NewCheckBox(this, "chkScaleLine", "スケール線を描く", false);
+  chkScaleBar = NewCheckBox(this, "chkScaleBar", "縮尺と方位を描く（平面図）", false);
   chkWaku = NewCheckBox(this, "chkWaku", "格子枠線を描く", true);
   optWaku2 = NewOption(this, "optWaku2", "２辺", false);
   optWaku4 = NewOption(this, "optWaku4", "４辺", true);
   layout->addWidget(chkBack, 0, 0, 1, 2);
   layout->addWidget(chkAutoRedraw, 1, 0, 1, 2);
   layout->addWidget(chkScaleLine, 2, 0, 1, 2);
-  layout->addWidget(chkWaku, 3, 0, 1, 2);
-  layout->addWidget(optWaku2, 4, 0);
-  layout->addWidget(optWaku4, 4, 1);
+  layout->addWidget(chkScaleBar, 3, 0, 1, 2);
+  layout->addWidget(chkWaku, 4, 0, 1, 2);
+  layout->addWidget(optWaku2, 5, 0);
+  layout->addWidget(optWaku4, 5, 1);
 }
 
 OutputFrame::OutputFrame(QWidget* parent) : QGroupBox("出力コマンド", parent) {

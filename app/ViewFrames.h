@@ -36,7 +36,7 @@ class PictureOptionsFrame : public QGroupBox {
  public:
   explicit PictureOptionsFrame(QWidget *parent);
 
-  QCheckBox *chkBack, *chkAutoRedraw, *chkScaleLine, *chkWaku;
+  QCheckBox *chkBack, *chkAutoRedraw, *chkScaleLine, *chkScaleBar, *chkWaku;
   QRadioButton *optWaku2, *optWaku4;
 };
 

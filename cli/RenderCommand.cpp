@@ -35,7 +35,7 @@ struct RenderArguments {
   std::vector<double> perspective, levels;
   std::vector<int> size = {800, 800};
   double dpi = 96;
-  bool scaleTicks = false, black = false;
+  bool scaleTicks = false, scaleBar = false, black = false;
   GridReadOptions read;
 
   // The measured data over the picture, with the display options' start-up values.
@@ -158,6 +158,7 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
   }
   settings.options.LineColor = a.black ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
   settings.options.ScaleLine = a.scaleTicks;
+  settings.options.ScaleBar = a.scaleBar;
   settings.options.Waku = a.frame != "none";
   settings.options.Waku4 = a.frame == "4";
   settings.light = a.colors.Light(ProgramDefaults());
@@ -234,6 +235,9 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   }
   if (!a.colors.legend.empty() && (!a.ColorMode() || a.grid.empty())) {
     return fail("--legend: only the colour pictures (color-contour, color-shade) have a legend");
+  }
+  if (a.scaleBar && (a.view != "plan" || !a.perspective.empty())) {
+    return fail("--scale-bar: only the plan view without perspective has one scale and north up");
   }
   // Before any reading, so that a long run never ends in an unwritable name.
   const Result<PictureFormat> format = RequirePictureFormat(a.output);
@@ -328,6 +332,8 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
                     "no contour lines over the shaded or coloured picture");
   a->colors.Add(*command);
   command->add_flag("--scale-ticks", a->scaleTicks, "draw scale ticks");
+  command->add_flag("--scale-bar", a->scaleBar,
+                    "a scale bar in map units and a north arrow (plan view only)");
   command->add_flag("--black", a->black, "black background, white lines");
   command->add_option("--size", a->size, "picture size W,H in pixels (default 800,800)")
       ->delimiter(',')

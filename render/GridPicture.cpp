@@ -2,6 +2,7 @@
 
 #include "render/ColorPictures.h"
 #include "render/LinePicture.h"
+#include "render/ScaleBar.h"
 
 namespace kessadon {
 
@@ -47,6 +48,9 @@ Status DrawGridPicture(DrawingSurface& surface, const GridData& grid, ViewProjec
       DrawColorShadePicture(picture, settings.options, settings.light,
                             GridPicturePalette(settings));
       break;
+  }
+  if (settings.options.ScaleBar && settings.mode != DisplayMode::Nothing) {
+    DrawScaleBar(surface, view, settings.options.LineColor);
   }
   return Ok();
 }

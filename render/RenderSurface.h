@@ -32,6 +32,7 @@ struct RenderOptions {
   bool Contour = false;            // chkContour: contour lines in every mode
   bool Waku = true;                // chkWaku: the frame
   bool Waku4 = true;               // optWaku4 selected: all four sides, else the two near ones
+  bool ScaleBar = false;           // a scale bar and a north arrow over a plan picture
 };
 
 // Draws onto the surface without clearing it. Cell (i, j) takes the colour of
