@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <cmath>
+#include <filesystem>
 #include <random>
 
 #include "color/ContourLevels.h"
@@ -12,6 +13,7 @@
 #include "render/ColorPictures.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
+#include "render/VectorSurface.h"
 #include "render/ViewSettings.h"
 
 namespace kessadon {
@@ -192,6 +194,42 @@ void BM_OverlayDefault3D(benchmark::State& state) { MeasuredDataOverlay(state, f
 
 BENCHMARK(BM_OverlayPlanView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OverlayDefault3D)->Unit(benchmark::kMillisecond);
+
+// The colour shade of the million cells written as SVG and as PDF, drawing
+// included: the cells go into one embedded image beneath the contour lines.
+void VectorExport(benchmark::State& state, PictureFormat format, bool plan) {
+  HillPicture hills(plan);
+  const LightSettings light{315, 45, 1};
+  const Palette shades = BenchPalette(190);
+  const std::string path =
+      std::filesystem::temp_directory_path() /
+      (format == PictureFormat::Svg ? "kessadon-bench.svg" : "kessadon-bench.pdf");
+  std::uintmax_t bytes = 0;
+  for (auto _ : state) {
+    VectorSurface vector(kWindow, kWindow, plan);
+    const FilledPicture picture{vector,       hills.grid,   hills.view,
+                                DataExtent{}, hills.levels, hills.cellColors};
+    DrawColorShadePicture(picture, hills.options, light, shades);
+    if (!vector.Save(path, format).ok()) state.SkipWithError("cannot write the picture");
+    bytes = std::filesystem::file_size(path);
+  }
+  std::filesystem::remove(path);
+  state.counters["file_MB"] = double(bytes) / 1e6;
+}
+
+void BM_VectorSvgPlanView(benchmark::State& state) {
+  VectorExport(state, PictureFormat::Svg, true);
+}
+void BM_VectorPdfPlanView(benchmark::State& state) {
+  VectorExport(state, PictureFormat::Pdf, true);
+}
+void BM_VectorPdfDefault3D(benchmark::State& state) {
+  VectorExport(state, PictureFormat::Pdf, false);
+}
+
+BENCHMARK(BM_VectorSvgPlanView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VectorPdfPlanView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VectorPdfDefault3D)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kessadon
