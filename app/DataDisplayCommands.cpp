@@ -10,6 +10,7 @@
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
+#include "PictureRecipe.h"
 #include "Platform.h"
 #include "ViewCommands.h"
 #include "io/NumberText.h"
@@ -58,6 +59,7 @@ void cmdDisplayData_Click(MainContext& context) {
   BusyPointer busy(*context.platform);
   DrawMeasuredData(surface, s.Grid, s.View, s.Data.Records, DisplaySettings(context));
   picImage.Changed();
+  RecordDataOverlay(context, DisplaySettings(context));
 }
 
 void cmdDataView_Click(MainContext& context) {
@@ -81,6 +83,7 @@ void cmdDataView_Click(MainContext& context) {
   DrawDataDistribution(picImage.Surface(), s.View, MapWindowOf(s.Grid), s.Data.Records,
                        DisplaySettings(context), hasGrid ? &s.Grid : nullptr);
   picImage.Changed();
+  RecordDataDistribution(context, DisplaySettings(context), MapWindowOf(s.Grid), hasGrid);
 }
 
 void ConnectDataDisplayFrame(MainContext& context) {

@@ -10,6 +10,7 @@
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
+#include "PictureRecipe.h"
 #include "Platform.h"
 #include "SavePath.h"
 #include "ViewCommands.h"
@@ -61,8 +62,10 @@ bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings) 
   AppState& s = context.state;
   PictureBox& picImage = *context.formImage->picImage;
   // The handlers showed any refusal before the window opened.
-  static_cast<void>(DrawGridPicture(picImage.Surface(), s.Grid, s.View, MeasuredExtent(context),
-                                    s.CellColors, settings));
+  if (DrawGridPicture(picImage.Surface(), s.Grid, s.View, MeasuredExtent(context), s.CellColors,
+                      settings)) {
+    RecordGridPicture(context, settings);
+  }
   picImage.Changed();
   return true;
 }

@@ -1,5 +1,6 @@
 #include "FormImage.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QScreen>
@@ -35,6 +36,11 @@ void FormImage::Load(const QRect& keepClear) {
 void FormImage::resizeEvent(QResizeEvent* event) {
   picImage->setGeometry(0, 0, event->size().width(), event->size().height());
   if (onResized) onResized(frameGeometry().size());
+}
+
+void FormImage::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (onClosed) onClosed();
 }
 
 }  // namespace kessadon::app

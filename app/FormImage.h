@@ -23,9 +23,12 @@ class FormImage : public QWidget {
 
   // Called with the window's outer size on every resize.
   std::function<void(QSize)> onResized;
+  // Called when the window closes; its picture goes with it.
+  std::function<void()> onClosed;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace kessadon::app

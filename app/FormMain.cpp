@@ -31,6 +31,7 @@
 #include "GridChangeCommands.h"
 #include "GridFileCommands.h"
 #include "PictureBox.h"
+#include "PictureDrag.h"
 #include "Platform.h"
 #include "UnsavedWork.h"
 #include "ViewCommands.h"
@@ -174,6 +175,8 @@ void FormMain::ConnectHandlers() {
   ConnectDataDisplayFrame(c);
   ConnectColorCommands(c);
   ConnectGridChangeFrame(c);
+  ConnectPictureRecipe(c);
+  ConnectPictureDrag(c);
 
   formImage_->onResized = [&c](QSize outer) {
     SetCaption(c.panel.windowArea->lblWinX, outer.width());

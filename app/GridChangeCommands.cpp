@@ -59,6 +59,7 @@ void cmdGridChange_Click(MainContext& context) {
   AppState& s = context.state;
   if (!s.Refined) return;
   const bool resampled = ToggleRefinedGrid(s.Grid, *s.Refined);
+  ForgetPicture(context);
   // The base sits under the grid now current, as after loading it; with the
   // pedestal off it waits for the pedestal to be ticked again.
   const double zbase = DefaultZbase(s.Grid.Zmin);

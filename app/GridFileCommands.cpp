@@ -86,6 +86,8 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   change.cmdGridChange->setEnabled(false);
   s.GridLoaded = 1;
   s.CellColors = NodeArray<Color>(std::max(s.Grid.Nx, 256), s.Grid.Ny);
+  // The picture shown belongs to the grid before.
+  ForgetPicture(context);
   // The projection must refer to the new grid even when the base text stayed the same.
   ShowViewInFields(context);
   UpdateViewProjection(context);

@@ -7,6 +7,7 @@
 
 #include "AppState.h"
 #include "Panel.h"
+#include "PictureRecipe.h"
 
 class QAbstractButton;
 class QProgressBar;
@@ -40,7 +41,8 @@ struct MainContext {
   QPushButton* cmdStop = nullptr;  // shown while a run works
   QProgressBar* progress = nullptr;
   LongRun run;
-  QString programDir;  // where default.txt and the colour files lie
+  PictureRecipe picture;  // what the drawing window shows, to draw it again
+  QString programDir;     // where default.txt and the colour files lie
 
   void ShowStatus(const QString& line);
 };

@@ -17,11 +17,13 @@ void PictureBox::SetFixedSurfaceSize(int width, int height) {
 void PictureBox::SetBackColor(Color color) {
   surface_.SetBackColor(color);
   update();
+  if (onCleared) onCleared();
 }
 
 void PictureBox::Cls() {
   surface_.Cls();
   update();
+  if (onCleared) onCleared();
 }
 
 void PictureBox::SetAutoRedraw(bool on) {

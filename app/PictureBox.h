@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "render/RasterSurface.h"
 
@@ -24,6 +25,9 @@ class PictureBox : public QWidget {
   // Erases everything drawn to the new colour, the kept picture included.
   void SetBackColor(Color color);
   void Cls();
+
+  // Called after Cls and after a change of background, which erase the picture.
+  std::function<void()> onCleared;
 
   bool AutoRedraw() const { return surface_.AutoRedraw(); }
   void SetAutoRedraw(bool on);

@@ -11,19 +11,21 @@
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
+#include "render/ViewDrag.h"
 
 namespace kessadon::app {
 namespace {
 
 // Written field by field; each write retakes the settings, as typing would.
+// An empty text leaves its field as it is.
 void WriteViewTexts(ViewFrame& v, const ViewTexts& texts) {
-  v.txtAlpha->setText(ToQ(texts.Alpha));
-  v.txtGamma->setText(ToQ(texts.Gamma));
-  v.txtSca->setText(ToQ(texts.Sca));
-  v.txtVe->setText(ToQ(texts.Ve));
-  v.txtZbase->setText(ToQ(texts.Zbase));
-  v.txtDist->setText(ToQ(texts.Dist));
-  v.txtPpz->setText(ToQ(texts.Ppz));
+  const std::pair<QLineEdit*, const std::string*> fields[] = {
+      {v.txtAlpha, &texts.Alpha}, {v.txtGamma, &texts.Gamma}, {v.txtSca, &texts.Sca},
+      {v.txtVe, &texts.Ve},       {v.txtZbase, &texts.Zbase}, {v.txtDist, &texts.Dist},
+      {v.txtPpz, &texts.Ppz}};
+  for (const auto& [box, text] : fields) {
+    if (!text->empty()) box->setText(ToQ(*text));
+  }
 }
 
 // The reason for a refused perspective stays in the status bar until the
@@ -82,6 +84,13 @@ void cmd2D_Click(MainContext& context) {
 void cmd3DDefault_Click(MainContext& context) {
   WriteViewTexts(*context.panel.view,
                  DefaultViewTexts(context.state.Defaults, context.state.Grid.Zmin));
+  context.panel.view->chkBase->setChecked(true);
+  UpdateViewProjection(context);
+}
+
+void LeavePlanView(MainContext& context) {
+  const AppState& s = context.state;
+  WriteViewTexts(*context.panel.view, LeavePlanViewTexts(s.Defaults, s.Grid.Zmin, s.View.Sca));
   context.panel.view->chkBase->setChecked(true);
   UpdateViewProjection(context);
 }

@@ -22,6 +22,10 @@ void ShowViewInFields(MainContext& context);
 
 void cmd2D_Click(MainContext& context);
 void cmd3DDefault_Click(MainContext& context);
+// The default 3-D view, as cmd3DDefault sets it, for a drag that starts in the
+// plan view; the direction and dip stay for the drag to turn, and the plan's
+// zoom carries over.
+void LeavePlanView(MainContext& context);
 void chkBase_Click(MainContext& context, bool on);
 void chkPers_Click(MainContext& context, bool on);
 

@@ -1,6 +1,7 @@
 // A contour picture of a million cells on an 800 x 800 raster surface, its
 // shaded and coloured pictures, and a hundred thousand measured points drawn
-// over it, in the plan view and in the default 3-D view.
+// over it, in the plan view and in the default 3-D view; and the quick
+// picture drawn for each frame while the block is turned by hand.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include "render/ColorPictures.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
+#include "render/ThinnedGrid.h"
 #include "render/VectorSurface.h"
 #include "render/ViewSettings.h"
 
@@ -30,14 +32,14 @@ double HillHeight(double x, double y) {
 }
 
 // The hills on a 10000 by 10000 map.
-GridData HillGrid() {
+GridData HillGrid(int nodes = kNodes) {
   GridData grid;
-  grid.Nx = grid.Ny = kNodes;
-  grid.Dx = grid.Dy = 10;
-  grid.Z = NodeArray<double>(kNodes, kNodes);
-  for (int i = 1; i <= kNodes; ++i) {
-    for (int j = 1; j <= kNodes; ++j) {
-      grid.Z(i, j) = HillHeight((i - 1) / double(kNodes - 1), (j - 1) / double(kNodes - 1));
+  grid.Nx = grid.Ny = nodes;
+  grid.Dx = grid.Dy = 10000.0 / (nodes - 1);
+  grid.Z = NodeArray<double>(nodes, nodes);
+  for (int i = 1; i <= nodes; ++i) {
+    for (int j = 1; j <= nodes; ++j) {
+      grid.Z(i, j) = HillHeight((i - 1) / double(nodes - 1), (j - 1) / double(nodes - 1));
     }
   }
   UpdateGridGeometry(grid);
@@ -153,6 +155,42 @@ void BM_ShadingAndEqualisation(benchmark::State& state) {
       benchmark::Counter(double(kNodes) * kNodes * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ShadingAndEqualisation)->Unit(benchmark::kMillisecond);
+
+// One frame while the block is turned by hand, on a window of a million
+// pixels: the thinned grid's colour-shaded picture (the heaviest display) in
+// the default 3-D view, without contour lines, from grids of 1000 and 4000
+// nodes a side. The thinned grid is made once a drag, BM_ThinGrid.
+constexpr int kDragWindow = 1000;
+
+void BM_DragFrame(benchmark::State& state) {
+  const GridData grid = HillGrid(static_cast<int>(state.range(0)));
+  const GridData thin = ThinGrid(grid, ThinningStep(grid));
+  RasterSurface surface(kDragWindow, kDragWindow);
+  ViewProjection view;
+  TakeViewSettings(view, DefaultViewTexts(ViewLightDefaults{}, grid.Zmin), grid, DataExtent{},
+                   kDragWindow, kDragWindow);
+  const AutoContourTexts automatic = AutoContourLevels("20", grid.Zmin, grid.Zmax);
+  ContourLevels levels;
+  TakeContourLevels(levels, {automatic.Cst, automatic.Cen, automatic.Cin});
+  NodeArray<Color> cellColors;
+  const FilledPicture picture{surface, thin, view, DataExtent{}, levels, cellColors};
+  const Palette shades = BenchPalette(190);
+  for (auto _ : state) {
+    DrawColorShadePicture(picture, RenderOptions{}, LightSettings{315, 45, 1}, shades);
+    benchmark::DoNotOptimize(surface.Image().constBits());
+  }
+  state.counters["cells"] = static_cast<double>(ThinnedCells(thin, 1));
+}
+BENCHMARK(BM_DragFrame)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+void BM_ThinGrid(benchmark::State& state) {
+  const GridData grid = HillGrid(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    GridData thin = ThinGrid(grid, ThinningStep(grid));
+    benchmark::DoNotOptimize(thin.Z.Data());
+  }
+}
+BENCHMARK(BM_ThinGrid)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 constexpr int kPoints = 100000;
 
