@@ -16,9 +16,30 @@
 #include "ViewCommands.h"
 #include "io/NumberText.h"
 #include "render/PictureFile.h"
+#include "render/ScaleBar.h"
+#include "render/VectorSurface.h"
 
 namespace kessadon::app {
 namespace {
+
+// The picture drawn again as vectors for SVG and PDF, at the window's size.
+Status SaveVectorPicture(MainContext& context, const std::string& path, PictureFormat format) {
+  const RasterSurface& shown = context.formImage->picImage->Surface();
+  const PictureRecipe& recipe = context.picture;
+  const bool flat = !recipe.grid || SeenFromAbove(recipe.grid->view);
+  VectorSurface vector(static_cast<int>(shown.ScaleWidth()), static_cast<int>(shown.ScaleHeight()),
+                       flat);
+  vector.SetBackColor(shown.BackColor());
+  if (!shown.AutoRedraw()) {
+    return Failure{"AutoRedraw が off の間に描いた図は保存されないため、ベクトル図にできません"};
+  }
+  const BusyPointer busy(*context.platform);
+  if (!RedrawPicture(context, vector, RedrawOptions{})) {
+    return Failure{
+        "この図は描き直せないのでベクトル図にできません。図を描いてから保存してください"};
+  }
+  return vector.Save(path, format);
+}
 
 // What the options frame and the contour check box ask of every picture.
 RenderOptions PictureRenderOptions(const MainContext& context) {
@@ -87,9 +108,13 @@ void cmdSaveImage_Click(MainContext& context) {
   std::optional<QString> path =
       AskSavePath(context,
                   "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|"
+                  "SVG ベクトル図 (*.svg)|*.svg|PDF ベクトル図 (*.pdf)|*.pdf|"
                   "すべてのファイル (*.*)|*.*");
   if (!path) return;
-  Status saved = SavePicture(context.formImage->picImage->Image(), FromQ(*path));
+  const std::optional<PictureFormat> format = PictureFormatOf(FromQ(*path));
+  Status saved = format && IsVectorFormat(*format)
+                     ? SaveVectorPicture(context, FromQ(*path), *format)
+                     : SavePicture(context.formImage->picImage->Image(), FromQ(*path));
   if (!saved) {
     context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(saved.failure())));
     return;

@@ -96,7 +96,9 @@ const Help kHelp[] = {
     {"chkWaku", "格子の枠線を描きます"},
     {"optWaku2", "枠線を手前の 2 辺だけ描きます"},
     {"optWaku4", "枠線を 4 辺とも描きます"},
-    {"cmdSaveImage", "描画ウィンドウの図を BMP か PNG の画像ファイルに保存します"},
+    {"cmdSaveImage",
+     "描画ウィンドウの図を BMP・PNG の画像か、線と文字を保ったまま SVG・PDF "
+     "のベクトル図に保存します"},
     {"cmdCopyImage", "描画ウィンドウの図をクリップボードにコピーします"},
     // Contours, colours and light.
     {"txtCst", "最初のコンターの高さです（データと同じ単位）", "開始値"},

@@ -98,7 +98,7 @@ void DrawNorthArrow(DrawingSurface& s, const ViewProjection& view, Color color) 
 
 }  // namespace
 
-bool IsPlanView(const ViewProjection& view) {
+bool SeenFromAbove(const ViewProjection& view) {
   return view.Dist == NoPerspective && view.TowardZ > 1 - 1e-9;
 }
 
@@ -113,7 +113,7 @@ double RoundLength(double most) {
 }
 
 void DrawScaleBar(DrawingSurface& surface, const ViewProjection& view, Color color) {
-  if (!IsPlanView(view) || !(view.PixelScale > 0) || !std::isfinite(view.PixelScale)) return;
+  if (!SeenFromAbove(view) || !(view.PixelScale > 0) || !std::isfinite(view.PixelScale)) return;
   const KeptState kept(surface);
   surface.SetForeColor(color);
   surface.SetDrawStyle(kDrawSolid);

@@ -11,7 +11,7 @@ namespace kessadon {
 
 // Whether a picture in this view has one scale everywhere and shows north:
 // seen from straight above, without perspective.
-bool IsPlanView(const ViewProjection& view);
+bool SeenFromAbove(const ViewProjection& view);
 
 // The longest of 1, 2 or 5 times a power of ten that is not above `most`;
 // 0 when `most` is not positive and finite.

@@ -178,7 +178,8 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   platform.saveAnswers.push_back(QString::fromStdString(path));
   Click("cmdSaveImage");
   EXPECT_EQ(platform.saveFilters.back(),
-            "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|すべてのファイル (*.*)|*.*");
+            "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|"
+            "SVG ベクトル図 (*.svg)|*.svg|PDF ベクトル図 (*.pdf)|*.pdf|すべてのファイル (*.*)|*.*");
   std::ifstream file(path, std::ios::binary);
   std::string header(54, '\0');
   file.read(header.data(), 54);
@@ -206,6 +207,44 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   EXPECT_EQ(platform.clipboard, Picture().Image());
   EXPECT_TRUE(Status().startsWith("画像をクリップボードにコピーしました"))
       << Status().toStdString();
+}
+
+// SVG and PDF draw the picture again: the grid, its scale bar and the data's
+// labels as text, on a page of the window's size.
+TEST_F(PictureCommandsTest, VectorPicturesDrawTheWindowAgain) {
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"));
+  Click("cmd2D");
+  Check("chkScaleBar", true);
+  Click("cmdDisplayGrid");
+  Click("cmdDisplayData");
+  const std::string svg = files / "picture.svg", pdf = files / "picture.pdf";
+  platform.saveAnswers.push_back(QString::fromStdString(svg));
+  Click("cmdSaveImage");
+  EXPECT_TRUE(Status().startsWith("画像を保存しました")) << Status().toStdString();
+  std::stringstream text;
+  text << std::ifstream(svg).rdbuf();
+  const QSize size = Picture().Image().size();
+  EXPECT_NE(
+      text.str().find(
+          QString("viewBox=\"0 0 %1 %2\"").arg(size.width()).arg(size.height()).toStdString()),
+      std::string::npos);
+  EXPECT_NE(text.str().find(">N</text>"), std::string::npos) << "the north arrow";
+  EXPECT_NE(text.str().find("> 300.52</text>"), std::string::npos) << "a height label";
+
+  platform.saveAnswers.push_back(QString::fromStdString(pdf));
+  Click("cmdSaveImage");
+  std::string magic(5, '\0');
+  std::ifstream(pdf).read(magic.data(), 5);
+  EXPECT_EQ(magic, "%PDF-");
+
+  // What was drawn while AutoRedraw was off is not in the kept picture, and
+  // a vector picture cannot tell it apart: refused, nothing written.
+  Check("chkAutoRedraw", false);
+  platform.saveAnswers.push_back(QString::fromStdString(files / "off.pdf"));
+  Click("cmdSaveImage");
+  EXPECT_FALSE(std::filesystem::exists(files / "off.pdf"));
+  EXPECT_TRUE(Status().contains("AutoRedraw")) << Status().toStdString();
 }
 
 TEST_F(PictureCommandsTest, FrameOptionsFollowTheirBox) {
