@@ -36,8 +36,9 @@ void ColorOptions::Add(CLI::App& command) {
   command.add_option("--palette", palette,
                      "colour table of the colour contour: built-in pattern 1, 2, 3 or 4, or a "
                      "table file (default 1)");
-  command.add_option("--legend", legend,
-                     "also write the legend of a colour picture to this file (.bmp, .png, .svg, .pdf)");
+  command.add_option(
+      "--legend", legend,
+      "also write the legend of a colour picture to this file (.bmp, .png, .svg, .pdf)");
 }
 
 LightSettings ColorOptions::Light(const ViewLightDefaults& defaults) const {
