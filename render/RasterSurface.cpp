@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Clip.h"
+#include "PolygonOutline.h"
 #include "io/NumberText.h"
 
 namespace kessadon {
@@ -291,9 +292,17 @@ bool RasterSurface::FillDirectly(std::span<const SurfacePoint> points) {
   return FillPolygon(rows_, points, qRgb(RedOf(fill), GreenOf(fill), BlueOf(fill)));
 }
 
+bool RasterSurface::OutlineDirectly(std::span<const SurfacePoint> points) {
+  if (DrawStyle() == kDrawInvisible || FillStyle() == kFillSolid || DrawWidth() != 1 || !Rows()) {
+    return false;
+  }
+  const Color pen = ForeColor();
+  return OutlinePolygon(rows_, points, qRgb(RedOf(pen), GreenOf(pen), BlueOf(pen)));
+}
+
 void RasterSurface::Polygon(std::span<const SurfacePoint> points) {
   if (points.empty()) return;
-  if (FillDirectly(points)) return;
+  if (FillDirectly(points) || OutlineDirectly(points)) return;
   if (band_) {
     const auto [top, bottom] = std::minmax_element(
         points.begin(), points.end(), [](const auto& a, const auto& b) { return a.y < b.y; });

@@ -6,7 +6,8 @@
 // Only text is antialiased: a line or outline sets the pixels its integer end
 // points say, a fill covers the pixels whose centres lie inside (a centre on
 // an edge counts on the polygon's right side, not on its left). Small filled
-// polygons and single points skip the painter; see PolygonFill.h.
+// polygons, small outlines in a pen of one pixel and single points skip the
+// painter; see PolygonFill.h and PolygonOutline.h.
 // Split into bands, it shares its pixels with surfaces that each draw into a
 // band of rows only: a band's painter has the whole image as its device, so
 // Qt places every line and fill as it would here and only leaves out the
@@ -95,6 +96,7 @@ class RasterSurface : public DrawingSurface, public BandSplitting {
   void UseBrush(bool solid, Color color);
   bool Rows();  // rows_ of the target, false on an empty image
   bool FillDirectly(std::span<const SurfacePoint> points);
+  bool OutlineDirectly(std::span<const SurfacePoint> points);
   void SegmentClipped(double x1, double y1, double x2, double y2);
   const QFont& Font() const;
 
