@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "DrawingSurface.h"
+#include "NodeBuffer.h"
 
 namespace kessadon {
 
@@ -33,7 +33,7 @@ class CellBlocks {
   CellBlocks(std::int32_t nx, std::int32_t ny);
 
   static int BlockOf(std::int32_t column) { return (column - 1) / kWidth; }
-  bool Empty() const { return nodes_.empty(); }
+  bool Empty() const { return nodes_.Size() == 0; }
 
   // The rows of a projected node; one that could not be projected reaches every row.
   static RowSpan NodeRows(const std::optional<SurfacePoint>& at) {
@@ -59,8 +59,9 @@ class CellBlocks {
  private:
   std::int32_t ny_ = 0;
   std::size_t blocks_ = 0;
-  std::vector<RowSpan> nodes_;  // by block of node columns and node row
-  std::vector<RowSpan> cells_;  // by cell row and block of cell columns
+  NodeBuffer<RowSpan> nodes_;   // by block of node columns and node row
+  NodeBuffer<RowSpan> across_;  // the same, with the blocks either side
+  NodeBuffer<RowSpan> cells_;   // by cell row and block of cell columns
 };
 
 }  // namespace kessadon

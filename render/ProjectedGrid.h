@@ -65,7 +65,21 @@ class ProjectedGrid {
 
   // LevelsWithin the lowest and highest corner of cell (i, j), with heights,
   // from the level numbers its nodes hold: no cell divides.
-  LevelSpan CellLevels(int i, int j) const;
+  LevelSpan CellLevels(int i, int j) const {
+    if (levels_.Cin == 0) return {};
+    const int i2 = i + xStep_, j2 = j + yStep_;
+    const Height* corners[4] = {&heights_[At(i, j)], &heights_[At(i2, j)], &heights_[At(i2, j2)],
+                                &heights_[At(i, j2)]};
+    const Height *lowest = corners[0], *highest = corners[0];
+    for (int n = 1; n < 4; ++n) {
+      if (corners[n]->z < lowest->z) lowest = corners[n];
+      if (corners[n]->z > highest->z) highest = corners[n];
+    }
+    // Out of 32 bits the numbers were not kept; the few grids with such
+    // levels take them cell by cell.
+    if (levelsBeyond_) return LevelsWithin(levels_, lowest->z, highest->z);
+    return {lowest->first, highest->last};
+  }
 
   const CellBlocks& Blocks() const { return blocks_; }
   // The nodes by row of pixels they fall in, the rows beyond counted in the

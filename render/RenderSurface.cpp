@@ -67,11 +67,12 @@ struct CellPass {
   bool Reaches(const RowSpan& rows) const { return whole || rows.Meets(top, bottom); }
 };
 
-// Wider than anything a pen adds around the corners of a cell.
+// A cell drawn with a pen of one pixel sets no row beyond its corners'; one
+// row to spare.
 constexpr std::int32_t kBandPad = 1;
-// More bands than threads, so that a thread done with a band of few cells
-// takes another rather than waiting.
-constexpr int kBandsPerThread = 3;
+// Bands hold about as much work each; a second band for each thread evens
+// out what the estimate misses, and more bands only draw more cells twice.
+constexpr int kBandsPerThread = 2;
 
 // Twice the signed area of a projected cell.
 std::int64_t DoubleArea(const CellPoints& p) {
