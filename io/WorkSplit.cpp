@@ -61,7 +61,8 @@ void SplitRange(int first, int end, std::int64_t nodesEach,
                 const std::function<void(int, int)>& work) {
   const std::int64_t count = std::max(end - first, 0);
   const int threads = RenderThreads();
-  if (threads <= 1 || count < 2 || count * nodesEach < kParallelNodes) {
+  const std::int64_t least = RenderThreadsChosen() ? kChosenParallelNodes : kParallelNodes;
+  if (threads <= 1 || count < 2 || count * nodesEach < least) {
     ClearUpperVectorState();
     if (count > 0) work(first, end);
     return;

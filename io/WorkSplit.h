@@ -31,8 +31,10 @@ void RunParts(int parts, const std::function<void(int)>& work);
 void ClearUpperVectorState();
 
 // Below this many nodes a loop stays on one thread: starting one costs about
-// as much as a few thousand nodes of work.
+// as much as a few thousand nodes of work. A chosen thread count is used
+// from kChosenParallelNodes on.
 inline constexpr std::int64_t kParallelNodes = 1 << 16;
+inline constexpr std::int64_t kChosenParallelNodes = 1 << 10;
 
 // Calls work(from, to) on consecutive pieces of first ... end - 1 that
 // together cover it once, one piece per thread when the loop is worth it:
