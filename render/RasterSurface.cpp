@@ -165,10 +165,7 @@ void RasterSurface::UseBrush(bool solid, Color color) {
 }
 
 void RasterSurface::Erase() {
-  if (band_) {  // the other rows belong to other bands
-    if (QPainter* painter = Painter()) painter->fillRect(persistent_.rect(), ToQColor(BackColor()));
-    return;
-  }
+  if (band_) return;  // a band only draws; the whole surface erases
   EndPainting();
   persistent_.fill(ToQColor(BackColor()));
   if (!screenFollows_) screen_.fill(ToQColor(BackColor()));

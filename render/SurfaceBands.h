@@ -27,8 +27,9 @@ class BandSplitting {
   // starting at each of the rows `cuts` names in increasing order (others are
   // passed over), each with this surface's pen and brush. The same calls made
   // on every band leave, row for row, the pixels they leave made here; each
-  // band may be drawn on by a thread of its own. This surface must not be
-  // drawn on, resized or erased while its bands live. Empty when it cannot split.
+  // band may be drawn on by a thread of its own. Bands only draw: erasing
+  // one does nothing. This surface must not be drawn on, resized or erased
+  // while its bands live. Empty when it cannot split.
   virtual std::vector<SurfaceBand> SplitIntoBands(std::span<const int> cuts) = 0;
 
  protected:
