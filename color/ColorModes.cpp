@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "io/NumberText.h"
+#include "io/WorkSplit.h"
 
 namespace kessadon {
 namespace {
@@ -78,31 +79,35 @@ int PaletteSlots(const Palette& palette) { return Slot(ColorCount(palette.NPalet
 void FillColorContour(const GridData& grid, const ContourLevels& levels, const Palette& palette,
                       NodeArray<std::int32_t>& cells) {
   const int m = PaletteSlots(palette);
-  for (int ix = 1; ix <= grid.Nx; ++ix) {
-    for (int iy = 1; iy <= grid.Ny; ++iy) {
-      cells(ix, iy) = PaletteColor(palette, ColorContourSlot(levels, m, grid.Z(ix, iy)));
+  SplitRange(1, grid.Nx + 1, grid.Ny, [&](int from, int to) {
+    for (int ix = from; ix < to; ++ix) {
+      for (int iy = 1; iy <= grid.Ny; ++iy) {
+        cells(ix, iy) = PaletteColor(palette, ColorContourSlot(levels, m, grid.Z(ix, iy)));
+      }
     }
-  }
+  });
 }
 
 void FillColorShade(const GridData& grid, const ContourLevels& levels, const Palette& palette,
                     NodeArray<std::int32_t>& cells) {
   const double hi = std::max(levels.Cst, levels.Cen), lo = std::min(levels.Cst, levels.Cen);
-  for (int ix = 1; ix <= grid.Nx; ++ix) {
-    for (int iy = 1; iy <= grid.Ny; ++iy) {
-      const double z = grid.Z(ix, iy);
-      std::int32_t& cell = cells(ix, iy);
-      if (z > hi) {
-        cell = PackColor(255, 255, 255);
-      } else if (z < lo) {
-        cell = PackColor(0, 0, 0);
-      } else {
-        const double band = IntFloor((z - levels.Cst) / levels.Cin + 1);
-        const double shade = IntFloor(cell / 29.0);
-        cell = PaletteColor(palette, Slot(9 * band - shade + 1));
+  SplitRange(1, grid.Nx + 1, grid.Ny, [&](int from, int to) {
+    for (int ix = from; ix < to; ++ix) {
+      for (int iy = 1; iy <= grid.Ny; ++iy) {
+        const double z = grid.Z(ix, iy);
+        std::int32_t& cell = cells(ix, iy);
+        if (z > hi) {
+          cell = PackColor(255, 255, 255);
+        } else if (z < lo) {
+          cell = PackColor(0, 0, 0);
+        } else {
+          const double band = IntFloor((z - levels.Cst) / levels.Cin + 1);
+          const double shade = IntFloor(cell / 29.0);
+          cell = PaletteColor(palette, Slot(9 * band - shade + 1));
+        }
       }
     }
-  }
+  });
 }
 
 }  // namespace kessadon

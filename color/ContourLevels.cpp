@@ -74,17 +74,46 @@ ChosenLevels ChooseContourLevels(const LevelRequest& request, double zmin, doubl
   return chosen;
 }
 
-LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi) {
-  if (levels.Cin == 0) return {};  // no interval, no levels
+namespace {
+
+// The numbers of the first level at or above a height and of the last at or
+// below it, from (height - Cst) / Cin, with a tolerance of 1/10000 of an
+// interval either side.
+double FirstOfQuotient(double q) { return IntFloor(q + 0.9999); }
+double LastOfQuotient(double q) { return IntFloor(q + 0.0001); }
+
+}  // namespace
+
+double FirstLevelFrom(const ContourLevels& levels, double lo) {
   if (lo < levels.Cst) lo = levels.Cst;
+  return FirstOfQuotient((lo - levels.Cst) / levels.Cin);
+}
+
+double LastLevelTo(const ContourLevels& levels, double hi) {
   if (hi > levels.Cen) hi = levels.Cen;
-  const double first = IntFloor((lo - levels.Cst) / levels.Cin + 0.9999);
-  const double last = IntFloor((hi - levels.Cst) / levels.Cin + 0.0001);
+  return LastOfQuotient((hi - levels.Cst) / levels.Cin);
+}
+
+std::pair<double, double> LevelNumbersOf(const ContourLevels& levels, double z) {
+  // Within the levels both take the same quotient.
+  if (z >= levels.Cst && z <= levels.Cen) {
+    const double q = (z - levels.Cst) / levels.Cin;
+    return {FirstOfQuotient(q), LastOfQuotient(q)};
+  }
+  return {FirstLevelFrom(levels, z), LastLevelTo(levels, z)};
+}
+
+LevelSpan LevelSpanOf(double first, double last) {
   // Level numbers beyond 32 bits come from an interval far too fine for any
   // picture; they are not drawn rather than overflowing.
   constexpr double kMin = -2147483648.0, kMax = 2147483647.0;
   if (!(first >= kMin && first <= kMax && last >= kMin && last <= kMax)) return {};
   return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(last)};
+}
+
+LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi) {
+  if (levels.Cin == 0) return {};  // no interval, no levels
+  return LevelSpanOf(FirstLevelFrom(levels, lo), LastLevelTo(levels, hi));
 }
 
 ContourWork EstimateContourWork(const GridData& grid, const ContourLevels& levels) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "io/GridData.h"
 
@@ -73,6 +74,15 @@ struct LevelSpan {
   bool Empty() const { return first > last; }
 };
 LevelSpan LevelsWithin(const ContourLevels& levels, double lo, double hi);
+
+// LevelsWithin in parts, for heights that many cells share: with Cin not 0,
+// LevelsWithin(levels, lo, hi) is
+// LevelSpanOf(FirstLevelFrom(levels, lo), LastLevelTo(levels, hi)).
+double FirstLevelFrom(const ContourLevels& levels, double lo);
+double LastLevelTo(const ContourLevels& levels, double hi);
+LevelSpan LevelSpanOf(double first, double last);
+// FirstLevelFrom(levels, z) and LastLevelTo(levels, z) at once.
+std::pair<double, double> LevelNumbersOf(const ContourLevels& levels, double z);
 
 // How much drawing the levels ask of a grid: the levels within its heights,
 // and the contour pieces its cells hold, on which the time drawing takes grows.

@@ -11,8 +11,9 @@ struct Crossings {
   bool usable = true;  // false when a crossing has no finite pixel
 };
 
-Crossings FindCrossings(DrawingSurface& surface, const CellPoints& p, const CellHeights& z,
-                        double level, double zeps) {
+template <class Plot>
+Crossings FindCrossings(Plot plot, const CellPoints& p, const CellHeights& z, double level,
+                        double zeps) {
   std::array<double, 5> d{};
   for (int n = 0; n < 5; ++n) {
     d[n] = z[n] - level;
@@ -33,7 +34,7 @@ Crossings FindCrossings(DrawingSurface& surface, const CellPoints& p, const Cell
     // t lies in 0..1, so the point lies between the two corners and fits.
     const SurfacePoint cross{*x + p[e].x, *y + p[e].y};
     found.at[found.count++] = cross;
-    surface.PSet(cross.x, cross.y);
+    plot(cross);
   }
   return found;
 }
@@ -43,11 +44,45 @@ double SquaredDistance(SurfacePoint a, SurfacePoint b) {
   return dx * dx + dy * dy;
 }
 
-void Join(DrawingSurface& surface, SurfacePoint a, SurfacePoint b) {
-  surface.Line(a.x, a.y, b.x, b.y);
+// Finds the pieces, plotting each crossing and joining the pairs as it goes;
+// when only asked whether there are any, stops at the first level with some.
+template <bool kAsk, class Plot, class Join>
+bool WalkCellContours(Plot plot, Join join, const CellPoints& points, const CellHeights& z,
+                      LevelSpan span, const ContourLevels& levels, double zeps) {
+  bool drew = false;
+  for (std::int64_t k = span.first; k <= span.last; ++k) {
+    const double level = static_cast<double>(k) * levels.Cin + levels.Cst;
+    const Crossings c = FindCrossings(plot, points, z, level, zeps);
+    drew = drew || c.count > 0;
+    if (kAsk && drew) return true;
+    if (!c.usable) continue;
+    const auto& x = c.at;
+    if (c.count == 2) {
+      join(x[0], x[1]);
+    } else if (c.count == 4) {
+      // A saddle: join the crossings that lie nearer each other; a tie cuts
+      // off corners 1 and 3.
+      if (SquaredDistance(x[0], x[1]) >= SquaredDistance(x[0], x[3])) {
+        join(x[0], x[3]);
+        join(x[1], x[2]);
+      } else {
+        join(x[2], x[3]);
+        join(x[0], x[1]);
+      }
+    }
+  }
+  return drew;
 }
 
 }  // namespace
+
+bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
+                      LevelSpan span, const ContourLevels& levels, double zeps) {
+  return WalkCellContours<false>(
+      [&](SurfacePoint p) { surface.PSet(p.x, p.y); },
+      [&](SurfacePoint a, SurfacePoint b) { surface.Line(a.x, a.y, b.x, b.y); }, points, z, span,
+      levels, zeps);
+}
 
 bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
                       const ContourLevels& levels, double zeps) {
@@ -56,29 +91,13 @@ bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const C
     if (z[n] < hmin) hmin = z[n];
     if (z[n] > hmax) hmax = z[n];
   }
-  const LevelSpan span = LevelsWithin(levels, hmin, hmax);
-  bool drew = false;
-  for (std::int64_t k = span.first; k <= span.last; ++k) {
-    const double level = static_cast<double>(k) * levels.Cin + levels.Cst;
-    const Crossings c = FindCrossings(surface, points, z, level, zeps);
-    drew = drew || c.count > 0;
-    if (!c.usable) continue;
-    const auto& x = c.at;
-    if (c.count == 2) {
-      Join(surface, x[0], x[1]);
-    } else if (c.count == 4) {
-      // A saddle: join the crossings that lie nearer each other; a tie cuts
-      // off corners 1 and 3.
-      if (SquaredDistance(x[0], x[1]) >= SquaredDistance(x[0], x[3])) {
-        Join(surface, x[0], x[3]);
-        Join(surface, x[1], x[2]);
-      } else {
-        Join(surface, x[2], x[3]);
-        Join(surface, x[0], x[1]);
-      }
-    }
-  }
-  return drew;
+  return DrawCellContours(surface, points, z, LevelsWithin(levels, hmin, hmax), levels, zeps);
+}
+
+bool CellHasContours(const CellPoints& points, const CellHeights& z, LevelSpan span,
+                     const ContourLevels& levels, double zeps) {
+  return WalkCellContours<true>([](SurfacePoint) {}, [](SurfacePoint, SurfacePoint) {}, points, z,
+                                span, levels, zeps);
 }
 
 }  // namespace kessadon

@@ -21,4 +21,13 @@ using CellHeights = std::array<double, 5>;  // unexaggerated, 5 = 1
 bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
                       const ContourLevels& levels, double zeps);
 
+// The same for a cell whose levels are known: `span` is LevelsWithin(levels,
+// lowest corner, highest corner).
+bool DrawCellContours(DrawingSurface& surface, const CellPoints& points, const CellHeights& z,
+                      LevelSpan span, const ContourLevels& levels, double zeps);
+
+// Whether DrawCellContours would draw anything, drawing nothing.
+bool CellHasContours(const CellPoints& points, const CellHeights& z, LevelSpan span,
+                     const ContourLevels& levels, double zeps);
+
 }  // namespace kessadon

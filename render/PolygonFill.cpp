@@ -48,7 +48,8 @@ bool FillPolygon(const PixelRows& rows, std::span<const SurfacePoint> points, st
     e.x = a.x * kOne + kOne / 2 + ((e.step * (kOne / 2)) >> 16);
   }
 
-  for (int y = top; y < bottom; ++y) {
+  const int last = std::min(bottom, rows.endRow);
+  for (int y = std::max(top, rows.firstRow); y < last; ++y) {
     int crossings[kMaxFillCorners];
     int m = 0;
     for (int k = 0; k < count; ++k) {

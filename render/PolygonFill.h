@@ -24,6 +24,10 @@ struct PixelRows {
   std::ptrdiff_t stride = 0;  // in pixels
   int width = 0;
   int height = 0;
+  // The rows a fill may set, firstRow ... endRow - 1: a band of the image
+  // that one thread draws while others draw the rest.
+  int firstRow = 0;
+  int endRow = INT32_MAX;
 };
 
 inline constexpr std::size_t kMaxFillCorners = 8;
@@ -31,7 +35,8 @@ inline constexpr std::size_t kMaxFillCorners = 8;
 // Sets the covered pixels to pixel, for 3 to kMaxFillCorners corners with x in
 // 0 ... width - 1 and y in 0 ... height; within that range the painter never
 // clips an edge, which would round differently. Any other polygon is left
-// alone, and the answer is false.
+// alone, and the answer is false. Of the covered pixels only those in the
+// rows' band are set; whether the polygon is taken does not depend on it.
 bool FillPolygon(const PixelRows& rows, std::span<const SurfacePoint> points, std::uint32_t pixel);
 
 }  // namespace kessadon

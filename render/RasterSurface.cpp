@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Clip.h"
+#include "PolygonOutline.h"
 #include "io/NumberText.h"
 
 namespace kessadon {
@@ -61,7 +62,55 @@ RasterSurface::RasterSurface(int width, int height)
       height_(std::max(height, 0)),
       persistent_(NewImage(width, height, BackColor(), 1)) {}
 
+RasterSurface::RasterSurface(const RasterSurface& whole, uchar* bits, int top, int bottom)
+    : width_(whole.width_),
+      height_(whole.height_),
+      persistent_(bits, whole.Target().width(), whole.Target().height(),
+                  whole.Target().bytesPerLine(), whole.Target().format()),
+      band_(true),
+      bandTop_(top),
+      bandBottom_(bottom) {
+  persistent_.setDotsPerMeterX(whole.Target().dotsPerMeterX());
+  persistent_.setDotsPerMeterY(whole.Target().dotsPerMeterY());
+  SetForeColor(whole.ForeColor());
+  SetDrawStyle(whole.DrawStyle());
+  SetDrawWidth(whole.DrawWidth());
+  SetScale(whole.Scale());
+  SetFillStyle(whole.FillStyle());
+  SetFillColor(whole.FillColor());
+  SetFontName(whole.FontName());
+  SetFontSize(whole.FontSize());
+  SetCurrentX(whole.CurrentX());
+  SetCurrentY(whole.CurrentY());
+}
+
 RasterSurface::~RasterSurface() { EndPainting(); }
+
+std::vector<SurfaceBand> RasterSurface::SplitIntoBands(std::span<const int> cuts) {
+  EndPainting();
+  QImage& target = Target();
+  if (band_ || target.isNull()) return {};
+  // Detached here, once, rather than by a band's thread.
+  uchar* bits = target.bits();
+  std::vector<SurfaceBand> bands;
+  int top = 0;
+  auto add = [&](int bottom) {
+    bands.push_back({std::unique_ptr<DrawingSurface>(new RasterSurface(*this, bits, top, bottom)),
+                     top, bottom});
+    top = bottom;
+  };
+  for (const int cut : cuts) {
+    if (cut > top && cut < target.height()) add(cut);
+  }
+  add(target.height());
+  return bands;
+}
+
+bool RasterSurface::Reaches(double top, double bottom) const {
+  if (!band_) return true;
+  const double reach = PenWidth() + 2.0;  // round caps and joins stick out half the width
+  return bottom + reach >= bandTop_ && top - reach < bandBottom_;
+}
 
 void RasterSurface::EndPainting() const {
   rows_ = PixelRows{};
@@ -78,6 +127,7 @@ QPainter* RasterSurface::Painter() {
     painter_ = std::make_unique<QPainter>(&target);
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
+    if (band_) painter_->setClipRect(QRect(0, bandTop_, target.width(), bandBottom_ - bandTop_));
     pen_ = PenKey{};
     brush_ = BrushKey{};
   }
@@ -117,12 +167,14 @@ void RasterSurface::UseBrush(bool solid, Color color) {
 }
 
 void RasterSurface::Erase() {
+  if (band_) return;  // a band only draws; the whole surface erases
   EndPainting();
   persistent_.fill(ToQColor(BackColor()));
   if (!screenFollows_) screen_.fill(ToQColor(BackColor()));
 }
 
 void RasterSurface::AutoRedrawChanged() {
+  if (band_) return;  // a band draws into the one image it shares
   EndPainting();
   if (AutoRedraw()) {
     screenFollows_ = true;
@@ -172,6 +224,7 @@ void RasterSurface::SegmentClipped(double x1, double y1, double x2, double y2) {
 }
 
 void RasterSurface::DrawLine(int x1, int y1, int x2, int y2, Color color, LineForm form) {
+  if (!Reaches(std::min(y1, y2), std::max(y1, y2))) return;
   QPainter* painter = Painter();
   if (!painter) return;
   if (form == LineForm::FilledBox) {
@@ -200,11 +253,13 @@ void RasterSurface::DrawLine(int x1, int y1, int x2, int y2, Color color, LineFo
 void RasterSurface::DrawPoint(int x, int y, Color color) {
   if (PenWidth() == 1 && Rows() && static_cast<unsigned>(x) < static_cast<unsigned>(rows_.width) &&
       static_cast<unsigned>(y) < static_cast<unsigned>(rows_.height)) {
-    rows_.bits[y * rows_.stride + x] = qRgb(RedOf(color), GreenOf(color), BlueOf(color));
+    if (y >= rows_.firstRow && y < rows_.endRow) {
+      rows_.bits[y * rows_.stride + x] = qRgb(RedOf(color), GreenOf(color), BlueOf(color));
+    }
     return;
   }
   const double m = Margin(PenWidth());
-  if (x < -m || y < -m || x > width_ + m || y > height_ + m) return;
+  if (x < -m || y < -m || x > width_ + m || y > height_ + m || !Reaches(y, y)) return;
   QPainter* painter = Painter();
   if (!painter) return;
   UsePen(color, true);
@@ -231,6 +286,10 @@ bool RasterSurface::Rows() {
     // Every image here is Format_RGB32.
     rows_ = PixelRows{reinterpret_cast<std::uint32_t*>(target.bits()), target.bytesPerLine() / 4,
                       target.width(), target.height()};
+    if (band_) {
+      rows_.firstRow = bandTop_;
+      rows_.endRow = bandBottom_;
+    }
   }
   return true;
 }
@@ -241,9 +300,22 @@ bool RasterSurface::FillDirectly(std::span<const SurfacePoint> points) {
   return FillPolygon(rows_, points, qRgb(RedOf(fill), GreenOf(fill), BlueOf(fill)));
 }
 
+bool RasterSurface::OutlineDirectly(std::span<const SurfacePoint> points) {
+  if (DrawStyle() == kDrawInvisible || FillStyle() == kFillSolid || PenWidth() != 1 || !Rows()) {
+    return false;
+  }
+  const Color pen = ForeColor();
+  return OutlinePolygon(rows_, points, qRgb(RedOf(pen), GreenOf(pen), BlueOf(pen)));
+}
+
 void RasterSurface::Polygon(std::span<const SurfacePoint> points) {
   if (points.empty()) return;
-  if (FillDirectly(points)) return;
+  if (FillDirectly(points) || OutlineDirectly(points)) return;
+  if (band_) {
+    const auto [top, bottom] = std::minmax_element(
+        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.y < b.y; });
+    if (!Reaches(top->y, bottom->y)) return;
+  }
   QPainter* painter = Painter();
   if (!painter) return;
   UsePen(ForeColor(), DrawStyle() != kDrawInvisible);

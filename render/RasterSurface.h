@@ -6,7 +6,12 @@
 // Only text is antialiased: a line or outline sets the pixels its integer end
 // points say, a fill covers the pixels whose centres lie inside (a centre on
 // an edge counts on the polygon's right side, not on its left). Small filled
-// polygons and single points skip the painter; see PolygonFill.h.
+// polygons, small outlines in a pen of one pixel and single points skip the
+// painter; see PolygonFill.h and PolygonOutline.h.
+// Split into bands, it shares its pixels with surfaces that each draw into a
+// band of rows only: a band's painter has the whole image as its device, so
+// Qt places every line and fill as it would here and only leaves out the
+// pixels outside the band's clip.
 #pragma once
 
 #include <QFont>
@@ -16,6 +21,7 @@
 
 #include "DrawingSurface.h"
 #include "PolygonFill.h"
+#include "SurfaceBands.h"
 
 class QPainter;
 
@@ -28,7 +34,7 @@ Color FromQRgb(QRgb rgb);
 // comes out as an installed face with its metrics.
 QFont SurfaceFont(const std::string& name, double points);
 
-class RasterSurface : public DrawingSurface {
+class RasterSurface : public DrawingSurface, public BandSplitting {
  public:
   RasterSurface(int width, int height);
   ~RasterSurface() override;
@@ -50,6 +56,10 @@ class RasterSurface : public DrawingSurface {
   const QImage& Screen() const;
   Color ImagePixel(int x, int y) const;
   Color ScreenPixel(int x, int y) const;
+
+  // Bands of what is drawn on now: the persistent image, or the screen while
+  // AutoRedraw is off. A band does not split again.
+  std::vector<SurfaceBand> SplitIntoBands(std::span<const int> cuts) override;
 
  protected:
   void Erase() override;
@@ -74,6 +84,12 @@ class RasterSurface : public DrawingSurface {
     bool operator==(const BrushKey&) const = default;
   };
 
+  // A band of `whole`, drawing into rows top ... bottom - 1 of its pixels.
+  RasterSurface(const RasterSurface& whole, uchar* bits, int top, int bottom);
+  // Whether something spanning rows top ... bottom, drawn with the pen, can
+  // reach the rows this surface draws into.
+  bool Reaches(double top, double bottom) const;
+
   QImage& Target() const { return screenFollows_ ? persistent_ : screen_; }
   QPainter* Painter();  // on the target, begun when first needed; null on an empty image
   void EndPainting() const;
@@ -81,6 +97,7 @@ class RasterSurface : public DrawingSurface {
   void UseBrush(bool solid, Color color);
   bool Rows();  // rows_ of the target, false on an empty image
   bool FillDirectly(std::span<const SurfacePoint> points);
+  bool OutlineDirectly(std::span<const SurfacePoint> points);
   void SegmentClipped(double x1, double y1, double x2, double y2);
   const QFont& Font() const;
 
@@ -97,6 +114,9 @@ class RasterSurface : public DrawingSurface {
   mutable QFont font_;
   mutable std::string fontName_;
   mutable double fontSize_ = -1;
+  // A band's rows; a whole surface has no band.
+  bool band_ = false;
+  int bandTop_ = 0, bandBottom_ = 0;
 };
 
 }  // namespace kessadon

@@ -6,19 +6,17 @@
 #include <vector>
 
 #include "ContourLines.h"
+#include "NodeBuffer.h"
 #include "PixelRange.h"
+#include "ProjectedGrid.h"
+#include "SurfaceBands.h"
 #include "io/NumberText.h"
+#include "io/WorkSplit.h"
 
 namespace kessadon {
 namespace {
 
 using Pixel = std::optional<SurfacePoint>;
-
-// A projected node and the colour of the cell starting there.
-struct Node {
-  Pixel at;
-  Color color = 0;
-};
 
 // The order for this grid. An order left from a grid of another size would run
 // outside the arrays or never reach its end, so only its direction is kept.
@@ -41,6 +39,12 @@ struct PixelBox {
   }
 };
 
+RowSpan RowsOf(const CellPoints& p) {
+  RowSpan rows{p[0].y, p[0].y};
+  for (int k = 1; k < 4; ++k) rows.Add({p[k].y, p[k].y});
+  return rows;
+}
+
 PixelBox BoxOf(const CellPoints& p) {
   PixelBox box{p[0].x, p[0].y, p[0].x, p[0].y};
   for (int k = 1; k < 4; ++k) {
@@ -51,6 +55,24 @@ PixelBox BoxOf(const CellPoints& p) {
   }
   return box;
 }
+
+// Where one pass over the cells draws: the whole surface, the cells in
+// painter order as they come, or one band of it on a thread of its own.
+struct CellPass {
+  DrawingSurface& s;
+  bool whole = true;
+  // A band's rows, widened by kBandPad; a cell or block reaching none of
+  // them draws nothing in the band.
+  std::int32_t top = 0, bottom = 0;
+  bool Reaches(const RowSpan& rows) const { return whole || rows.Meets(top, bottom); }
+};
+
+// A cell drawn with a pen of one pixel sets no row beyond its corners'; one
+// row to spare.
+constexpr std::int32_t kBandPad = 1;
+// Bands hold about as much work each; a second band for each thread evens
+// out what the estimate misses, and more bands only draw more cells twice.
+constexpr int kBandsPerThread = 2;
 
 // Twice the signed area of a projected cell.
 std::int64_t DoubleArea(const CellPoints& p) {
@@ -95,28 +117,36 @@ class Renderer {
         o_(options),
         xo_(OrderFor(view.XOrder, grid.Nx)),
         yo_(OrderFor(view.YOrder, grid.Ny)),
-        rowLength_(static_cast<std::size_t>(grid.Nx) + 1),
-        nodes_(rowLength_ * (static_cast<std::size_t>(grid.Ny) + 1)) {}
+        outlines_(options.DisplayMode == DisplayMode::Grid),
+        contours_(options.Contour && grid.Zmin != grid.Zmax),
+        splitting_(Splitting(surface, grid)),
+        p_(grid, view, colors, levels, xo_, yo_, Needs()) {}
 
   void Run() {
-    ProjectNodes();
+    if (o_.Contour) {
+      // Room for the neighbours one step beyond the grid, which are never marked.
+      marks_ = NodeBuffer<std::uint8_t>(p_.Size() + p_.RowLength() + 1);
+      std::fill_n(marks_.Data(), marks_.Size(), std::uint8_t{0});
+    }
     ProjectBase();
     s_.SetForeColor(o_.LineColor);
     s_.SetDrawStyle(kDrawSolid);
     s_.SetDrawWidth(1);
     if (v_.Zbase > NoBase) DrawPedestal();
     if (o_.ScaleLine) DrawScale();
-    DrawCells();
+    if (!DrawCellsInBands()) {
+      CellPass whole{s_};
+      ClearUpperVectorState();
+      DrawCells(whole);
+    }
     s_.SetForeColor(o_.LineColor);
     s_.SetDrawStyle(kDrawSolid);
     if (o_.Waku) DrawFrame();
   }
 
  private:
-  // Nodes and heights are kept row by row (j major), unlike the grid, so that
-  // the cells, painted along i within a row, read memory in order.
-  std::size_t At(int i, int j) const { return static_cast<std::size_t>(j) * rowLength_ + i; }
-  const Pixel& N(int i, int j) const { return nodes_[At(i, j)].at; }
+  std::size_t At(int i, int j) const { return p_.At(i, j); }
+  Pixel N(int i, int j) const { return p_.Pixel(i, j); }
   WorldPoint World(double x, double y, double z) const { return {x, y, ExaggerateHeight(v_, z)}; }
   WorldPoint W(int i, int j) const { return World(g_.GridX[i], g_.GridY[j], g_.Z(i, j)); }
   Pixel Project(const WorldPoint& p) const { return ProjectPoint(v_, p.x, p.y, p.z); }
@@ -137,26 +167,27 @@ class Renderer {
   void BaseLine(int k, int l) { LineBetween(b_[k], b_[l], baseWorld_[k], baseWorld_[l]); }
   void PostLine(int i, int j, int k) { LineBetween(N(i, j), b_[k], W(i, j), baseWorld_[k]); }
 
-  // Once per rendering; cells and frame reuse these. Read in strips of a few
-  // columns, so that both the grid's order and the nodes' stay in cache.
-  void ProjectNodes() {
-    if (o_.Contour) {
-      heights_.resize(nodes_.size());
-      // Room for the neighbours one step beyond the grid, which are never marked.
-      marks_.assign(nodes_.size() + rowLength_ + 1, 0);
+  // The surface the cells may be drawn on in bands, when the grid is worth it.
+  static BandSplitting* Splitting(DrawingSurface& surface, const GridData& grid) {
+    const std::int64_t cells = std::int64_t{grid.Nx - 1} * (grid.Ny - 1);
+    // The bands reach a pixel beyond a cell's rows, room for a pen of one
+    // pixel only: pictures for print are drawn whole.
+    if (cells < (RenderThreadsChosen() ? kChosenBandedCells : kBandedCells) ||
+        RenderThreads() < 2 || surface.Scaled(1) != 1) {
+      return nullptr;
     }
-    constexpr int kStrip = 16;
-    for (int first = 1; first <= g_.Nx; first += kStrip) {
-      const int last = std::min(first + kStrip - 1, g_.Nx);
-      for (int j = 1; j <= g_.Ny; ++j) {
-        for (int i = first; i <= last; ++i) {
-          Node& node = nodes_[At(i, j)];
-          node.at = Project(g_.GridX[i], g_.GridY[j], g_.Z(i, j));
-          node.color = colors_(i, j);
-          if (o_.Contour) heights_[At(i, j)] = g_.Z(i, j);
-        }
-      }
-    }
+    return dynamic_cast<BandSplitting*>(&surface);
+  }
+
+  // Once per rendering; cells and frame reuse the projected nodes.
+  ProjectionNeeds Needs() const {
+    ProjectionNeeds needs;
+    needs.heights = contours_;
+    needs.blocks = splitting_ != nullptr;
+    // Each cell filled draws again the thin cells up to kThinRun behind it.
+    needs.blockSpread = contours_ && !outlines_ ? kThinRun : 0;
+    if (splitting_) needs.pixelRows = static_cast<int>(s_.ScaleHeight());
+    return needs;
   }
 
   // B2 is the corner nearest the eye, B0 the farthest.
@@ -215,21 +246,18 @@ class Renderer {
     }
   }
 
-  // The projected corners of the cell from node (i, j) toward the eye; false
-  // when one of them cannot be drawn.
-  bool Corners(int i, int j, CellPoints& points) const {
-    const int i2 = i + xo_.Step, j2 = j + yo_.Step;
-    const Pixel &p1 = N(i, j), &p2 = N(i2, j), &p3 = N(i2, j2), &p4 = N(i, j2);
-    if (!(p1 && p2 && p3 && p4)) return false;
-    points = {*p1, *p2, *p3, *p4, *p1};
-    return true;
-  }
-
-  void Contours(int i, int j, const CellPoints& points) {
-    const int i2 = i + xo_.Step, j2 = j + yo_.Step;
-    const double z1 = heights_[At(i, j)];
-    const CellHeights z = {z1, heights_[At(i2, j)], heights_[At(i2, j2)], heights_[At(i, j2)], z1};
-    if (DrawCellContours(s_, points, z, levels_, g_.Zeps)) marks_[At(i, j)] |= kDrew;
+  // The serial pass marks the cells that drew as it goes; bands read the
+  // marks MarkCells left, and skip the cells that draw nothing.
+  void Contours(CellPass& pass, int i, int j, const CellPoints& points) {
+    if (!pass.whole) {
+      if (marks_[At(i, j)] & kDrew) {
+        DrawCellContours(pass.s, points, p_.Heights(i, j), p_.CellLevels(i, j), levels_, g_.Zeps);
+      }
+      return;
+    }
+    if (DrawCellContours(pass.s, points, p_.Heights(i, j), p_.CellLevels(i, j), levels_, g_.Zeps)) {
+      marks_[At(i, j)] |= kDrew;
+    }
   }
 
   // A cell of half a pixel or less, as on grids finer than the picture, fills
@@ -245,7 +273,7 @@ class Renderer {
 
   std::ptrdiff_t Back(int d) const {
     return std::ptrdiff_t{kBack[d][0]} * xo_.Step +
-           std::ptrdiff_t{kBack[d][1]} * yo_.Step * static_cast<std::ptrdiff_t>(rowLength_);
+           std::ptrdiff_t{kBack[d][1]} * yo_.Step * static_cast<std::ptrdiff_t>(p_.RowLength());
   }
 
   void MarkThin(std::ptrdiff_t at) {
@@ -256,7 +284,61 @@ class Renderer {
     marks_[at] = mark;
   }
 
-  void RestoreThinNeighbours(int i, int j, const CellPoints& filled) {
+  // Before the bands: the marks the serial pass leaves behind each cell, which
+  // depend on the cells before it. Whether a cell is thin and drew is its own
+  // affair, and its lead along the row depends on its row alone: those are
+  // found on all threads, a row each. Knowing which cells drew also spares the
+  // bands the cells without contour pieces.
+  void MarkCells() {
+    const int sx = xo_.Step, sy = yo_.Step;
+    SplitRange(1, g_.Ny, g_.Nx, [&](int from, int to) {
+      CellPoints points;
+      for (int row = from; row < to; ++row) {
+        const int j = sy > 0 ? row : row + 1;
+        std::uint8_t before = 0;  // the cell before in the row
+        for (int i = xo_.Start; i != xo_.End; i += sx) {
+          std::uint8_t mark = 0;
+          if (p_.Corners(i, j, points)) {
+            if (CellHasContours(points, p_.Heights(i, j), p_.CellLevels(i, j), levels_, g_.Zeps)) {
+              mark = kDrew;
+            }
+            if (std::abs(DoubleArea(points)) <= 1) {
+              mark |= kThin;
+              if ((mark & kDrew) || (before & kLead)) mark |= kLead;
+            }
+          }
+          marks_[At(i, j)] = mark;
+          before = mark;
+        }
+      }
+    });
+    MarkLeadsFromRowsBehind();
+  }
+
+  // The leads along columns and diagonals (d = 1, 2, 3), each row from the
+  // one painted before it: a whole row at a time, as MarkThin gives them.
+  void MarkLeadsFromRowsBehind() {
+    constexpr std::uint8_t kColumn = kLead << 1, kDiagonals = (kLead << 2) | (kLead << 3);
+    static_assert(kBack[1][0] == 0 && kBack[2][0] == -1 && kBack[3][0] == 1);
+    const int sx = xo_.Step, sy = yo_.Step;
+    const int lo = std::min(xo_.Start, xo_.End - sx), hi = std::max(xo_.Start, xo_.End - sx);
+    std::uint8_t* marks = marks_.Data();
+    for (int j = yo_.Start; j != yo_.End; j += sy) {
+      // This row, the row behind, and there the neighbours before and after
+      // each cell (kBack[2], kBack[3]).
+      std::uint8_t* row = marks + At(0, j);
+      const std::uint8_t* behind = marks + At(0, j - sy);
+      for (int i = lo; i <= hi; ++i) {
+        const std::uint8_t mark = row[i];
+        const std::uint8_t from = (behind[i] & kColumn) | (behind[i - sx] & (kLead << 2)) |
+                                  (behind[i + sx] & (kLead << 3));
+        const std::uint8_t drew = (mark & kDrew) ? kColumn | kDiagonals : 0;
+        row[i] = (mark & kThin) ? mark | drew | from : mark;
+      }
+    }
+  }
+
+  void RestoreThinNeighbours(CellPass& pass, int i, int j, const CellPoints& filled) {
     const auto at = static_cast<std::ptrdiff_t>(At(i, j));
     std::optional<PixelBox> reach;
     CellPoints points;
@@ -269,10 +351,10 @@ class Renderer {
         const std::uint8_t mark = marks_[At(ci, cj)];
         if (!(mark & lead)) break;
         if (mark & kDrew) {
-          Corners(ci, cj, points);
+          p_.Corners(ci, cj, points);
           if (!reach) reach = BoxOf(filled);
           if (!reach->Touches(BoxOf(points))) break;
-          Contours(ci, cj, points);
+          if (pass.Reaches(RowsOf(points))) Contours(pass, ci, cj, points);
         }
         ci += di;
         cj += dj;
@@ -281,49 +363,96 @@ class Renderer {
   }
 
   // The part of a cell in front of the near plane, without contour lines.
-  void FillClipped(int i, int j) {
+  void FillClipped(DrawingSurface& s, int i, int j) {
     const int i2 = i + xo_.Step, j2 = j + yo_.Step;
     const WorldPoint corners[4] = {W(i, j), W(i2, j), W(i2, j2), W(i, j2)};
     const std::vector<SurfacePoint> clipped = ProjectPolygon(v_, corners);
-    if (!clipped.empty()) s_.Polygon(clipped);
+    if (!clipped.empty()) s.Polygon(clipped);
   }
 
-  void DrawCells() {
-    const bool outlines = o_.DisplayMode == DisplayMode::Grid;
-    const bool contours = o_.Contour && g_.Zmin != g_.Zmax;
-    const int sx = xo_.Step, sy = yo_.Step;
+  // The pen and brush a cell is filled with.
+  void CellStyle(DrawingSurface& s, Color color) const {
+    if (outlines_) {
+      s.SetFillStyle(kFillTransparent);
+      s.SetForeColor(o_.LineColor);
+      s.SetDrawStyle(kDrawSolid);
+    } else {
+      s.SetFillStyle(kFillSolid);
+      s.SetForeColor(color);
+      s.SetDrawStyle(kDrawInvisible);
+    }
+    s.SetFillColor(color);
+  }
+
+  void LinePen(DrawingSurface& s) const {
+    s.SetForeColor(o_.LineColor);
+    s.SetDrawStyle(kDrawSolid);
+  }
+
+  void DrawCell(CellPass& pass, int i, int j) {
+    DrawingSurface& s = pass.s;
     CellPoints points;
+    const bool drawable = p_.Corners(i, j, points);
+    if (drawable && !pass.Reaches(RowsOf(points))) {
+      // Nothing of the cell lies in the band, but thin cells it draws again may.
+      if (contours_ && !outlines_ && DoubleArea(points) != 0) {
+        LinePen(s);
+        RestoreThinNeighbours(pass, i, j, points);
+      }
+      return;
+    }
+    CellStyle(s, p_.CellColor(i, j));
+    if (drawable) {
+      s.Polygon(std::span<const SurfacePoint>(points.data(), 4));
+    } else if (v_.Dist != NoPerspective) {
+      FillClipped(s, i, j);
+    }
+    if (!o_.Contour) return;
+    LinePen(s);
+    if (contours_ && drawable) {
+      Contours(pass, i, j, points);
+      const std::int64_t area = std::abs(DoubleArea(points));
+      if (area <= 1 && pass.whole) MarkThin(static_cast<std::ptrdiff_t>(At(i, j)));
+      if (!outlines_ && area != 0) RestoreThinNeighbours(pass, i, j, points);
+    }
+  }
+
+  // Every cell in painter order; a band skips the blocks of cells outside it.
+  void DrawCells(CellPass& pass) {
+    const int sx = xo_.Step, sy = yo_.Step, width = CellBlocks::kWidth;
     for (int j = yo_.Start; j != yo_.End; j += sy) {
-      for (int i = xo_.Start; i != xo_.End; i += sx) {
-        const Color color = nodes_[At(i, j)].color;
-        if (outlines) {
-          s_.SetFillStyle(kFillTransparent);
-          s_.SetForeColor(o_.LineColor);
-          s_.SetDrawStyle(kDrawSolid);
-        } else {
-          s_.SetFillStyle(kFillSolid);
-          s_.SetForeColor(color);
-          s_.SetDrawStyle(kDrawInvisible);
+      const int row = std::min(j, j + sy);
+      for (int i = xo_.Start; i != xo_.End;) {
+        // Where the block of cell i ends, in painter order.
+        const int block = CellBlocks::BlockOf(std::min(i, i + sx));
+        const int end = sx > 0 ? std::min(block * width + width + 1, xo_.End) : block * width + 1;
+        if (!pass.whole && !pass.Reaches(p_.Blocks().Cells(std::min(i, i + sx), row))) {
+          i = end;
+          continue;
         }
-        s_.SetFillColor(color);
-        const bool drawable = Corners(i, j, points);
-        if (drawable) {
-          s_.Polygon(std::span<const SurfacePoint>(points.data(), 4));
-        } else if (v_.Dist != NoPerspective) {
-          FillClipped(i, j);
-        }
-        if (o_.Contour) {
-          s_.SetForeColor(o_.LineColor);
-          s_.SetDrawStyle(kDrawSolid);
-          if (contours && drawable) {
-            Contours(i, j, points);
-            const std::int64_t area = std::abs(DoubleArea(points));
-            if (area <= 1) MarkThin(static_cast<std::ptrdiff_t>(At(i, j)));
-            if (!outlines && area != 0) RestoreThinNeighbours(i, j, points);
-          }
-        }
+        for (; i != end; i += sx) DrawCell(pass, i, j);
       }
     }
+  }
+
+  // The cells on every thread, each drawing its bands of the picture. Every
+  // pixel sees the writes it sees in the serial pass, in the same order.
+  bool DrawCellsInBands() {
+    if (!splitting_) return false;
+    // Bands of about as many nodes each, which is about as much to draw.
+    std::vector<SurfaceBand> bands =
+        splitting_->SplitIntoBands(EvenCuts(p_.RowNodes(), RenderThreads() * kBandsPerThread));
+    if (bands.size() < 2) return false;
+    if (contours_) MarkCells();
+    RunParts(static_cast<int>(bands.size()), [&](int k) {
+      const SurfaceBand& band = bands[static_cast<std::size_t>(k)];
+      CellPass pass{*band.surface, false, band.top - kBandPad, band.bottom - 1 + kBandPad};
+      DrawCells(pass);
+    });
+    bands.clear();
+    // The pen and brush as the last cell leaves them.
+    CellStyle(s_, p_.CellColor(xo_.End - xo_.Step, yo_.End - yo_.Step));
+    return true;
   }
 
   // Row Ye and column Xe are the edges nearest the eye.
@@ -350,10 +479,11 @@ class Renderer {
   const ContourLevels& levels_;
   const RenderOptions& o_;
   const PainterOrder xo_, yo_;
-  const std::size_t rowLength_;
-  std::vector<Node> nodes_;
-  std::vector<double> heights_;      // only for contour lines
-  std::vector<std::uint8_t> marks_;  // of the cells painted so far, for contour lines
+  const bool outlines_;  // grid lines rather than filled cells
+  const bool contours_;  // contour lines
+  BandSplitting* const splitting_;
+  const ProjectedGrid p_;
+  NodeBuffer<std::uint8_t> marks_;  // of the cells painted so far, for contour lines
   Pixel b_[4];
   WorldPoint baseWorld_[4];
 };

@@ -35,6 +35,14 @@ struct RenderOptions {
   bool ScaleBar = false;           // a scale bar and a north arrow over a plan picture
 };
 
+// From this many cells on, a surface that splits into bands (BandSplitting)
+// has its cells drawn by RenderThreads() threads, each band on one of them,
+// into the picture one thread draws; below it the threads cost more than
+// they save. A thread count chosen with SetRenderThreads is used from
+// kChosenBandedCells on.
+inline constexpr std::int64_t kBandedCells = 1 << 16;
+inline constexpr std::int64_t kChosenBandedCells = 1 << 12;
+
 // Draws onto the surface without clearing it. Cell (i, j) takes the colour of
 // cellColors(i, j) at its corner farthest from the eye. Under perspective,
 // lines and cells keep the part that lies in front of the near plane (a cut

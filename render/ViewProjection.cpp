@@ -90,8 +90,10 @@ Rotated Rotate(const ViewProjection& view, double x, double y, double z) {
 
 bool Perspective(const ViewProjection& view) { return view.Dist != NoPerspective; }
 
-// The pixel of a rotated point that lies `ahead` in front of the eye.
-std::optional<SurfacePoint> ToPixel(const ViewProjection& view, double a, double b, double ahead) {
+// The pixel of a rotated point that lies `ahead` in front of the eye. It
+// answers in a flag and a point rather than an optional, which the compiler
+// builds through the stack at a cost that shows in every node of a picture.
+bool ToPixel(const ViewProjection& view, double a, double b, double ahead, SurfacePoint& at) {
   if (Perspective(view)) {
     const double k = (view.Dist - view.Ppz) / ahead;
     a = k * a;
@@ -99,8 +101,15 @@ std::optional<SurfacePoint> ToPixel(const ViewProjection& view, double a, double
   }
   const double px = IntFloorNearWhole(a * view.PixelScale) + view.CenterX;
   const double py = view.CenterY - IntFloorNearWhole(b * view.PixelScale);
-  if (!FitsPixel(px) || !FitsPixel(py)) return std::nullopt;
-  return SurfacePoint{static_cast<std::int32_t>(px), static_cast<std::int32_t>(py)};
+  if (!FitsPixel(px) || !FitsPixel(py)) return false;
+  at = {static_cast<std::int32_t>(px), static_cast<std::int32_t>(py)};
+  return true;
+}
+
+std::optional<SurfacePoint> ToPixel(const ViewProjection& view, double a, double b, double ahead) {
+  SurfacePoint at;
+  if (!ToPixel(view, a, b, ahead, at)) return std::nullopt;
+  return at;
 }
 
 // Whether a rotated point lies far enough in front of the eye; always under
@@ -142,6 +151,11 @@ double NearDistance(const ViewProjection& view) { return std::abs(view.Dist) * 1
 
 std::optional<SurfacePoint> ProjectPoint(const ViewProjection& view, double x, double y, double z) {
   return Project(view, Rotate(view, x, y, z));
+}
+
+bool ProjectPointTo(const ViewProjection& view, double x, double y, double z, SurfacePoint& at) {
+  const Rotated p = Rotate(view, x, y, z);
+  return InFront(view, p) && ToPixel(view, p.a, p.b, view.Dist - p.c, at);
 }
 
 std::optional<std::pair<SurfacePoint, SurfacePoint>> ProjectSegment(const ViewProjection& view,

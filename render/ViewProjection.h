@@ -83,6 +83,8 @@ double NearDistance(const ViewProjection& view);
 // cannot be drawn: under perspective nearer the eye than NearDistance or
 // behind it, or when a pixel value is not finite or does not fit 32 bits.
 std::optional<SurfacePoint> ProjectPoint(const ViewProjection& view, double x, double y, double z);
+// The same for loops over many points: whether there is a pixel, written to `at`.
+bool ProjectPointTo(const ViewProjection& view, double x, double y, double z, SurfacePoint& at);
 
 // A world point, z already exaggerated.
 struct WorldPoint {

@@ -1,7 +1,7 @@
 // A contour picture of a million cells on an 800 x 800 raster surface, its
 // shaded and coloured pictures, and a hundred thousand measured points drawn
-// over it, in the plan view and in the default 3-D view; and the quick
-// picture drawn for each frame while the block is turned by hand.
+// over it, in the plan view and in the default 3-D view; then every display
+// whole at 1000 x 1000 and 4000 x 4000 nodes, on one thread and on every core.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -10,8 +10,10 @@
 #include <random>
 
 #include "color/ContourLevels.h"
+#include "io/WorkSplit.h"
 #include "overlay/DataOverlay.h"
 #include "render/ColorPictures.h"
+#include "render/GridPicture.h"
 #include "render/LinePicture.h"
 #include "render/RasterSurface.h"
 #include "render/ThinnedGrid.h"
@@ -31,15 +33,15 @@ double HillHeight(double x, double y) {
          20 * std::sin(6 * x + 3 * y);
 }
 
-// The hills on a 10000 by 10000 map.
-GridData HillGrid(int nodes = kNodes) {
+// The hills on a 10000 by 10000 map, n by n nodes.
+GridData HillGrid(int n = kNodes) {
   GridData grid;
-  grid.Nx = grid.Ny = nodes;
-  grid.Dx = grid.Dy = 10000.0 / (nodes - 1);
-  grid.Z = NodeArray<double>(nodes, nodes);
-  for (int i = 1; i <= nodes; ++i) {
-    for (int j = 1; j <= nodes; ++j) {
-      grid.Z(i, j) = HillHeight((i - 1) / double(nodes - 1), (j - 1) / double(nodes - 1));
+  grid.Nx = grid.Ny = n;
+  grid.Dx = grid.Dy = 10000.0 / (n - 1);
+  grid.Z = NodeArray<double>(n, n);
+  for (int i = 1; i <= n; ++i) {
+    for (int j = 1; j <= n; ++j) {
+      grid.Z(i, j) = HillHeight((i - 1) / double(n - 1), (j - 1) / double(n - 1));
     }
   }
   UpdateGridGeometry(grid);
@@ -155,6 +157,66 @@ void BM_ShadingAndEqualisation(benchmark::State& state) {
       benchmark::Counter(double(kNodes) * kNodes * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ShadingAndEqualisation)->Unit(benchmark::kMillisecond);
+
+// Every display whole, as `kessadon render` and the display buttons draw it:
+// Args are the nodes along each side and the threads (0: one per core).
+// Contour lines over every picture, as after automatic levels; the shade
+// and the colour shade equalised.
+void FullFrame(benchmark::State& state, DisplayMode mode, bool plan) {
+  const auto nodes = static_cast<int>(state.range(0));
+  SetRenderThreads(static_cast<int>(state.range(1)));
+  const GridData grid = HillGrid(nodes);
+  ViewProjection view;
+  TakeViewSettings(view, plan ? PlanViewTexts() : DefaultViewTexts(ViewLightDefaults{}, grid.Zmin),
+                   grid, DataExtent{}, kWindow, kWindow);
+  GridPictureSettings settings;
+  settings.mode = mode;
+  const AutoContourTexts automatic = AutoContourLevels("20", grid.Zmin, grid.Zmax);
+  TakeContourLevels(settings.levels, {automatic.Cst, automatic.Cen, automatic.Cin});
+  settings.bands = 20;
+  settings.options.Contour = true;
+  settings.options.ScaleLine = true;
+  settings.light = LightSettings{315, 45, 1};
+  settings.table.NColor = mode == DisplayMode::ColorShade ? 190 : 20;
+  for (int k = 1; k <= settings.table.NColor; ++k) {
+    settings.table.ColorR[k] = k % 256;
+    settings.table.ColorG[k] = (k * 7) % 256;
+    settings.table.ColorB[k] = 255 - k % 256;
+  }
+  RasterSurface surface(kWindow, kWindow);
+  NodeArray<Color> cellColors;
+  // The first picture of a grid also sets up its cell colours; the pictures
+  // after it are timed.
+  if (!DrawGridPicture(surface, grid, view, DataExtent{}, cellColors, settings)) {
+    state.SkipWithError("refused");
+  }
+  for (auto _ : state) {
+    DrawGridPicture(surface, grid, view, DataExtent{}, cellColors, settings);
+    benchmark::DoNotOptimize(surface.Image().constBits());
+  }
+  state.counters["threads"] = RenderThreads();
+  SetRenderThreads(0);
+  const double cells = double(nodes - 1) * (nodes - 1);
+  state.counters["cells_per_second"] =
+      benchmark::Counter(cells * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void FullFrameArgs(benchmark::internal::Benchmark* bench) {
+  bench->ArgsProduct({{1000, 4000}, {1, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK_CAPTURE(FullFrame, GridPlan, DisplayMode::Grid, true)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, Grid3D, DisplayMode::Grid, false)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, ContourPlan, DisplayMode::Contour, true)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, Contour3D, DisplayMode::Contour, false)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, ShadePlan, DisplayMode::Shade, true)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, Shade3D, DisplayMode::Shade, false)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, ColorContourPlan, DisplayMode::ColorContour, true)
+    ->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, ColorContour3D, DisplayMode::ColorContour, false)
+    ->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, ColorShadePlan, DisplayMode::ColorShade, true)->Apply(FullFrameArgs);
+BENCHMARK_CAPTURE(FullFrame, ColorShade3D, DisplayMode::ColorShade, false)->Apply(FullFrameArgs);
 
 // One frame while the block is turned by hand, on a window of a million
 // pixels: the thinned grid's colour-shaded picture (the heaviest display) in

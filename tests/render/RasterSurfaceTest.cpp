@@ -2,7 +2,9 @@
 
 #include <QFontInfo>
 #include <cmath>
+#include <random>
 #include <set>
+#include <vector>
 
 #include "render/RasterSurface.h"
 
@@ -254,6 +256,84 @@ TEST(RasterText, PrintsInsideItsBoxInTheForeColourAndMovesDown) {
   }
   EXPECT_GT(inked, 20);
   EXPECT_GT(blended, 0) << "text is antialiased";
+}
+
+// Bands: every kind of call, at random, many across the edges of the bands
+// and of the image, made once on a whole surface and once on each band of
+// another; the pictures must agree to the byte.
+enum class Drawn { Lines, WidePens, Points, Fills, Outlines, FilledOutlines, Boxes, Circles };
+
+void DrawAtRandom(DrawingSurface& surface, Drawn kind, unsigned seed) {
+  std::mt19937 random(seed);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  const int w = static_cast<int>(surface.ScaleWidth()), h = static_cast<int>(surface.ScaleHeight());
+  auto x = [&] { return pick(-w / 3, w + w / 3); };
+  auto y = [&] { return pick(-h / 3, h + h / 3); };
+  auto near = [&](int at, int reach) { return at + pick(-reach, reach); };
+  for (int n = 0; n < 300; ++n) {
+    const Color color = Rgb(pick(0, 255), pick(0, 255), n % 256);
+    surface.SetForeColor(color);
+    surface.SetFillColor(Rgb(n % 256, pick(0, 255), 99));
+    surface.SetDrawWidth(kind == Drawn::WidePens ? pick(1, 5) : 1);
+    surface.SetFillStyle(kind == Drawn::Outlines ? kFillTransparent : kFillSolid);
+    surface.SetDrawStyle(kind == Drawn::Fills ? kDrawInvisible : kDrawSolid);
+    const int x1 = x(), y1 = y(), reach = pick(0, 1) ? 6 : h;
+    switch (kind) {
+      case Drawn::Lines:
+      case Drawn::WidePens:
+        surface.Line(x1, y1, near(x1, reach), near(y1, reach));
+        surface.PSet(near(x1, 3), near(y1, 3));
+        break;
+      case Drawn::Points:
+        surface.PSet(x1, y1, color);
+        break;
+      case Drawn::Fills:
+      case Drawn::Outlines:
+      case Drawn::FilledOutlines: {
+        std::vector<SurfacePoint> corners(static_cast<std::size_t>(pick(3, 11)));
+        for (SurfacePoint& p : corners) p = {near(x1, reach), near(y1, reach)};
+        surface.Polygon(corners);
+        break;
+      }
+      case Drawn::Boxes:
+        surface.Line(x1, y1, near(x1, reach), near(y1, reach), color,
+                     n % 2 ? LineForm::Box : LineForm::FilledBox);
+        break;
+      case Drawn::Circles:
+        surface.Circle(x1, y1, pick(0, reach));
+        break;
+    }
+  }
+}
+
+TEST(RasterBands, EachBandSetsTheRowsTheWholeSurfaceSets) {
+  const struct {
+    Drawn kind;
+    const char* what;
+  } cases[] = {{Drawn::Lines, "lines"},       {Drawn::WidePens, "wide pens"},
+               {Drawn::Points, "points"},     {Drawn::Fills, "fills"},
+               {Drawn::Outlines, "outlines"}, {Drawn::FilledOutlines, "filled outlines"},
+               {Drawn::Boxes, "boxes"},       {Drawn::Circles, "circles"}};
+  for (const auto& c : cases) {
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+      RasterSurface whole(97, 83), split(97, 83);
+      whole.SetBackColor(kBlue);
+      split.SetBackColor(kBlue);
+      DrawAtRandom(whole, c.kind, seed);
+      // Bands of many heights, one row among them; the cuts out of order or
+      // beyond the rows are passed over.
+      const int cuts[] = {0, 9, 20, 21, 21, 15, 40, 62, 83, 90};
+      std::vector<SurfaceBand> bands = split.SplitIntoBands(cuts);
+      ASSERT_EQ(bands.size(), 6u);
+      EXPECT_EQ(bands.front().top, 0);
+      EXPECT_EQ(bands[2].top, 20);
+      EXPECT_EQ(bands[2].bottom, 21);
+      EXPECT_EQ(bands.back().bottom, 83);
+      for (SurfaceBand& band : bands) DrawAtRandom(*band.surface, c.kind, seed);
+      bands.clear();
+      ASSERT_EQ(split.Image(), whole.Image()) << c.what << ", seed " << seed;
+    }
+  }
 }
 
 }  // namespace
