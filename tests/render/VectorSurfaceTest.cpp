@@ -46,6 +46,18 @@ std::optional<std::string> Output(const std::string& command) {
   return text;
 }
 
+// Green to brown, as a terrain table might run.
+ColorTable FiveColours() {
+  ColorTable table;
+  table.NColor = 5;
+  for (int k = 1; k <= 5; ++k) {
+    table.ColorR[k] = 40 + 40 * k;
+    table.ColorG[k] = 180 - 20 * k;
+    table.ColorB[k] = 60;
+  }
+  return table;
+}
+
 // A small hill's contour picture in plan, as the display command draws it.
 template <class Surface>
 void DrawHill(Surface& surface) {
@@ -143,8 +155,7 @@ TEST(VectorSurface, SvgHasEveryLineAtItsPixelsCentreAndTheLabelsAsText) {
   EXPECT_EQ(SvgSegments(svg), expected);
 
   VectorSurface legend(kLegendWidth, kLegendHeight, true);
-  ColorTable table;
-  table.NColor = 5;
+  const ColorTable table = FiveColours();
   ContourLevels levels;
   TakeContourLevels(levels, {"0", "50", "10"});
   DrawLegend(legend, DisplayMode::ColorContour, PaletteFromTable(table), levels, 0, 50);
@@ -156,8 +167,7 @@ TEST(VectorSurface, SvgHasEveryLineAtItsPixelsCentreAndTheLabelsAsText) {
 }
 
 TEST(VectorSurface, PdfOpensWithItsLabelsAsTextAndLooksLikeTheBitmap) {
-  ColorTable table;
-  table.NColor = 5;
+  const ColorTable table = FiveColours();
   ContourLevels levels;
   TakeContourLevels(levels, {"0", "50", "10"});
   VectorSurface vector(kLegendWidth, kLegendHeight, true);
