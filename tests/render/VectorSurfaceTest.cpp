@@ -75,6 +75,10 @@ void DrawHill(Surface& surface) {
   DrawLinePicture(surface, grid, view, DataExtent{}, levels, cellColors, options);
 }
 
+std::string Segment(double x1, double y1, double x2, double y2) {
+  return QString("%1 %2 %3 %4").arg(x1).arg(y1).arg(x2).arg(y2).toStdString();
+}
+
 // "x1 y1 x2 y2" of every one-segment subpath of the SVG's paths, so of every
 // line and point drawn; cells have four corners and are left out.
 std::multiset<std::string> SvgSegments(const std::string& svg) {
@@ -86,12 +90,8 @@ std::multiset<std::string> SvgSegments(const std::string& svg) {
     if (d.count('L') != d.count('M')) continue;
     for (auto parts = subpath.globalMatch(d); parts.hasNext();) {
       const auto m = parts.next();
-      segments.insert(QString("%1 %2 %3 %4")
-                          .arg(m.captured(1).toDouble())
-                          .arg(m.captured(2).toDouble())
-                          .arg(m.captured(3).toDouble())
-                          .arg(m.captured(4).toDouble())
-                          .toStdString());
+      segments.insert(Segment(m.captured(1).toDouble(), m.captured(2).toDouble(),
+                              m.captured(3).toDouble(), m.captured(4).toDouble()));
     }
   }
   return segments;
@@ -133,20 +133,11 @@ TEST(VectorSurface, SvgHasEveryLineAtItsPixelsCentreAndTheLabelsAsText) {
   int cells = 0;
   for (const RecordedOperation& op : recorded.Operations()) {
     const auto& p = op.points;
+    // A point, or a line of no length, is a stub of a hundredth of a pixel.
     if (op.op == SurfaceOp::Line && p[0] != p[1]) {
-      expected.insert(QString("%1 %2 %3 %4")
-                          .arg(p[0].x + 0.5)
-                          .arg(p[0].y + 0.5)
-                          .arg(p[1].x + 0.5)
-                          .arg(p[1].y + 0.5)
-                          .toStdString());
+      expected.insert(Segment(p[0].x + 0.5, p[0].y + 0.5, p[1].x + 0.5, p[1].y + 0.5));
     } else if (op.op == SurfaceOp::Point || op.op == SurfaceOp::Line) {
-      expected.insert(QString("%1 %2 %3 %4")
-                          .arg(p[0].x + 0.5)
-                          .arg(p[0].y + 0.5)
-                          .arg(p[0].x + 0.51)
-                          .arg(p[0].y + 0.5)
-                          .toStdString());
+      expected.insert(Segment(p[0].x + 0.5, p[0].y + 0.5, p[0].x + 0.51, p[0].y + 0.5));
     }
     cells += op.op == SurfaceOp::Polygon;
   }
