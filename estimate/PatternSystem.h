@@ -69,7 +69,6 @@ class PatternSystem {
     }
   }
 
- private:
   struct Offset {
     int di, dj;
   };
@@ -79,6 +78,13 @@ class PatternSystem {
                                                  {2, 0}, {2, 1}, {2, 2}};
   static int Slot(int di, int dj) { return di == 0 ? dj : 3 + (di - 1) * 5 + (dj + 2); }
 
+  const EstimationGrid& Grid() const { return grid_; }
+  // kPartners values a node in slot order, zero for partners outside the
+  // grid, so an iterative solver can work on the matrix where it lies; empty
+  // while bound.
+  const std::vector<double>& UpperValues() const { return values_; }
+
+ private:
   EstimationGrid grid_;
   std::vector<double> values_;  // kPartners per node, unless bound
   double* bound_ = nullptr;

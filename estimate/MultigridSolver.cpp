@@ -1,0 +1,362 @@
+#include "MultigridSolver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "PatternSystem.h"
+
+namespace kessadon {
+namespace {
+
+constexpr int kPartners = PatternSystem::kPartners;
+using Offset = PatternSystem::Offset;
+
+// One grid of the hierarchy: its operator by upper partners, and on coarse
+// grids the right-hand side, correction and residual of the V-cycle.
+struct Level {
+  std::int32_t nx = 0, ny = 0;
+  const double* a = nullptr;  // the finest level's lies in the caller's system
+  std::vector<double> own;
+  std::int64_t step[kPartners] = {};  // unknown offset of each partner slot
+  std::vector<double> rhs, sol, res;
+
+  std::int64_t N() const { return std::int64_t{nx} * ny; }
+  void Shape(std::int32_t cx, std::int32_t cy) {
+    nx = cx;
+    ny = cy;
+    for (int s = 0; s < kPartners; ++s) {
+      step[s] = std::int64_t{PatternSystem::kOffsets[s].di} * ny + PatternSystem::kOffsets[s].dj;
+    }
+  }
+  // Row r of A times x. Partners outside the grid hold zero, so away from the
+  // first and last two columns no index needs checking.
+  double Row(std::int64_t r, const double* x) const {
+    const double* u = a + r * kPartners;
+    double sum = u[0] * x[r];
+    const std::int64_t reach = step[kPartners - 1], n = N();
+    if (r >= reach && r < n - reach) {
+      for (int s = 1; s < kPartners; ++s) {
+        sum += u[s] * x[r + step[s]] + a[(r - step[s]) * kPartners + s] * x[r - step[s]];
+      }
+      return sum;
+    }
+    for (int s = 1; s < kPartners; ++s) {
+      if (r + step[s] < n) sum += u[s] * x[r + step[s]];
+      if (r - step[s] >= 0) sum += a[(r - step[s]) * kPartners + s] * x[r - step[s]];
+    }
+    return sum;
+  }
+};
+
+// Bilinear interpolation along one direction: fine node f takes coarse node
+// f / 2 when even, the mean of its two neighbours when odd, or the last
+// coarse node alone past it.
+struct Weights1D {
+  std::int32_t c[2];
+  double w[2];
+  int count;
+};
+
+Weights1D Interpolation(std::int32_t f, std::int32_t nc) {
+  if (f % 2 == 0) return {{f / 2, 0}, {1, 0}, 1};
+  if ((f + 1) / 2 >= nc) return {{f / 2, 0}, {1, 0}, 1};
+  return {{f / 2, f / 2 + 1}, {0.5, 0.5}, 2};
+}
+
+std::int32_t Coarser(std::int32_t n) { return (n + 1) / 2; }
+
+// Adds P(f, .)^T a P(g, .) for the fine pair (fi, fj) -> (gi, gj) into the
+// coarse operator's upper partners.
+void AddCoarsePair(Level& coarse, std::int32_t fi, std::int32_t fj, std::int32_t gi,
+                   std::int32_t gj, double a) {
+  const Weights1D pi = Interpolation(fi, coarse.nx), pj = Interpolation(fj, coarse.ny);
+  const Weights1D qi = Interpolation(gi, coarse.nx), qj = Interpolation(gj, coarse.ny);
+  for (int u = 0; u < pi.count; ++u) {
+    for (int v = 0; v < pj.count; ++v) {
+      const std::int64_t row = std::int64_t{pi.c[u]} * coarse.ny + pj.c[v];
+      const double pw = pi.w[u] * pj.w[v] * a;
+      for (int s = 0; s < qi.count; ++s) {
+        for (int t = 0; t < qj.count; ++t) {
+          const int di = qi.c[s] - pi.c[u], dj = qj.c[t] - pj.c[v];
+          if (di < 0 || (di == 0 && dj < 0)) continue;  // the lower triangle
+          coarse.own[static_cast<std::size_t>(row * kPartners + PatternSystem::Slot(di, dj))] +=
+              pw * qi.w[s] * qj.w[t];
+        }
+      }
+    }
+  }
+}
+
+// The Galerkin operator R A P of the next coarser grid.
+void BuildCoarse(const Level& fine, Level& coarse) {
+  coarse.Shape(Coarser(fine.nx), Coarser(fine.ny));
+  coarse.own.assign(static_cast<std::size_t>(coarse.N()) * kPartners, 0.0);
+  coarse.a = coarse.own.data();
+  for (std::int32_t i = 0; i < fine.nx; ++i) {
+    for (std::int32_t j = 0; j < fine.ny; ++j) {
+      const double* u = fine.a + (std::int64_t{i} * fine.ny + j) * kPartners;
+      for (int s = 0; s < kPartners; ++s) {
+        const Offset o = PatternSystem::kOffsets[s];
+        const std::int32_t gi = i + o.di, gj = j + o.dj;
+        if (u[s] == 0 || gi >= fine.nx || gj < 0 || gj >= fine.ny) continue;
+        AddCoarsePair(coarse, i, j, gi, gj, u[s]);
+        if (s != 0) AddCoarsePair(coarse, gi, gj, i, j, u[s]);
+      }
+    }
+  }
+  const auto n = static_cast<std::size_t>(coarse.N());
+  coarse.rhs.assign(n, 0.0);
+  coarse.sol.assign(n, 0.0);
+  coarse.res.assign(n, 0.0);
+}
+
+// r = R rf: the transpose of the interpolation.
+void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
+  std::fill(coarse.rhs.begin(), coarse.rhs.end(), 0.0);
+  for (std::int32_t i = 0; i < fine.nx; ++i) {
+    const Weights1D pi = Interpolation(i, coarse.nx);
+    for (std::int32_t j = 0; j < fine.ny; ++j) {
+      const Weights1D pj = Interpolation(j, coarse.ny);
+      const double value = rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
+      for (int u = 0; u < pi.count; ++u) {
+        for (int v = 0; v < pj.count; ++v) {
+          coarse.rhs[static_cast<std::size_t>(std::int64_t{pi.c[u]} * coarse.ny + pj.c[v])] +=
+              pi.w[u] * pj.w[v] * value;
+        }
+      }
+    }
+  }
+}
+
+// xf += P xc.
+void Prolong(const Level& coarse, const Level& fine, double* xf) {
+  for (std::int32_t i = 0; i < fine.nx; ++i) {
+    const Weights1D pi = Interpolation(i, coarse.nx);
+    for (std::int32_t j = 0; j < fine.ny; ++j) {
+      const Weights1D pj = Interpolation(j, coarse.ny);
+      double sum = 0;
+      for (int u = 0; u < pi.count; ++u) {
+        for (int v = 0; v < pj.count; ++v) {
+          sum += pi.w[u] * pj.w[v] *
+                 coarse.sol[static_cast<std::size_t>(std::int64_t{pi.c[u]} * coarse.ny + pj.c[v])];
+        }
+      }
+      xf[std::int64_t{i} * fine.ny + j] += sum;
+    }
+  }
+}
+
+void SweepForward(const Level& level, const double* b, double* x) {
+  const std::int64_t n = level.N();
+  for (std::int64_t r = 0; r < n; ++r) x[r] += (b[r] - level.Row(r, x)) / level.a[r * kPartners];
+}
+
+void SweepBackward(const Level& level, const double* b, double* x) {
+  for (std::int64_t r = level.N() - 1; r >= 0; --r) {
+    x[r] += (b[r] - level.Row(r, x)) / level.a[r * kPartners];
+  }
+}
+
+void Apply(const Level& level, const double* x, double* y) {
+  const std::int64_t n = level.N();
+  for (std::int64_t k = 0; k < n; ++k) y[k] = level.Row(k, x);
+}
+
+void Residual(const Level& level, const double* b, const double* x, double* r) {
+  const std::int64_t n = level.N();
+  for (std::int64_t k = 0; k < n; ++k) r[k] = b[k] - level.Row(k, x);
+}
+
+// The coarsest grid's band Cholesky A = U^T U, numbered along the shorter
+// side so the band stays narrow on long grids.
+class CoarseFactor {
+ public:
+  void Factor(const Level& level) {
+    transposed_ = level.nx < level.ny;
+    fast_ = transposed_ ? level.nx : level.ny;
+    n_ = level.N();
+    bw_ = 2 * std::int64_t{fast_} + 2;
+    u_.assign(static_cast<std::size_t>(n_ * (bw_ + 1)), 0.0);
+    for (std::int32_t i = 0; i < level.nx; ++i) {
+      for (std::int32_t j = 0; j < level.ny; ++j) {
+        const double* a = level.a + (std::int64_t{i} * level.ny + j) * kPartners;
+        for (int s = 0; s < kPartners; ++s) {
+          const Offset o = PatternSystem::kOffsets[s];
+          const std::int32_t gi = i + o.di, gj = j + o.dj;
+          if (gi >= level.nx || gj < 0 || gj >= level.ny) continue;
+          const std::int64_t p = Number(i, j), q = Number(gi, gj);
+          U(std::min(p, q), std::max(p, q) - std::min(p, q)) = a[s];
+        }
+      }
+    }
+    for (std::int64_t k = 0; k < n_; ++k) {
+      const double pivot = std::sqrt(U(k, 0));
+      const std::int64_t width = std::min(bw_, n_ - 1 - k);
+      for (std::int64_t d = 0; d <= width; ++d) U(k, d) /= pivot;
+      for (std::int64_t d = 1; d <= width; ++d) {
+        const double f = U(k, d);
+        if (f == 0) continue;
+        for (std::int64_t e = d; e <= width; ++e) U(k + d, e - d) -= f * U(k, e);
+      }
+    }
+  }
+
+  // Solves level.sol from level.rhs.
+  void Solve(Level& level) const {
+    std::vector<double> y(static_cast<std::size_t>(n_));
+    for (std::int32_t i = 0; i < level.nx; ++i) {
+      for (std::int32_t j = 0; j < level.ny; ++j) {
+        y[static_cast<std::size_t>(Number(i, j))] =
+            level.rhs[static_cast<std::size_t>(std::int64_t{i} * level.ny + j)];
+      }
+    }
+    for (std::int64_t k = 0; k < n_; ++k) {
+      y[k] /= U(k, 0);
+      const std::int64_t width = std::min(bw_, n_ - 1 - k);
+      for (std::int64_t d = 1; d <= width; ++d) y[k + d] -= U(k, d) * y[k];
+    }
+    for (std::int64_t k = n_ - 1; k >= 0; --k) {
+      const std::int64_t width = std::min(bw_, n_ - 1 - k);
+      double sum = y[k];
+      for (std::int64_t d = 1; d <= width; ++d) sum -= U(k, d) * y[k + d];
+      y[k] = sum / U(k, 0);
+    }
+    for (std::int32_t i = 0; i < level.nx; ++i) {
+      for (std::int32_t j = 0; j < level.ny; ++j) {
+        level.sol[static_cast<std::size_t>(std::int64_t{i} * level.ny + j)] =
+            y[static_cast<std::size_t>(Number(i, j))];
+      }
+    }
+  }
+
+ private:
+  std::int64_t Number(std::int32_t i, std::int32_t j) const {
+    return transposed_ ? std::int64_t{j} * fast_ + i : std::int64_t{i} * fast_ + j;
+  }
+  double& U(std::int64_t r, std::int64_t d) {
+    return u_[static_cast<std::size_t>(r * (bw_ + 1) + d)];
+  }
+  double U(std::int64_t r, std::int64_t d) const {
+    return u_[static_cast<std::size_t>(r * (bw_ + 1) + d)];
+  }
+  bool transposed_ = false;
+  std::int32_t fast_ = 0;
+  std::int64_t n_ = 0, bw_ = 0;
+  std::vector<double> u_;
+};
+
+double Dot(const std::vector<double>& a, const std::vector<double>& b) {
+  double sum = 0;
+  for (std::size_t k = 0; k < a.size(); ++k) sum += a[k] * b[k];
+  return sum;
+}
+
+}  // namespace
+
+struct MultigridSolver::Hierarchy {
+  std::vector<Level> levels;
+  CoarseFactor coarsest;
+  int sweeps = 2;
+
+  // x = M b: one V-cycle from zero on level l, forward sweeps before the
+  // coarse correction and backward ones after, so that M is symmetric.
+  void Cycle(std::size_t l, const double* b, double* x) {
+    Level& level = levels[l];
+    std::fill(x, x + level.N(), 0.0);
+    if (l + 1 == levels.size()) {
+      std::copy(b, b + level.N(), level.rhs.begin());
+      coarsest.Solve(level);
+      std::copy(level.sol.begin(), level.sol.end(), x);
+      return;
+    }
+    for (int k = 0; k < sweeps; ++k) SweepForward(level, b, x);
+    level.res.resize(static_cast<std::size_t>(level.N()));
+    Residual(level, b, x, level.res.data());
+    Level& coarse = levels[l + 1];
+    Restrict(level, level.res, coarse);
+    Cycle(l + 1, coarse.rhs.data(), coarse.sol.data());
+    Prolong(coarse, level, x);
+    for (int k = 0; k < sweeps; ++k) SweepBackward(level, b, x);
+  }
+};
+
+MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper,
+                                 std::int64_t coarseNodes)
+    : h_(std::make_unique<Hierarchy>()) {
+  h_->levels.emplace_back();
+  h_->levels.back().Shape(nx, ny);
+  h_->levels.back().a = upper;
+  while (h_->levels.back().N() > coarseNodes &&
+         std::min(h_->levels.back().nx, h_->levels.back().ny) > 4) {
+    Level coarse;
+    BuildCoarse(h_->levels.back(), coarse);
+    h_->levels.push_back(std::move(coarse));
+  }
+  h_->coarsest.Factor(h_->levels.back());
+}
+
+MultigridSolver::MultigridSolver(MultigridSolver&&) noexcept = default;
+MultigridSolver& MultigridSolver::operator=(MultigridSolver&&) noexcept = default;
+MultigridSolver::~MultigridSolver() = default;
+
+int MultigridSolver::Levels() const { return static_cast<int>(h_->levels.size()); }
+std::int32_t MultigridSolver::LevelNx(int level) const { return h_->levels[level].nx; }
+std::int32_t MultigridSolver::LevelNy(int level) const { return h_->levels[level].ny; }
+
+IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vector<double>& z,
+                                        const IterativeSettings& settings,
+                                        const SolveProgress& progress) {
+  h_->sweeps = settings.sweeps;
+  const Level& fine = h_->levels.front();
+  const std::size_t n = b.size();
+  std::vector<double> r(n), s(n), p(n), q(n);
+  Residual(fine, b.data(), z.data(), r.data());
+  const double bNorm = std::sqrt(Dot(b, b));
+  IterativeOutcome outcome;
+  if (bNorm == 0) {
+    std::fill(z.begin(), z.end(), 0.0);
+    outcome.converged = true;
+    return outcome;
+  }
+  h_->Cycle(0, r.data(), s.data());
+  p = s;
+  double rs = Dot(r, s);
+  const double firstResidual = std::sqrt(Dot(r, r)) / bNorm;
+  ProgressCheck check(progress);
+  while (outcome.iterations < settings.maxIterations) {
+    Apply(fine, p.data(), q.data());
+    const double step = rs / Dot(p, q);
+    double largest = 0, low = z[0], high = z[0];
+    for (std::size_t k = 0; k < n; ++k) {
+      z[k] += step * p[k];
+      r[k] -= step * q[k];
+      largest = std::max(largest, std::abs(step * p[k]));
+      low = std::min(low, z[k]);
+      high = std::max(high, z[k]);
+    }
+    ++outcome.iterations;
+    outcome.residual = std::sqrt(Dot(r, r)) / bNorm;
+    outcome.change = high > low ? largest / (high - low) : largest;
+    if (outcome.change <= settings.heightTolerance &&
+        outcome.residual <= settings.residualTolerance) {
+      outcome.converged = true;
+      break;
+    }
+    // The share done: how far the residual has fallen on a log scale.
+    const double fallen = std::log(firstResidual / outcome.residual) /
+                          std::log(firstResidual / settings.residualTolerance);
+    if (!check(std::clamp(fallen, 0.0, 1.0))) {
+      outcome.status = SolveStatus::Cancelled;
+      return outcome;
+    }
+    h_->Cycle(0, r.data(), s.data());
+    const double next = Dot(r, s);
+    const double beta = next / rs;
+    rs = next;
+    for (std::size_t k = 0; k < n; ++k) p[k] = s[k] + beta * p[k];
+  }
+  return outcome;
+}
+
+}  // namespace kessadon

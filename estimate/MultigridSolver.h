@@ -1,0 +1,70 @@
+// Solves the normal equations of a large grid, A z = b, by conjugate
+// gradients preconditioned with one multigrid V-cycle, in time and memory
+// that grow as the node count.
+//
+// A is symmetric positive definite and couples node (i, j) to the nodes up to
+// two columns and rows away. It is kept as PatternSystem keeps it: node
+// r = i * ny + j (0-based, y fastest) holds its kPartners upper partners in
+// slot order, zero for partners outside the grid. Each coarser grid takes
+// every second node in each direction (and the last one); heights go down by
+// bilinear interpolation P, residuals up by R = P^T, and the coarse operator
+// is R A P, which keeps the 25-point shape. A symmetric Gauss-Seidel sweep
+// smooths on every grid but the coarsest, which is solved by a band Cholesky
+// numbered along its shorter side.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "Progress.h"
+#include "SolveStatus.h"
+
+namespace kessadon {
+
+struct IterativeSettings {
+  // Stop once the last step moved no height by more than this share of the
+  // heights' range and the residual has fallen to this share of b.
+  double heightTolerance = 1e-7;
+  double residualTolerance = 1e-9;
+  int maxIterations = 500;
+  int sweeps = 2;  // before and after each coarse correction
+};
+
+struct IterativeOutcome {
+  // Success, or Cancelled when progress said stop (z then holds the last
+  // iterate); converged is false when maxIterations ran out first.
+  SolveStatus status = SolveStatus::Success;
+  bool converged = false;
+  int iterations = 0;
+  double residual = 0;  // |b - A z| / |b|
+  double change = 0;    // the last step's largest height change / the range
+};
+
+class MultigridSolver {
+ public:
+  // Builds the coarse grids for the operator `upper` of an nx by ny grid,
+  // which must outlive the solver and is not copied. A grid of coarseNodes or
+  // fewer, or only a few nodes across, is not coarsened further.
+  MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper,
+                  std::int64_t coarseNodes = 4000);
+  MultigridSolver(MultigridSolver&&) noexcept;
+  MultigridSolver& operator=(MultigridSolver&&) noexcept;
+  ~MultigridSolver();
+
+  // Solves A z = b from the heights z holds (the warm start).
+  IterativeOutcome Solve(const std::vector<double>& b, std::vector<double>& z,
+                         const IterativeSettings& settings = {},
+                         const SolveProgress& progress = {});
+
+  int Levels() const;
+  // Sizes of the grid on a level, 0 the finest.
+  std::int32_t LevelNx(int level) const;
+  std::int32_t LevelNy(int level) const;
+
+ private:
+  struct Hierarchy;
+  std::unique_ptr<Hierarchy> h_;
+};
+
+}  // namespace kessadon

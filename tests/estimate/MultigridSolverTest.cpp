@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "EstimateTestData.h"
+#include "estimate/BandCholesky.h"
+#include "estimate/MultigridSolver.h"
+#include "estimate/NormalEquations.h"
+
+namespace kessadon {
+namespace {
+
+using testing::MakeEstimationGrid;
+
+struct Shape {
+  std::int32_t nx, ny;
+  double dx, dy;
+  int heights, dips;
+  PassWeights weights;
+};
+
+// Scattered heights of a ridged surface and a few dips over the grid.
+PreparedData ScatteredData(const EstimationGrid& grid, const Shape& shape) {
+  std::mt19937 random(11);
+  const double width = (grid.Nx - 1) * grid.Dx, depth = (grid.Ny - 1) * grid.Dy;
+  std::uniform_real_distribution<double> x(0, width), y(0, depth), noise(-0.5, 0.5);
+  auto surface = [&](double u, double v) {
+    return 40 * std::sin(3 * u / width) * std::cos(2 * v / depth) + 0.1 * u + noise(random);
+  };
+  std::vector<testing::Height> heights;
+  for (int k = 0; k < shape.heights; ++k) {
+    const double u = x(random), v = y(random);
+    heights.push_back({u, v, surface(u, v)});
+  }
+  PreparedData data = testing::MakeData(heights);
+  for (int k = 0; k < shape.dips; ++k) testing::AddDip(data, x(random), y(random), 0.3, -0.2);
+  return data;
+}
+
+TEST(MultigridSolver, AgreesWithTheBandSolverOnLongAndSquareGrids) {
+  const Shape shapes[] = {
+      {150, 13, 1.0, 1.0, 300, 0, {0, 1, 32, 0}},   // long in x
+      {13, 150, 1.0, 1.0, 300, 3, {0, 1, 32, 32}},  // long in y, with dips
+      {70, 45, 1.0, 2.5, 300, 4, {0.2, 1, 8, 8}},   // cells wider in y, slope term
+      {64, 64, 2.0, 2.0, 40, 0, {0, 1, 32, 0}},     // sparse data
+  };
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(::testing::Message() << shape.nx << " x " << shape.ny);
+    const EstimationGrid grid = MakeEstimationGrid(shape.nx, shape.ny, 0, 0, shape.dx, shape.dy);
+    const PreparedData data = ScatteredData(grid, shape);
+    const NodeArray<double> previous(grid.Nx, grid.Ny);
+    PatternSystem pattern;
+    BandSystem band;
+    ASSERT_EQ(BuildNormalEquations(pattern, grid, data, previous, shape.weights).status,
+              SolveStatus::Success);
+    ASSERT_EQ(BuildNormalEquations(band, grid, data, previous, shape.weights).status,
+              SolveStatus::Success);
+    ASSERT_EQ(SolveBandCholesky(band), SolveStatus::Success);
+    const std::vector<double>& direct = band.Rhs();
+    const auto [low, high] = std::minmax_element(direct.begin(), direct.end());
+    const double range = *high - *low;
+
+    MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 60);
+    EXPECT_GE(solver.Levels(), 3);
+    // From zero, and warm from a nearby surface as a later pass starts.
+    std::vector<double> cold(direct.size(), 0.0), warm = direct;
+    for (std::size_t k = 0; k < warm.size(); ++k) warm[k] += 0.01 * range * std::sin(0.1 * k);
+    for (std::vector<double>* z : {&cold, &warm}) {
+      const IterativeOutcome outcome = solver.Solve(pattern.Rhs(), *z);
+      EXPECT_TRUE(outcome.converged);
+      EXPECT_LE(outcome.residual, 1e-9);
+      double worst = 0;
+      for (std::size_t k = 0; k < direct.size(); ++k) {
+        worst = std::max(worst, std::abs((*z)[k] - direct[k]));
+      }
+      EXPECT_LE(worst / range, 1e-6);
+    }
+  }
+}
+
+TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
+  const EstimationGrid grid = MakeEstimationGrid(60, 60, 0, 0, 1, 1);
+  const PreparedData data = ScatteredData(grid, {60, 60, 1, 1, 200, 0, {}});
+  PatternSystem pattern;
+  ASSERT_EQ(
+      BuildNormalEquations(pattern, grid, data, NodeArray<double>(60, 60), {0, 1, 32, 0}).status,
+      SolveStatus::Success);
+  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 60);
+  std::vector<double> z(pattern.Rhs().size(), 0.0);
+  int calls = 0;
+  const IterativeOutcome outcome =
+      solver.Solve(pattern.Rhs(), z, {}, [&calls](double) { return ++calls < 1; });
+  EXPECT_EQ(outcome.status, SolveStatus::Cancelled);
+  EXPECT_EQ(outcome.iterations, 1);
+  EXPECT_TRUE(std::any_of(z.begin(), z.end(), [](double v) { return v != 0; }));
+}
+
+}  // namespace
+}  // namespace kessadon
