@@ -20,6 +20,7 @@ struct Level {
   std::vector<double> own;
   std::int64_t step[kPartners] = {};  // unknown offset of each partner slot
   std::vector<double> rhs, sol, res;
+  std::vector<double> c2, v1, v2, r2;  // the Krylov steps of a K-cycle
 
   std::int64_t N() const { return std::int64_t{nx} * ny; }
   void Shape(std::int32_t cx, std::int32_t cy) {
@@ -49,29 +50,31 @@ struct Level {
   }
 };
 
-// Bilinear interpolation along one direction: fine node f takes coarse node
-// f / 2 when even, the mean of its two neighbours when odd, or the last
-// coarse node alone past it.
+// Bilinear interpolation along one direction. The coarse grid keeps every
+// second node and always the last one, so that interpolation keeps planes
+// (what the curvature term does not see) everywhere, borders included: fine
+// node f takes coarse node f / 2 when even, the mean of its two neighbours
+// when odd, and the last coarse node when it is the last node.
 struct Weights1D {
   std::int32_t c[2];
   double w[2];
   int count;
 };
 
-Weights1D Interpolation(std::int32_t f, std::int32_t nc) {
+std::int32_t Coarser(std::int32_t n) { return n % 2 == 1 ? (n + 1) / 2 : n / 2 + 1; }
+
+Weights1D Interpolation(std::int32_t f, std::int32_t nf) {
+  if (f == nf - 1) return {{Coarser(nf) - 1, 0}, {1, 0}, 1};
   if (f % 2 == 0) return {{f / 2, 0}, {1, 0}, 1};
-  if ((f + 1) / 2 >= nc) return {{f / 2, 0}, {1, 0}, 1};
   return {{f / 2, f / 2 + 1}, {0.5, 0.5}, 2};
 }
 
-std::int32_t Coarser(std::int32_t n) { return (n + 1) / 2; }
-
 // Adds P(f, .)^T a P(g, .) for the fine pair (fi, fj) -> (gi, gj) into the
 // coarse operator's upper partners.
-void AddCoarsePair(Level& coarse, std::int32_t fi, std::int32_t fj, std::int32_t gi,
-                   std::int32_t gj, double a) {
-  const Weights1D pi = Interpolation(fi, coarse.nx), pj = Interpolation(fj, coarse.ny);
-  const Weights1D qi = Interpolation(gi, coarse.nx), qj = Interpolation(gj, coarse.ny);
+void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32_t fj,
+                   std::int32_t gi, std::int32_t gj, double a) {
+  const Weights1D pi = Interpolation(fi, fine.nx), pj = Interpolation(fj, fine.ny);
+  const Weights1D qi = Interpolation(gi, fine.nx), qj = Interpolation(gj, fine.ny);
   for (int u = 0; u < pi.count; ++u) {
     for (int v = 0; v < pj.count; ++v) {
       const std::int64_t row = std::int64_t{pi.c[u]} * coarse.ny + pj.c[v];
@@ -100,8 +103,8 @@ void BuildCoarse(const Level& fine, Level& coarse) {
         const Offset o = PatternSystem::kOffsets[s];
         const std::int32_t gi = i + o.di, gj = j + o.dj;
         if (u[s] == 0 || gi >= fine.nx || gj < 0 || gj >= fine.ny) continue;
-        AddCoarsePair(coarse, i, j, gi, gj, u[s]);
-        if (s != 0) AddCoarsePair(coarse, gi, gj, i, j, u[s]);
+        AddCoarsePair(fine, coarse, i, j, gi, gj, u[s]);
+        if (s != 0) AddCoarsePair(fine, coarse, gi, gj, i, j, u[s]);
       }
     }
   }
@@ -115,9 +118,9 @@ void BuildCoarse(const Level& fine, Level& coarse) {
 void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
   std::fill(coarse.rhs.begin(), coarse.rhs.end(), 0.0);
   for (std::int32_t i = 0; i < fine.nx; ++i) {
-    const Weights1D pi = Interpolation(i, coarse.nx);
+    const Weights1D pi = Interpolation(i, fine.nx);
     for (std::int32_t j = 0; j < fine.ny; ++j) {
-      const Weights1D pj = Interpolation(j, coarse.ny);
+      const Weights1D pj = Interpolation(j, fine.ny);
       const double value = rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
       for (int u = 0; u < pi.count; ++u) {
         for (int v = 0; v < pj.count; ++v) {
@@ -132,9 +135,9 @@ void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
 // xf += P xc.
 void Prolong(const Level& coarse, const Level& fine, double* xf) {
   for (std::int32_t i = 0; i < fine.nx; ++i) {
-    const Weights1D pi = Interpolation(i, coarse.nx);
+    const Weights1D pi = Interpolation(i, fine.nx);
     for (std::int32_t j = 0; j < fine.ny; ++j) {
-      const Weights1D pj = Interpolation(j, coarse.ny);
+      const Weights1D pj = Interpolation(j, fine.ny);
       double sum = 0;
       for (int u = 0; u < pi.count; ++u) {
         for (int v = 0; v < pj.count; ++v) {
@@ -257,13 +260,42 @@ double Dot(const std::vector<double>& a, const std::vector<double>& b) {
 struct MultigridSolver::Hierarchy {
   std::vector<Level> levels;
   CoarseFactor coarsest;
-  int sweeps = 2;
+  int sweeps = 1;
+  bool krylov = true;
 
-  // x = M b: one V-cycle from zero on level l, forward sweeps before the
-  // coarse correction and backward ones after, so that M is symmetric.
-  void Cycle(std::size_t l, const double* b, double* x) {
+  // coarse.sol from coarse.rhs by up to two steps of flexible conjugate
+  // gradients preconditioned by the cycle on that grid (a K-cycle): the
+  // coarse correction then keeps its strength however many grids lie below.
+  void KrylovCorrection(Level& coarse, std::size_t l) {
+    const auto n = static_cast<std::size_t>(coarse.N());
+    coarse.c2.resize(n);
+    coarse.v1.resize(n);
+    coarse.v2.resize(n);
+    coarse.r2.resize(n);
+    std::vector<double>& c1 = coarse.sol;
+    Cycle(l, coarse.rhs.data(), c1.data());
+    Apply(coarse, c1.data(), coarse.v1.data());
+    const double rho1 = Dot(c1, coarse.v1), alpha1 = Dot(c1, coarse.rhs);
+    for (std::size_t k = 0; k < n; ++k) coarse.r2[k] = coarse.rhs[k] - alpha1 / rho1 * coarse.v1[k];
+    if (Dot(coarse.r2, coarse.r2) <= 0.0625 * Dot(coarse.rhs, coarse.rhs)) {
+      for (double& v : c1) v *= alpha1 / rho1;
+      return;
+    }
+    Cycle(l, coarse.r2.data(), coarse.c2.data());
+    Apply(coarse, coarse.c2.data(), coarse.v2.data());
+    const double gamma = Dot(coarse.c2, coarse.v1), beta = Dot(coarse.c2, coarse.v2);
+    const double alpha2 = Dot(coarse.c2, coarse.r2), rho2 = beta - gamma * gamma / rho1;
+    const double a1 = alpha1 / rho1 - gamma * alpha2 / (rho1 * rho2), a2 = alpha2 / rho2;
+    for (std::size_t k = 0; k < n; ++k) c1[k] = a1 * c1[k] + a2 * coarse.c2[k];
+  }
+
+  // x = M b: one cycle on level l from x (zero when `zero`), forward sweeps
+  // before the coarse correction and backward ones after. A V-cycle is a
+  // fixed symmetric operator; a K-cycle varies with b, which the outer
+  // iteration allows for.
+  void Cycle(std::size_t l, const double* b, double* x, bool zero = true) {
     Level& level = levels[l];
-    std::fill(x, x + level.N(), 0.0);
+    if (zero) std::fill(x, x + level.N(), 0.0);
     if (l + 1 == levels.size()) {
       std::copy(b, b + level.N(), level.rhs.begin());
       coarsest.Solve(level);
@@ -275,7 +307,11 @@ struct MultigridSolver::Hierarchy {
     Residual(level, b, x, level.res.data());
     Level& coarse = levels[l + 1];
     Restrict(level, level.res, coarse);
-    Cycle(l + 1, coarse.rhs.data(), coarse.sol.data());
+    if (!krylov || l + 2 == levels.size()) {
+      Cycle(l + 1, coarse.rhs.data(), coarse.sol.data());
+    } else {
+      KrylovCorrection(coarse, l + 1);
+    }
     Prolong(coarse, level, x);
     for (int k = 0; k < sweeps; ++k) SweepBackward(level, b, x);
   }
@@ -308,6 +344,7 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
                                         const IterativeSettings& settings,
                                         const SolveProgress& progress) {
   h_->sweeps = settings.sweeps;
+  h_->krylov = settings.krylovCycle;
   const Level& fine = h_->levels.front();
   const std::size_t n = b.size();
   std::vector<double> r(n), s(n), p(n), q(n);
@@ -321,12 +358,11 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
   }
   h_->Cycle(0, r.data(), s.data());
   p = s;
-  double rs = Dot(r, s);
   const double firstResidual = std::sqrt(Dot(r, r)) / bNorm;
   ProgressCheck check(progress);
   while (outcome.iterations < settings.maxIterations) {
     Apply(fine, p.data(), q.data());
-    const double step = rs / Dot(p, q);
+    const double pq = Dot(p, q), step = Dot(p, r) / pq;
     double largest = 0, low = z[0], high = z[0];
     for (std::size_t k = 0; k < n; ++k) {
       z[k] += step * p[k];
@@ -350,11 +386,11 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
       outcome.status = SolveStatus::Cancelled;
       return outcome;
     }
+    // The preconditioner may vary between steps (a K-cycle does), so each
+    // direction is made conjugate to the last one explicitly.
     h_->Cycle(0, r.data(), s.data());
-    const double next = Dot(r, s);
-    const double beta = next / rs;
-    rs = next;
-    for (std::size_t k = 0; k < n; ++k) p[k] = s[k] + beta * p[k];
+    const double beta = Dot(s, q) / pq;
+    for (std::size_t k = 0; k < n; ++k) p[k] = s[k] - beta * p[k];
   }
   return outcome;
 }

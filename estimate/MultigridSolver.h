@@ -6,11 +6,12 @@
 // two columns and rows away. It is kept as PatternSystem keeps it: node
 // r = i * ny + j (0-based, y fastest) holds its kPartners upper partners in
 // slot order, zero for partners outside the grid. Each coarser grid takes
-// every second node in each direction (and the last one); heights go down by
-// bilinear interpolation P, residuals up by R = P^T, and the coarse operator
-// is R A P, which keeps the 25-point shape. A symmetric Gauss-Seidel sweep
-// smooths on every grid but the coarsest, which is solved by a band Cholesky
-// numbered along its shorter side.
+// every second node in each direction and always the last one; heights go
+// down by bilinear interpolation P, residuals up by R = P^T, and the coarse
+// operator is R A P, which keeps the 25-point shape. Gauss-Seidel sweeps
+// smooth on every grid but the coarsest, which is solved by a band Cholesky
+// numbered along its shorter side. The outer iteration is flexible (each
+// direction made conjugate to the last), as a K-cycle preconditioner varies.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +29,11 @@ struct IterativeSettings {
   double heightTolerance = 1e-7;
   double residualTolerance = 1e-9;
   int maxIterations = 500;
-  int sweeps = 2;  // before and after each coarse correction
+  int sweeps = 1;  // before and after each coarse correction
+  // Each coarse correction by up to two steps of conjugate gradients over
+  // the cycle below (a K-cycle) rather than by that cycle alone (a V-cycle):
+  // the V-cycle's corrections weaken with every grid below it.
+  bool krylovCycle = true;
 };
 
 struct IterativeOutcome {

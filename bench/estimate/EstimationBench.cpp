@@ -14,54 +14,13 @@
 #include <random>
 #include <vector>
 
+#include "BenchData.h"
 #include "estimate/BandCholesky.h"
 #include "estimate/EstimationRun.h"
 #include "estimate/NormalEquations.h"
 
 namespace kessadon {
 namespace {
-
-constexpr double kSide = 1000;  // map units across the grid
-constexpr int kHeights = 3000;
-
-double Terrain(double x, double y) {
-  return 200 + 80 * std::sin(x / 170) * std::cos(y / 230) + 0.05 * x;
-}
-
-// Heights scattered over the grid; with bounds, every tenth is a bound the
-// terrain satisfies by a few units, lower and upper in turn. Dips of the
-// terrain at other points.
-PreparedData ScatteredData(bool withBounds, int heights = kHeights, int dips = 0) {
-  std::mt19937 random(2001);
-  std::uniform_real_distribution<double> position(0, kSide), margin(1, 5);
-  PreparedData data;
-  for (int k = 0; k < dips; ++k) {
-    const double x = position(random), y = position(random), h = 1e-3;
-    data.XD.push_back(x);
-    data.YD.push_back(y);
-    data.ZD.push_back(Terrain(x, y));
-    data.TrendD.push_back(0);
-    data.DipD.push_back(0);
-    data.GxD.push_back((Terrain(x + h, y) - Terrain(x - h, y)) / (2 * h));
-    data.GyD.push_back((Terrain(x, y + h) - Terrain(x, y - h)) / (2 * h));
-  }
-  data.HasDipData = dips > 0 ? 1 : 0;
-  for (int k = 0; k < heights; ++k) {
-    const double x = position(random), y = position(random);
-    std::int16_t l = 0;
-    double z = Terrain(x, y);
-    if (withBounds && k % 10 == 0) {
-      l = (k / 10) % 2 ? 1 : -1;
-      z -= l * margin(random);
-    }
-    data.XH.push_back(x);
-    data.YH.push_back(y);
-    data.ZH.push_back(z);
-    data.LH.push_back(l);
-  }
-  data.HasBoundData = withBounds ? 1 : 0;
-  return data;
-}
 
 double PeakMemoryMiB() {
   rusage usage{};
