@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "PatternSystem.h"
+#include "io/WorkSplit.h"
 
 namespace kessadon {
 namespace {
@@ -114,61 +115,92 @@ void BuildCoarse(const Level& fine, Level& coarse) {
   coarse.res.assign(n, 0.0);
 }
 
-// r = R rf: the transpose of the interpolation.
+double WeightTo(const Weights1D& p, std::int32_t c) {
+  return p.c[0] == c ? p.w[0] : (p.count == 2 && p.c[1] == c ? p.w[1] : 0.0);
+}
+
+// r = R rf, the transpose of the interpolation, gathered by coarse node so
+// that coarse columns can be summed on every core: a coarse node draws on
+// the fine nodes at most one away from its own.
 void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
-  std::fill(coarse.rhs.begin(), coarse.rhs.end(), 0.0);
-  for (std::int32_t i = 0; i < fine.nx; ++i) {
-    const Weights1D pi = Interpolation(i, fine.nx);
-    for (std::int32_t j = 0; j < fine.ny; ++j) {
-      const Weights1D pj = Interpolation(j, fine.ny);
-      const double value = rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
-      for (int u = 0; u < pi.count; ++u) {
-        for (int v = 0; v < pj.count; ++v) {
-          coarse.rhs[static_cast<std::size_t>(std::int64_t{pi.c[u]} * coarse.ny + pj.c[v])] +=
-              pi.w[u] * pj.w[v] * value;
+  SplitRange(0, coarse.nx, 9 * std::int64_t{coarse.ny}, [&](int from, int to) {
+    for (std::int32_t ci = from; ci < to; ++ci) {
+      const std::int32_t iFirst = std::max(0, 2 * ci - 1),
+                         iLast = std::min(fine.nx - 1, 2 * ci + 1);
+      for (std::int32_t cj = 0; cj < coarse.ny; ++cj) {
+        const std::int32_t jFirst = std::max(0, 2 * cj - 1);
+        const std::int32_t jLast = std::min(fine.ny - 1, 2 * cj + 1);
+        double sum = 0;
+        for (std::int32_t i = iFirst; i <= iLast; ++i) {
+          const double wi = WeightTo(Interpolation(i, fine.nx), ci);
+          if (wi == 0) continue;
+          for (std::int32_t j = jFirst; j <= jLast; ++j) {
+            sum += wi * WeightTo(Interpolation(j, fine.ny), cj) *
+                   rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
+          }
         }
+        coarse.rhs[static_cast<std::size_t>(std::int64_t{ci} * coarse.ny + cj)] = sum;
       }
     }
-  }
+  });
 }
 
 // xf += P xc.
 void Prolong(const Level& coarse, const Level& fine, double* xf) {
-  for (std::int32_t i = 0; i < fine.nx; ++i) {
-    const Weights1D pi = Interpolation(i, fine.nx);
-    for (std::int32_t j = 0; j < fine.ny; ++j) {
-      const Weights1D pj = Interpolation(j, fine.ny);
-      double sum = 0;
-      for (int u = 0; u < pi.count; ++u) {
-        for (int v = 0; v < pj.count; ++v) {
-          sum += pi.w[u] * pj.w[v] *
-                 coarse.sol[static_cast<std::size_t>(std::int64_t{pi.c[u]} * coarse.ny + pj.c[v])];
+  SplitRange(0, fine.nx, 4 * std::int64_t{fine.ny}, [&](int from, int to) {
+    for (std::int32_t i = from; i < to; ++i) {
+      const Weights1D pi = Interpolation(i, fine.nx);
+      for (std::int32_t j = 0; j < fine.ny; ++j) {
+        const Weights1D pj = Interpolation(j, fine.ny);
+        double sum = 0;
+        for (int u = 0; u < pi.count; ++u) {
+          for (int v = 0; v < pj.count; ++v) {
+            sum +=
+                pi.w[u] * pj.w[v] *
+                coarse.sol[static_cast<std::size_t>(std::int64_t{pi.c[u]} * coarse.ny + pj.c[v])];
+          }
+        }
+        xf[std::int64_t{i} * fine.ny + j] += sum;
+      }
+    }
+  });
+}
+
+// Gauss-Seidel by columns in three colours: columns three apart share no
+// coupling, so those of one colour relax at once on every core, each along
+// y, and the answer does not depend on the thread count. Backward runs the
+// colours and each column the other way, so that the two make a symmetric
+// smoother.
+void Sweep(const Level& level, const double* b, double* x, bool backward) {
+  for (int step = 0; step < 3; ++step) {
+    const int colour = backward ? 2 - step : step;
+    const int columns = (level.nx - colour + 2) / 3;
+    SplitRange(0, columns, level.ny, [&](int from, int to) {
+      for (int c = from; c < to; ++c) {
+        const std::int64_t first = std::int64_t{colour + 3 * c} * level.ny;
+        for (std::int32_t k = 0; k < level.ny; ++k) {
+          const std::int64_t r = backward ? first + level.ny - 1 - k : first + k;
+          x[r] += (b[r] - level.Row(r, x)) / level.a[r * kPartners];
         }
       }
-      xf[std::int64_t{i} * fine.ny + j] += sum;
-    }
-  }
-}
-
-void SweepForward(const Level& level, const double* b, double* x) {
-  const std::int64_t n = level.N();
-  for (std::int64_t r = 0; r < n; ++r) x[r] += (b[r] - level.Row(r, x)) / level.a[r * kPartners];
-}
-
-void SweepBackward(const Level& level, const double* b, double* x) {
-  for (std::int64_t r = level.N() - 1; r >= 0; --r) {
-    x[r] += (b[r] - level.Row(r, x)) / level.a[r * kPartners];
+    });
   }
 }
 
 void Apply(const Level& level, const double* x, double* y) {
-  const std::int64_t n = level.N();
-  for (std::int64_t k = 0; k < n; ++k) y[k] = level.Row(k, x);
+  SplitRange(0, level.nx, level.ny, [&](int from, int to) {
+    const std::int64_t end = std::int64_t{to} * level.ny;
+    for (std::int64_t k = std::int64_t{from} * level.ny; k < end; ++k) y[k] = level.Row(k, x);
+  });
 }
 
 void Residual(const Level& level, const double* b, const double* x, double* r) {
-  const std::int64_t n = level.N();
-  for (std::int64_t k = 0; k < n; ++k) r[k] = b[k] - level.Row(k, x);
+  SplitRange(0, level.nx, level.ny, [&](int from, int to) {
+    const std::int64_t end = std::int64_t{to} * level.ny;
+    for (std::int64_t k = std::int64_t{from} * level.ny; k < end; ++k) {
+      r[k] = b[k] - level.Row(k, x);
+    }
+  });
 }
 
 // The coarsest grid's band Cholesky A = U^T U, numbered along the shorter
@@ -302,7 +334,7 @@ struct MultigridSolver::Hierarchy {
       std::copy(level.sol.begin(), level.sol.end(), x);
       return;
     }
-    for (int k = 0; k < sweeps; ++k) SweepForward(level, b, x);
+    for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, false);
     level.res.resize(static_cast<std::size_t>(level.N()));
     Residual(level, b, x, level.res.data());
     Level& coarse = levels[l + 1];
@@ -313,7 +345,7 @@ struct MultigridSolver::Hierarchy {
       KrylovCorrection(coarse, l + 1);
     }
     Prolong(coarse, level, x);
-    for (int k = 0; k < sweeps; ++k) SweepBackward(level, b, x);
+    for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, true);
   }
 };
 

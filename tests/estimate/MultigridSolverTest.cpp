@@ -8,6 +8,7 @@
 #include "estimate/BandCholesky.h"
 #include "estimate/MultigridSolver.h"
 #include "estimate/NormalEquations.h"
+#include "io/WorkSplit.h"
 
 namespace kessadon {
 namespace {
@@ -98,6 +99,24 @@ TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
   EXPECT_EQ(outcome.status, SolveStatus::Cancelled);
   EXPECT_EQ(outcome.iterations, 1);
   EXPECT_TRUE(std::any_of(z.begin(), z.end(), [](double v) { return v != 0; }));
+}
+
+TEST(MultigridSolver, GivesTheSameHeightsOnOneThreadAsOnSeveral) {
+  const EstimationGrid grid = MakeEstimationGrid(90, 70, 0, 0, 1, 1);
+  const PreparedData data = ScatteredData(grid, {90, 70, 1, 1, 600, 2, {}, 0});
+  PatternSystem pattern;
+  ASSERT_EQ(
+      BuildNormalEquations(pattern, grid, data, NodeArray<double>(90, 70), {0, 1, 32, 32}).status,
+      SolveStatus::Success);
+  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 60);
+  std::vector<std::vector<double>> heights;
+  for (int threads : {1, 3}) {
+    SetRenderThreads(threads);
+    heights.emplace_back(pattern.Rhs().size(), 0.0);
+    EXPECT_TRUE(solver.Solve(pattern.Rhs(), heights.back()).converged);
+  }
+  SetRenderThreads(0);
+  EXPECT_EQ(heights[0], heights[1]);
 }
 
 }  // namespace
