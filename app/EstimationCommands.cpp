@@ -185,6 +185,8 @@ StageShown Shown(EstimationStage stage) {
       return {"方程式の組み立て", 0, 0.1};
     case EstimationStage::Analysing:
       return {"連立方程式の準備", 0.1, 0.2};
+    case EstimationStage::Iterating:
+      return {"連立方程式の反復解法", 0.1, 1};
     case EstimationStage::Factorising:
       break;
   }
@@ -258,10 +260,16 @@ void cmdHorizon_Click(MainContext& context) {
   if (run->StoppedAtPass > 0) {
     context.ShowStatus(ToQ(run->StopReason));
   } else {
-    context.ShowStatus(QString("格子データを推定しました（%1 × %2、繰り返し %3 回）")
-                           .arg(s.Grid.Nx)
-                           .arg(s.Grid.Ny)
-                           .arg(run->PassReports.size()));
+    QString done = QString("格子データを推定しました（%1 × %2、繰り返し %3 回")
+                       .arg(s.Grid.Nx)
+                       .arg(s.Grid.Ny)
+                       .arg(run->PassReports.size());
+    if (run->Iterations > 0) {
+      done += QString("、反復解法 %1 回、相対残差 %2")
+                  .arg(run->Iterations)
+                  .arg(ToQ(FormatGeneral(run->Residual)));
+    }
+    context.ShowStatus(done + "）");
   }
 }
 

@@ -86,7 +86,7 @@ std::function<void(const EstimationProgressStep&)> ProgressPrinter(std::ostream&
     const bool sameStage = step.pass == last->pass && step.stage == last->stage;
     if (sameStage && step.fraction < 1 && now - last->at < std::chrono::milliseconds(500)) return;
     *last = {step.pass, step.stage, now};
-    static const char* const kStages[] = {"assembling", "analysing", "factorising"};
+    static const char* const kStages[] = {"assembling", "analysing", "factorising", "iterating"};
     err << "pass " << step.pass << "/" << step.passes << ": "
         << kStages[static_cast<int>(step.stage)] << ' ' << static_cast<int>(step.fraction * 100)
         << "%" << std::endl;
@@ -141,9 +141,10 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
 
   Result<EstimationParameters> params = Parameters(a, data);
   if (!params) return fail(params.failure().message);
-  const EstimationSolver solver = a.solver == "band"     ? EstimationSolver::Band
-                                  : a.solver == "sparse" ? EstimationSolver::Sparse
-                                                         : EstimationSolver::Automatic;
+  const EstimationSolver solver = a.solver == "band"        ? EstimationSolver::Band
+                                  : a.solver == "sparse"    ? EstimationSolver::Sparse
+                                  : a.solver == "iterative" ? EstimationSolver::Iterative
+                                                            : EstimationSolver::Automatic;
   // A stopped run writes nothing; the exit status is the shell's for the
   // signal, 128 + its number.
   StopSignals signals;
@@ -168,6 +169,11 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   Status written = WriteGridOutput(a.output, grid, {}, err);
   if (!written) return fail(Describe(written.failure()));
   PrintReport(out, data, run->Report);
+  if (run->Iterations > 0) {
+    // The iterative path's last pass: its steps and how far the residual fell.
+    out << "iterations = " << run->Iterations << '\n'
+        << "residual = " << FormatGeneral(run->Residual) << '\n';
+  }
   if (run->StoppedAtPass > 0) {
     // The surface of the last completed pass was saved; say why the rest did not run.
     err << "kessadon estimate: pass " << run->StoppedAtPass << " of " << run->PassesPlanned
@@ -217,9 +223,10 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
                     "Show the passes, the assembly and the factorisation on stderr");
   command
       ->add_option("--solver", a->solver,
-                   "auto (default): the band solver for small grids, the sparse one for large; "
-                   "band or sparse to choose")
-      ->check(CLI::IsMember({"auto", "band", "sparse"}));
+                   "auto (default): the band solver for small grids, the sparse factor for "
+                   "mid-sized ones, the iterative (multigrid) one for large; band, sparse or "
+                   "iterative to choose")
+      ->check(CLI::IsMember({"auto", "band", "sparse", "iterative"}));
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }
 

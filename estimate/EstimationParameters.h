@@ -38,7 +38,7 @@ std::optional<std::int32_t> ExtensionNodes(std::int32_t nodes, double percent);
 
 // Most nodes an estimation grid may have, extension included; the solver may
 // still refuse a smaller grid whose factor would not fit in memory.
-inline constexpr std::int64_t kMaxEstimationNodes = 16'000'000;
+inline constexpr std::int64_t kMaxEstimationNodes = 64'000'000;
 
 struct EstimationPlan {
   double Dx = 0, Dy = 0;

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <new>
 #include <optional>
 
 #include "BandCholesky.h"
 #include "GridOrdering.h"
+#include "MultigridSolver.h"
 #include "NormalEquations.h"
 #include "SparseCholesky.h"
 
@@ -16,12 +18,19 @@ namespace kessadon {
 namespace {
 
 std::string Reason(SolveStatus status, const NormalEquationsOutcome& built,
-                   const EstimationParameters& p) {
+                   const EstimationParameters& p, const IterativeOutcome& iterated) {
   if (status == SolveStatus::TooFewData) {
     return "格子の内側（境界から 1 格子より内）にあるデータが足りません（位置データ " +
            std::to_string(built.nH) + " 個、傾斜データ " + std::to_string(built.nD) +
            " 個。位置データが 1 個以上、位置データ + 2 × 傾斜データが 3 以上必要）：範囲を広げるか"
            "拡張の割合を大きくしてください";
+  }
+  if (status == SolveStatus::NotConverged) {
+    char residual[32];
+    std::snprintf(residual, sizeof residual, "%.3g", iterated.residual);
+    return "反復解法が " + std::to_string(iterated.iterations) +
+           " 回で収束しませんでした（相対残差 " + residual +
+           "）：重みを見直すか、直接解法を使ってください";
   }
   std::string reason = "データと平滑化の重みでは高さの決まらない格子点があります";
   if (p.M1 == 0 && p.M2 == 0) reason += "（m1 = m2 = 0）：m1 か m2 を 0 より大きくしてください";
@@ -33,13 +42,29 @@ std::string Reason(SolveStatus status, const NormalEquationsOutcome& built,
 // up to about 60 x 60.
 constexpr std::int64_t kBandValuesLimit = 500'000;
 
-// The sparse factor may take this much: most of the machine's memory, leaving
-// room for the equations, the grid and the program.
-std::int64_t FactorMemoryLimit() {
+// Beyond this many nodes the iterative path is quicker than the sparse
+// factor even over six passes, and its memory a tenth.
+constexpr std::int64_t kSparseNodesLimit = 90'000;
+// The sparse factor's bytes per node, as measured up to 1000 x 1000 nodes
+// (it grows slowly, as log N), for the automatic choice before analysis.
+constexpr std::int64_t kSparseBytesPerNode = 2600;
+
+std::int64_t PhysicalMemory() {
   const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || pageSize <= 0) return std::int64_t{4} << 30;
-  return static_cast<std::int64_t>(0.6 * static_cast<double>(pages) *
-                                   static_cast<double>(pageSize));
+  if (pages <= 0 || pageSize <= 0) return std::int64_t{8} << 30;
+  return std::int64_t{pages} * pageSize;
+}
+
+// A solver may take this much: most of the machine's memory, leaving room for
+// the grid, the data and the program.
+std::int64_t FactorMemoryLimit(std::int64_t memory) {
+  return static_cast<std::int64_t>(0.6 * static_cast<double>(memory));
+}
+
+std::string GiB(std::int64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / (1 << 30));
+  return text;
 }
 
 Failure Cancelled() { return Failure{"推定を中止しました", 0, true}; }
@@ -67,16 +92,17 @@ std::optional<Failure> Overflowed(const EstimationResult& result) {
   return std::nullopt;
 }
 
-// One pass's equations and their solution, by either solver.
+// One pass's equations and their solution, by any solver.
 class PassSolver {
  public:
-  PassSolver(const EstimationGrid& grid, EstimationSolver solver)
-      : grid_(grid), band_(solver == EstimationSolver::Band) {}
+  PassSolver(const EstimationGrid& grid, EstimationSolver solver, std::int64_t memoryLimit)
+      : grid_(grid), solver_(solver), memoryLimit_(memoryLimit) {}
 
   NormalEquationsOutcome Build(const PreparedData& data, const NodeArray<double>& previous,
                                const PassWeights& weights, const SolveProgress& progress) {
-    return band_ ? BuildNormalEquations(bandSystem_, grid_, data, previous, weights, progress)
-                 : BuildNormalEquations(pattern_, grid_, data, previous, weights, progress);
+    return solver_ == EstimationSolver::Band
+               ? BuildNormalEquations(bandSystem_, grid_, data, previous, weights, progress)
+               : BuildNormalEquations(pattern_, grid_, data, previous, weights, progress);
   }
 
   // Solves the equations just built; the heights go to Solution(). The
@@ -84,7 +110,8 @@ class PassSolver {
   // the last pass nothing is built again. A stop gives Cancelled.
   Result<SolveStatus> Solve(const SolveProgress& analysing, const SolveProgress& factorising,
                             bool lastPass) {
-    if (band_) return SolveBandCholesky(bandSystem_, factorising);
+    if (solver_ == EstimationSolver::Band) return SolveBandCholesky(bandSystem_, factorising);
+    if (solver_ == EstimationSolver::Iterative) return Iterate(factorising);
     if (!cholesky_) {
       ProgressCheck check(analysing);
       LowerMatrix pattern;
@@ -95,7 +122,7 @@ class PassSolver {
       SolveProgress analysis;
       if (analysing) analysis = [&check](double f) { return check(0.15 + 0.75 * f); };
       Result<SparseCholesky> analysed =
-          SparseCholesky::Analyse(pattern, order, FactorMemoryLimit(), analysis);
+          SparseCholesky::Analyse(pattern, order, memoryLimit_, analysis);
       if (!analysed && analysed.failure().cancelled) return SolveStatus::Cancelled;
       if (!analysed) return GridTooLarge(grid_, "大きすぎます：" + analysed.failure().message);
       cholesky_.emplace(std::move(*analysed));
@@ -119,28 +146,67 @@ class PassSolver {
     return cholesky_->FactorAndSolve(solution_, !lastPass, factorising);
   }
 
-  const std::vector<double>& Solution() const { return band_ ? bandSystem_.Rhs() : solution_; }
+  const std::vector<double>& Solution() const {
+    return solver_ == EstimationSolver::Band ? bandSystem_.Rhs() : solution_;
+  }
+  const IterativeOutcome& Iterations() const { return iterated_; }
 
  private:
+  // Conjugate gradients from the last pass's heights (zeros on the first),
+  // over coarse grids made afresh for this pass's weights: they cost a tenth
+  // of the iterations, and a preconditioner of the last pass's weights would
+  // cost more steps than that when the height weight grows between passes.
+  SolveStatus Iterate(const SolveProgress& progress) {
+    const std::vector<double>& upper = pattern_.UpperValues();
+    for (std::size_t r = 0; r < upper.size(); r += PatternSystem::kPartners) {
+      if (!(upper[r] > 0)) return SolveStatus::NotPositiveDefinite;
+    }
+    solution_.resize(pattern_.Rhs().size(), 0.0);
+    MultigridSolver multigrid(grid_.Nx, grid_.Ny, upper.data(), grid_.Dy / grid_.Dx);
+    if (!multigrid.Ready()) return SolveStatus::NotPositiveDefinite;
+    iterated_ = multigrid.Solve(pattern_.Rhs(), solution_, {}, progress);
+    if (iterated_.status != SolveStatus::Success) return iterated_.status;
+    return iterated_.converged ? SolveStatus::Success : SolveStatus::NotConverged;
+  }
+
   const EstimationGrid& grid_;
-  bool band_;
+  EstimationSolver solver_;
+  std::int64_t memoryLimit_;
   BandSystem bandSystem_;
   PatternSystem pattern_;
   std::optional<SparseCholesky> cholesky_;
   bool bound_ = false;  // pattern_ assembles into the factor's input
   std::vector<double> solution_;
+  IterativeOutcome iterated_;
 };
 
 }  // namespace
 
-EstimationSolver ChooseSolver(const EstimationGrid& grid) {
+std::int64_t IterativeMemory(const EstimationGrid& grid) {
+  // The equations (13 values and b a node), the heights, the iteration's
+  // four vectors and the finest grid's residual, the coarse grids (their
+  // operators and seven vectors, a third of the finest grid's count in all)
+  // and the surface the pass reports on.
+  constexpr std::int64_t kBytesPerNode = 8 * (14 + 1 + 5 + (13 + 7) / 3 + 1 + 1);
+  return grid.NodeCount() * kBytesPerNode + (std::int64_t{64} << 20);
+}
+
+EstimationSolver ChooseSolver(const EstimationGrid& grid, std::int64_t memory) {
   const std::int64_t bandValues = grid.NodeCount() * (std::int64_t{grid.HalfBandwidth()} + 1);
-  return bandValues <= kBandValuesLimit ? EstimationSolver::Band : EstimationSolver::Sparse;
+  if (bandValues <= kBandValuesLimit) return EstimationSolver::Band;
+  const bool factorFits = grid.NodeCount() * kSparseBytesPerNode <= FactorMemoryLimit(memory);
+  return grid.NodeCount() <= kSparseNodesLimit && factorFits ? EstimationSolver::Sparse
+                                                             : EstimationSolver::Iterative;
+}
+
+EstimationSolver ChooseSolver(const EstimationGrid& grid) {
+  return ChooseSolver(grid, PhysicalMemory());
 }
 
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
-                                       const EstimationProgress& progress,
-                                       EstimationSolver solver) {
+                                       const EstimationProgress& progress, EstimationSolver solver,
+                                       std::int64_t memory) {
+  if (memory <= 0) memory = PhysicalMemory();
   Result<EstimationPlan> planned = PlanEstimation(data, params);
   if (!planned) return planned.failure();
   const EstimationPlan& plan = *planned;
@@ -153,12 +219,18 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
   result.ey = plan.ey;
   try {
     NodeArray<double> zEst(grid.Nx, grid.Ny);  // the first pass's bounds are judged against zeros
-    if (solver == EstimationSolver::Automatic) solver = ChooseSolver(grid);
+    if (solver == EstimationSolver::Automatic) solver = ChooseSolver(grid, memory);
     if (solver == EstimationSolver::Band &&
         grid.NodeCount() > kMaxBandValues / (std::int64_t{grid.HalfBandwidth()} + 1)) {
       return GridTooLarge(grid, "バンド解法には大きすぎます");
     }
-    PassSolver solve(grid, solver);
+    if (solver == EstimationSolver::Iterative &&
+        IterativeMemory(grid) > FactorMemoryLimit(memory)) {
+      return GridTooLarge(grid, "大きすぎます：反復解法に " + GiB(IterativeMemory(grid)) +
+                                    " GiB 必要ですが、使えるのは " +
+                                    GiB(FactorMemoryLimit(memory)) + " GiB までです");
+    }
+    PassSolver solve(grid, solver, FactorMemoryLimit(memory));
 
     for (int pass = 1; pass <= passes; ++pass) {
       const double alpha = plan.alphas[pass - 1];
@@ -171,19 +243,22 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
           data, zEst, {params.M1, params.M2, alpha, beta}, stage(EstimationStage::Building));
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
-        Result<SolveStatus> solved = solve.Solve(
-            stage(EstimationStage::Analysing), stage(EstimationStage::Factorising), pass == passes);
+        const EstimationStage solving = solver == EstimationSolver::Iterative
+                                            ? EstimationStage::Iterating
+                                            : EstimationStage::Factorising;
+        Result<SolveStatus> solved =
+            solve.Solve(stage(EstimationStage::Analysing), stage(solving), pass == passes);
         if (!solved) return solved.failure();
         status = *solved;
       }
       if (status == SolveStatus::Cancelled) return Cancelled();
       if (status != SolveStatus::Success) {
-        if (pass == 1) return Failure{Reason(status, built, params)};
+        if (pass == 1) return Failure{Reason(status, built, params, solve.Iterations())};
         result.Status = status;
         result.StoppedAtPass = pass;
         result.StopReason = "繰り返しの " + std::to_string(pass) + " 回目で止まりました（" +
                             std::to_string(pass - 1) + " 回目の結果です）：" +
-                            Reason(status, built, params);
+                            Reason(status, built, params, solve.Iterations());
         break;
       }
       const std::vector<double>& z = solve.Solution();
@@ -194,6 +269,8 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       }
       result.PassReports.push_back(
           MakeEstimationReport(grid, data, zEst, params.M1, params.M2, alpha, beta));
+      result.Iterations = solve.Iterations().iterations;
+      result.Residual = solve.Iterations().residual;
     }
     result.Report = result.PassReports.back();
 

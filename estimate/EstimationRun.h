@@ -22,8 +22,8 @@ namespace kessadon {
 
 // A pass builds its equations, then solves them; the sparse path analyses
 // their pattern in between, on the first pass only. Factorising ends with
-// the solution.
-enum class EstimationStage { Building, Analysing, Factorising };
+// the solution; the iterative path iterates instead.
+enum class EstimationStage { Building, Analysing, Factorising, Iterating };
 
 struct EstimationProgressStep {
   int pass = 0;    // 1-based
@@ -46,24 +46,40 @@ struct EstimationResult {
   int StoppedAtPass = 0;        // 0 when every pass completed
   std::string StopReason;       // why that pass stopped; empty when none did
   std::int32_t ex = 0, ey = 0;  // nodes added on each side while estimating
+  // The iterative path's steps in the last completed pass, and its residual
+  // |b - A z| / |b| at the end; zero on the direct paths.
+  int Iterations = 0;
+  double Residual = 0;
 };
 
 // How the normal equations are solved: the band Cholesky, which keeps the
-// whole band and costs N bw^2, or the sparse Cholesky of the coupling pattern
-// in a nested-dissection order, analysed once per run. Both give the same
-// heights to rounding.
-enum class EstimationSolver { Automatic, Band, Sparse };
+// whole band and costs N bw^2; the sparse Cholesky of the coupling pattern
+// in a nested-dissection order, analysed once per run, which costs about
+// N^1.5 and N log N of memory; or conjugate gradients with multigrid, whose
+// time and memory grow as N, each pass starting from the last one's
+// heights. The direct paths give the same heights to rounding, the
+// iterative one to 1e-7 of their range.
+enum class EstimationSolver { Automatic, Band, Sparse, Iterative };
 
-// The solver Automatic picks: the band while it is small, the sparse one beyond.
-EstimationSolver ChooseSolver(const EstimationGrid& grid);
+// The solver Automatic picks for a machine with `memory` bytes: the band
+// while it is small, the sparse factor for mid-sized grids whose factor
+// fits, the iterative path beyond.
+EstimationSolver ChooseSolver(const EstimationGrid& grid, std::int64_t memory);
+EstimationSolver ChooseSolver(const EstimationGrid& grid);  // for this machine's memory
 
-// Refuses parameters that cannot make a grid, a grid whose factor would not
-// fit in memory, and a run whose first pass fails (with what to change); a
-// later pass that fails leaves the last completed pass's surface and says
-// where it stopped. When progress says stop, the run returns a cancelled
-// failure and nothing else.
+// Bytes the iterative path takes for a grid: the equations, the coarse grids
+// and the vectors of the iteration.
+std::int64_t IterativeMemory(const EstimationGrid& grid);
+
+// Refuses parameters that cannot make a grid, a grid whose solver would not
+// fit in memory (before taking it, with what it would need), and a run whose
+// first pass fails (with what to change); a later pass that fails leaves the
+// last completed pass's surface and says where it stopped. When progress
+// says stop, the run returns a cancelled failure and nothing else. `memory`
+// is the machine's memory in bytes, 0 for this machine's.
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
                                        const EstimationProgress& progress = {},
-                                       EstimationSolver solver = EstimationSolver::Automatic);
+                                       EstimationSolver solver = EstimationSolver::Automatic,
+                                       std::int64_t memory = 0);
 
 }  // namespace kessadon

@@ -13,10 +13,39 @@ namespace {
 constexpr int kPartners = PatternSystem::kPartners;
 using Offset = PatternSystem::Offset;
 
+// Bilinear interpolation along one direction. The coarse grid keeps every
+// second node and always the last one, so that interpolation keeps planes
+// (what the curvature term does not see) everywhere, borders included: fine
+// node f takes coarse node f / 2 when even, the mean of its two neighbours
+// when odd, and the last coarse node when it is the last node. A direction
+// that is not halved keeps its nodes.
+struct Weights1D {
+  std::int32_t c[2];
+  double w[2];
+  int count;
+};
+
+std::int32_t Coarser(std::int32_t n, bool halve) {
+  if (!halve) return n;
+  return n % 2 == 1 ? (n + 1) / 2 : n / 2 + 1;
+}
+
+Weights1D Interpolation(std::int32_t f, std::int32_t nf, bool halve) {
+  if (!halve) return {{f, 0}, {1, 0}, 1};
+  if (f == nf - 1) return {{Coarser(nf, true) - 1, 0}, {1, 0}, 1};
+  if (f % 2 == 0) return {{f / 2, 0}, {1, 0}, 1};
+  return {{f / 2, f / 2 + 1}, {0.5, 0.5}, 2};
+}
+
 // One grid of the hierarchy: its operator by upper partners, and on coarse
 // grids the right-hand side, correction and residual of the V-cycle.
 struct Level {
   std::int32_t nx = 0, ny = 0;
+  // Whether the next coarser grid halves x and y: on cells much longer in
+  // one direction only the other, strongly coupled one is halved, until the
+  // cells are about square (semi-coarsening), as point sweeps cannot smooth
+  // along the strong direction.
+  bool halveX = true, halveY = true;
   const double* a = nullptr;  // the finest level's lies in the caller's system
   std::vector<double> own;
   std::int64_t step[kPartners] = {};  // unknown offset of each partner slot
@@ -24,6 +53,8 @@ struct Level {
   std::vector<double> c2, v1, v2, r2;  // the Krylov steps of a K-cycle
 
   std::int64_t N() const { return std::int64_t{nx} * ny; }
+  Weights1D AlongX(std::int32_t f) const { return Interpolation(f, nx, halveX); }
+  Weights1D AlongY(std::int32_t f) const { return Interpolation(f, ny, halveY); }
   void Shape(std::int32_t cx, std::int32_t cy) {
     nx = cx;
     ny = cy;
@@ -51,31 +82,12 @@ struct Level {
   }
 };
 
-// Bilinear interpolation along one direction. The coarse grid keeps every
-// second node and always the last one, so that interpolation keeps planes
-// (what the curvature term does not see) everywhere, borders included: fine
-// node f takes coarse node f / 2 when even, the mean of its two neighbours
-// when odd, and the last coarse node when it is the last node.
-struct Weights1D {
-  std::int32_t c[2];
-  double w[2];
-  int count;
-};
-
-std::int32_t Coarser(std::int32_t n) { return n % 2 == 1 ? (n + 1) / 2 : n / 2 + 1; }
-
-Weights1D Interpolation(std::int32_t f, std::int32_t nf) {
-  if (f == nf - 1) return {{Coarser(nf) - 1, 0}, {1, 0}, 1};
-  if (f % 2 == 0) return {{f / 2, 0}, {1, 0}, 1};
-  return {{f / 2, f / 2 + 1}, {0.5, 0.5}, 2};
-}
-
 // Adds P(f, .)^T a P(g, .) for the fine pair (fi, fj) -> (gi, gj) into the
 // coarse operator's upper partners.
 void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32_t fj,
                    std::int32_t gi, std::int32_t gj, double a) {
-  const Weights1D pi = Interpolation(fi, fine.nx), pj = Interpolation(fj, fine.ny);
-  const Weights1D qi = Interpolation(gi, fine.nx), qj = Interpolation(gj, fine.ny);
+  const Weights1D pi = fine.AlongX(fi), pj = fine.AlongY(fj);
+  const Weights1D qi = fine.AlongX(gi), qj = fine.AlongY(gj);
   for (int u = 0; u < pi.count; ++u) {
     for (int v = 0; v < pj.count; ++v) {
       const std::int64_t row = std::int64_t{pi.c[u]} * coarse.ny + pj.c[v];
@@ -94,7 +106,7 @@ void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32
 
 // The Galerkin operator R A P of the next coarser grid.
 void BuildCoarse(const Level& fine, Level& coarse) {
-  coarse.Shape(Coarser(fine.nx), Coarser(fine.ny));
+  coarse.Shape(Coarser(fine.nx, fine.halveX), Coarser(fine.ny, fine.halveY));
   coarse.own.assign(static_cast<std::size_t>(coarse.N()) * kPartners, 0.0);
   coarse.a = coarse.own.data();
   for (std::int32_t i = 0; i < fine.nx; ++i) {
@@ -125,17 +137,17 @@ double WeightTo(const Weights1D& p, std::int32_t c) {
 void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
   SplitRange(0, coarse.nx, 9 * std::int64_t{coarse.ny}, [&](int from, int to) {
     for (std::int32_t ci = from; ci < to; ++ci) {
-      const std::int32_t iFirst = std::max(0, 2 * ci - 1),
-                         iLast = std::min(fine.nx - 1, 2 * ci + 1);
+      const std::int32_t iFirst = fine.halveX ? std::max(0, 2 * ci - 1) : ci;
+      const std::int32_t iLast = fine.halveX ? std::min(fine.nx - 1, 2 * ci + 1) : ci;
       for (std::int32_t cj = 0; cj < coarse.ny; ++cj) {
-        const std::int32_t jFirst = std::max(0, 2 * cj - 1);
-        const std::int32_t jLast = std::min(fine.ny - 1, 2 * cj + 1);
+        const std::int32_t jFirst = fine.halveY ? std::max(0, 2 * cj - 1) : cj;
+        const std::int32_t jLast = fine.halveY ? std::min(fine.ny - 1, 2 * cj + 1) : cj;
         double sum = 0;
         for (std::int32_t i = iFirst; i <= iLast; ++i) {
-          const double wi = WeightTo(Interpolation(i, fine.nx), ci);
+          const double wi = WeightTo(fine.AlongX(i), ci);
           if (wi == 0) continue;
           for (std::int32_t j = jFirst; j <= jLast; ++j) {
-            sum += wi * WeightTo(Interpolation(j, fine.ny), cj) *
+            sum += wi * WeightTo(fine.AlongY(j), cj) *
                    rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
           }
         }
@@ -149,9 +161,9 @@ void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
 void Prolong(const Level& coarse, const Level& fine, double* xf) {
   SplitRange(0, fine.nx, 4 * std::int64_t{fine.ny}, [&](int from, int to) {
     for (std::int32_t i = from; i < to; ++i) {
-      const Weights1D pi = Interpolation(i, fine.nx);
+      const Weights1D pi = fine.AlongX(i);
       for (std::int32_t j = 0; j < fine.ny; ++j) {
-        const Weights1D pj = Interpolation(j, fine.ny);
+        const Weights1D pj = fine.AlongY(j);
         double sum = 0;
         for (int u = 0; u < pi.count; ++u) {
           for (int v = 0; v < pj.count; ++v) {
@@ -207,7 +219,8 @@ void Residual(const Level& level, const double* b, const double* x, double* r) {
 // side so the band stays narrow on long grids.
 class CoarseFactor {
  public:
-  void Factor(const Level& level) {
+  // False when a pivot is not positive.
+  bool Factor(const Level& level) {
     transposed_ = level.nx < level.ny;
     fast_ = transposed_ ? level.nx : level.ny;
     n_ = level.N();
@@ -226,6 +239,7 @@ class CoarseFactor {
       }
     }
     for (std::int64_t k = 0; k < n_; ++k) {
+      if (!(U(k, 0) > 0)) return false;
       const double pivot = std::sqrt(U(k, 0));
       const std::int64_t width = std::min(bw_, n_ - 1 - k);
       for (std::int64_t d = 0; d <= width; ++d) U(k, d) /= pivot;
@@ -235,6 +249,7 @@ class CoarseFactor {
         for (std::int64_t e = d; e <= width; ++e) U(k + d, e - d) -= f * U(k, e);
       }
     }
+    return true;
   }
 
   // Solves level.sol from level.rhs.
@@ -292,6 +307,7 @@ double Dot(const std::vector<double>& a, const std::vector<double>& b) {
 struct MultigridSolver::Hierarchy {
   std::vector<Level> levels;
   CoarseFactor coarsest;
+  bool ready = false;
   int sweeps = 1;
   bool krylov = true;
 
@@ -350,24 +366,31 @@ struct MultigridSolver::Hierarchy {
 };
 
 MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper,
-                                 std::int64_t coarseNodes)
+                                 double aspect, std::int64_t coarseNodes)
     : h_(std::make_unique<Hierarchy>()) {
   h_->levels.emplace_back();
   h_->levels.back().Shape(nx, ny);
   h_->levels.back().a = upper;
-  while (h_->levels.back().N() > coarseNodes &&
-         std::min(h_->levels.back().nx, h_->levels.back().ny) > 4) {
+  double hx = 1, hy = aspect;  // the cells' sides on the grid being coarsened
+  for (;;) {
+    Level& fine = h_->levels.back();
+    fine.halveX = fine.nx > 4 && hx <= 2 * hy;
+    fine.halveY = fine.ny > 4 && hy <= 2 * hx;
+    if (fine.N() <= coarseNodes || !(fine.halveX || fine.halveY)) break;
+    if (fine.halveX) hx *= 2;
+    if (fine.halveY) hy *= 2;
     Level coarse;
-    BuildCoarse(h_->levels.back(), coarse);
+    BuildCoarse(fine, coarse);
     h_->levels.push_back(std::move(coarse));
   }
-  h_->coarsest.Factor(h_->levels.back());
+  h_->ready = h_->coarsest.Factor(h_->levels.back());
 }
 
 MultigridSolver::MultigridSolver(MultigridSolver&&) noexcept = default;
 MultigridSolver& MultigridSolver::operator=(MultigridSolver&&) noexcept = default;
 MultigridSolver::~MultigridSolver() = default;
 
+bool MultigridSolver::Ready() const { return h_->ready; }
 int MultigridSolver::Levels() const { return static_cast<int>(h_->levels.size()); }
 std::int32_t MultigridSolver::LevelNx(int level) const { return h_->levels[level].nx; }
 std::int32_t MultigridSolver::LevelNy(int level) const { return h_->levels[level].ny; }
@@ -379,19 +402,32 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
   h_->krylov = settings.krylovCycle;
   const Level& fine = h_->levels.front();
   const std::size_t n = b.size();
+  IterativeOutcome outcome;
+  ProgressCheck check(progress);
+  // Told 0 at the start and 1 at the end, as every stage is.
+  auto finish = [&check, &outcome] {
+    if (!check.Tell(1)) outcome.status = SolveStatus::Cancelled;
+    return outcome;
+  };
+  if (!check.Tell(0)) {
+    outcome.status = SolveStatus::Cancelled;
+    return outcome;
+  }
   std::vector<double> r(n), s(n), p(n), q(n);
   Residual(fine, b.data(), z.data(), r.data());
   const double bNorm = std::sqrt(Dot(b, b));
-  IterativeOutcome outcome;
   if (bNorm == 0) {
     std::fill(z.begin(), z.end(), 0.0);
     outcome.converged = true;
-    return outcome;
+    return finish();
+  }
+  const double firstResidual = std::sqrt(Dot(r, r)) / bNorm;
+  if (firstResidual == 0) {
+    outcome.converged = true;
+    return finish();
   }
   h_->Cycle(0, r.data(), s.data());
   p = s;
-  const double firstResidual = std::sqrt(Dot(r, r)) / bNorm;
-  ProgressCheck check(progress);
   while (outcome.iterations < settings.maxIterations) {
     Apply(fine, p.data(), q.data());
     const double pq = Dot(p, q), step = Dot(p, r) / pq;
@@ -409,8 +445,9 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
     if (outcome.change <= settings.heightTolerance &&
         outcome.residual <= settings.residualTolerance) {
       outcome.converged = true;
-      break;
+      return finish();
     }
+    if (!std::isfinite(outcome.residual)) break;
     // The share done: how far the residual has fallen on a log scale.
     const double fallen = std::log(firstResidual / outcome.residual) /
                           std::log(firstResidual / settings.residualTolerance);

@@ -6,12 +6,11 @@
 // two columns and rows away. It is kept as PatternSystem keeps it: node
 // r = i * ny + j (0-based, y fastest) holds its kPartners upper partners in
 // slot order, zero for partners outside the grid. Each coarser grid takes
-// every second node in each direction and always the last one; heights go
-// down by bilinear interpolation P, residuals up by R = P^T, and the coarse
-// operator is R A P, which keeps the 25-point shape. Gauss-Seidel sweeps
-// smooth on every grid but the coarsest, which is solved by a band Cholesky
-// numbered along its shorter side. The outer iteration is flexible (each
-// direction made conjugate to the last), as a K-cycle preconditioner varies.
+// every second node in each direction (or in one, on long cells) and always the last one; heights
+// go down by bilinear interpolation P, residuals up by R = P^T, and the coarse operator is R A P,
+// which keeps the 25-point shape. Gauss-Seidel sweeps smooth on every grid but the coarsest, which
+// is solved by a band Cholesky numbered along its shorter side. The outer iteration is flexible
+// (each direction made conjugate to the last), as a K-cycle preconditioner varies.
 #pragma once
 
 #include <cstdint>
@@ -49,9 +48,10 @@ struct IterativeOutcome {
 class MultigridSolver {
  public:
   // Builds the coarse grids for the operator `upper` of an nx by ny grid,
-  // which must outlive the solver and is not copied. A grid of coarseNodes or
-  // fewer, or only a few nodes across, is not coarsened further.
-  MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper,
+  // which must outlive the solver and is not copied; its cells are `aspect`
+  // times as long in y as in x. A grid of coarseNodes or fewer, or only a few
+  // nodes across, is not coarsened further.
+  MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper, double aspect = 1,
                   std::int64_t coarseNodes = 4000);
   MultigridSolver(MultigridSolver&&) noexcept;
   MultigridSolver& operator=(MultigridSolver&&) noexcept;
@@ -62,6 +62,9 @@ class MultigridSolver {
                          const IterativeSettings& settings = {},
                          const SolveProgress& progress = {});
 
+  // False when the coarsest grid's operator was not positive definite; the
+  // solver is then not to be used.
+  bool Ready() const;
   int Levels() const;
   // Sizes of the grid on a level, 0 the finest.
   std::int32_t LevelNx(int level) const;

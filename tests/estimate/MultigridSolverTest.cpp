@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <random>
+#include <thread>
 
 #include "EstimateTestData.h"
 #include "estimate/BandCholesky.h"
@@ -65,7 +67,7 @@ TEST(MultigridSolver, AgreesWithTheBandSolverOnLongAndSquareGrids) {
     const auto [low, high] = std::minmax_element(direct.begin(), direct.end());
     const double range = *high - *low;
 
-    MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 60);
+    MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), shape.dy / shape.dx, 60);
     EXPECT_GE(solver.Levels(), 3);
     // From zero, and warm from a nearby surface as a later pass starts.
     std::vector<double> cold(direct.size(), 0.0), warm = direct;
@@ -91,11 +93,15 @@ TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
   ASSERT_EQ(
       BuildNormalEquations(pattern, grid, data, NodeArray<double>(60, 60), {0, 1, 32, 0}).status,
       SolveStatus::Success);
-  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 60);
+  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 1, 60);
   std::vector<double> z(pattern.Rhs().size(), 0.0);
+  // Told 0 at the start, then at most ten times a second: the wait lets the
+  // first step's check reach the callback, which says stop.
   int calls = 0;
-  const IterativeOutcome outcome =
-      solver.Solve(pattern.Rhs(), z, {}, [&calls](double) { return ++calls < 1; });
+  const IterativeOutcome outcome = solver.Solve(pattern.Rhs(), z, {}, [&calls](double) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    return ++calls < 2;
+  });
   EXPECT_EQ(outcome.status, SolveStatus::Cancelled);
   EXPECT_EQ(outcome.iterations, 1);
   EXPECT_TRUE(std::any_of(z.begin(), z.end(), [](double v) { return v != 0; }));
@@ -108,7 +114,7 @@ TEST(MultigridSolver, GivesTheSameHeightsOnOneThreadAsOnSeveral) {
   ASSERT_EQ(
       BuildNormalEquations(pattern, grid, data, NodeArray<double>(90, 70), {0, 1, 32, 32}).status,
       SolveStatus::Success);
-  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 60);
+  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 1, 60);
   std::vector<std::vector<double>> heights;
   for (int threads : {1, 3}) {
     SetRenderThreads(threads);
