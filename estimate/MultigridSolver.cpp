@@ -383,7 +383,10 @@ MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double*
     BuildCoarse(fine, coarse);
     h_->levels.push_back(std::move(coarse));
   }
-  h_->ready = h_->coarsest.Factor(h_->levels.back());
+  Level& coarsest = h_->levels.back();  // the finest one too on a small grid
+  coarsest.rhs.resize(static_cast<std::size_t>(coarsest.N()));
+  coarsest.sol.resize(static_cast<std::size_t>(coarsest.N()));
+  h_->ready = h_->coarsest.Factor(coarsest);
 }
 
 MultigridSolver::MultigridSolver(MultigridSolver&&) noexcept = default;

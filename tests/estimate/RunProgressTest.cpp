@@ -15,7 +15,8 @@ namespace {
 
 using Stage = EstimationStage;
 using StageOfPass = std::pair<int, Stage>;
-constexpr Stage B = Stage::Building, A = Stage::Analysing, F = Stage::Factorising;
+constexpr Stage B = Stage::Building, A = Stage::Analysing, F = Stage::Factorising,
+                I = Stage::Iterating;
 
 // Heights of a tilted plane over 0 ... 100, every tenth a lower bound it
 // touches; three passes on a square grid of `nodes` a side.
@@ -70,6 +71,7 @@ TEST(RunProgress, EachStageGrowsFromNothingToTheWhole) {
       {EstimationSolver::Band, {{1, B}, {1, F}, {2, B}, {2, F}, {3, B}, {3, F}}},
       // The pattern is analysed once, before the first factorisation.
       {EstimationSolver::Sparse, {{1, B}, {1, A}, {1, F}, {2, B}, {2, F}, {3, B}, {3, F}}},
+      {EstimationSolver::Iterative, {{1, B}, {1, I}, {2, B}, {2, I}, {3, B}, {3, I}}},
   };
   const BoundData run = BoundRun(40);
   for (const Case& c : cases) {
@@ -104,12 +106,14 @@ TEST(RunProgress, AStoppedRunReturnsCancelledAndNothingElse) {
     bool within;
   };
   const Case cases[] = {
-      {EstimationSolver::Band, 1, B, true},   {EstimationSolver::Band, 2, F, false},
-      {EstimationSolver::Sparse, 1, B, true}, {EstimationSolver::Sparse, 1, A, true},
-      {EstimationSolver::Sparse, 1, F, true}, {EstimationSolver::Sparse, 2, B, false},
-      {EstimationSolver::Sparse, 3, F, true},
+      {EstimationSolver::Band, 1, B, true},       {EstimationSolver::Band, 2, F, false},
+      {EstimationSolver::Sparse, 1, B, true},     {EstimationSolver::Sparse, 1, A, true},
+      {EstimationSolver::Sparse, 1, F, true},     {EstimationSolver::Sparse, 2, B, false},
+      {EstimationSolver::Sparse, 3, F, true},     {EstimationSolver::Iterative, 1, I, true},
+      {EstimationSolver::Iterative, 2, I, false},
   };
-  const BoundData run = BoundRun(40);
+  // Beyond 4000 nodes, for the iterative path to take more than one step.
+  const BoundData run = BoundRun(80);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << static_cast<int>(c.solver) << " pass " << c.pass
                                       << " stage " << static_cast<int>(c.stage));
