@@ -267,7 +267,7 @@ void cmdHorizon_Click(MainContext& context) {
     if (run->Iterations > 0) {
       done += QString("、反復解法 %1 回、相対残差 %2")
                   .arg(run->Iterations)
-                  .arg(ToQ(FormatGeneral(run->Residual)));
+                  .arg(run->Residual, 0, 'g', 3);
     }
     context.ShowStatus(done + "）");
   }

@@ -104,27 +104,38 @@ void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32
   }
 }
 
-// The Galerkin operator R A P of the next coarser grid.
+// The Galerkin operator R A P of the next coarser grid. A block of fine
+// columns adds into coarse columns that only its neighbour blocks share, so
+// the even blocks are added on every core, then the odd ones: the sums come
+// in the same order on any number of threads.
 void BuildCoarse(const Level& fine, Level& coarse) {
   coarse.Shape(Coarser(fine.nx, fine.halveX), Coarser(fine.ny, fine.halveY));
-  coarse.own.assign(static_cast<std::size_t>(coarse.N()) * kPartners, 0.0);
+  AssignZeros(coarse.own, static_cast<std::size_t>(coarse.N()) * kPartners);
   coarse.a = coarse.own.data();
-  for (std::int32_t i = 0; i < fine.nx; ++i) {
-    for (std::int32_t j = 0; j < fine.ny; ++j) {
-      const double* u = fine.a + (std::int64_t{i} * fine.ny + j) * kPartners;
-      for (int s = 0; s < kPartners; ++s) {
-        const Offset o = PatternSystem::kOffsets[s];
-        const std::int32_t gi = i + o.di, gj = j + o.dj;
-        if (u[s] == 0 || gi >= fine.nx || gj < 0 || gj >= fine.ny) continue;
-        AddCoarsePair(fine, coarse, i, j, gi, gj, u[s]);
-        if (s != 0) AddCoarsePair(fine, coarse, gi, gj, i, j, u[s]);
+  constexpr int kBlock = 8;
+  const int blocks = (fine.nx + kBlock - 1) / kBlock;
+  for (int phase = 0; phase < 2; ++phase) {
+    const int count = (blocks - phase + 1) / 2;
+    SplitRange(0, count, 8 * kBlock * std::int64_t{fine.ny}, [&](int from, int to) {
+      for (int k = from; k < to; ++k) {
+        const std::int32_t first = (2 * k + phase) * kBlock;
+        for (std::int32_t i = first; i < std::min(fine.nx, first + kBlock); ++i) {
+          for (std::int32_t j = 0; j < fine.ny; ++j) {
+            const double* u = fine.a + (std::int64_t{i} * fine.ny + j) * kPartners;
+            for (int s = 0; s < kPartners; ++s) {
+              const Offset o = PatternSystem::kOffsets[s];
+              const std::int32_t gi = i + o.di, gj = j + o.dj;
+              if (u[s] == 0 || gi >= fine.nx || gj < 0 || gj >= fine.ny) continue;
+              AddCoarsePair(fine, coarse, i, j, gi, gj, u[s]);
+              if (s != 0) AddCoarsePair(fine, coarse, gi, gj, i, j, u[s]);
+            }
+          }
+        }
       }
-    }
+    });
   }
   const auto n = static_cast<std::size_t>(coarse.N());
-  coarse.rhs.assign(n, 0.0);
-  coarse.sol.assign(n, 0.0);
-  coarse.res.assign(n, 0.0);
+  for (std::vector<double>* v : {&coarse.rhs, &coarse.sol, &coarse.res}) AssignZeros(*v, n);
 }
 
 double WeightTo(const Weights1D& p, std::int32_t c) {
@@ -351,11 +362,13 @@ struct MultigridSolver::Hierarchy {
       return;
     }
     for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, false);
-    level.res.resize(static_cast<std::size_t>(level.N()));
+    if (level.res.empty()) AssignZeros(level.res, static_cast<std::size_t>(level.N()));
     Residual(level, b, x, level.res.data());
     Level& coarse = levels[l + 1];
     Restrict(level, level.res, coarse);
-    if (!krylov || l + 2 == levels.size()) {
+    // Two cycles below a grid halved one way only would double the work on
+    // every such grid; there the coarse correction is a single cycle.
+    if (!krylov || l + 2 == levels.size() || !(level.halveX && level.halveY)) {
       Cycle(l + 1, coarse.rhs.data(), coarse.sol.data());
     } else {
       KrylovCorrection(coarse, l + 1);
@@ -416,7 +429,8 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
     outcome.status = SolveStatus::Cancelled;
     return outcome;
   }
-  std::vector<double> r(n), s(n), p(n), q(n);
+  std::vector<double> r, s, p, q;
+  for (std::vector<double>* v : {&r, &s, &p, &q}) AssignZeros(*v, n);
   Residual(fine, b.data(), z.data(), r.data());
   const double bNorm = std::sqrt(Dot(b, b));
   if (bNorm == 0) {

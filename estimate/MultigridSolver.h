@@ -26,7 +26,7 @@ struct IterativeSettings {
   // Stop once the last step moved no height by more than this share of the
   // heights' range and the residual has fallen to this share of b.
   double heightTolerance = 1e-7;
-  double residualTolerance = 1e-9;
+  double residualTolerance = 1e-8;
   int maxIterations = 500;
   int sweeps = 1;  // before and after each coarse correction
   // Each coarse correction by up to two steps of conjugate gradients over

@@ -2,16 +2,42 @@
 
 #include <algorithm>
 
+#include "io/WorkSplit.h"
+
 namespace kessadon {
 
 // The data adders ask their progress every so many data.
 constexpr std::int32_t kDataPerCheck = 1024;
 
+// Calls lines(from, to) for the grid lines from ... to - 1 among 1 ... count
+// of a smoothness term on every core, a slab of lines at a time, asking part
+// between slabs on this thread. The rows of different lines of a term meet no
+// common entry, so the lines may run at once, and interleaved along them,
+// while every entry still takes its sums in the order of the loop on one
+// thread. False when part said stop.
+template <class Lines>
+bool ForEachLine(std::int32_t count, std::int32_t lineNodes, const ProgressPart& part,
+                 Lines&& lines) {
+  constexpr std::int32_t kSlab = 256;
+  for (std::int32_t first = 1; first <= count; first += kSlab) {
+    if (!part(double(first - 1) / count)) return false;
+    SplitRange(first, std::min(count + 1, first + kSlab), lineNodes, lines);
+  }
+  return true;
+}
+
+namespace {
+
+// Which pairs of a stencil's nodes a row adds: all of them, only those whose
+// nodes both lie in its last x column (k = 2), or all the others.
+enum class Pairs { All, LastColumn, AllButLastColumn };
+
 template <class System>
-void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil& stencil,
-                       std::int32_t ic, std::int32_t jc, double w, double v) {
+void AccumulatePairs(System& system, const EstimationGrid& grid, const Stencil& stencil,
+                     std::int32_t ic, std::int32_t jc, double w, double v, Pairs pairs) {
   std::vector<double>& rhs = system.Rhs();
   for (int a = 0; a < 3; ++a) {
+    if ((pairs == Pairs::LastColumn && a != 2)) continue;
     for (int b = 0; b < 3; ++b) {
       const std::int32_t i = ic + a - 1, j = jc + b - 1;
       if (!grid.Contains(i, j)) continue;
@@ -20,8 +46,12 @@ void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil
       // Most stencils weigh two to four of their nine nodes; a zero weight adds
       // nothing anywhere, so its row and column are passed over.
       if (wab == 0) continue;
-      rhs[static_cast<std::size_t>(n)] = wab * w * v + rhs[static_cast<std::size_t>(n)];
+      if (pairs != Pairs::AllButLastColumn || a != 2) {
+        rhs[static_cast<std::size_t>(n)] = wab * w * v + rhs[static_cast<std::size_t>(n)];
+      }
       for (int k = 0; k < 3; ++k) {
+        if (pairs == Pairs::LastColumn && k != 2) continue;
+        if (pairs == Pairs::AllButLastColumn && a == 2 && k == 2) continue;
         for (int l = 0; l < 3; ++l) {
           if (stencil.W[k][l] == 0) continue;
           // Only the upper triangle is stored: partners at or after n.
@@ -35,6 +65,14 @@ void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil
   }
 }
 
+}  // namespace
+
+template <class System>
+void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil& stencil,
+                       std::int32_t ic, std::int32_t jc, double w, double v) {
+  AccumulatePairs(system, grid, stencil, ic, jc, w, v, Pairs::All);
+}
+
 template <class System>
 void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
                    const ProgressPart& part) {
@@ -42,11 +80,14 @@ void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
   s.W[1][1] = -1 / grid.Dx;
   s.W[2][1] = 1 / grid.Dx;
   const double cells = double(grid.Nx - 1) * (grid.Ny - 1);
-  for (std::int32_t j = 1; j <= grid.Ny; ++j) {
-    if (!part(double(j - 1) / grid.Ny)) return;
-    const double w = BorderWeight(j, grid.Ny) * m1 / cells;
-    for (std::int32_t i = 1; i <= grid.Nx - 1; ++i) AccumulateStencil(system, grid, s, i, j, w, 0);
-  }
+  // Along x within a piece of lines, which keeps to the memory's order.
+  ForEachLine(grid.Ny, grid.Nx, part, [&](int from, int to) {
+    for (std::int32_t i = 1; i <= grid.Nx - 1; ++i) {
+      for (std::int32_t j = from; j < to; ++j) {
+        AccumulateStencil(system, grid, s, i, j, BorderWeight(j, grid.Ny) * m1 / cells, 0);
+      }
+    }
+  });
 }
 
 template <class System>
@@ -56,11 +97,14 @@ void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
   s.W[1][1] = -1 / grid.Dy;
   s.W[1][2] = 1 / grid.Dy;
   const double cells = double(grid.Nx - 1) * (grid.Ny - 1);
-  for (std::int32_t i = 1; i <= grid.Nx; ++i) {
-    if (!part(double(i - 1) / grid.Nx)) return;
-    const double w = BorderWeight(i, grid.Nx) * m1 / cells;
-    for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) AccumulateStencil(system, grid, s, i, j, w, 0);
-  }
+  ForEachLine(grid.Nx, grid.Ny, part, [&](int from, int to) {
+    for (std::int32_t i = from; i < to; ++i) {
+      const double w = BorderWeight(i, grid.Nx) * m1 / cells;
+      for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) {
+        AccumulateStencil(system, grid, s, i, j, w, 0);
+      }
+    }
+  });
 }
 
 template <class System>
@@ -71,14 +115,16 @@ void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
   s.W[0][1] = 1 / dx2;
   s.W[1][1] = -2 / dx2;
   s.W[2][1] = 1 / dx2;
-  for (std::int32_t j = 1; j <= grid.Ny; ++j) {
-    if (!part(double(j - 1) / grid.Ny)) return;
+  // Along x within a piece of lines, which keeps to the memory's order.
+  ForEachLine(grid.Ny, grid.Nx, part, [&](int from, int to) {
     for (std::int32_t i = 2; i <= grid.Nx - 1; ++i) {
-      const double w =
-          NextToBorderWeight(i, grid.Nx) * m2 * grid.Dx * grid.Dy * BorderWeight(j, grid.Ny);
-      AccumulateStencil(system, grid, s, i, j, w, 0);
+      for (std::int32_t j = from; j < to; ++j) {
+        const double w =
+            NextToBorderWeight(i, grid.Nx) * m2 * grid.Dx * grid.Dy * BorderWeight(j, grid.Ny);
+        AccumulateStencil(system, grid, s, i, j, w, 0);
+      }
     }
-  }
+  });
 }
 
 template <class System>
@@ -91,9 +137,23 @@ void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
   s.W[2][1] = -c;
   s.W[2][2] = c;
   const double w = 2 * m2 * grid.Dx * grid.Dy;
-  for (std::int32_t i = 1; i <= grid.Nx - 1; ++i) {
-    if (!part(double(i - 1) / grid.Nx)) return;
-    for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) AccumulateStencil(system, grid, s, i, j, w, 0);
+  // A cross row at (i, j) meets the rows at (i - 1, .) in column i and those
+  // at (i + 1, .) in column i + 1. The rows' pairs within their right column
+  // go first, all at once, then their other pairs: every entry of column i
+  // then takes the rows at i - 1 before those at i, as one loop over i gives
+  // them, and no two lines meet in either step.
+  const std::int32_t columns = grid.Nx - 1;
+  auto add = [&](Pairs pairs) {
+    return [&, pairs](int from, int to) {
+      for (std::int32_t i = from; i < to; ++i) {
+        for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) {
+          AccumulatePairs(system, grid, s, i, j, w, 0, pairs);
+        }
+      }
+    };
+  };
+  if (ForEachLine(columns, grid.Ny, part.Within(0, 0.4), add(Pairs::LastColumn))) {
+    ForEachLine(columns, grid.Ny, part.Within(0.4, 1), add(Pairs::AllButLastColumn));
   }
 }
 
@@ -105,14 +165,15 @@ void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
   s.W[1][0] = 1 / dy2;
   s.W[1][1] = -2 / dy2;
   s.W[1][2] = 1 / dy2;
-  for (std::int32_t i = 1; i <= grid.Nx; ++i) {
-    if (!part(double(i - 1) / grid.Nx)) return;
-    for (std::int32_t j = 2; j <= grid.Ny - 1; ++j) {
-      const double w =
-          NextToBorderWeight(j, grid.Ny) * m2 * grid.Dx * grid.Dy * BorderWeight(i, grid.Nx);
-      AccumulateStencil(system, grid, s, i, j, w, 0);
+  ForEachLine(grid.Nx, grid.Ny, part, [&](int from, int to) {
+    for (std::int32_t i = from; i < to; ++i) {
+      for (std::int32_t j = 2; j <= grid.Ny - 1; ++j) {
+        const double w =
+            NextToBorderWeight(j, grid.Ny) * m2 * grid.Dx * grid.Dy * BorderWeight(i, grid.Nx);
+        AccumulateStencil(system, grid, s, i, j, w, 0);
+      }
     }
-  }
+  });
 }
 
 template <class System>

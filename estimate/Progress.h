@@ -3,9 +3,12 @@
 // to go on. A computation that is told to stop returns a Cancelled status.
 #pragma once
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -64,14 +67,32 @@ struct ProgressPart {
   ProgressPart Within(double f0, double f1) const { return {check, At(f0), At(f1)}; }
 };
 
+// Asks the system to back v's reserved memory with large pages where it
+// allows them: a large vector then takes a five-hundredth of the page faults
+// when first touched, and fewer misses of the address cache when used.
+template <class T>
+void AdviseLargePages(std::vector<T>& v) {
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(v.data());
+  const std::uintptr_t end = begin + v.capacity() * sizeof(T);
+  const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
+  if (end >= first + kLargePage) {
+    madvise(reinterpret_cast<void*>(first), (end - first) & ~(kLargePage - 1), MADV_HUGEPAGE);
+  }
+}
+
 // Makes v hold `size` zeros, a few megabytes at a time, asking part between:
 // memory touched for the first time is slow, a hundred megabytes take a
 // noticeable while. False when part says stop.
 template <class T>
-bool AssignZeros(std::vector<T>& v, std::size_t size, const ProgressPart& part) {
+bool AssignZeros(std::vector<T>& v, std::size_t size, const ProgressPart& part = {}) {
   constexpr std::size_t kChunk = std::size_t{1} << 20;
   v.clear();
-  v.reserve(size);
+  if (v.capacity() < size) {
+    v.shrink_to_fit();
+    v.reserve(size);
+    AdviseLargePages(v);
+  }
   while (v.size() < size) {
     if (!part(static_cast<double>(v.size()) / static_cast<double>(size))) return false;
     v.insert(v.end(), std::min(kChunk, size - v.size()), T{});
