@@ -86,14 +86,20 @@ TEST(MultigridSolver, AgreesWithTheBandSolverOnLongAndSquareGrids) {
   }
 }
 
-TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
-  const EstimationGrid grid = MakeEstimationGrid(60, 60, 0, 0, 1, 1);
-  const PreparedData data = ScatteredData(grid, {60, 60, 1, 1, 200, 0, {}, 0});
+// The equations of a square-celled grid with scattered heights and dips.
+PatternSystem Equations(const Shape& shape) {
+  const EstimationGrid grid = MakeEstimationGrid(shape.nx, shape.ny, 0, 0, 1, 1);
   PatternSystem pattern;
-  ASSERT_EQ(
-      BuildNormalEquations(pattern, grid, data, NodeArray<double>(60, 60), {0, 1, 32, 0}).status,
-      SolveStatus::Success);
-  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 1, 60);
+  const NormalEquationsOutcome built =
+      BuildNormalEquations(pattern, grid, ScatteredData(grid, shape),
+                           NodeArray<double>(shape.nx, shape.ny), shape.weights);
+  EXPECT_EQ(built.status, SolveStatus::Success);
+  return pattern;
+}
+
+TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
+  const PatternSystem pattern = Equations({60, 60, 1, 1, 200, 0, {0, 1, 32, 0}, 0});
+  MultigridSolver solver(60, 60, pattern.UpperValues().data(), 1, 60);
   std::vector<double> z(pattern.Rhs().size(), 0.0);
   // Told 0 at the start, then at most ten times a second: the wait lets the
   // first step's check reach the callback, which says stop.
@@ -108,13 +114,8 @@ TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
 }
 
 TEST(MultigridSolver, GivesTheSameHeightsOnOneThreadAsOnSeveral) {
-  const EstimationGrid grid = MakeEstimationGrid(90, 70, 0, 0, 1, 1);
-  const PreparedData data = ScatteredData(grid, {90, 70, 1, 1, 600, 2, {}, 0});
-  PatternSystem pattern;
-  ASSERT_EQ(
-      BuildNormalEquations(pattern, grid, data, NodeArray<double>(90, 70), {0, 1, 32, 32}).status,
-      SolveStatus::Success);
-  MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), 1, 60);
+  const PatternSystem pattern = Equations({90, 70, 1, 1, 600, 2, {0, 1, 32, 32}, 0});
+  MultigridSolver solver(90, 70, pattern.UpperValues().data(), 1, 60);
   std::vector<std::vector<double>> heights;
   for (int threads : {1, 3}) {
     SetRenderThreads(threads);
