@@ -189,7 +189,7 @@ std::int64_t IterativeMemory(const EstimationGrid& grid) {
   // four vectors and the finest grid's residual, the coarse grids (their
   // operators and seven vectors, a third of the finest grid's count in all)
   // and the surface the pass reports on.
-  constexpr std::int64_t kBytesPerNode = 8 * (14 + 1 + 5 + (13 + 7) / 3 + 1 + 1);
+  constexpr std::int64_t kBytesPerNode = std::int64_t{8} * (14 + 1 + 5 + (13 + 7) / 3 + 1 + 1);
   return grid.NodeCount() * kBytesPerNode + (std::int64_t{64} << 20);
 }
 

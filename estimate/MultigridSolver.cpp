@@ -116,7 +116,7 @@ void BuildCoarse(const Level& fine, Level& coarse) {
   const int blocks = (fine.nx + kBlock - 1) / kBlock;
   for (int phase = 0; phase < 2; ++phase) {
     const int count = (blocks - phase + 1) / 2;
-    SplitRange(0, count, 8 * kBlock * std::int64_t{fine.ny}, [&](int from, int to) {
+    SplitRange(0, count, std::int64_t{8} * kBlock * fine.ny, [&](int from, int to) {
       for (int k = from; k < to; ++k) {
         const std::int32_t first = (2 * k + phase) * kBlock;
         for (std::int32_t i = first; i < std::min(fine.nx, first + kBlock); ++i) {

@@ -72,12 +72,13 @@ struct ProgressPart {
 // when first touched, and fewer misses of the address cache when used.
 template <class T>
 void AdviseLargePages(std::vector<T>& v) {
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<std::uintptr_t>(v.data());
-  const std::uintptr_t end = begin + v.capacity() * sizeof(T);
-  const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
-  if (end >= first + kLargePage) {
-    madvise(reinterpret_cast<void*>(first), (end - first) & ~(kLargePage - 1), MADV_HUGEPAGE);
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  char* const begin = reinterpret_cast<char*>(v.data());
+  char* const end = begin + v.capacity() * sizeof(T);
+  const std::size_t past = reinterpret_cast<std::uintptr_t>(begin) % kLargePage;
+  char* const first = begin + (past == 0 ? 0 : kLargePage - past);
+  if (end > first && static_cast<std::size_t>(end - first) >= kLargePage) {
+    madvise(first, static_cast<std::size_t>(end - first) / kLargePage * kLargePage, MADV_HUGEPAGE);
   }
 }
 
