@@ -9,6 +9,8 @@ namespace kessadon {
 // The data adders ask their progress every so many data.
 constexpr std::int32_t kDataPerCheck = 1024;
 
+namespace {
+
 // Calls lines(from, to) for the grid lines from ... to - 1 among 1 ... count
 // of a smoothness term on every core, a slab of lines at a time, asking part
 // between slabs on this thread. The rows of different lines of a term meet no
@@ -26,8 +28,6 @@ bool ForEachLine(std::int32_t count, std::int32_t lineNodes, const ProgressPart&
   return true;
 }
 
-namespace {
-
 // Which pairs of a stencil's nodes a row adds: all of them, only those whose
 // nodes both lie in its last x column (k = 2), or all the others.
 enum class Pairs { All, LastColumn, AllButLastColumn };
@@ -37,7 +37,7 @@ void AccumulatePairs(System& system, const EstimationGrid& grid, const Stencil& 
                      std::int32_t ic, std::int32_t jc, double w, double v, Pairs pairs) {
   std::vector<double>& rhs = system.Rhs();
   for (int a = 0; a < 3; ++a) {
-    if ((pairs == Pairs::LastColumn && a != 2)) continue;
+    if (pairs == Pairs::LastColumn && a != 2) continue;
     for (int b = 0; b < 3; ++b) {
       const std::int32_t i = ic + a - 1, j = jc + b - 1;
       if (!grid.Contains(i, j)) continue;

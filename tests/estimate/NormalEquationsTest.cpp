@@ -6,6 +6,7 @@
 #include "EstimateTestData.h"
 #include "estimate/EstimationReport.h"
 #include "estimate/NormalEquations.h"
+#include "io/WorkSplit.h"
 
 namespace kessadon {
 namespace {
@@ -170,6 +171,41 @@ TEST(BuildNormalEquations, CountsUsableDataAndDecidesStatus) {
     for (std::int32_t d = 0; d <= system.Bw(); ++d) ASSERT_EQ(system.At(r, d), first.At(r, d));
   }
   EXPECT_EQ(system.Rhs(), first.Rhs());
+}
+
+// The smoothness terms are added on every core; each entry must still take
+// its sums in one order. Several threads give the one-thread system bit for
+// bit, and the band system (which keeps them in another layout) the same sums.
+TEST(BuildNormalEquations, EveryThreadCountGivesTheSameSystem) {
+  const EstimationGrid grid = MakeEstimationGrid(70, 45, 0, 0, 1.5, 2);
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> x(0, 69 * 1.5), y(0, 44 * 2);
+  std::vector<Height> heights;
+  for (int k = 0; k < 200; ++k) heights.push_back({x(random), y(random), 0.1 * k});
+  const PreparedData data = MakeData(heights);
+  const NodeArray<double> zeros(grid.Nx, grid.Ny);
+  std::vector<PatternSystem> systems(2);
+  BandSystem band;
+  for (int threads : {1, 3}) {
+    SetRenderThreads(threads);
+    BuildNormalEquations(systems[threads / 2], grid, data, zeros, {0.3, 1, 4, 0});
+  }
+  BuildNormalEquations(band, grid, data, zeros, {0.3, 1, 4, 0});
+  SetRenderThreads(0);
+  EXPECT_EQ(systems[0].UpperValues(), systems[1].UpperValues());
+  EXPECT_EQ(systems[0].Rhs(), systems[1].Rhs());
+  for (std::int32_t i = 1; i <= grid.Nx; ++i) {
+    for (std::int32_t j = 1; j <= grid.Ny; ++j) {
+      const std::int64_t r = grid.Unknown(i, j);
+      for (int slot = 0; slot < PatternSystem::kPartners; ++slot) {
+        const PatternSystem::Offset o = PatternSystem::kOffsets[slot];
+        if (!grid.Contains(i + o.di, j + o.dj)) continue;
+        ASSERT_EQ(
+            systems[1].UpperValues()[static_cast<std::size_t>(r * PatternSystem::kPartners + slot)],
+            band.At(r, static_cast<std::int32_t>(grid.Unknown(i + o.di, j + o.dj) - r)));
+      }
+    }
+  }
 }
 
 }  // namespace
