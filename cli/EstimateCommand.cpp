@@ -15,6 +15,7 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "estimate/EstimationRun.h"
+#include "io/FaultTraces.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 
@@ -28,6 +29,7 @@ struct EstimateArguments {
   GridOutputArguments output;
   bool progress = false;
   std::string solver = "auto";
+  std::vector<std::string> faults;
 };
 
 // The signal that asked the run to stop, or 0: all a handler may safely set.
@@ -141,6 +143,11 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
 
   Result<EstimationParameters> params = Parameters(a, data);
   if (!params) return fail(params.failure().message);
+  for (const std::string& file : a.faults) {
+    Result<FaultTraces> traces = ReadFaultTraceText(file);
+    if (!traces) return fail(file + ": " + Describe(traces.failure()));
+    params->Faults.Add(*traces);
+  }
   const EstimationSolver solver = a.solver == "band"        ? EstimationSolver::Band
                                   : a.solver == "sparse"    ? EstimationSolver::Sparse
                                   : a.solver == "iterative" ? EstimationSolver::Iterative
@@ -169,6 +176,10 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   Status written = WriteGridOutput(a.output, grid, {}, err);
   if (!written) return fail(Describe(written.failure()));
   PrintReport(out, data, run->Report);
+  if (!a.faults.empty()) {
+    out << "cut links = " << run->CutLinks << '\n'
+        << "dropped data = " << run->DroppedHeights + run->DroppedDips << '\n';
+  }
   if (run->Iterations > 0) {
     // The iterative path's last pass: its steps and how far the residual fell.
     out << "iterations = " << run->Iterations << '\n'
@@ -227,6 +238,11 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
                    "mid-sized ones, the iterative (multigrid) one for large; band, sparse or "
                    "iterative to choose")
       ->check(CLI::IsMember({"auto", "band", "sparse", "iterative"}));
+  command
+      ->add_option("--faults", a->faults,
+                   "Fault traces (x,y a line; '>' or a blank line between traces) the surface "
+                   "may break along; repeatable")
+      ->check(CLI::ExistingFile);
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "EstimationGrid.h"
+#include "io/FaultTraces.h"
 #include "io/MeasuredData.h"
 #include "io/Result.h"
 
@@ -20,6 +21,7 @@ struct EstimationParameters {
   double Ratio = 0;               // beta / alpha; used only with dip data
   double AlphaMin = 32;           // height-data weight of the first pass
   double AlphaMax = 0, Nitr = 0;  // last weight and pass count; used only with bound data
+  FaultTraces Faults;             // where the surface may break; none by default
 };
 
 // What the panel shows after data are prepared or cleared. The fields left

@@ -7,15 +7,22 @@
 
 namespace kessadon {
 
-SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<double>& z) {
+SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<double>& z,
+                                    const FaultCuts* faults) {
   const std::int32_t nx = grid.Nx, ny = grid.Ny;
   const auto square = [](double v) { return v * v; };
+  const bool any = faults != nullptr && faults->Any();
+  const auto cutX = [&](std::int32_t i, std::int32_t j) { return any && faults->CutX(i, j); };
+  const auto cutY = [&](std::int32_t i, std::int32_t j) { return any && faults->CutY(i, j); };
 
   double sx1 = 0, sxx = 0;
   for (std::int32_t j = 1; j <= ny; ++j) {
     double row1 = 0, row2 = 0;
-    for (std::int32_t i = 1; i <= nx - 1; ++i) row1 += square(z(i + 1, j) - z(i, j));
+    for (std::int32_t i = 1; i <= nx - 1; ++i) {
+      if (!cutX(i, j)) row1 += square(z(i + 1, j) - z(i, j));
+    }
     for (std::int32_t i = 2; i <= nx - 1; ++i) {
+      if (cutX(i - 1, j) || cutX(i, j)) continue;
       row2 += NextToBorderWeight(i, nx) * square(z(i + 1, j) - 2 * z(i, j) + z(i - 1, j));
     }
     sx1 += BorderWeight(j, ny) * row1;
@@ -24,8 +31,11 @@ SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<
   double sy1 = 0, syy = 0, sxy = 0;
   for (std::int32_t i = 1; i <= nx; ++i) {
     double column1 = 0, column2 = 0;
-    for (std::int32_t j = 1; j <= ny - 1; ++j) column1 += square(z(i, j + 1) - z(i, j));
+    for (std::int32_t j = 1; j <= ny - 1; ++j) {
+      if (!cutY(i, j)) column1 += square(z(i, j + 1) - z(i, j));
+    }
     for (std::int32_t j = 2; j <= ny - 1; ++j) {
+      if (cutY(i, j - 1) || cutY(i, j)) continue;
       column2 += NextToBorderWeight(j, ny) * square(z(i, j + 1) - 2 * z(i, j) + z(i, j - 1));
     }
     sy1 += BorderWeight(i, nx) * column1;
@@ -33,6 +43,7 @@ SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<
   }
   for (std::int32_t i = 1; i <= nx - 1; ++i) {
     for (std::int32_t j = 1; j <= ny - 1; ++j) {
+      if (cutX(i, j) || cutX(i, j + 1) || cutY(i, j) || cutY(i + 1, j)) continue;
       sxy += square(z(i + 1, j + 1) - z(i + 1, j) - z(i, j + 1) + z(i, j));
     }
   }
@@ -45,13 +56,12 @@ SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<
 }
 
 Misfit HeightMisfit(const EstimationGrid& grid, const PreparedData& data,
-                    const NodeArray<double>& z) {
+                    const NodeArray<double>& z, const FaultCuts* faults) {
   Misfit out;
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
-    std::optional<DatumLocation> at = LocateDatum(grid, data.XH[k], data.YH[k]);
-    if (!at) continue;
-    Stencil s;
-    const double r = InterpolateEstimate(*at, z, s) - data.ZH[k];
+    const std::optional<SeenHeight> seen = LocateHeight(grid, faults, data.XH[k], data.YH[k]);
+    if (!seen) continue;
+    const double r = ApplyStencil(seen->stencil, seen->at.ic, seen->at.jc, z) - data.ZH[k];
     const std::int16_t l = data.LH[k];
     if (l == 0 || l * r <= 0) {
       out.sumOfSquares += r * r;
@@ -61,10 +71,11 @@ Misfit HeightMisfit(const EstimationGrid& grid, const PreparedData& data,
   return out;
 }
 
-Misfit DipMisfit(const EstimationGrid& grid, const PreparedData& data, const NodeArray<double>& z) {
+Misfit DipMisfit(const EstimationGrid& grid, const PreparedData& data, const NodeArray<double>& z,
+                 const FaultCuts* faults) {
   Misfit out;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
-    std::optional<DatumLocation> at = LocateDatum(grid, data.XD[k], data.YD[k]);
+    std::optional<DatumLocation> at = LocateDip(grid, faults, data.XD[k], data.YD[k]);
     if (!at) continue;
     const double rx = ApplyStencil(SetSlopeXStencil(*at, grid.Dx), at->ic, at->jc, z, -data.GxD[k]);
     out.sumOfSquares += rx * rx;
@@ -77,17 +88,17 @@ Misfit DipMisfit(const EstimationGrid& grid, const PreparedData& data, const Nod
 
 EstimationReport MakeEstimationReport(const EstimationGrid& grid, const PreparedData& data,
                                       const NodeArray<double>& z, double m1, double m2,
-                                      double alpha, double beta) {
+                                      double alpha, double beta, const FaultCuts* faults) {
   EstimationReport out;
   out.Alpha = alpha;
   out.Beta = beta;
-  const SmoothnessValues smooth = SmoothnessMeasures(grid, z);
+  const SmoothnessValues smooth = SmoothnessMeasures(grid, z, faults);
   out.J1 = smooth.J1;
   out.J2 = smooth.J2;
 
   // Bounds that the surface clears strictly are no misfit at all; with nothing
   // else counted the mean is undefined, and the height term of alphaR is 0.
-  const Misfit heights = HeightMisfit(grid, data, z);
+  const Misfit heights = HeightMisfit(grid, data, z, faults);
   out.CH = heights.count;
   double rh = 0;
   if (heights.count > 0) {
@@ -98,7 +109,7 @@ EstimationReport MakeEstimationReport(const EstimationGrid& grid, const Prepared
 
   double rd = 0;
   if (data.Nd() != 0) {
-    const Misfit dips = DipMisfit(grid, data, z);
+    const Misfit dips = DipMisfit(grid, data, z, faults);
     if (dips.count != 0) {
       rd = dips.sumOfSquares / dips.count;
       out.CD = dips.count;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "EstimationGrid.h"
+#include "FaultCuts.h"
 #include "io/MeasuredData.h"
 #include "io/NodeArray.h"
 
@@ -17,7 +18,9 @@ struct SmoothnessValues {
   double J1 = 0;  // mean squared slope per cell
   double J2 = 0;  // integrated squared curvature
 };
-SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<double>& z);
+// Terms that reach across a link a fault cuts count nothing (faults may be null).
+SmoothnessValues SmoothnessMeasures(const EstimationGrid& grid, const NodeArray<double>& z,
+                                    const FaultCuts* faults = nullptr);
 
 struct Misfit {
   std::int32_t count = 0;
@@ -26,10 +29,11 @@ struct Misfit {
 
 // Ordinary heights, and bounds that the surface violates or touches.
 Misfit HeightMisfit(const EstimationGrid& grid, const PreparedData& data,
-                    const NodeArray<double>& z);
+                    const NodeArray<double>& z, const FaultCuts* faults = nullptr);
 
 // Usable dip data; each adds its x and its y slope residual squared.
-Misfit DipMisfit(const EstimationGrid& grid, const PreparedData& data, const NodeArray<double>& z);
+Misfit DipMisfit(const EstimationGrid& grid, const PreparedData& data, const NodeArray<double>& z,
+                 const FaultCuts* faults = nullptr);
 
 // The eleven values of the report, top to bottom as the panel shows them.
 struct EstimationReport {
@@ -47,7 +51,7 @@ struct EstimationReport {
 
 EstimationReport MakeEstimationReport(const EstimationGrid& grid, const PreparedData& data,
                                       const NodeArray<double>& z, double m1, double m2,
-                                      double alpha, double beta);
+                                      double alpha, double beta, const FaultCuts* faults = nullptr);
 
 // The eleven value texts: counts as integers, the rest in the general number
 // form, "-" for an undefined RH and its error. The dip values are absent when

@@ -5,14 +5,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <new>
 #include <optional>
 
 #include "BandCholesky.h"
+#include "FaultCuts.h"
 #include "GridOrdering.h"
 #include "MultigridSolver.h"
 #include "NormalEquations.h"
 #include "SparseCholesky.h"
+#include "io/NumberText.h"
 
 namespace kessadon {
 namespace {
@@ -109,10 +112,14 @@ class PassSolver {
   // Solves the equations just built; the heights go to Solution(). The
   // sparse analysis is made on the first pass and kept for the others; after
   // the last pass nothing is built again. A stop gives Cancelled.
-  Result<SolveStatus> Solve(const SolveProgress& analysing, const SolveProgress& solving,
+  Result<SolveStatus> Solve(const std::function<SolveProgress(EstimationStage)>& stage,
                             bool lastPass) {
-    if (solver_ == EstimationSolver::Band) return SolveBandCholesky(bandSystem_, solving);
-    if (solver_ == EstimationSolver::Iterative) return Iterate(solving);
+    if (solver_ == EstimationSolver::Band) {
+      return SolveBandCholesky(bandSystem_, stage(EstimationStage::Factorising));
+    }
+    if (solver_ == EstimationSolver::Iterative) return Iterate(stage(EstimationStage::Iterating));
+    const SolveProgress analysing = stage(EstimationStage::Analysing);
+    const SolveProgress solving = stage(EstimationStage::Factorising);
     if (!cholesky_) {
       ProgressCheck check(analysing);
       LowerMatrix pattern;
@@ -225,6 +232,61 @@ Result<EstimationSolver> SolverFor(const EstimationGrid& grid, EstimationSolver 
   return solver;
 }
 
+// The links the faults cut and the data they leave without a node, counted in
+// the result; refuses a piece of the grid that the faults cut off from the
+// data it needs: a height, and three heights or a height and a dip.
+Result<FaultCuts> CutByFaults(const PreparedData& data, const FaultTraces& traces,
+                              const EstimationGrid& grid, EstimationResult& result) {
+  if (traces.traces.empty()) return FaultCuts();
+  FaultCuts cuts(grid, traces);
+  result.CutLinks = cuts.CutLinks();
+  const std::vector<std::int32_t> block = cuts.BlockOfNodes();
+  const std::int32_t blocks = *std::max_element(block.begin(), block.end()) + 1;
+  std::vector<std::int32_t> heights(static_cast<std::size_t>(blocks)),
+      dips(static_cast<std::size_t>(blocks));
+  // A datum belongs to the piece of the nodes it reaches.
+  auto blockOf = [&](const DatumLocation& at, const Stencil& s) {
+    for (int a = 0; a < 3; ++a) {
+      for (int b = 0; b < 3; ++b) {
+        if (s.W[a][b] != 0)
+          return block[static_cast<std::size_t>(grid.Unknown(at.ic + a - 1, at.jc + b - 1))];
+      }
+    }
+    return std::int32_t{-1};
+  };
+  for (std::int32_t k = 0; k < data.Nh(); ++k) {
+    if (!LocateDatum(grid, data.XH[k], data.YH[k])) continue;
+    const std::optional<SeenHeight> seen = LocateHeight(grid, &cuts, data.XH[k], data.YH[k]);
+    if (!seen) ++result.DroppedHeights;
+    if (seen) ++heights[static_cast<std::size_t>(blockOf(seen->at, seen->stencil))];
+  }
+  for (std::int32_t k = 0; k < data.Nd(); ++k) {
+    const std::optional<DatumLocation> at = LocateDatum(grid, data.XD[k], data.YD[k]);
+    if (!at) continue;
+    if (!LocateDip(grid, &cuts, data.XD[k], data.YD[k]))
+      ++result.DroppedDips;
+    else
+      ++dips[static_cast<std::size_t>(blockOf(*at, ValueStencil(*at)))];
+  }
+  for (std::int32_t b = 0; b < blocks; ++b) {
+    const std::int32_t h = heights[static_cast<std::size_t>(b)],
+                       d = dips[static_cast<std::size_t>(b)];
+    if (h >= 1 && h + 2 * d >= 3) continue;
+    const auto first =
+        static_cast<std::int64_t>(std::find(block.begin(), block.end(), b) - block.begin());
+    const std::int64_t size = std::count(block.begin(), block.end(), b);
+    const double x = grid.Xmin + static_cast<double>(first / grid.Ny) * grid.Dx;
+    const double y = grid.Ymin + static_cast<double>(first % grid.Ny) * grid.Dy;
+    return Failure{"断層で区切られた区画（x = " + FormatGeneral(x) + ", y = " + FormatGeneral(y) +
+                   " の格子点を含む " + std::to_string(size) +
+                   " 点）のデータが足りません（位置データ " + std::to_string(h) +
+                   " 個、傾斜データ " + std::to_string(d) +
+                   " 個。位置データが 1 個以上、位置データ + 2 × 傾斜データが 3 "
+                   "以上必要）：断層線か格子の範囲を見直してください"};
+  }
+  return cuts;
+}
+
 }  // namespace
 
 Result<EstimationResult> RunEstimation(const PreparedData& data, const EstimationParameters& params,
@@ -243,6 +305,9 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
   result.ey = plan.ey;
   try {
     NodeArray<double> zEst(grid.Nx, grid.Ny);  // the first pass's bounds are judged against zeros
+    Result<FaultCuts> cuts = CutByFaults(data, params.Faults, grid, result);
+    if (!cuts) return cuts.failure();
+    const FaultCuts* faults = cuts->Any() ? &*cuts : nullptr;
     Result<EstimationSolver> chosen = SolverFor(grid, solver, memory);
     if (!chosen) return chosen.failure();
     solver = *chosen;
@@ -255,15 +320,12 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
         if (!progress) return {};
         return [&progress, pass, passes, s](double f) { return progress({pass, passes, s, f}); };
       };
-      const NormalEquationsOutcome built = solve.Build(
-          data, zEst, {params.M1, params.M2, alpha, beta}, stage(EstimationStage::Building));
+      const NormalEquationsOutcome built =
+          solve.Build(data, zEst, {params.M1, params.M2, alpha, beta, faults},
+                      stage(EstimationStage::Building));
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
-        const EstimationStage solving = solver == EstimationSolver::Iterative
-                                            ? EstimationStage::Iterating
-                                            : EstimationStage::Factorising;
-        Result<SolveStatus> solved =
-            solve.Solve(stage(EstimationStage::Analysing), stage(solving), pass == passes);
+        Result<SolveStatus> solved = solve.Solve(stage, pass == passes);
         if (!solved) return solved.failure();
         status = *solved;
       }
@@ -284,7 +346,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
         }
       }
       result.PassReports.push_back(
-          MakeEstimationReport(grid, data, zEst, params.M1, params.M2, alpha, beta));
+          MakeEstimationReport(grid, data, zEst, params.M1, params.M2, alpha, beta, faults));
       result.Iterations = solve.Iterations().iterations;
       result.Residual = solve.Iterations().residual;
     }

@@ -50,6 +50,10 @@ struct EstimationResult {
   // |b - A z| / |b| at the end; zero on the direct paths.
   int Iterations = 0;
   double Residual = 0;
+  // With faults: the links they cut on the estimation grid, and the data
+  // that see none of their nodes and take no part.
+  std::int64_t CutLinks = 0;
+  std::int32_t DroppedHeights = 0, DroppedDips = 0;
 };
 
 // How the normal equations are solved: the band Cholesky, which keeps the

@@ -74,8 +74,8 @@ void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil
 }
 
 template <class System>
-void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
-                   const ProgressPart& part) {
+void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1, const ProgressPart& part,
+                   const FaultCuts* faults) {
   Stencil s;
   s.W[1][1] = -1 / grid.Dx;
   s.W[2][1] = 1 / grid.Dx;
@@ -84,6 +84,7 @@ void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
   ForEachLine(grid.Ny, grid.Nx, part, [&](int from, int to) {
     for (std::int32_t i = 1; i <= grid.Nx - 1; ++i) {
       for (std::int32_t j = from; j < to; ++j) {
+        if (faults != nullptr && faults->CutX(i, j)) continue;
         AccumulateStencil(system, grid, s, i, j, BorderWeight(j, grid.Ny) * m1 / cells, 0);
       }
     }
@@ -91,8 +92,8 @@ void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
 }
 
 template <class System>
-void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
-                   const ProgressPart& part) {
+void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1, const ProgressPart& part,
+                   const FaultCuts* faults) {
   Stencil s;
   s.W[1][1] = -1 / grid.Dy;
   s.W[1][2] = 1 / grid.Dy;
@@ -101,6 +102,7 @@ void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
     for (std::int32_t i = from; i < to; ++i) {
       const double w = BorderWeight(i, grid.Nx) * m1 / cells;
       for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) {
+        if (faults != nullptr && faults->CutY(i, j)) continue;
         AccumulateStencil(system, grid, s, i, j, w, 0);
       }
     }
@@ -109,7 +111,7 @@ void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
 
 template <class System>
 void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
-                        const ProgressPart& part) {
+                        const ProgressPart& part, const FaultCuts* faults) {
   const double dx2 = grid.Dx * grid.Dx;
   Stencil s;
   s.W[0][1] = 1 / dx2;
@@ -119,6 +121,7 @@ void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
   ForEachLine(grid.Ny, grid.Nx, part, [&](int from, int to) {
     for (std::int32_t i = 2; i <= grid.Nx - 1; ++i) {
       for (std::int32_t j = from; j < to; ++j) {
+        if (faults != nullptr && (faults->CutX(i - 1, j) || faults->CutX(i, j))) continue;
         const double w =
             NextToBorderWeight(i, grid.Nx) * m2 * grid.Dx * grid.Dy * BorderWeight(j, grid.Ny);
         AccumulateStencil(system, grid, s, i, j, w, 0);
@@ -129,7 +132,7 @@ void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
 
 template <class System>
 void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
-                        const ProgressPart& part) {
+                        const ProgressPart& part, const FaultCuts* faults) {
   const double c = 1 / (grid.Dy * grid.Dx);
   Stencil s;
   s.W[1][1] = c;
@@ -147,6 +150,10 @@ void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
     return [&, pairs](int from, int to) {
       for (std::int32_t i = from; i < to; ++i) {
         for (std::int32_t j = 1; j <= grid.Ny - 1; ++j) {
+          if (faults != nullptr && (faults->CutX(i, j) || faults->CutX(i, j + 1) ||
+                                    faults->CutY(i, j) || faults->CutY(i + 1, j))) {
+            continue;
+          }
           AccumulatePairs(system, grid, s, i, j, w, 0, pairs);
         }
       }
@@ -159,7 +166,7 @@ void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
 
 template <class System>
 void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
-                        const ProgressPart& part) {
+                        const ProgressPart& part, const FaultCuts* faults) {
   const double dy2 = grid.Dy * grid.Dy;
   Stencil s;
   s.W[1][0] = 1 / dy2;
@@ -168,6 +175,7 @@ void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
   ForEachLine(grid.Nx, grid.Ny, part, [&](int from, int to) {
     for (std::int32_t i = from; i < to; ++i) {
       for (std::int32_t j = 2; j <= grid.Ny - 1; ++j) {
+        if (faults != nullptr && (faults->CutY(i, j - 1) || faults->CutY(i, j))) continue;
         const double w =
             NextToBorderWeight(j, grid.Ny) * m2 * grid.Dx * grid.Dy * BorderWeight(i, grid.Nx);
         AccumulateStencil(system, grid, s, i, j, w, 0);
@@ -179,37 +187,39 @@ void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
 template <class System>
 std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const PreparedData& data,
                            const NodeArray<double>& previous, double alpha,
-                           const ProgressPart& part) {
+                           const ProgressPart& part, const FaultCuts* faults) {
   std::int32_t nH = 0;
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
-    if (LocateDatum(grid, data.XH[k], data.YH[k])) ++nH;
+    if (LocateHeight(grid, faults, data.XH[k], data.YH[k])) ++nH;
   }
   if (nH == 0) return 0;
   const double wH = alpha / nH;
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
     if (k % kDataPerCheck == 0 && !part(double(k) / data.Nh())) return nH;
-    std::optional<DatumLocation> at = LocateDatum(grid, data.XH[k], data.YH[k]);
-    if (!at) continue;
-    Stencil s;
-    const double r = InterpolateEstimate(*at, previous, s) - data.ZH[k];
+    const std::optional<SeenHeight> seen = LocateHeight(grid, faults, data.XH[k], data.YH[k]);
+    if (!seen) continue;
+    const DatumLocation& at = seen->at;
+    const double r = ApplyStencil(seen->stencil, at.ic, at.jc, previous) - data.ZH[k];
     const std::int16_t l = data.LH[k];
-    if (l == 0 || l * r <= 0) AccumulateStencil(system, grid, s, at->ic, at->jc, wH, data.ZH[k]);
+    if (l == 0 || l * r <= 0) {
+      AccumulateStencil(system, grid, seen->stencil, at.ic, at.jc, wH, data.ZH[k]);
+    }
   }
   return nH;
 }
 
 template <class System>
 std::int32_t AddDipData(System& system, const EstimationGrid& grid, const PreparedData& data,
-                        double beta, const ProgressPart& part) {
+                        double beta, const ProgressPart& part, const FaultCuts* faults) {
   std::int32_t nD = 0;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
-    if (LocateDatum(grid, data.XD[k], data.YD[k])) ++nD;
+    if (LocateDip(grid, faults, data.XD[k], data.YD[k])) ++nD;
   }
   if (nD == 0) return 0;
   const double wD = beta / nD;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
     if (k % kDataPerCheck == 0 && !part(double(k) / data.Nd())) return nD;
-    std::optional<DatumLocation> at = LocateDatum(grid, data.XD[k], data.YD[k]);
+    std::optional<DatumLocation> at = LocateDip(grid, faults, data.XD[k], data.YD[k]);
     if (!at) continue;
     AccumulateStencil(system, grid, SetSlopeXStencil(*at, grid.Dx), at->ic, at->jc, wD,
                       data.GxD[k]);
@@ -250,17 +260,18 @@ NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid
     out.status = SolveStatus::Cancelled;
     return out;
   }
+  const FaultCuts* faults = weights.faults;
   if (weights.m1 != 0) {
-    AddSlopeRowsX(system, grid, weights.m1, part(slope));
-    AddSlopeRowsY(system, grid, weights.m1, part(slope));
+    AddSlopeRowsX(system, grid, weights.m1, part(slope), faults);
+    AddSlopeRowsY(system, grid, weights.m1, part(slope), faults);
   }
   if (weights.m2 != 0) {
-    AddCurvatureRowsXX(system, grid, weights.m2, part(curvature));
-    AddCurvatureRowsXY(system, grid, weights.m2, part(cross));
-    AddCurvatureRowsYY(system, grid, weights.m2, part(curvature));
+    AddCurvatureRowsXX(system, grid, weights.m2, part(curvature), faults);
+    AddCurvatureRowsXY(system, grid, weights.m2, part(cross), faults);
+    AddCurvatureRowsYY(system, grid, weights.m2, part(curvature), faults);
   }
-  out.nH = AddHeightData(system, grid, data, previous, weights.alpha, part(heights));
-  out.nD = AddDipData(system, grid, data, weights.beta, part(dips));
+  out.nH = AddHeightData(system, grid, data, previous, weights.alpha, part(heights), faults);
+  out.nD = AddDipData(system, grid, data, weights.beta, part(dips), faults);
   if (out.nH >= 1 && out.nH + 2 * out.nD >= 3) out.status = SolveStatus::Success;
   if (!check.Tell(1)) out.status = SolveStatus::Cancelled;
   return out;
@@ -269,20 +280,26 @@ NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid
 // The band for small grids, the coupling pattern alone for large ones. The
 // argument is a type, which parentheses would break.
 // NOLINTBEGIN(bugprone-macro-parentheses)
-#define KESSADON_NORMAL_EQUATIONS(System)                                                        \
-  template void AccumulateStencil(System&, const EstimationGrid&, const Stencil&, std::int32_t,  \
-                                  std::int32_t, double, double);                                 \
-  template void AddSlopeRowsX(System&, const EstimationGrid&, double, const ProgressPart&);      \
-  template void AddSlopeRowsY(System&, const EstimationGrid&, double, const ProgressPart&);      \
-  template void AddCurvatureRowsXX(System&, const EstimationGrid&, double, const ProgressPart&); \
-  template void AddCurvatureRowsXY(System&, const EstimationGrid&, double, const ProgressPart&); \
-  template void AddCurvatureRowsYY(System&, const EstimationGrid&, double, const ProgressPart&); \
-  template std::int32_t AddHeightData(System&, const EstimationGrid&, const PreparedData&,       \
-                                      const NodeArray<double>&, double, const ProgressPart&);    \
-  template std::int32_t AddDipData(System&, const EstimationGrid&, const PreparedData&, double,  \
-                                   const ProgressPart&);                                         \
-  template NormalEquationsOutcome BuildNormalEquations(                                          \
-      System&, const EstimationGrid&, const PreparedData&, const NodeArray<double>&,             \
+#define KESSADON_NORMAL_EQUATIONS(System)                                                       \
+  template void AccumulateStencil(System&, const EstimationGrid&, const Stencil&, std::int32_t, \
+                                  std::int32_t, double, double);                                \
+  template void AddSlopeRowsX(System&, const EstimationGrid&, double, const ProgressPart&,      \
+                              const FaultCuts*);                                                \
+  template void AddSlopeRowsY(System&, const EstimationGrid&, double, const ProgressPart&,      \
+                              const FaultCuts*);                                                \
+  template void AddCurvatureRowsXX(System&, const EstimationGrid&, double, const ProgressPart&, \
+                                   const FaultCuts*);                                           \
+  template void AddCurvatureRowsXY(System&, const EstimationGrid&, double, const ProgressPart&, \
+                                   const FaultCuts*);                                           \
+  template void AddCurvatureRowsYY(System&, const EstimationGrid&, double, const ProgressPart&, \
+                                   const FaultCuts*);                                           \
+  template std::int32_t AddHeightData(System&, const EstimationGrid&, const PreparedData&,      \
+                                      const NodeArray<double>&, double, const ProgressPart&,    \
+                                      const FaultCuts*);                                        \
+  template std::int32_t AddDipData(System&, const EstimationGrid&, const PreparedData&, double, \
+                                   const ProgressPart&, const FaultCuts*);                      \
+  template NormalEquationsOutcome BuildNormalEquations(                                         \
+      System&, const EstimationGrid&, const PreparedData&, const NodeArray<double>&,            \
       const PassWeights&, const SolveProgress&);
 // NOLINTEND(bugprone-macro-parentheses)
 KESSADON_NORMAL_EQUATIONS(BandSystem)

@@ -17,6 +17,7 @@
 
 #include "BandSystem.h"
 #include "EstimationGrid.h"
+#include "FaultCuts.h"
 #include "PatternSystem.h"
 #include "Progress.h"
 #include "SolveStatus.h"
@@ -35,39 +36,43 @@ void AccumulateStencil(System& system, const EstimationGrid& grid, const Stencil
 // Each adder of a term tells `part` how far it has gone, and stops early when
 // told to; the system is then incomplete.
 
+// A row that would reach across a link a fault cuts is left out (faults may be null).
+
 // J1 rows: first differences along x and along y, weighted m1 / cells, with
 // half weight on the border lines they run along.
 template <class System>
 void AddSlopeRowsX(System& system, const EstimationGrid& grid, double m1,
-                   const ProgressPart& part = {});
+                   const ProgressPart& part = {}, const FaultCuts* faults = nullptr);
 template <class System>
 void AddSlopeRowsY(System& system, const EstimationGrid& grid, double m1,
-                   const ProgressPart& part = {});
+                   const ProgressPart& part = {}, const FaultCuts* faults = nullptr);
 
 // J2 rows: second differences along x and y and the cross difference,
 // weighted by m2 * Dx * Dy (the cross rows twice) with the border weights.
 template <class System>
 void AddCurvatureRowsXX(System& system, const EstimationGrid& grid, double m2,
-                        const ProgressPart& part = {});
+                        const ProgressPart& part = {}, const FaultCuts* faults = nullptr);
 template <class System>
 void AddCurvatureRowsXY(System& system, const EstimationGrid& grid, double m2,
-                        const ProgressPart& part = {});
+                        const ProgressPart& part = {}, const FaultCuts* faults = nullptr);
 template <class System>
 void AddCurvatureRowsYY(System& system, const EstimationGrid& grid, double m2,
-                        const ProgressPart& part = {});
+                        const ProgressPart& part = {}, const FaultCuts* faults = nullptr);
 
 // Height rows, weight alpha / nH each. A bound (l = +1 lower, -1 upper) joins
 // only where `previous` (the last pass's surface) lies on or beyond it, but
-// every usable datum counts in nH. Returns nH.
+// every usable datum counts in nH. Returns nH. With faults a datum reaches
+// its nodes as LocateHeight says, and one that reaches none is not usable.
 template <class System>
 std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const PreparedData& data,
                            const NodeArray<double>& previous, double alpha,
-                           const ProgressPart& part = {});
+                           const ProgressPart& part = {}, const FaultCuts* faults = nullptr);
 
 // Two slope rows per usable dip datum, weight beta / nD each. Returns nD.
 template <class System>
 std::int32_t AddDipData(System& system, const EstimationGrid& grid, const PreparedData& data,
-                        double beta, const ProgressPart& part = {});
+                        double beta, const ProgressPart& part = {},
+                        const FaultCuts* faults = nullptr);
 
 struct NormalEquationsOutcome {
   std::int32_t nH = 0;  // usable height data
@@ -79,6 +84,7 @@ struct NormalEquationsOutcome {
 
 struct PassWeights {
   double m1 = 0, m2 = 1, alpha = 1, beta = 0;
+  const FaultCuts* faults = nullptr;  // where the surface may break; none when null
 };
 
 // Builds the system from zero; `system` is reshaped to the grid when needed.
