@@ -113,11 +113,13 @@ class PassSolver {
   // sparse analysis is made on the first pass and kept for the others; after
   // the last pass nothing is built again. A stop gives Cancelled.
   Result<SolveStatus> Solve(const std::function<SolveProgress(EstimationStage)>& stage,
-                            bool lastPass) {
+                            bool lastPass, const FaultCuts* faults) {
     if (solver_ == EstimationSolver::Band) {
       return SolveBandCholesky(bandSystem_, stage(EstimationStage::Factorising));
     }
-    if (solver_ == EstimationSolver::Iterative) return Iterate(stage(EstimationStage::Iterating));
+    if (solver_ == EstimationSolver::Iterative) {
+      return Iterate(stage(EstimationStage::Iterating), faults);
+    }
     const SolveProgress analysing = stage(EstimationStage::Analysing);
     const SolveProgress solving = stage(EstimationStage::Factorising);
     if (!cholesky_) {
@@ -165,14 +167,14 @@ class PassSolver {
   // of the iterations, while the coarse grids of the last pass's weights
   // would take 1.5 to 7 times the steps (measured over six bound passes on a
   // 1000 x 1000 grid) as the height weight grows between passes.
-  SolveStatus Iterate(const SolveProgress& progress) {
+  SolveStatus Iterate(const SolveProgress& progress, const FaultCuts* faults) {
     const std::vector<double>& upper = pattern_.UpperValues();
     for (std::size_t r = 0; r < upper.size(); r += PatternSystem::kPartners) {
       if (!(upper[r] > 0)) return SolveStatus::NotPositiveDefinite;
     }
     solution_.resize(pattern_.Rhs().size(), 0.0);
 
-    MultigridSolver multigrid(grid_.Nx, grid_.Ny, upper.data(), grid_.Dy / grid_.Dx);
+    MultigridSolver multigrid(grid_.Nx, grid_.Ny, upper.data(), grid_.Dy / grid_.Dx, faults);
     if (!multigrid.Ready()) return SolveStatus::NotPositiveDefinite;
     iterated_ = multigrid.Solve(pattern_.Rhs(), solution_, {}, progress);
     if (iterated_.status != SolveStatus::Success) return iterated_.status;
@@ -325,7 +327,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
                       stage(EstimationStage::Building));
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
-        Result<SolveStatus> solved = solve.Solve(stage, pass == passes);
+        Result<SolveStatus> solved = solve.Solve(stage, pass == passes, faults);
         if (!solved) return solved.failure();
         status = *solved;
       }

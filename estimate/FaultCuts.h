@@ -30,6 +30,9 @@ class FaultCuts {
   bool CutX(std::int32_t i, std::int32_t j) const;
   bool CutY(std::int32_t i, std::int32_t j) const;
   std::int64_t CutLinks() const { return cutLinks_; }
+  // The same flags by node, in the grid's unknown order.
+  const std::vector<std::uint8_t>& CutXByNode() const { return cutX_; }
+  const std::vector<std::uint8_t>& CutYByNode() const { return cutY_; }
 
   // Whether the straight way from the map point (x, y) to node (i, j)
   // crosses a trace.

@@ -37,6 +37,13 @@ Weights1D Interpolation(std::int32_t f, std::int32_t nf, bool halve) {
   return {{f / 2, f / 2 + 1}, {0.5, 0.5}, 2};
 }
 
+// Up to four coarse nodes a fine node is interpolated from.
+struct Weights2D {
+  std::int32_t ci[4] = {}, cj[4] = {};
+  double w[4] = {};
+  int count = 0;
+};
+
 // One grid of the hierarchy: its operator by upper partners, and on coarse
 // grids the right-hand side, correction and residual of the V-cycle.
 struct Level {
@@ -52,9 +59,52 @@ struct Level {
   std::vector<double> rhs, sol, res;
   std::vector<double> c2, v1, v2, r2;  // the Krylov steps of a K-cycle
 
+  // Links a fault cuts, by the node they start from (x: to the next column,
+  // y: to the next row); empty without faults.
+  std::vector<std::uint8_t> cutX, cutY;
+
   std::int64_t N() const { return std::int64_t{nx} * ny; }
   Weights1D AlongX(std::int32_t f) const { return Interpolation(f, nx, halveX); }
   Weights1D AlongY(std::int32_t f) const { return Interpolation(f, ny, halveY); }
+  // The column (row) of this grid where the next coarser grid's node c lies.
+  std::int32_t PlaceX(std::int32_t c) const { return halveX ? std::min(2 * c, nx - 1) : c; }
+  std::int32_t PlaceY(std::int32_t c) const { return halveY ? std::min(2 * c, ny - 1) : c; }
+  bool CutX(std::int32_t i, std::int32_t j) const {
+    return cutX[static_cast<std::size_t>(std::int64_t{i} * ny + j)] != 0;
+  }
+  bool CutY(std::int32_t i, std::int32_t j) const {
+    return cutY[static_cast<std::size_t>(std::int64_t{i} * ny + j)] != 0;
+  }
+  // Whether node (i, j) reaches the neighbour (p, q), one step away at most
+  // each way, without crossing a cut link: straight, or round either corner.
+  bool Reaches(std::int32_t i, std::int32_t j, std::int32_t p, std::int32_t q) const {
+    const std::int32_t lowI = std::min(i, p), lowJ = std::min(j, q);
+    if (p == i) return q == j || !CutY(i, lowJ);
+    if (q == j) return !CutX(lowI, j);
+    return (!CutX(lowI, j) && !CutY(p, lowJ)) || (!CutY(i, lowJ) && !CutX(lowI, q));
+  }
+  // The coarser grid's nodes fine node (i, j) is interpolated from, and
+  // their weights: bilinear, but across a cut link only from the nodes it
+  // reaches, their weights scaled to sum to one, so that a fault block's own
+  // planes are kept.
+  Weights2D Interpolate(std::int32_t i, std::int32_t j) const {
+    const Weights1D px = AlongX(i), py = AlongY(j);
+    Weights2D out;
+    double kept = 0;
+    for (int u = 0; u < px.count; ++u) {
+      for (int v = 0; v < py.count; ++v) {
+        if (!cutX.empty() && !Reaches(i, j, PlaceX(px.c[u]), PlaceY(py.c[v]))) continue;
+        out.ci[out.count] = px.c[u];
+        out.cj[out.count] = py.c[v];
+        out.w[out.count++] = px.w[u] * py.w[v];
+        kept += px.w[u] * py.w[v];
+      }
+    }
+    if (kept != 1) {
+      for (int k = 0; k < out.count; ++k) out.w[k] /= kept;
+    }
+    return out;
+  }
   void Shape(std::int32_t cx, std::int32_t cy) {
     nx = cx;
     ny = cy;
@@ -86,19 +136,37 @@ struct Level {
 // coarse operator's upper partners.
 void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32_t fj,
                    std::int32_t gi, std::int32_t gj, double a) {
-  const Weights1D pi = fine.AlongX(fi), pj = fine.AlongY(fj);
-  const Weights1D qi = fine.AlongX(gi), qj = fine.AlongY(gj);
-  for (int u = 0; u < pi.count; ++u) {
-    for (int v = 0; v < pj.count; ++v) {
-      const std::int64_t row = std::int64_t{pi.c[u]} * coarse.ny + pj.c[v];
-      const double pw = pi.w[u] * pj.w[v] * a;
-      for (int s = 0; s < qi.count; ++s) {
-        for (int t = 0; t < qj.count; ++t) {
-          const int di = qi.c[s] - pi.c[u], dj = qj.c[t] - pj.c[v];
-          if (di < 0 || (di == 0 && dj < 0)) continue;  // the lower triangle
-          coarse.own[static_cast<std::size_t>(row * kPartners + PatternSystem::Slot(di, dj))] +=
-              pw * qi.w[s] * qj.w[t];
-        }
+  const Weights2D p = fine.Interpolate(fi, fj), q = fine.Interpolate(gi, gj);
+  for (int u = 0; u < p.count; ++u) {
+    const std::int64_t row = std::int64_t{p.ci[u]} * coarse.ny + p.cj[u];
+    const double pw = p.w[u] * a;
+    for (int s = 0; s < q.count; ++s) {
+      const int di = q.ci[s] - p.ci[u], dj = q.cj[s] - p.cj[u];
+      if (di < 0 || (di == 0 && dj < 0)) continue;  // the lower triangle
+      coarse.own[static_cast<std::size_t>(row * kPartners + PatternSystem::Slot(di, dj))] +=
+          pw * q.w[s];
+    }
+  }
+}
+
+// The links cut on the next coarser grid: a coarse link is cut where a fine
+// link between its two nodes is.
+void CoarseCuts(const Level& fine, Level& coarse) {
+  if (fine.cutX.empty()) return;
+  const auto n = static_cast<std::size_t>(coarse.N());
+  coarse.cutX.assign(n, 0);
+  coarse.cutY.assign(n, 0);
+  for (std::int32_t ci = 0; ci < coarse.nx; ++ci) {
+    for (std::int32_t cj = 0; cj < coarse.ny; ++cj) {
+      const std::int32_t i = fine.PlaceX(ci), j = fine.PlaceY(cj);
+      const auto at = static_cast<std::size_t>(std::int64_t{ci} * coarse.ny + cj);
+      if (ci + 1 < coarse.nx) {
+        for (std::int32_t k = i; k < fine.PlaceX(ci + 1); ++k)
+          coarse.cutX[at] |= fine.CutX(k, j) ? 1 : 0;
+      }
+      if (cj + 1 < coarse.ny) {
+        for (std::int32_t k = j; k < fine.PlaceY(cj + 1); ++k)
+          coarse.cutY[at] |= fine.CutY(i, k) ? 1 : 0;
       }
     }
   }
@@ -136,10 +204,7 @@ void BuildCoarse(const Level& fine, Level& coarse) {
   }
   const auto n = static_cast<std::size_t>(coarse.N());
   for (std::vector<double>* v : {&coarse.rhs, &coarse.sol, &coarse.res}) AssignZeros(*v, n);
-}
-
-double WeightTo(const Weights1D& p, std::int32_t c) {
-  return p.c[0] == c ? p.w[0] : (p.count == 2 && p.c[1] == c ? p.w[1] : 0.0);
+  CoarseCuts(fine, coarse);
 }
 
 // r = R rf, the transpose of the interpolation, gathered by coarse node so
@@ -155,11 +220,13 @@ void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
         const std::int32_t jLast = fine.halveY ? std::min(fine.ny - 1, 2 * cj + 1) : cj;
         double sum = 0;
         for (std::int32_t i = iFirst; i <= iLast; ++i) {
-          const double wi = WeightTo(fine.AlongX(i), ci);
-          if (wi == 0) continue;
           for (std::int32_t j = jFirst; j <= jLast; ++j) {
-            sum += wi * WeightTo(fine.AlongY(j), cj) *
-                   rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
+            const Weights2D p = fine.Interpolate(i, j);
+            for (int k = 0; k < p.count; ++k) {
+              if (p.ci[k] == ci && p.cj[k] == cj) {
+                sum += p.w[k] * rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
+              }
+            }
           }
         }
         coarse.rhs[static_cast<std::size_t>(std::int64_t{ci} * coarse.ny + cj)] = sum;
@@ -172,16 +239,12 @@ void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
 void Prolong(const Level& coarse, const Level& fine, double* xf) {
   SplitRange(0, fine.nx, 4 * std::int64_t{fine.ny}, [&](int from, int to) {
     for (std::int32_t i = from; i < to; ++i) {
-      const Weights1D pi = fine.AlongX(i);
       for (std::int32_t j = 0; j < fine.ny; ++j) {
-        const Weights1D pj = fine.AlongY(j);
+        const Weights2D p = fine.Interpolate(i, j);
         double sum = 0;
-        for (int u = 0; u < pi.count; ++u) {
-          for (int v = 0; v < pj.count; ++v) {
-            sum +=
-                pi.w[u] * pj.w[v] *
-                coarse.sol[static_cast<std::size_t>(std::int64_t{pi.c[u]} * coarse.ny + pj.c[v])];
-          }
+        for (int k = 0; k < p.count; ++k) {
+          sum += p.w[k] *
+                 coarse.sol[static_cast<std::size_t>(std::int64_t{p.ci[k]} * coarse.ny + p.cj[k])];
         }
         xf[std::int64_t{i} * fine.ny + j] += sum;
       }
@@ -379,11 +442,15 @@ struct MultigridSolver::Hierarchy {
 };
 
 MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper,
-                                 double aspect, std::int64_t coarseNodes)
+                                 double aspect, const FaultCuts* faults, std::int64_t coarseNodes)
     : h_(std::make_unique<Hierarchy>()) {
   h_->levels.emplace_back();
   h_->levels.back().Shape(nx, ny);
   h_->levels.back().a = upper;
+  if (faults != nullptr && faults->Any()) {
+    h_->levels.back().cutX = faults->CutXByNode();
+    h_->levels.back().cutY = faults->CutYByNode();
+  }
   double hx = 1, hy = aspect;  // the cells' sides on the grid being coarsened
   for (;;) {
     Level& fine = h_->levels.back();

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "FaultCuts.h"
 #include "Progress.h"
 #include "SolveStatus.h"
 
@@ -49,10 +50,11 @@ class MultigridSolver {
  public:
   // Builds the coarse grids for the operator `upper` of an nx by ny grid,
   // which must outlive the solver and is not copied; its cells are `aspect`
-  // times as long in y as in x. A grid of coarseNodes or fewer, or only a few
+  // times as long in y as in x. Across the links faults cut (none when null)
+  // nothing is interpolated. A grid of coarseNodes or fewer, or only a few
   // nodes across, is not coarsened further.
   MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper, double aspect = 1,
-                  std::int64_t coarseNodes = 4000);
+                  const FaultCuts* faults = nullptr, std::int64_t coarseNodes = 4000);
   MultigridSolver(MultigridSolver&&) noexcept;
   MultigridSolver& operator=(MultigridSolver&&) noexcept;
   ~MultigridSolver();

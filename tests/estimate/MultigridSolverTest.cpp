@@ -67,7 +67,8 @@ TEST(MultigridSolver, AgreesWithTheBandSolverOnLongAndSquareGrids) {
     const auto [low, high] = std::minmax_element(direct.begin(), direct.end());
     const double range = *high - *low;
 
-    MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), shape.dy / shape.dx, 60);
+    MultigridSolver solver(grid.Nx, grid.Ny, pattern.UpperValues().data(), shape.dy / shape.dx,
+                           nullptr, 60);
     EXPECT_GE(solver.Levels(), 3);
     // From zero, and warm from a nearby surface as a later pass starts.
     std::vector<double> cold(direct.size(), 0.0), warm = direct;
@@ -99,7 +100,7 @@ PatternSystem Equations(const Shape& shape) {
 
 TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
   const PatternSystem pattern = Equations({60, 60, 1, 1, 200, 0, {0, 1, 32, 0}, 0});
-  MultigridSolver solver(60, 60, pattern.UpperValues().data(), 1, 60);
+  MultigridSolver solver(60, 60, pattern.UpperValues().data(), 1, nullptr, 60);
   std::vector<double> z(pattern.Rhs().size(), 0.0);
   // Told 0 at the start, then at most ten times a second: the wait lets the
   // first step's check reach the callback, which says stop.
@@ -115,7 +116,7 @@ TEST(MultigridSolver, StopsWhenToldAndKeepsTheLastIterate) {
 
 TEST(MultigridSolver, GivesTheSameHeightsOnOneThreadAsOnSeveral) {
   const PatternSystem pattern = Equations({90, 70, 1, 1, 600, 2, {0, 1, 32, 32}, 0});
-  MultigridSolver solver(90, 70, pattern.UpperValues().data(), 1, 60);
+  MultigridSolver solver(90, 70, pattern.UpperValues().data(), 1, nullptr, 60);
   std::vector<std::vector<double>> heights;
   for (int threads : {1, 3}) {
     SetRenderThreads(threads);
