@@ -15,9 +15,9 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "estimate/EstimationRun.h"
-#include "io/FaultTraces.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
+#include "raster/FaultLayers.h"
 
 namespace kessadon {
 namespace {
@@ -144,7 +144,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   Result<EstimationParameters> params = Parameters(a, data);
   if (!params) return fail(params.failure().message);
   for (const std::string& file : a.faults) {
-    Result<FaultTraces> traces = ReadFaultTraceText(file);
+    Result<FaultTraces> traces = ReadFaultTraces(file);
     if (!traces) return fail(file + ": " + Describe(traces.failure()));
     params->Faults.Add(*traces);
   }
