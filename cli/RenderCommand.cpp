@@ -14,9 +14,12 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "color/ContourLevels.h"
+#include "estimate/FaultCuts.h"
 #include "io/Defaults.h"
 #include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
+#include "overlay/FaultOverlay.h"
+#include "raster/FaultLayers.h"
 #include "render/GridPicture.h"
 #include "render/Legend.h"
 #include "render/LinePicture.h"
@@ -45,6 +48,7 @@ struct RenderArguments {
 
   ColorOptions colors;
   bool noContourLines = false;
+  std::vector<std::string> faults;
 
   bool ColorMode() const { return mode == "color-contour" || mode == "color-shade"; }
 };
@@ -175,7 +179,8 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
 // The grid picture as the display commands draw it; the settings are left
 // with the levels and the table a colour picture's legend needs.
 Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& grid,
-                ViewProjection& view, const DataExtent& extent, GridPictureSettings& settings) {
+                ViewProjection& view, const DataExtent& extent, GridPictureSettings& settings,
+                const FaultTraces& faults) {
   Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
   if (!read) return read.failure();
   grid = std::move(read->grid);
@@ -184,8 +189,23 @@ Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& gri
   Result<GridPictureSettings> filled = SettingsFromArguments(a, grid);
   if (!filled) return filled.failure();
   settings = std::move(*filled);
+  // Cells a fault cuts draw no contour lines: no stack of them on the scarp.
+  NodeArray<std::uint8_t> cut;
+  if (!faults.traces.empty()) {
+    EstimationGrid geometry;
+    geometry.Nx = grid.Nx;
+    geometry.Ny = grid.Ny;
+    geometry.Xmin = grid.Xmin;
+    geometry.Ymin = grid.Ymin;
+    geometry.Dx = grid.Dx;
+    geometry.Dy = grid.Dy;
+    cut = FaultCuts(geometry, faults).CutCells();
+    settings.options.Uncontoured = &cut;
+  }
   NodeArray<Color> cellColors;
-  return DrawGridPicture(surface, grid, view, extent, cellColors, settings);
+  Status drawn = DrawGridPicture(surface, grid, view, extent, cellColors, settings);
+  settings.options.Uncontoured = nullptr;
+  return drawn;
 }
 
 // Without a grid the data view fits a plan window around the data first.
@@ -247,6 +267,12 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
                                                  : RequirePictureFormat(a.colors.legend);
   if (!legendFormat) return fail(a.colors.legend + ": " + legendFormat.failure().message);
 
+  FaultTraces faults;
+  for (const std::string& file : a.faults) {
+    Result<FaultTraces> traces = ReadFaultTraces(file);
+    if (!traces) return fail(file + ": " + Describe(traces.failure()));
+    faults.Add(*traces);
+  }
   std::optional<MeasuredData> records;
   PreparedData prepared;
   if (!a.data.files.empty() || !a.data.layouts.empty()) {
@@ -266,8 +292,9 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   ViewProjection view;
   GridPictureSettings settings;
   if (!a.grid.empty()) {
-    Status drawn = DrawGrid(a, surface, grid, view, extent, settings);
+    Status drawn = DrawGrid(a, surface, grid, view, extent, settings, faults);
     if (!drawn) return fail(drawn.failure().message);
+    DrawFaultTraces(surface, grid, view, faults);
   } else {
     OpenDataWindow(a, surface, grid, view, prepared);
   }
@@ -345,6 +372,11 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
                                         "measured-data file drawn over the picture (repeatable; "
                                         "the first is the new load)")
                            ->allow_extra_args(false);
+  command
+      ->add_option("--faults", a->faults,
+                   "fault traces drawn over the picture in dark red, hidden behind the surface; "
+                   "cells they cut draw no contour lines (repeatable)")
+      ->check(CLI::ExistingFile);
   command->add_flag("--data-view", a->dataView,
                     "the data distribution view: every point, none hidden; without GRIDFILE in "
                     "a plan window fitted around the data");

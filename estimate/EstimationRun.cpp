@@ -277,8 +277,9 @@ Result<FaultCuts> CutByFaults(const PreparedData& data, const FaultTraces& trace
     const auto first =
         static_cast<std::int64_t>(std::find(block.begin(), block.end(), b) - block.begin());
     const std::int64_t size = std::count(block.begin(), block.end(), b);
-    const double x = grid.Xmin + static_cast<double>(first / grid.Ny) * grid.Dx;
-    const double y = grid.Ymin + static_cast<double>(first % grid.Ny) * grid.Dy;
+    const std::int64_t column = first / grid.Ny, row = first % grid.Ny;
+    const double x = grid.Xmin + static_cast<double>(column) * grid.Dx;
+    const double y = grid.Ymin + static_cast<double>(row) * grid.Dy;
     return Failure{"断層で区切られた区画（x = " + FormatGeneral(x) + ", y = " + FormatGeneral(y) +
                    " の格子点を含む " + std::to_string(size) +
                    " 点）のデータが足りません（位置データ " + std::to_string(h) +

@@ -120,6 +120,16 @@ bool FaultCuts::Crosses(double x, double y, std::int32_t i, std::int32_t j) cons
   return false;
 }
 
+NodeArray<std::uint8_t> FaultCuts::CutCells() const {
+  NodeArray<std::uint8_t> cells(grid_.Nx, grid_.Ny);
+  for (std::int32_t i = 1; i < grid_.Nx; ++i) {
+    for (std::int32_t j = 1; j < grid_.Ny; ++j) {
+      cells(i, j) = CutX(i, j) || CutX(i, j + 1) || CutY(i, j) || CutY(i + 1, j) ? 1 : 0;
+    }
+  }
+  return cells;
+}
+
 std::vector<std::int32_t> FaultCuts::BlockOfNodes() const {
   const std::int32_t nx = grid_.Nx, ny = grid_.Ny;
   std::vector<std::int32_t> block(static_cast<std::size_t>(grid_.NodeCount()), -1);

@@ -17,6 +17,7 @@
 #include "EstimationGrid.h"
 #include "Stencil.h"
 #include "io/FaultTraces.h"
+#include "io/NodeArray.h"
 
 namespace kessadon {
 
@@ -37,6 +38,10 @@ class FaultCuts {
   // Whether the straight way from the map point (x, y) to node (i, j)
   // crosses a trace.
   bool Crosses(double x, double y, std::int32_t i, std::int32_t j) const;
+
+  // Cells (by their node of least i and j) with a cut link on their edge:
+  // there the surface jumps, and no contour line is drawn.
+  NodeArray<std::uint8_t> CutCells() const;
 
   // The pieces of the grid the cut links leave connected: a number a node,
   // 0 ... Blocks() - 1, by the order of each piece's first node.

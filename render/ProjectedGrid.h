@@ -6,6 +6,7 @@
 // cell (i, j) runs from node (i, j) one step along each painter order.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,9 @@ struct ProjectionNeeds {
   bool blocks = false;   // the cell blocks, for drawing in bands
   int blockSpread = 0;   // cells that a block's cells draw again beyond it
   int pixelRows = 0;     // rows of pixels to count the nodes of, for cutting bands
+  // Cells (by their node of least i and j) whose levels are none: no contour
+  // line crosses them. None when null.
+  const NodeArray<std::uint8_t>* uncontoured = nullptr;
 };
 
 class ProjectedGrid {
@@ -68,6 +72,8 @@ class ProjectedGrid {
   LevelSpan CellLevels(int i, int j) const {
     if (levels_.Cin == 0) return {};
     const int i2 = i + xStep_, j2 = j + yStep_;
+    if (uncontoured_ != nullptr && (*uncontoured_)(std::min(i, i2), std::min(j, j2)) != 0)
+      return {};
     const Height* corners[4] = {&heights_[At(i, j)], &heights_[At(i2, j)], &heights_[At(i2, j2)],
                                 &heights_[At(i, j2)]};
     const Height *lowest = corners[0], *highest = corners[0];
@@ -104,6 +110,7 @@ class ProjectedGrid {
   const ViewProjection& v_;
   const NodeArray<Color>& colors_;
   const ContourLevels& levels_;
+  const NodeArray<std::uint8_t>* uncontoured_;
   const int xStep_, yStep_;
   const std::size_t rowLength_;
   NodeBuffer<Node> nodes_;  // each written before it is read

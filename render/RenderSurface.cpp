@@ -183,6 +183,7 @@ class Renderer {
   ProjectionNeeds Needs() const {
     ProjectionNeeds needs;
     needs.heights = contours_;
+    needs.uncontoured = o_.Uncontoured;
     needs.blocks = splitting_ != nullptr;
     // Each cell filled draws again the thin cells up to kThinRun behind it.
     needs.blockSpread = contours_ && !outlines_ ? kThinRun : 0;

@@ -33,6 +33,9 @@ struct RenderOptions {
   bool Waku = true;                // chkWaku: the frame
   bool Waku4 = true;               // optWaku4 selected: all four sides, else the two near ones
   bool ScaleBar = false;           // a scale bar and a north arrow over a plan picture
+  // Cells (by their node of least i and j) left without contour lines, as
+  // where a fault cuts them; none when null.
+  const NodeArray<std::uint8_t>* Uncontoured = nullptr;
 };
 
 // From this many cells on, a surface that splits into bands (BandSplitting)
