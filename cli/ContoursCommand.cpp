@@ -9,8 +9,10 @@
 
 #include "GridFileOptions.h"
 #include "color/ContourLevels.h"
+#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
 #include "raster/ContourExport.h"
+#include "raster/FaultLayers.h"
 
 namespace kessadon {
 namespace {
@@ -21,6 +23,7 @@ struct ContoursArguments {
   std::vector<double> levels;
   std::optional<std::string> divisions;
   GridOutputArguments output;
+  std::vector<std::string> faults;
 };
 
 int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
@@ -46,8 +49,17 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
   if (!values) return fail(values.failure().message);
   Result<std::string> crs = OutputCrs(a.output, read->crs);
   if (!crs) return fail(crs.failure().message);
-  Result<std::int64_t> lines =
-      ExportContours(a.output.output, grid, *values, *crs, a.output.format);
+  // Cells a fault cuts keep no line: no stack of them along the scarp.
+  FaultTraces faults;
+  for (const std::string& file : a.faults) {
+    Result<FaultTraces> traces = ReadFaultTraces(file);
+    if (!traces) return fail(file + ": " + Describe(traces.failure()));
+    faults.Add(*traces);
+  }
+  const NodeArray<std::uint8_t> cut =
+      faults.traces.empty() ? NodeArray<std::uint8_t>() : FaultCutCells(grid, faults);
+  Result<std::int64_t> lines = ExportContours(a.output.output, grid, *values, *crs, a.output.format,
+                                              cut.Empty() ? nullptr : &cut);
   if (!lines) return fail(a.output.output + ": " + Describe(lines.failure()));
   out << a.input << ": levels " << FormatGeneral(levels.Cst) << " to " << FormatGeneral(levels.Cen)
       << " every " << FormatGeneral(levels.Cin) << ", " << values->size() << " within the grid, "
@@ -83,6 +95,11 @@ void AddContoursCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
                       "GDAL vector driver to write with (e.g. GPKG, GeoJSON, \"ESRI Shapefile\")");
   command->add_option("--crs", a->output.crs,
                       "Coordinate system of the lines (e.g. EPSG:6677); default: the grid's");
+  command
+      ->add_option("--faults", a->faults,
+                   "Fault traces (a line layer or x,y text): cells they cut keep no line "
+                   "(repeatable)")
+      ->check(CLI::ExistingFile);
   command->callback([a, &out, &err, &status] { status = Run(*a, out, err); });
 }
 

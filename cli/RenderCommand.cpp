@@ -192,14 +192,7 @@ Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& gri
   // Cells a fault cuts draw no contour lines: no stack of them on the scarp.
   NodeArray<std::uint8_t> cut;
   if (!faults.traces.empty()) {
-    EstimationGrid geometry;
-    geometry.Nx = grid.Nx;
-    geometry.Ny = grid.Ny;
-    geometry.Xmin = grid.Xmin;
-    geometry.Ymin = grid.Ymin;
-    geometry.Dx = grid.Dx;
-    geometry.Dy = grid.Dy;
-    cut = FaultCuts(geometry, faults).CutCells();
+    cut = FaultCutCells(grid, faults);
     settings.options.Uncontoured = &cut;
   }
   NodeArray<Color> cellColors;

@@ -130,6 +130,17 @@ NodeArray<std::uint8_t> FaultCuts::CutCells() const {
   return cells;
 }
 
+NodeArray<std::uint8_t> FaultCutCells(const GridData& grid, const FaultTraces& traces) {
+  EstimationGrid geometry;
+  geometry.Nx = grid.Nx;
+  geometry.Ny = grid.Ny;
+  geometry.Xmin = grid.Xmin;
+  geometry.Ymin = grid.Ymin;
+  geometry.Dx = grid.Dx;
+  geometry.Dy = grid.Dy;
+  return FaultCuts(geometry, traces).CutCells();
+}
+
 std::vector<std::int32_t> FaultCuts::BlockOfNodes() const {
   const std::int32_t nx = grid_.Nx, ny = grid_.Ny;
   std::vector<std::int32_t> block(static_cast<std::size_t>(grid_.NodeCount()), -1);

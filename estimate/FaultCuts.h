@@ -17,6 +17,7 @@
 #include "EstimationGrid.h"
 #include "Stencil.h"
 #include "io/FaultTraces.h"
+#include "io/GridData.h"
 #include "io/NodeArray.h"
 
 namespace kessadon {
@@ -61,6 +62,9 @@ class FaultCuts {
   // (cell, segment) for every cell a segment passes, sorted by cell.
   std::vector<std::pair<std::int64_t, std::int32_t>> cells_;
 };
+
+// The cells of a grid that the traces cut (FaultCuts::CutCells).
+NodeArray<std::uint8_t> FaultCutCells(const GridData& grid, const FaultTraces& traces);
 
 // A height at (x, y) in the grid and the stencil by which it reaches the
 // nodes: the value stencil when the point sees every node that stencil

@@ -6,6 +6,7 @@
 #include <ogr_api.h>
 #include <ogr_srs_api.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -49,9 +50,70 @@ Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, doub
   return values;
 }
 
+namespace {
+
+// An empty line layer in memory with the fields of `like`.
+GDALDatasetH LineLayerInMemory(OGRLayerH like) {
+  GDALDriverH driver = GDALGetDriverByName("Memory");
+  if (driver == nullptr) return nullptr;
+  GDALDatasetH data = GDALCreate(driver, "", 0, 0, 0, GDT_Unknown, nullptr);
+  if (data == nullptr) return nullptr;
+  OGRLayerH layer = GDALDatasetCreateLayer(data, "lines", nullptr, wkbLineString, nullptr);
+  OGRFeatureDefnH fields = OGR_L_GetLayerDefn(like);
+  for (int k = 0; k < OGR_FD_GetFieldCount(fields); ++k) {
+    OGR_L_CreateField(layer, OGR_FD_GetFieldDefn(fields, k), TRUE);
+  }
+  return data;
+}
+
+// Copies the lines of `from` into `to` without their segments in flagged
+// cells: each segment of a contour line crosses one cell, named by its middle.
+void CopyOutside(OGRLayerH from, OGRLayerH to, const GridData& grid,
+                 const NodeArray<std::uint8_t>& cells) {
+  auto flagged = [&](double x, double y) {
+    const auto i = static_cast<int>(std::clamp(std::floor((x - grid.Xmin) / grid.Dx) + 1, 1.0,
+                                               static_cast<double>(grid.Nx - 1)));
+    const auto j = static_cast<int>(std::clamp(std::floor((y - grid.Ymin) / grid.Dy) + 1, 1.0,
+                                               static_cast<double>(grid.Ny - 1)));
+    return cells(i, j) != 0;
+  };
+  int id = 0;
+  OGR_L_ResetReading(from);
+  while (OGRFeatureH feature = OGR_L_GetNextFeature(from)) {
+    OGRGeometryH line = OGR_F_GetGeometryRef(feature);
+    const int points = line != nullptr ? OGR_G_GetPointCount(line) : 0;
+    int start = 0;
+    // Writes the piece start ... end as a feature of its own, if it has a segment.
+    auto write = [&](int end) {
+      if (end - start < 1) return;
+      OGRGeometryH piece = OGR_G_CreateGeometry(wkbLineString);
+      for (int k = start; k <= end; ++k)
+        OGR_G_AddPoint_2D(piece, OGR_G_GetX(line, k), OGR_G_GetY(line, k));
+      OGRFeatureH copy = OGR_F_Create(OGR_L_GetLayerDefn(to));
+      OGR_F_SetFieldInteger(copy, 0, id++);
+      OGR_F_SetFieldDouble(copy, 1, OGR_F_GetFieldAsDouble(feature, 1));
+      OGR_F_SetGeometryDirectly(copy, piece);
+      OGR_L_CreateFeature(to, copy);
+      OGR_F_Destroy(copy);
+    };
+    for (int k = 0; k + 1 < points; ++k) {
+      const double mx = (OGR_G_GetX(line, k) + OGR_G_GetX(line, k + 1)) / 2;
+      const double my = (OGR_G_GetY(line, k) + OGR_G_GetY(line, k + 1)) / 2;
+      if (!flagged(mx, my)) continue;
+      write(k);
+      start = k + 1;
+    }
+    write(points - 1);
+    OGR_F_Destroy(feature);
+  }
+}
+
+}  // namespace
+
 Result<std::int64_t> ExportContours(const std::string& path, const GridData& grid,
                                     const std::vector<double>& levels, const std::string& crs,
-                                    const std::string& format) {
+                                    const std::string& format,
+                                    const NodeArray<std::uint8_t>* uncontoured) {
   Result<GDALDriverH> driver = DriverFor(path, format, DriverKind::Vector);
   if (!driver) return driver.failure();
   if (grid.Nx < 2 || grid.Ny < 2) return Failure{"コンターを引くには格子点が 2 × 2 以上必要です"};
@@ -89,11 +151,16 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
     options.SetNameValue("ID_FIELD", "0");
     options.SetNameValue("ELEV_FIELD", "1");
     if (!fixed.empty()) options.SetNameValue("FIXED_LEVELS", fixed.c_str());
-    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory.dataset, 1), layer,
+    // With cells to leave out the lines are made in memory first, then
+    // copied in the pieces that stay outside those cells.
+    DatasetCloser lines{uncontoured != nullptr ? LineLayerInMemory(layer) : nullptr};
+    OGRLayerH target = lines.dataset != nullptr ? GDALDatasetGetLayer(lines.dataset, 0) : layer;
+    if (!fixed.empty() && GDALContourGenerateEx(GDALGetRasterBand(memory.dataset, 1), target,
                                                 options.List(), nullptr, nullptr) != CE_None) {
       GDALClose(out);
       return Failure{"コンターを引けません：" + GdalError("GDAL が失敗しました")};
     }
+    if (lines.dataset != nullptr) CopyOutside(target, layer, grid, *uncontoured);
     return out;
   });
   if (srs != nullptr) OSRDestroySpatialReference(srs);
