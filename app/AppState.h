@@ -12,6 +12,7 @@
 #include "color/ContourLevels.h"
 #include "estimate/GridRefinement.h"
 #include "io/Defaults.h"
+#include "io/FaultTraces.h"
 #include "io/GridData.h"
 #include "io/MeasuredData.h"
 #include "io/NodeArray.h"
@@ -28,6 +29,7 @@ struct MeasuredDataState {
   // Shown on the panel; the reset zeroes them while the records stay.
   std::int32_t Nh = 0, Nd = 0;
   double XminH = 0, XmaxH = 0, YminH = 0, YmaxH = 0, ZminH = 0, ZmaxH = 0;
+  FaultTraces Faults;  // every fault file opened, until cleared
 };
 
 struct AppState {

@@ -15,6 +15,7 @@
 #include "UnsavedWork.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
+#include "raster/FaultLayers.h"
 
 namespace kessadon::app {
 namespace {
@@ -138,6 +139,47 @@ void cmdOpenDataAdd_Click(MainContext& context) {
     return;
   }
   FinishLoad(context, *path);
+}
+
+namespace {
+
+void ShowFaultCount(MainContext& context) {
+  const FaultTraces& faults = context.state.Data.Faults;
+  DataFileFrame& f = *context.panel.dataFile;
+  f.lblFaults->setText(
+      faults.traces.empty()
+          ? QString("断層線はありません")
+          : QString("断層線 %1 本（点 %2 個）").arg(faults.traces.size()).arg(faults.PointCount()));
+  f.cmdClearFaults->setEnabled(!faults.traces.empty());
+}
+
+}  // namespace
+
+void cmdOpenFaults_Click(MainContext& context) {
+  std::optional<QString> path = context.platform->OpenFileName(
+      context.window,
+      "断層線 (*.txt *.gpkg *.shp *.geojson *.json *.kml)|*.txt;*.gpkg;*.shp;*.geojson;*.json;"
+      "*.kml|" +
+          QString(kAllFiles));
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  // Nothing changes unless the whole file was read.
+  Result<FaultTraces> traces = ReadFaultTraces(FromQ(*path));
+  if (!traces) {
+    ReportFailure(context, *path, traces.failure());
+    return;
+  }
+  context.state.Data.Faults.Add(*traces);
+  ShowFaultCount(context);
+  context.ShowStatus(
+      *path +
+      QString(": 断層線 %1 本を読みました。次の推定と図に使います").arg(traces->traces.size()));
+}
+
+void cmdClearFaults_Click(MainContext& context) {
+  context.state.Data.Faults = FaultTraces{};
+  ShowFaultCount(context);
+  context.ShowStatus("断層線をクリアしました。次の推定と図から使いません");
 }
 
 void cmdClear_Click(MainContext& context) {

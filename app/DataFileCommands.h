@@ -9,6 +9,9 @@ struct MainContext;
 void cmdOpenData_Click(MainContext& context);
 void cmdOpenDataAdd_Click(MainContext& context);
 void cmdClear_Click(MainContext& context);
+// Fault traces: opened (added to those open) and cleared.
+void cmdOpenFaults_Click(MainContext& context);
+void cmdClearFaults_Click(MainContext& context);
 
 // Splits the records into height and dip data, shows their counts and ranges,
 // raises DataReady and sets the estimation defaults for them.

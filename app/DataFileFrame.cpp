@@ -31,6 +31,14 @@ DataFileFrame::DataFileFrame(QWidget* parent) : QGroupBox("測定データファ
   lstDataFile = NewListBox(this, "lstDataFile");
   lstDataFile->setMinimumHeight(90);
   layout->addWidget(lstDataFile, 7, 0, 1, 3);
+  cmdOpenFaults = NewButton(this, "cmdOpenFaults", "断層線ファイルを開く");
+  cmdClearFaults = NewButton(this, "cmdClearFaults", "断層線のクリア");
+  cmdClearFaults->setEnabled(false);
+  layout->addWidget(cmdOpenFaults, 8, 0, 1, 2);
+  layout->addWidget(cmdClearFaults, 8, 2);
+  lblFaults = NewCaption(this, "断層線はありません");
+  lblFaults->setObjectName("lblFaults");
+  layout->addWidget(lblFaults, 9, 0, 1, 3);
 }
 
 }  // namespace kessadon::app

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <array>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -21,6 +22,10 @@ class DataFileFrame : public QGroupBox {
   QPushButton* cmdOpenDataAdd;
   QPushButton* cmdClear;
   QListWidget* lstDataFile;
+  // Fault traces the estimation breaks along and the pictures draw.
+  QPushButton* cmdOpenFaults;
+  QPushButton* cmdClearFaults;
+  QLabel* lblFaults;
 };
 
 }  // namespace kessadon::app

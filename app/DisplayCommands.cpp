@@ -14,7 +14,9 @@
 #include "Platform.h"
 #include "SavePath.h"
 #include "ViewCommands.h"
+#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
+#include "overlay/FaultOverlay.h"
 #include "render/PictureFile.h"
 #include "render/ScaleBar.h"
 #include "render/VectorSurface.h"
@@ -76,6 +78,20 @@ GridPictureSettings PanelPictureSettings(const MainContext& context, DisplayMode
   return settings;
 }
 
+Status DrawGridPictureWithFaults(const MainContext& context, DrawingSurface& surface,
+                                 const GridData& grid, ViewProjection& view, const DataExtent& data,
+                                 NodeArray<Color>& cellColors, GridPictureSettings settings) {
+  const FaultTraces& faults = context.state.Data.Faults;
+  NodeArray<std::uint8_t> cut;
+  if (!faults.traces.empty()) {
+    cut = FaultCutCells(grid, faults);
+    settings.options.Uncontoured = &cut;
+  }
+  Status drawn = DrawGridPicture(surface, grid, view, data, cellColors, settings);
+  if (drawn && !faults.traces.empty()) DrawFaultTraces(surface, grid, view, faults);
+  return drawn;
+}
+
 bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings) {
   if (!ConfirmContourWork(context)) return false;
   ShowImageWindow(context);
@@ -83,8 +99,8 @@ bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings) 
   AppState& s = context.state;
   PictureBox& picImage = *context.formImage->picImage;
   // The handlers showed any refusal before the window opened.
-  if (DrawGridPicture(picImage.Surface(), s.Grid, s.View, MeasuredExtent(context), s.CellColors,
-                      settings)) {
+  if (DrawGridPictureWithFaults(context, picImage.Surface(), s.Grid, s.View,
+                                MeasuredExtent(context), s.CellColors, settings)) {
     RecordGridPicture(context, settings);
   }
   picImage.Changed();

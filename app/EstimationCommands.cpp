@@ -214,8 +214,9 @@ double RunShare(const EstimationProgressStep& step) {
 void cmdHorizon_Click(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
-  const EstimationParameters params = ReadEstimationFields(*p.estimation);
+  EstimationParameters params = ReadEstimationFields(*p.estimation);
   if (!(params.Nx > 1 && params.Ny > 1)) return;
+  params.Faults = s.Data.Faults;
   const EstimationFrame& e = *p.estimation;
   if (RefuseFieldProblems(context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH,
                                     e.txtYGridH, e.txtXexp, e.txtYexp, e.txtM1, e.txtM2, e.txtRatio,
@@ -264,6 +265,11 @@ void cmdHorizon_Click(MainContext& context) {
                        .arg(s.Grid.Nx)
                        .arg(s.Grid.Ny)
                        .arg(run->PassReports.size());
+    if (!params.Faults.traces.empty()) {
+      done += QString("、断層で切った格子間 %1 本").arg(run->CutLinks);
+      const std::int32_t dropped = run->DroppedHeights + run->DroppedDips;
+      if (dropped > 0) done += QString("、使えなかったデータ %1 個").arg(dropped);
+    }
     if (run->Iterations > 0) {
       done += QString("、反復解法 %1 回、相対残差 %2")
                   .arg(run->Iterations)

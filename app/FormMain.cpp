@@ -162,6 +162,9 @@ void FormMain::ConnectHandlers() {
   connect(p.dataFile->cmdOpenDataAdd, &QPushButton::clicked, this,
           [&c] { cmdOpenDataAdd_Click(c); });
   connect(p.dataFile->cmdClear, &QPushButton::clicked, this, [&c] { cmdClear_Click(c); });
+  connect(p.dataFile->cmdOpenFaults, &QPushButton::clicked, this, [&c] { cmdOpenFaults_Click(c); });
+  connect(p.dataFile->cmdClearFaults, &QPushButton::clicked, this,
+          [&c] { cmdClearFaults_Click(c); });
   for (int k = 0; k < 5; ++k) {
     connect(p.dataFile->optData[k], &QRadioButton::toggled, this, [&c, k](bool on) {
       if (on) c.state.Data.DataType = k + 1;

@@ -1,5 +1,6 @@
 #include "PictureRecipe.h"
 
+#include "DisplayCommands.h"
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
@@ -29,11 +30,11 @@ void DrawGridStep(MainContext& context, DrawingSurface& target, const RedrawOpti
   // picture leaves the state's cell colours as its display command did.
   if (options.thinned) {
     const GridData& grid = ThinnedGrid(recipe, s.Grid);
-    static_cast<void>(
-        DrawGridPicture(target, grid, view, recipe.grid->data, recipe.thinnedColors, settings));
+    static_cast<void>(DrawGridPictureWithFaults(context, target, grid, view, recipe.grid->data,
+                                                recipe.thinnedColors, settings));
   } else {
-    static_cast<void>(
-        DrawGridPicture(target, s.Grid, view, recipe.grid->data, s.CellColors, settings));
+    static_cast<void>(DrawGridPictureWithFaults(context, target, s.Grid, view, recipe.grid->data,
+                                                s.CellColors, settings));
   }
 }
 

@@ -139,6 +139,39 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-estimated.png"));
 }
 
+// The faulted sample with its fault file: the estimate breaks along the
+// trace, the picture draws it in dark red, and a bad file changes nothing.
+TEST_F(EstimationTest, FaultTracesBreakTheSurfaceAndAreDrawn) {
+  Load("cmdOpenData", SourcePath("data/samples/fault_bed.txt"), 3);
+  platform.openAnswers.push_back(QString::fromStdString(WriteFile("one.txt", "1,2\n")));
+  Click("cmdOpenFaults");
+  EXPECT_EQ(Caption("lblFaults"), "断層線はありません");
+  EXPECT_TRUE(Status().contains("1 行目")) << Status().toStdString();
+  platform.openAnswers.push_back(
+      QString::fromStdString(SourcePath("data/samples/fault_bed_faults.txt")));
+  Click("cmdOpenFaults");
+  EXPECT_EQ(Caption("lblFaults"), "断層線 1 本（点 4 個）");
+  EXPECT_TRUE(Enabled("cmdClearFaults"));
+
+  Ask({"0", "0", "1000", "800"}, "101", "81");
+  Click("cmdHorizon");
+  ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
+  EXPECT_TRUE(Status().contains("断層で切った格子間 95 本")) << Status().toStdString();
+  // The step across the fault: west of it (x = 420) the bed lies 80 m
+  // higher than east of it (x = 480), less its dip over the 60 m between.
+  const GridData& grid = state().Grid;
+  EXPECT_GT(grid.Z(43, 20) - grid.Z(49, 20), 70);
+  EXPECT_GT(PixelsOf(Picture(), QColor(139, 0, 0)), 100) << "the trace";
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-faults.png"));
+  Find<QTabWidget>("tabParameter")->setCurrentIndex(0);
+  EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-faults.png"));
+
+  Click("cmdClearFaults");
+  EXPECT_EQ(Caption("lblFaults"), "断層線はありません");
+  EXPECT_FALSE(Enabled("cmdClearFaults"));
+}
+
 TEST_F(EstimationTest, RefusalsKeepTheGridAndALaterStopSaysWhere) {
   const std::string hill = SourcePath("data/samples/hill.grd");
   OpenGrid(hill);
