@@ -68,8 +68,10 @@ GDALDatasetH LineLayerInMemory(OGRLayerH like) {
 
 // Copies the lines of `from` into `to` without their segments in flagged
 // cells: each segment of a contour line crosses one cell, named by its middle.
-void CopyOutside(OGRLayerH from, OGRLayerH to, const GridData& grid,
+// False when a feature could not be written.
+bool CopyOutside(OGRLayerH from, OGRLayerH to, const GridData& grid,
                  const NodeArray<std::uint8_t>& cells) {
+  bool written = true;
   auto flagged = [&](double x, double y) {
     const auto i = static_cast<int>(std::clamp(std::floor((x - grid.Xmin) / grid.Dx) + 1, 1.0,
                                                static_cast<double>(grid.Nx - 1)));
@@ -93,7 +95,7 @@ void CopyOutside(OGRLayerH from, OGRLayerH to, const GridData& grid,
       OGR_F_SetFieldInteger(copy, 0, id++);
       OGR_F_SetFieldDouble(copy, 1, OGR_F_GetFieldAsDouble(feature, 1));
       OGR_F_SetGeometryDirectly(copy, piece);
-      OGR_L_CreateFeature(to, copy);
+      if (OGR_L_CreateFeature(to, copy) != OGRERR_NONE) written = false;
       OGR_F_Destroy(copy);
     };
     for (int k = 0; k + 1 < points; ++k) {
@@ -106,6 +108,7 @@ void CopyOutside(OGRLayerH from, OGRLayerH to, const GridData& grid,
     write(points - 1);
     OGR_F_Destroy(feature);
   }
+  return written;
 }
 
 }  // namespace
@@ -160,7 +163,10 @@ Result<std::int64_t> ExportContours(const std::string& path, const GridData& gri
       GDALClose(out);
       return Failure{"コンターを引けません：" + GdalError("GDAL が失敗しました")};
     }
-    if (lines.dataset != nullptr) CopyOutside(target, layer, grid, *uncontoured);
+    if (lines.dataset != nullptr && !CopyOutside(target, layer, grid, *uncontoured)) {
+      GDALClose(out);
+      return Failure{"コンターを書き出せません：" + GdalError("GDAL が失敗しました")};
+    }
     return out;
   });
   if (srs != nullptr) OSRDestroySpatialReference(srs);
