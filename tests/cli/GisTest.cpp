@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <filesystem>
 
 #include "CliRun.h"
@@ -62,6 +63,43 @@ TEST(GisCli, RefusalsTakeOneLineAndWriteNothing) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
   EXPECT_EQ(folder.EntryCount(), 0u);
+}
+
+}  // namespace
+}  // namespace kessadon
+
+namespace kessadon {
+namespace {
+
+// The faulted sample from the command line: estimated with its fault, its
+// contours break at the fault instead of stacking along the scarp, and the
+// picture draws the trace.
+TEST(GisCli, FaultsBreakTheEstimateItsContoursAndItsPicture) {
+  testing::TempFolder folder;
+  const std::string samples = std::string(KESSADON_SOURCE_DIR) + "/data/samples/";
+  const std::string faults = samples + "fault_bed_faults.txt", grid = folder / "bed.grd";
+  CliRun run = Cli({"estimate", "--layout", "3", samples + "fault_bed.txt", "--nodes", "101,81",
+                    "--range", "0,0,1000,800", "--faults", faults, "-o", grid});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("cut links = 95\ndropped data = 0\n"), std::string::npos) << run.out;
+
+  // Levels 290 to 330 lie only on the scarp between the blocks.
+  for (const auto& [extra, lines] : {std::pair{std::string(), 16}, {faults, 15}}) {
+    std::vector<std::string> args = {"contours",   grid, "--levels",
+                                     "150,450,20", "-o", folder / "c.geojson"};
+    if (!extra.empty()) args.insert(args.end(), {"--faults", extra});
+    run = Cli(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(std::to_string(lines) + " lines"), std::string::npos) << run.out;
+  }
+  run = Cli({"render", grid, "--mode", "contour", "--faults", faults, "-o", folder / "p.png"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const QImage picture(QString::fromStdString(folder / "p.png"));
+  int red = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) red += picture.pixel(x, y) == qRgb(139, 0, 0);
+  }
+  EXPECT_GT(red, 500);
 }
 
 }  // namespace
