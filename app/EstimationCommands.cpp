@@ -249,6 +249,8 @@ void cmdHorizon_Click(MainContext& context) {
   s.Nitr = s.HasBoundData == 1 ? params.Nitr : 1;
   s.Beta = run->Report.Beta;
   for (const EstimationReport& report : run->PassReports) WriteEstimationReport(*p.report, report);
+  WriteFaultReport(*p.report, !params.Faults.traces.empty(), run->CutLinks,
+                   run->DroppedHeights + run->DroppedDips);
 
   InstallNewGrid(context, std::move(run->Grid));
   s.OriginalUnsaved = true;

@@ -89,6 +89,15 @@ ReportFrame::ReportFrame(QWidget* parent) : QGroupBox("格子推定結果のレ�
     layout->addWidget(NewCaption(this, kReportCaptions[k]), row, 0, Qt::AlignRight);
     layout->addWidget(*entries[k].label, row, 1);
   }
+  lblFaultCaption = NewCaption(this, "断層 =");
+  lblFaultCuts = NewValueLabel(this, "lblFaultCuts");
+  lblFaultCuts->setToolTip(
+      "断層が切った隣り合う格子点の間の数と、断層のため面に結び付けられなかったデータの数");
+  const int row = static_cast<int>(entries.size());
+  layout->addWidget(lblFaultCaption, row, 0, Qt::AlignRight);
+  layout->addWidget(lblFaultCuts, row, 1);
+  lblFaultCaption->hide();
+  lblFaultCuts->hide();
   layout->setColumnStretch(1, 1);
 }
 

@@ -37,6 +37,8 @@ class ReportFrame : public QGroupBox {
 
   QLabel *lblQj1, *lblQj2, *lblNhdt, *lblQhrn, *lblQhav, *lblNddt, *lblQdrn, *lblQdav;
   QLabel *lblQjres, *lblQj, *lblRes;
+  // With faults only: the links they cut and the data left out.
+  QLabel *lblFaultCaption, *lblFaultCuts;
 };
 
 // "格子数の変更": the original node counts and spacing, and the requested ones.

@@ -1,6 +1,8 @@
 // The report of the last estimation pass on the panel.
 #pragma once
 
+#include <cstdint>
+
 namespace kessadon {
 struct EstimationReport;
 }
@@ -12,6 +14,10 @@ class ReportFrame;
 // Writes the eleven values; the dip values are left empty when no dip datum
 // was usable, so that nothing of an earlier run stays beside this one.
 void WriteEstimationReport(ReportFrame& frame, const EstimationReport& report);
+
+// The fault line under the report: the links cut and the data left out;
+// hidden when the run had no fault.
+void WriteFaultReport(ReportFrame& frame, bool faults, std::int64_t cutLinks, std::int32_t dropped);
 
 // Empties every value: the report no longer belongs to the data or the grid.
 void ClearEstimationReport(ReportFrame& frame);

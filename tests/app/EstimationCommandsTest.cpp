@@ -157,12 +157,15 @@ TEST_F(EstimationTest, FaultTracesBreakTheSurfaceAndAreDrawn) {
   Click("cmdHorizon");
   ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
   EXPECT_TRUE(Status().contains("断層で切った格子間 95 本")) << Status().toStdString();
+  EXPECT_EQ(Caption("lblFaultCuts"), "切断 95 本、除外 0 個");
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  Find<QTabWidget>("tabParameter")->setCurrentIndex(1);
+  EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-faults-report.png"));
   // The step across the fault: west of it (x = 420) the bed lies 80 m
   // higher than east of it (x = 480), less its dip over the 60 m between.
   const GridData& grid = state().Grid;
   EXPECT_GT(grid.Z(43, 20) - grid.Z(49, 20), 70);
   EXPECT_GT(PixelsOf(Picture(), QColor(139, 0, 0)), 100) << "the trace";
-  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
   EXPECT_TRUE(form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-faults.png"));
   Find<QTabWidget>("tabParameter")->setCurrentIndex(0);
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-faults.png"));
