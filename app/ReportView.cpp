@@ -28,9 +28,8 @@ void WriteEstimationReport(ReportFrame& f, const EstimationReport& report) {
 void WriteFaultReport(ReportFrame& f, bool faults, std::int64_t cutLinks, std::int32_t dropped) {
   f.lblFaultCaption->setVisible(faults);
   f.lblFaultCuts->setVisible(faults);
-  f.lblFaultCuts->setText(
-      faults ? QString("切った格子間 %1 本、除いたデータ %2 個").arg(cutLinks).arg(dropped)
-             : QString());
+  f.lblFaultCuts->setText(faults ? QString("切断 %1 本、除外 %2 個").arg(cutLinks).arg(dropped)
+                                 : QString());
 }
 
 void ClearEstimationReport(ReportFrame& f) {
