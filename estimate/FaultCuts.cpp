@@ -131,13 +131,7 @@ NodeArray<std::uint8_t> FaultCuts::CutCells() const {
 }
 
 NodeArray<std::uint8_t> FaultCutCells(const GridData& grid, const FaultTraces& traces) {
-  EstimationGrid geometry;
-  geometry.Nx = grid.Nx;
-  geometry.Ny = grid.Ny;
-  geometry.Xmin = grid.Xmin;
-  geometry.Ymin = grid.Ymin;
-  geometry.Dx = grid.Dx;
-  geometry.Dy = grid.Dy;
+  const EstimationGrid geometry{grid.Nx, grid.Ny, grid.Xmin, grid.Ymin, grid.Dx, grid.Dy};
   return FaultCuts(geometry, traces).CutCells();
 }
 
