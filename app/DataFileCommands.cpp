@@ -187,6 +187,8 @@ void cmdClear_Click(MainContext& context) {
   if (!ConfirmDiscardGrids(context)) return;
   context.state.Data.Records = MeasuredData{};
   context.state.Data.Prepared = PreparedData{};
+  context.state.Data.Faults = FaultTraces{};
+  ShowFaultCount(context);
   ResetAppState(context);
   ResetEstimationPanel(context);
   UpdateDisplayCommands(context);

@@ -173,6 +173,14 @@ TEST_F(EstimationTest, FaultTracesBreakTheSurfaceAndAreDrawn) {
   Click("cmdClearFaults");
   EXPECT_EQ(Caption("lblFaults"), "断層線はありません");
   EXPECT_FALSE(Enabled("cmdClearFaults"));
+  // Clearing the data goes back to the start: no fault either.
+  platform.openAnswers.push_back(
+      QString::fromStdString(SourcePath("data/samples/fault_bed_faults.txt")));
+  Click("cmdOpenFaults");
+  platform.saveChoices.push_back(SaveChoice::Discard);  // the unsaved estimate may go
+  Click("cmdClear");
+  EXPECT_EQ(Caption("lblFaults"), "断層線はありません");
+  EXPECT_TRUE(state().Data.Faults.traces.empty());
 }
 
 TEST_F(EstimationTest, RefusalsKeepTheGridAndALaterStopSaysWhere) {
