@@ -240,8 +240,9 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
       ->check(CLI::IsMember({"auto", "band", "sparse", "iterative"}));
   command
       ->add_option("--faults", a->faults,
-                   "Fault traces (x,y a line; '>' or a blank line between traces) the surface "
-                   "may break along; repeatable")
+                   "Fault traces the surface may break along: a line layer (.gpkg, .shp, "
+                   ".geojson, ...) or text (x,y a line; '>' or a blank line between traces); "
+                   "repeatable")
       ->check(CLI::ExistingFile);
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }
