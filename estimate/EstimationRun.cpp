@@ -234,15 +234,28 @@ Result<EstimationSolver> SolverFor(const EstimationGrid& grid, EstimationSolver 
   return solver;
 }
 
+// The run's progress as one stage of one pass tells it.
+SolveProgress StageOf(const EstimationProgress& progress, int pass, int passes,
+                      EstimationStage stage) {
+  if (!progress) return {};
+  return [&progress, pass, passes, stage](double f) { return progress({pass, passes, stage, f}); };
+}
+
 // The links the faults cut and the data they leave without a node, counted in
 // the result; refuses a piece of the grid that the faults cut off from the
 // data it needs: a height, and three heights or a height and a dip.
+// On a large grid this takes a second or two: it tells the first pass's
+// building stage 0 between its steps and stops when told.
 Result<FaultCuts> CutByFaults(const PreparedData& data, const FaultTraces& traces,
-                              const EstimationGrid& grid, EstimationResult& result) {
+                              const EstimationGrid& grid, EstimationResult& result,
+                              const SolveProgress& building) {
   if (traces.traces.empty()) return FaultCuts();
+  if (StopAsked(building, 0)) return Cancelled();
   FaultCuts cuts(grid, traces);
   result.CutLinks = cuts.CutLinks();
+  if (StopAsked(building, 0)) return Cancelled();
   const std::vector<std::int32_t> block = cuts.BlockOfNodes();
+  if (StopAsked(building, 0)) return Cancelled();
   const std::int32_t blocks = *std::max_element(block.begin(), block.end()) + 1;
   std::vector<std::int32_t> heights(static_cast<std::size_t>(blocks)),
       dips(static_cast<std::size_t>(blocks));
@@ -308,7 +321,8 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
   result.ey = plan.ey;
   try {
     NodeArray<double> zEst(grid.Nx, grid.Ny);  // the first pass's bounds are judged against zeros
-    Result<FaultCuts> cuts = CutByFaults(data, params.Faults, grid, result);
+    Result<FaultCuts> cuts = CutByFaults(data, params.Faults, grid, result,
+                                         StageOf(progress, 1, passes, EstimationStage::Building));
     if (!cuts) return cuts.failure();
     const FaultCuts* faults = cuts->Any() ? &*cuts : nullptr;
     Result<EstimationSolver> chosen = SolverFor(grid, solver, memory);
@@ -319,9 +333,8 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
     for (int pass = 1; pass <= passes; ++pass) {
       const double alpha = plan.alphas[pass - 1];
       const double beta = plan.ratio * alpha;
-      auto stage = [&progress, pass, passes](EstimationStage s) -> SolveProgress {
-        if (!progress) return {};
-        return [&progress, pass, passes, s](double f) { return progress({pass, passes, s, f}); };
+      auto stage = [&progress, pass, passes](EstimationStage s) {
+        return StageOf(progress, pass, passes, s);
       };
       const NormalEquationsOutcome built =
           solve.Build(data, zEst, {params.M1, params.M2, alpha, beta, faults},

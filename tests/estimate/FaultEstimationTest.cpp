@@ -128,6 +128,12 @@ TEST(FaultEstimation, DataThatSeeNoNodeAreDroppedAndABlockWithoutDataIsRefused) 
   EXPECT_EQ(run->DroppedDips, 1);
   EXPECT_NEAR(run->Grid.Z(5, 5), 0, 1);  // the dropped 1000 pulls nothing
 
+  // Cutting the grid is the first step of the run: a stop there ends it.
+  const Result<EstimationResult> stopped =
+      RunEstimation(data, p, [](const EstimationProgressStep&) { return false; });
+  ASSERT_FALSE(stopped);
+  EXPECT_TRUE(stopped.failure().cancelled);
+
   // A trace across the corner leaves a block no datum reaches.
   const Result<EstimationResult> corner =
       RunEstimation(StepData(), StepGrid(Traces({{{-10, 3}, {3, -10}}})));
