@@ -37,12 +37,63 @@ Weights1D Interpolation(std::int32_t f, std::int32_t nf, bool halve) {
   return {{f / 2, f / 2 + 1}, {0.5, 0.5}, 2};
 }
 
-// Up to four coarse nodes a fine node is interpolated from.
+// The coarse nodes a fine node is interpolated from: up to four bilinear
+// ones, or up to kMaxFitted beside a fault.
+constexpr int kMaxFitted = 8;
 struct Weights2D {
-  std::int32_t ci[4] = {}, cj[4] = {};
-  double w[4] = {};
+  std::int32_t ci[kMaxFitted], cj[kMaxFitted];  // the first `count` hold
+  double w[kMaxFitted];
   int count = 0;
 };
+
+// Weights w over n points at offsets (dx, dy) from a node that give a
+// plane's value at the node from its values at the points, the smallest
+// such in the sum of squares; false when the points do not fix a plane
+// there. An offset that is zero at every point needs no gradient that way.
+bool FitPlane(const double* dx, const double* dy, int n, double* w) {
+  bool useX = false, useY = false;
+  for (int k = 0; k < n; ++k) {
+    useX = useX || dx[k] != 0;
+    useY = useY || dy[k] != 0;
+  }
+  const int r = 1 + (useX ? 1 : 0) + (useY ? 1 : 0);
+  auto row = [&](int k, double* c) {
+    int m = 0;
+    c[m++] = 1;
+    if (useX) c[m++] = dx[k];
+    if (useY) c[m++] = dy[k];
+  };
+  // w = C^T l with C C^T l = e0, C's columns (1, dx, dy) of the points.
+  double g[3][4] = {};
+  g[0][3] = 1;
+  for (int k = 0; k < n; ++k) {
+    double c[3];
+    row(k, c);
+    for (int a = 0; a < r; ++a) {
+      for (int b = 0; b < r; ++b) g[a][b] += c[a] * c[b];
+    }
+  }
+  for (int a = 0; a < r; ++a) {
+    int pivot = a;
+    for (int b = a + 1; b < r; ++b) {
+      if (std::abs(g[b][a]) > std::abs(g[pivot][a])) pivot = b;
+    }
+    if (std::abs(g[pivot][a]) < 1e-9 * n) return false;
+    std::swap(g[a], g[pivot]);
+    for (int b = 0; b < r; ++b) {
+      if (b == a) continue;
+      const double f = g[b][a] / g[a][a];
+      for (int c = a; c < 4; ++c) g[b][c] -= f * g[a][c];
+    }
+  }
+  for (int k = 0; k < n; ++k) {
+    double c[3];
+    row(k, c);
+    w[k] = 0;
+    for (int a = 0; a < r; ++a) w[k] += c[a] * g[a][3] / g[a][a];
+  }
+  return true;
+}
 
 // One grid of the hierarchy: its operator by upper partners, and on coarse
 // grids the right-hand side, correction and residual of the V-cycle.
@@ -62,6 +113,15 @@ struct Level {
   // Links a fault cuts, by the node they start from (x: to the next column,
   // y: to the next row); empty without faults.
   std::vector<std::uint8_t> cutX, cutY;
+  // Beside a fault, where a node does not reach all its bilinear parents,
+  // its weights (FitNearCuts): the index into `fitted` by node, -1
+  // elsewhere; empty without faults.
+  std::vector<std::int32_t> fittedAt;
+  std::vector<Weights2D> fitted;
+  std::vector<std::int64_t> fittedNode;
+  // Boxes of nodes round the tips and corners of cuts, solved exactly
+  // after each sweep (TipBoxes).
+  std::vector<struct TipBox> tips;
 
   std::int64_t N() const { return std::int64_t{nx} * ny; }
   Weights1D AlongX(std::int32_t f) const { return Interpolation(f, nx, halveX); }
@@ -84,25 +144,40 @@ struct Level {
     return (!CutX(lowI, j) && !CutY(p, lowJ)) || (!CutY(i, lowJ) && !CutX(lowI, q));
   }
   // The coarser grid's nodes fine node (i, j) is interpolated from, and
-  // their weights: bilinear, but across a cut link only from the nodes it
-  // reaches, their weights scaled to sum to one, so that a fault block's own
-  // planes are kept.
+  // their weights: bilinear, or where a fault cuts it off from some of
+  // those, as FitNearCuts chose.
   Weights2D Interpolate(std::int32_t i, std::int32_t j) const {
+    if (!fittedAt.empty()) {
+      const std::int32_t k = fittedAt[static_cast<std::size_t>(std::int64_t{i} * ny + j)];
+      if (k >= 0) return fitted[static_cast<std::size_t>(k)];
+    }
+    return Bilinear(i, j);
+  }
+  Weights2D Bilinear(std::int32_t i, std::int32_t j) const {
     const Weights1D px = AlongX(i), py = AlongY(j);
     Weights2D out;
-    double kept = 0;
     for (int u = 0; u < px.count; ++u) {
       for (int v = 0; v < py.count; ++v) {
-        if (!cutX.empty() && !Reaches(i, j, PlaceX(px.c[u]), PlaceY(py.c[v]))) continue;
         out.ci[out.count] = px.c[u];
         out.cj[out.count] = py.c[v];
         out.w[out.count++] = px.w[u] * py.w[v];
-        kept += px.w[u] * py.w[v];
       }
     }
-    if (kept != 1) {
-      for (int k = 0; k < out.count; ++k) out.w[k] /= kept;
+    return out;
+  }
+  // Bilinear weights from only the nodes (i, j) reaches, scaled to sum to
+  // one, which keeps a fault block's level but not its slope.
+  Weights2D KeepingLevel(std::int32_t i, std::int32_t j) const {
+    Weights2D all = Bilinear(i, j), out;
+    double kept = 0;
+    for (int k = 0; k < all.count; ++k) {
+      if (!Reaches(i, j, PlaceX(all.ci[k]), PlaceY(all.cj[k]))) continue;
+      out.ci[out.count] = all.ci[k];
+      out.cj[out.count] = all.cj[k];
+      out.w[out.count++] = all.w[k];
+      kept += all.w[k];
     }
+    for (int k = 0; k < out.count; ++k) out.w[k] /= kept;
     return out;
   }
   void Shape(std::int32_t cx, std::int32_t cy) {
@@ -132,6 +207,210 @@ struct Level {
   }
 };
 
+// The fine nodes of a box a node reaches without crossing a cut link, by
+// filling from it: `seen` holds the box's nodes, x slowest.
+struct Box {
+  std::int32_t i0, j0, w, h;
+  std::uint8_t seen[81] = {};
+  bool Has(std::int32_t i, std::int32_t j) const { return seen[(i - i0) * h + (j - j0)] != 0; }
+};
+
+void Fill(const Level& level, Box& box, std::int32_t i, std::int32_t j) {
+  std::int32_t stack[81][2];
+  int top = 0;
+  box.seen[(i - box.i0) * box.h + (j - box.j0)] = 1;
+  stack[top][0] = i;
+  stack[top++][1] = j;
+  while (top > 0) {
+    --top;
+    const std::int32_t p = stack[top][0], q = stack[top][1];
+    const std::int32_t next[4][2] = {{p + 1, q}, {p - 1, q}, {p, q + 1}, {p, q - 1}};
+    const bool cut[4] = {p + 1 < level.nx && level.CutX(p, q), p > 0 && level.CutX(p - 1, q),
+                         q + 1 < level.ny && level.CutY(p, q), q > 0 && level.CutY(p, q - 1)};
+    for (int k = 0; k < 4; ++k) {
+      const std::int32_t a = next[k][0], b = next[k][1];
+      if (cut[k] || a < box.i0 || a >= box.i0 + box.w || b < box.j0 || b >= box.j0 + box.h)
+        continue;
+      std::uint8_t& s = box.seen[(a - box.i0) * box.h + (b - box.j0)];
+      if (s != 0) continue;
+      s = 1;
+      stack[top][0] = a;
+      stack[top++][1] = b;
+    }
+  }
+}
+
+// Weights for a fine node that does not reach all its bilinear parents,
+// exact for planes: from the parents it reaches and, where they do not fix
+// a plane, the coarse nodes one further out that it reaches within the box
+// (round the fault's tip, say): those one further along x, or along y,
+// whichever fits with the smaller weights, or else both and the corners.
+// Extending only the way that is needed keeps the weights close, and so
+// the coarse operator mostly within its 25 points. False when no fit is
+// found; the level-keeping weights stand then.
+bool FitWeights(const Level& level, std::int32_t i, std::int32_t j, Weights2D& out) {
+  const Weights1D px = level.AlongX(i), py = level.AlongY(j);
+  const std::int32_t cnx = Coarser(level.nx, level.halveX), cny = Coarser(level.ny, level.halveY);
+  const std::int32_t lowX = px.c[0], highX = px.c[px.count - 1];
+  const std::int32_t lowY = py.c[0], highY = py.c[py.count - 1];
+  const std::int32_t cx0 = std::max(0, lowX - 1), cx1 = std::min(cnx - 1, highX + 1);
+  const std::int32_t cy0 = std::max(0, lowY - 1), cy1 = std::min(cny - 1, highY + 1);
+  Box box{level.PlaceX(cx0), level.PlaceY(cy0), level.PlaceX(cx1) - level.PlaceX(cx0) + 1,
+          level.PlaceY(cy1) - level.PlaceY(cy0) + 1};
+  Fill(level, box, i, j);
+  const Weights2D near = level.KeepingLevel(i, j);
+  // Each reachable coarse node of the window, by the ways it lies outside
+  // the bilinear cell: 0 inside, 1 along x, 2 along y, 3 both.
+  constexpr int kWindow = 16;
+  std::int32_t ci[kWindow], cj[kWindow];
+  int outside[kWindow];
+  double dx[kWindow], dy[kWindow];
+  int count = 0;
+  for (std::int32_t x = cx0; x <= cx1; ++x) {
+    for (std::int32_t y = cy0; y <= cy1; ++y) {
+      const int way = (x < lowX || x > highX ? 1 : 0) + (y < lowY || y > highY ? 2 : 0);
+      bool reached = false;
+      for (int k = 0; k < near.count; ++k)
+        reached = reached || (near.ci[k] == x && near.cj[k] == y);
+      if (way != 0) reached = box.Has(level.PlaceX(x), level.PlaceY(y));
+      if (!reached) continue;
+      ci[count] = x;
+      cj[count] = y;
+      outside[count] = way;
+      dx[count] = level.PlaceX(x) - i;
+      dy[count++] = level.PlaceY(y) - j;
+    }
+  }
+  // Tries the reachable nodes of the given ways; their weights' sum of
+  // squares, or infinity when they fix no plane or are too many.
+  auto tryWays = [&](unsigned ways, double& squares) {
+    double px2[kWindow], py2[kWindow], w[kWindow];
+    int pick[kWindow], n = 0;
+    for (int k = 0; k < count; ++k) {
+      if ((ways >> outside[k] & 1U) == 0) continue;
+      px2[n] = dx[k];
+      py2[n] = dy[k];
+      pick[n++] = k;
+    }
+    Weights2D fit;
+    squares = HUGE_VAL;
+    if (n == 0 || n > kMaxFitted || !FitPlane(px2, py2, n, w)) return fit;
+    squares = 0;
+    for (int k = 0; k < n; ++k) {
+      squares += w[k] * w[k];
+      if (std::abs(w[k]) < 1e-12) continue;
+      fit.ci[fit.count] = ci[pick[k]];
+      fit.cj[fit.count] = cj[pick[k]];
+      fit.w[fit.count++] = w[k];
+    }
+    return fit;
+  };
+  double squares[5];
+  const Weights2D fits[5] = {tryWays(0b1, squares[0]), tryWays(0b11, squares[1]),
+                             tryWays(0b101, squares[2]), tryWays(0b111, squares[3]),
+                             tryWays(0b1111, squares[4])};
+  const int order[5] = {0, squares[2] < squares[1] ? 2 : 1, squares[2] < squares[1] ? 1 : 2, 3, 4};
+  for (const int k : order) {
+    if (squares[k] < HUGE_VAL) {
+      out = fits[k];
+      return true;
+    }
+  }
+  return false;
+}
+
+// How far, in nodes of its grid, a node's farthest coarse node lies.
+std::int32_t Reach(const Level& fine, std::int64_t node) {
+  const auto i = static_cast<std::int32_t>(node / fine.ny),
+             j = static_cast<std::int32_t>(node % fine.ny);
+  const Weights2D p = fine.Interpolate(i, j);
+  std::int32_t reach = 0;
+  for (int u = 0; u < p.count; ++u) {
+    reach =
+        std::max({reach, std::abs(fine.PlaceX(p.ci[u]) - i), std::abs(fine.PlaceY(p.cj[u]) - j)});
+  }
+  return reach;
+}
+
+// A node that fine node `node` is coupled to whose weights and its own
+// reach coarse nodes more than two apart, or -1.
+std::int64_t Widens(const Level& fine, std::int64_t node) {
+  const auto i = static_cast<std::int32_t>(node / fine.ny),
+             j = static_cast<std::int32_t>(node % fine.ny);
+  const Weights2D p = fine.Interpolate(i, j);
+  for (int di = -2; di <= 2; ++di) {
+    for (int dj = -2; dj <= 2; ++dj) {
+      const std::int32_t gi = i + di, gj = j + dj;
+      if (gi < 0 || gi >= fine.nx || gj < 0 || gj >= fine.ny) continue;
+      const bool upper = di > 0 || (di == 0 && dj >= 0);
+      const std::int64_t other = std::int64_t{gi} * fine.ny + gj;
+      if (fine.a[(upper ? node : other) * kPartners +
+                 PatternSystem::Slot(upper ? di : -di, upper ? dj : -dj)] == 0) {
+        continue;
+      }
+      const Weights2D q = fine.Interpolate(gi, gj);
+      for (int u = 0; u < p.count; ++u) {
+        for (int v = 0; v < q.count; ++v) {
+          if (std::abs(p.ci[u] - q.ci[v]) > 2 || std::abs(p.cj[u] - q.cj[v]) > 2) return other;
+        }
+      }
+    }
+  }
+  return -1;
+}
+
+// Fits the weights of the nodes beside a fault (FitWeights): the bilinear
+// weights cut at a fault keep a block's level but not its slope, so that
+// the coarse grids would correct tilts beside every fault poorly. Where a
+// steep trace steps over a column, the fitted weights of some nodes would
+// widen the coarse operator and go back to keeping the level; such traces
+// still take about twice the iterations of a grid without faults.
+void FitNearCuts(Level& fine) {
+  fine.fittedAt.clear();
+  fine.fitted.clear();
+  fine.fittedNode.clear();
+  if (fine.cutX.empty()) return;
+  fine.fittedAt.assign(static_cast<std::size_t>(fine.N()), -1);
+  std::vector<std::uint8_t> planes;  // by entry, whether fitted to planes
+  for (std::int32_t i = 0; i < fine.nx; ++i) {
+    for (std::int32_t j = 0; j < fine.ny; ++j) {
+      const Weights2D all = fine.Bilinear(i, j);
+      bool reached = true;
+      for (int k = 0; k < all.count; ++k) {
+        reached = reached && fine.Reaches(i, j, fine.PlaceX(all.ci[k]), fine.PlaceY(all.cj[k]));
+      }
+      if (reached) continue;
+      Weights2D w;
+      const bool fits = FitWeights(fine, i, j, w);
+      const std::int64_t node = std::int64_t{i} * fine.ny + j;
+      fine.fittedAt[static_cast<std::size_t>(node)] = static_cast<std::int32_t>(fine.fitted.size());
+      fine.fitted.push_back(fits ? w : fine.KeepingLevel(i, j));
+      fine.fittedNode.push_back(node);
+      planes.push_back(fits ? 1 : 0);
+    }
+  }
+  // Weights that would couple coarse nodes more than two apart go back to
+  // keeping the level, so that the coarse operator stays 25-point and
+  // exact: of the two nodes, the one whose weights reach further.
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (std::size_t k = 0; k < fine.fittedNode.size(); ++k) {
+      if (planes[k] == 0) continue;
+      const std::int64_t node = fine.fittedNode[k], other = Widens(fine, node);
+      if (other < 0) continue;
+      const std::int32_t at = fine.fittedAt[static_cast<std::size_t>(other)];
+      const bool blameOther = at >= 0 && planes[static_cast<std::size_t>(at)] != 0 &&
+                              Reach(fine, other) > Reach(fine, node);
+      const std::size_t blamed = blameOther ? static_cast<std::size_t>(at) : k;
+      const std::int64_t was = fine.fittedNode[blamed];
+      fine.fitted[blamed] = fine.KeepingLevel(static_cast<std::int32_t>(was / fine.ny),
+                                              static_cast<std::int32_t>(was % fine.ny));
+      planes[blamed] = 0;
+      changed = true;
+    }
+  }
+}
+
 // Adds P(f, .)^T a P(g, .) for the fine pair (fi, fj) -> (gi, gj) into the
 // coarse operator's upper partners.
 void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32_t fj,
@@ -143,6 +422,16 @@ void AddCoarsePair(const Level& fine, Level& coarse, std::int32_t fi, std::int32
     for (int s = 0; s < q.count; ++s) {
       const int di = q.ci[s] - p.ci[u], dj = q.cj[s] - p.cj[u];
       if (di < 0 || (di == 0 && dj < 0)) continue;  // the lower triangle
+      if (di > 2 || dj < -2 || dj > 2) {
+        // Beyond the 25 points, which weights fitted beside a fault may
+        // reach now and then: the pair's share goes onto both diagonals,
+        // which keeps the operator positive definite.
+        const double v = std::abs(pw * q.w[s]);
+        coarse.own[static_cast<std::size_t>(row * kPartners)] += v;
+        coarse.own[static_cast<std::size_t>((std::int64_t{q.ci[s]} * coarse.ny + q.cj[s]) *
+                                            kPartners)] += v;
+        continue;
+      }
       coarse.own[static_cast<std::size_t>(row * kPartners + PatternSystem::Slot(di, dj))] +=
           pw * q.w[s];
     }
@@ -180,7 +469,9 @@ void BuildCoarse(const Level& fine, Level& coarse) {
   coarse.Shape(Coarser(fine.nx, fine.halveX), Coarser(fine.ny, fine.halveY));
   AssignZeros(coarse.own, static_cast<std::size_t>(coarse.N()) * kPartners);
   coarse.a = coarse.own.data();
-  constexpr int kBlock = 8;
+  // Weights fitted beside a fault reach a fine node further, so their
+  // blocks are wider.
+  const int kBlock = fine.fitted.empty() ? 8 : 16;
   const int blocks = (fine.nx + kBlock - 1) / kBlock;
   for (int phase = 0; phase < 2; ++phase) {
     const int count = (blocks - phase + 1) / 2;
@@ -207,6 +498,14 @@ void BuildCoarse(const Level& fine, Level& coarse) {
   CoarseCuts(fine, coarse);
 }
 
+// The weight of coarse node c in an interpolation along one direction.
+double Toward(const Weights1D& w, std::int32_t c) {
+  for (int k = 0; k < w.count; ++k) {
+    if (w.c[k] == c) return w.w[k];
+  }
+  return 0;
+}
+
 // r = R rf, the transpose of the interpolation, gathered by coarse node so
 // that coarse columns can be summed on every core: a coarse node draws on
 // the fine nodes at most one away from its own.
@@ -220,19 +519,30 @@ void Restrict(const Level& fine, const std::vector<double>& rf, Level& coarse) {
         const std::int32_t jLast = fine.halveY ? std::min(fine.ny - 1, 2 * cj + 1) : cj;
         double sum = 0;
         for (std::int32_t i = iFirst; i <= iLast; ++i) {
+          const double wx = Toward(fine.AlongX(i), ci);
           for (std::int32_t j = jFirst; j <= jLast; ++j) {
-            const Weights2D p = fine.Interpolate(i, j);
-            for (int k = 0; k < p.count; ++k) {
-              if (p.ci[k] == ci && p.cj[k] == cj) {
-                sum += p.w[k] * rf[static_cast<std::size_t>(std::int64_t{i} * fine.ny + j)];
-              }
+            const double w = wx * Toward(fine.AlongY(j), cj);
+            const std::int64_t node = std::int64_t{i} * fine.ny + j;
+            if (w == 0 ||
+                (!fine.fittedAt.empty() && fine.fittedAt[static_cast<std::size_t>(node)] >= 0)) {
+              continue;
             }
+            sum += w * rf[static_cast<std::size_t>(node)];
           }
         }
         coarse.rhs[static_cast<std::size_t>(std::int64_t{ci} * coarse.ny + cj)] = sum;
       }
     }
   });
+  // The nodes with fitted weights reach further; they are few.
+  for (std::size_t k = 0; k < fine.fitted.size(); ++k) {
+    const Weights2D& p = fine.fitted[k];
+    const double r = rf[static_cast<std::size_t>(fine.fittedNode[k])];
+    for (int m = 0; m < p.count; ++m) {
+      coarse.rhs[static_cast<std::size_t>(std::int64_t{p.ci[m]} * coarse.ny + p.cj[m])] +=
+          p.w[m] * r;
+    }
+  }
 }
 
 // xf += P xc.
@@ -250,6 +560,114 @@ void Prolong(const Level& coarse, const Level& fine, double* xf) {
       }
     }
   });
+}
+
+// Where a fault's cut ends (its tip) or turns a corner (every step of a
+// slanting trace), the surface may bend in ways that no coarse grid
+// follows: a coarse grid's cut ends and turns a cell or so away. What the
+// coarse correction leaves there lies within a few cells, so a box of
+// nodes round each such cell is solved exactly, after the forward sweep
+// and, in the other order, before the backward one.
+struct TipBox {
+  std::vector<std::int64_t> nodes;
+  std::vector<double> factor;  // Cholesky factor of A on the box, its lower triangle by rows
+};
+
+namespace tipbox {
+constexpr std::int32_t kSide = 8;
+// Boxes nearer than this to one already made are left out.
+constexpr std::int32_t kCover = 2;
+// Only the finest grids have them: below those a box costs more than it
+// saves, as a K-cycle visits each coarser grid twice as often.
+constexpr std::size_t kLevels = 2;
+
+// a(p, q) of a level for nodes at most two apart each way, else zero.
+double Coupling(const Level& level, std::int64_t p, std::int64_t q) {
+  if (q < p) std::swap(p, q);
+  const auto di = static_cast<int>(q / level.ny - p / level.ny);
+  const auto dj = static_cast<int>(q % level.ny - p % level.ny);
+  if (di > 2 || dj < -2 || dj > 2 || (di == 0 && dj < 0)) return 0;
+  return level.a[p * kPartners + PatternSystem::Slot(di, dj)];
+}
+
+// Entry (r, c), c <= r, of a lower triangle kept by rows.
+inline std::size_t Packed(std::int64_t r, std::int64_t c) {
+  return static_cast<std::size_t>(r * (r + 1) / 2 + c);
+}
+
+bool Factor(const Level& level, TipBox& box) {
+  const auto n = static_cast<std::int64_t>(box.nodes.size());
+  box.factor.assign(Packed(n, 0), 0.0);
+  auto f = [&](std::int64_t r, std::int64_t c) -> double& { return box.factor[Packed(r, c)]; };
+  for (std::int64_t r = 0; r < n; ++r) {
+    for (std::int64_t c = 0; c <= r; ++c) f(r, c) = Coupling(level, box.nodes[r], box.nodes[c]);
+  }
+  for (std::int64_t c = 0; c < n; ++c) {
+    for (std::int64_t k = 0; k < c; ++k) f(c, c) -= f(c, k) * f(c, k);
+    if (!(f(c, c) > 0)) return false;
+    f(c, c) = std::sqrt(f(c, c));
+    for (std::int64_t r = c + 1; r < n; ++r) {
+      for (std::int64_t k = 0; k < c; ++k) f(r, c) -= f(r, k) * f(c, k);
+      f(r, c) /= f(c, c);
+    }
+  }
+  return true;
+}
+}  // namespace tipbox
+
+// The boxes round the cells where a cut ends or turns: a cell with an odd
+// number of cut sides, or with two that meet.
+void TipBoxes(Level& level) {
+  level.tips.clear();
+  if (level.cutX.empty() || level.nx < tipbox::kSide || level.ny < tipbox::kSide) return;
+  std::vector<std::uint8_t> covered(static_cast<std::size_t>(level.N()), 0);
+  for (std::int32_t i = 0; i + 1 < level.nx; ++i) {
+    for (std::int32_t j = 0; j + 1 < level.ny; ++j) {
+      const int sides =
+          level.CutX(i, j) + level.CutX(i, j + 1) + level.CutY(i, j) + level.CutY(i + 1, j);
+      const bool turn = sides == 2 && level.CutX(i, j) != level.CutX(i, j + 1);
+      if (sides % 2 == 0 && !turn) continue;
+      if (covered[static_cast<std::size_t>(std::int64_t{i} * level.ny + j)] != 0) continue;
+      for (std::int32_t p = std::max(0, i - tipbox::kCover);
+           p <= std::min(level.nx - 1, i + tipbox::kCover); ++p) {
+        for (std::int32_t q = std::max(0, j - tipbox::kCover);
+             q <= std::min(level.ny - 1, j + tipbox::kCover); ++q) {
+          covered[static_cast<std::size_t>(std::int64_t{p} * level.ny + q)] = 1;
+        }
+      }
+      const std::int32_t i0 = std::clamp(i + 1 - tipbox::kSide / 2, 0, level.nx - tipbox::kSide);
+      const std::int32_t j0 = std::clamp(j + 1 - tipbox::kSide / 2, 0, level.ny - tipbox::kSide);
+      TipBox box;
+      for (std::int32_t p = i0; p < i0 + tipbox::kSide; ++p) {
+        for (std::int32_t q = j0; q < j0 + tipbox::kSide; ++q)
+          box.nodes.push_back(std::int64_t{p} * level.ny + q);
+      }
+      if (tipbox::Factor(level, box)) level.tips.push_back(std::move(box));
+    }
+  }
+}
+
+// x += the exact correction on each box, in turn (the other way round
+// when backward).
+void SolveTips(const Level& level, const double* b, double* x, bool backward) {
+  const auto count = static_cast<std::int64_t>(level.tips.size());
+  std::vector<double> r;
+  for (std::int64_t k = 0; k < count; ++k) {
+    const TipBox& box = level.tips[static_cast<std::size_t>(backward ? count - 1 - k : k)];
+    const auto n = static_cast<std::int64_t>(box.nodes.size());
+    r.resize(static_cast<std::size_t>(n));
+    for (std::int64_t m = 0; m < n; ++m) r[m] = b[box.nodes[m]] - level.Row(box.nodes[m], x);
+    const std::vector<double>& f = box.factor;
+    for (std::int64_t m = 0; m < n; ++m) {
+      for (std::int64_t c = 0; c < m; ++c) r[m] -= f[tipbox::Packed(m, c)] * r[c];
+      r[m] /= f[tipbox::Packed(m, m)];
+    }
+    for (std::int64_t m = n - 1; m >= 0; --m) {
+      for (std::int64_t c = m + 1; c < n; ++c) r[m] -= f[tipbox::Packed(c, m)] * r[c];
+      r[m] /= f[tipbox::Packed(m, m)];
+    }
+    for (std::int64_t m = 0; m < n; ++m) x[box.nodes[m]] += r[m];
+  }
 }
 
 // Gauss-Seidel by columns in three colours: columns three apart share no
@@ -425,6 +843,7 @@ struct MultigridSolver::Hierarchy {
       return;
     }
     for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, false);
+    SolveTips(level, b, x, false);
     if (level.res.empty()) AssignZeros(level.res, static_cast<std::size_t>(level.N()));
     Residual(level, b, x, level.res.data());
     Level& coarse = levels[l + 1];
@@ -437,6 +856,7 @@ struct MultigridSolver::Hierarchy {
       KrylovCorrection(coarse, l + 1);
     }
     Prolong(coarse, level, x);
+    SolveTips(level, b, x, true);
     for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, true);
   }
 };
@@ -459,9 +879,13 @@ MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double*
     if (fine.N() <= coarseNodes || !(fine.halveX || fine.halveY)) break;
     if (fine.halveX) hx *= 2;
     if (fine.halveY) hy *= 2;
+    FitNearCuts(fine);
     Level coarse;
     BuildCoarse(fine, coarse);
     h_->levels.push_back(std::move(coarse));
+  }
+  for (std::size_t l = 0; l + 1 < h_->levels.size() && l < tipbox::kLevels; ++l) {
+    TipBoxes(h_->levels[l]);
   }
   Level& coarsest = h_->levels.back();  // the finest one too on a small grid
   coarsest.rhs.resize(static_cast<std::size_t>(coarsest.N()));

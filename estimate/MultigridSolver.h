@@ -51,8 +51,10 @@ class MultigridSolver {
   // Builds the coarse grids for the operator `upper` of an nx by ny grid,
   // which must outlive the solver and is not copied; its cells are `aspect`
   // times as long in y as in x. Across the links faults cut (none when null)
-  // nothing is interpolated. A grid of coarseNodes or fewer, or only a few
-  // nodes across, is not coarsened further.
+  // nothing is interpolated: beside them the weights are fitted to each
+  // block's planes, and boxes round the cuts' ends and corners are solved
+  // exactly on the finest grids. A grid of coarseNodes or fewer, or only a
+  // few nodes across, is not coarsened further.
   MultigridSolver(std::int32_t nx, std::int32_t ny, const double* upper, double aspect = 1,
                   const FaultCuts* faults = nullptr, std::int64_t coarseNodes = 4000);
   MultigridSolver(MultigridSolver&&) noexcept;
