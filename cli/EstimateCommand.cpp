@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "estimate/EstimationRun.h"
+#include "estimate/WeightChoice.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 #include "raster/FaultLayers.h"
@@ -27,7 +29,7 @@ struct EstimateArguments {
   std::vector<double> nodes, range, extend;
   std::optional<double> m1, m2, ratio, alphaMin, alphaMax, passes;
   GridOutputArguments output;
-  bool progress = false;
+  bool progress = false, autoWeights = false;
   std::string solver = "auto";
   std::vector<std::string> faults;
 };
@@ -132,6 +134,33 @@ void PrintReport(std::ostream& out, const PreparedData& data, const EstimationRe
   }
 }
 
+// With --auto-weights, alpha(min) by generalized cross-validation on the
+// ordinary heights. With bounds the schedule keeps its shape: alpha(max),
+// unless given, grows by the factor alpha(min) did.
+Result<WeightChoice> ChooseWeights(const EstimateArguments& a, const PreparedData& data,
+                                   EstimationParameters& p, const StopSignals& signals) {
+  SolveProgress progress = [&signals](double) { return signals.Received() == 0; };
+  if (a.progress) {
+    progress = [&signals](double f) {
+      std::fprintf(stderr, "choosing weights %d%%\n", static_cast<int>(100 * f));
+      return signals.Received() == 0;
+    };
+  }
+  Result<WeightChoice> chosen = ChooseAlphaByGcv(data, p, progress);
+  if (!chosen) return chosen;
+  if (data.HasBoundData != 0 && !a.alphaMax) p.AlphaMax *= chosen->Alpha / p.AlphaMin;
+  p.AlphaMin = chosen->Alpha;
+  return chosen;
+}
+
+void PrintWeights(std::ostream& out, const WeightChoice& chosen, const EstimationParameters& p) {
+  out << "alpha = " << FormatGeneral(chosen.Alpha) << '\n'
+      << "ratio = " << FormatGeneral(p.Ratio) << '\n'
+      << "GCV = " << FormatGeneral(chosen.Gcv) << '\n'
+      << "EDF = " << FormatGeneral(chosen.Edf) << '\n'
+      << "sigma = " << FormatGeneral(chosen.Sigma) << '\n';
+}
+
 int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, std::ostream& err) {
   auto fail = [&err](const std::string& reason) {
     err << "kessadon estimate: " << reason << '\n';
@@ -159,6 +188,13 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
     fail(reason);
     return signals.Received() != 0 ? 128 + signals.Received() : 1;
   };
+  std::optional<WeightChoice> weights;
+  if (a.autoWeights) {
+    Result<WeightChoice> chosen = ChooseWeights(a, data, *params, signals);
+    if (!chosen && chosen.failure().cancelled) return stopped(chosen.failure().message);
+    if (!chosen) return fail(Describe(chosen.failure()));
+    weights = *chosen;
+  }
   std::function<void(const EstimationProgressStep&)> print;
   if (a.progress) print = ProgressPrinter(err);
   Result<EstimationResult> run = RunEstimation(
@@ -176,6 +212,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   Status written = WriteGridOutput(a.output, grid, {}, err);
   if (!written) return fail(Describe(written.failure()));
   PrintReport(out, data, run->Report);
+  if (weights) PrintWeights(out, *weights, *params);
   if (!a.faults.empty()) {
     out << "cut links = " << run->CutLinks << '\n'
         << "dropped data = " << run->DroppedHeights + run->DroppedDips << '\n';
@@ -219,8 +256,14 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
   command->add_option("--m2", a->m2, "Weight of the curvature term J2 (default 1)");
   command->add_option("--ratio", a->ratio,
                       "Beta/Alpha, weight of dip data (default 1 with dip data)");
-  command->add_option("--alpha-min", a->alphaMin,
-                      "First height-data weight (default 32; 0.25 with bounds)");
+  CLI::Option* alphaMin = command->add_option(
+      "--alpha-min", a->alphaMin, "First height-data weight (default 32; 0.25 with bounds)");
+  command
+      ->add_flag("--auto-weights", a->autoWeights,
+                 "Choose the first height-data weight by generalized cross-validation on the "
+                 "ordinary heights, and print it (alpha), GCV, EDF (degrees of freedom) and "
+                 "sigma (the heights' noise); with bounds alpha-max, unless given, grows with it")
+      ->excludes(alphaMin);
   command->add_option("--alpha-max", a->alphaMax,
                       "Last height-data weight (with bounds; default 16)");
   command->add_option("--passes", a->passes, "Number of passes (with bounds; default 6)");

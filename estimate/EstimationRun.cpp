@@ -194,6 +194,10 @@ class PassSolver {
 
 }  // namespace
 
+std::int64_t SolverMemoryLimit(std::int64_t memory) {
+  return FactorMemoryLimit(memory > 0 ? memory : PhysicalMemory());
+}
+
 std::int64_t IterativeMemory(const EstimationGrid& grid) {
   // The equations (13 values and b a node), the heights, the iteration's
   // four vectors and the finest grid's residual, the coarse grids (their

@@ -71,6 +71,10 @@ enum class EstimationSolver { Automatic, Band, Sparse, Iterative };
 EstimationSolver ChooseSolver(const EstimationGrid& grid, std::int64_t memory);
 EstimationSolver ChooseSolver(const EstimationGrid& grid);  // for this machine's memory
 
+// What a solver may take on a machine of `memory` bytes (this machine's
+// when 0): most of it, leaving room for the grid, the data and the program.
+std::int64_t SolverMemoryLimit(std::int64_t memory = 0);
+
 // Bytes the iterative path takes for a grid: the equations, the coarse grids
 // and the vectors of the iteration.
 std::int64_t IterativeMemory(const EstimationGrid& grid);

@@ -306,4 +306,27 @@ KESSADON_NORMAL_EQUATIONS(BandSystem)
 KESSADON_NORMAL_EQUATIONS(PatternSystem)
 #undef KESSADON_NORMAL_EQUATIONS
 
+namespace {
+// A system that keeps only its right-hand side.
+class RhsOnly {
+ public:
+  explicit RhsOnly(std::int64_t n) : rhs_(static_cast<std::size_t>(n), 0.0) {}
+  std::vector<double>& Rhs() { return rhs_; }
+  double& Upper(std::int64_t /*r*/, int /*di*/, int /*dj*/, std::int64_t /*d*/) {
+    return discarded_;
+  }
+
+ private:
+  std::vector<double> rhs_;
+  double discarded_ = 0;
+};
+}  // namespace
+
+std::vector<double> HeightDataRhs(const EstimationGrid& grid, const PreparedData& data,
+                                  double alpha, const FaultCuts* faults) {
+  RhsOnly system(grid.NodeCount());
+  AddHeightData(system, grid, data, NodeArray<double>(grid.Nx, grid.Ny), alpha, {}, faults);
+  return std::move(system.Rhs());
+}
+
 }  // namespace kessadon

@@ -87,6 +87,12 @@ struct PassWeights {
   const FaultCuts* faults = nullptr;  // where the surface may break; none when null
 };
 
+// The right-hand side the ordinary heights of `data` add with weight alpha
+// (w D^T z with w = alpha / their count, D their stencils), the matrix left
+// aside.
+std::vector<double> HeightDataRhs(const EstimationGrid& grid, const PreparedData& data,
+                                  double alpha, const FaultCuts* faults = nullptr);
+
 // Builds the system from zero; `system` is reshaped to the grid when needed.
 // Tells `progress` the share built from 0 to 1. Instantiated for BandSystem
 // and PatternSystem.

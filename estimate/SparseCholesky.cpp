@@ -284,28 +284,60 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
     }
   }
 
+  StartSolve(rhs);
+  if (stopped(false)) return SolveStatus::Cancelled;
+  FinishSolve(rhs);
+  if (!keepFactor) cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
+  return StopAsked(progress, 1) ? SolveStatus::Cancelled : SolveStatus::Success;
+}
+
+void SparseCholesky::StartSolve(const std::vector<double>& rhs) {
+  cholmod_common& c = w_->common;
   std::vector<double>& bp = w_->permutedRhs;
   const std::vector<int>& perm = w_->perm;
-  for (std::size_t k = 0; k < bp.size(); ++k) bp[k] = rhs[static_cast<std::size_t>(perm[k])];
+  const auto n = static_cast<std::size_t>(w_->n), count = rhs.size() / n;
+  bp.resize(rhs.size());
+  for (std::size_t col = 0; col < count; ++col) {
+    for (std::size_t k = 0; k < n; ++k) {
+      bp[col * n + k] = rhs[col * n + static_cast<std::size_t>(perm[k])];
+    }
+  }
   cholmod_dense b{};
-  b.nrow = bp.size();
-  b.ncol = 1;
+  b.nrow = n;
+  b.ncol = count;
   b.nzmax = bp.size();
-  b.d = bp.size();
+  b.d = n;
   b.x = bp.data();
   b.xtype = CHOLMOD_REAL;
   b.dtype = CHOLMOD_DOUBLE;
-  cholmod_solve2(CHOLMOD_A, &l, &b, nullptr, &w_->solution, nullptr, &w_->solveY, &w_->solveE, &c);
-  if (stopped(false)) return SolveStatus::Cancelled;
+  cholmod_solve2(CHOLMOD_A, w_->factor, &b, nullptr, &w_->solution, nullptr, &w_->solveY,
+                 &w_->solveE, &c);
+}
+
+void SparseCholesky::FinishSolve(std::vector<double>& rhs) {
+  cholmod_common& c = w_->common;
+  const std::vector<int>& perm = w_->perm;
   w_->ThrowOnError();
+  const auto n = static_cast<std::size_t>(w_->n), count = rhs.size() / n;
   const auto* z = static_cast<const double*>(w_->solution->x);
-  for (std::size_t k = 0; k < bp.size(); ++k) rhs[static_cast<std::size_t>(perm[k])] = z[k];
+  for (std::size_t col = 0; col < count; ++col) {
+    for (std::size_t k = 0; k < n; ++k) {
+      rhs[col * n + static_cast<std::size_t>(perm[k])] = z[col * n + k];
+    }
+  }
   // The solve's own arrays would stand beside the next factorisation.
   cholmod_free_dense(&w_->solution, &c);
   cholmod_free_dense(&w_->solveY, &c);
   cholmod_free_dense(&w_->solveE, &c);
-  if (!keepFactor) cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, &l, &c);
-  return StopAsked(progress, 1) ? SolveStatus::Cancelled : SolveStatus::Success;
+  w_->permutedRhs.resize(n);
+}
+
+void SparseCholesky::Solve(std::vector<double>& columns) {
+  assert(w_->n > 0 && columns.size() % static_cast<std::size_t>(w_->n) == 0 &&
+         w_->factor->xtype != CHOLMOD_PATTERN);
+  SerialOpenMp serial;
+  StartSolve(columns);
+  FinishSolve(columns);
 }
 
 }  // namespace kessadon

@@ -81,6 +81,12 @@ class SparseCholesky {
   // then overwrites them in place instead of allocating them afresh.
   SolveStatus FactorAndSolve(std::vector<double>& rhs, bool keepFactor = false,
                              const SolveProgress& progress = {});
+  // Solves a z = b again with the factor the last FactorAndSolve kept
+  // (keepFactor), for one b or several: `columns` holds them one after
+  // another, and gets the z in their place. Several at once go much faster
+  // than one by one.
+  void Solve(std::vector<double>& columns);
+
   // Frees the map of Values() for a caller that keeps the places it gave.
   void ReleaseValueMap();
   // Where entry (r, c) of the analysed lower triangle lies in the permuted
@@ -96,6 +102,9 @@ class SparseCholesky {
 
  private:
   struct Workspace;
+  // A solve with the factor: the solution, then taking it back into rhs.
+  void StartSolve(const std::vector<double>& rhs);
+  void FinishSolve(std::vector<double>& rhs);
   explicit SparseCholesky(std::unique_ptr<Workspace> workspace);
   std::unique_ptr<Workspace> w_;
 };

@@ -102,6 +102,21 @@ TEST_F(EstimateCliTest, ALowerBoundLiftsTheSurface) {
   EXPECT_GT(lifted, free + 5) << "the bound pulls the middle up toward 10";
 }
 
+TEST_F(EstimateCliTest, AutoWeightsPrintTheChoiceAndItsReasons) {
+  const std::string samples = KESSADON_SOURCE_DIR "/data/samples/";
+  const CliRun run =
+      Cli({"estimate", "--layout", "3", samples + "fault_bed.txt", "--nodes", "41,33", "--faults",
+           samples + "fault_bed_faults.txt", "--auto-weights", "-o", folder / "auto.grd"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::map<std::string, std::string> values = Values(run.out);
+  for (const char* name : {"alpha", "ratio", "GCV", "EDF", "sigma"}) {
+    ASSERT_EQ(values.count(name), 1u) << name;
+    EXPECT_TRUE(std::isfinite(std::stod(values[name]))) << name;
+  }
+  // The sample's heights carry noise of 0.5 m.
+  EXPECT_NEAR(std::stod(values["sigma"]), 0.5, 0.2);
+}
+
 TEST_F(EstimateCliTest, FailuresWriteNoFileAndOneLine) {
   const std::string bounds =
       Write("b.txt", "a,0,0,1,1\nb,10,10,2,0\nc,0,10,3,0\nd,10,0,4,0\nend,0,0,0,0,0,0\n");
@@ -113,6 +128,7 @@ TEST_F(EstimateCliTest, FailuresWriteNoFileAndOneLine) {
       {"estimate", bounds, "--nodes", "5", "-o", out},
       {"estimate", "--layout", "9", bounds, "--nodes", "5,5", "-o", out},
       {"estimate", bounds, "--nodes", "5,5"},
+      {"estimate", bounds, "--nodes", "5,5", "--auto-weights", "--alpha-min", "3", "-o", out},
   };
   for (const auto& args : cases) {
     const CliRun run = Cli(args);

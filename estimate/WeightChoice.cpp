@@ -1,0 +1,210 @@
+#include "WeightChoice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <optional>
+#include <random>
+
+#include "EstimationReport.h"
+#include "EstimationRun.h"
+#include "FaultCuts.h"
+#include "GridOrdering.h"
+#include "NormalEquations.h"
+#include "PatternSystem.h"
+#include "SparseCholesky.h"
+
+namespace kessadon {
+namespace {
+
+// The ordinary heights and the dips: bounds take no part in the choice.
+PreparedData OrdinaryHeights(const PreparedData& data) {
+  PreparedData out = data;
+  out.XH.clear();
+  out.YH.clear();
+  out.ZH.clear();
+  out.LH.clear();
+  for (std::size_t k = 0; k < data.XH.size(); ++k) {
+    if (data.LH[k] != 0) continue;
+    out.XH.push_back(data.XH[k]);
+    out.YH.push_back(data.YH[k]);
+    out.ZH.push_back(data.ZH[k]);
+    out.LH.push_back(0);
+  }
+  out.HasBoundData = 0;
+  return out;
+}
+
+// One alpha's surface, misfit and trace over the same factorisation.
+class GcvEvaluator {
+ public:
+  GcvEvaluator(const PreparedData& data, const EstimationParameters& params,
+               const EstimationGrid& grid, const FaultCuts* faults, const GcvSettings& settings)
+      : data_(data), params_(params), grid_(grid), faults_(faults), zeros_(grid.Nx, grid.Ny) {
+    // The vectors of the trace: unit vectors while few, else +-1 at random
+    // (a fixed seed, so that a run can be repeated).
+    probe_ = data;
+    const std::int32_t n = data.Nh();
+    exact_ = n <= settings.exactUpTo;
+    std::mt19937 random(20261208);
+    const int count = exact_ ? n : settings.probes;
+    for (int p = 0; p < count; ++p) {
+      std::vector<double> v(static_cast<std::size_t>(n), 0.0);
+      for (std::int32_t k = 0; k < n; ++k) {
+        v[static_cast<std::size_t>(k)] = exact_ ? (k == p ? 1 : 0) : (random() % 2 == 0 ? -1 : 1);
+      }
+      probes_.push_back(std::move(v));
+    }
+  }
+
+  bool Exact() const { return exact_; }
+
+  // GCV at alpha; a failure says why the estimation cannot be made.
+  Result<GcvPoint> operator()(double alpha, std::int64_t memoryLimit) {
+    const PassWeights weights{params_.M1, params_.M2, alpha, params_.Ratio * alpha, faults_};
+    PatternSystem system;
+    const NormalEquationsOutcome built =
+        BuildNormalEquations(system, grid_, data_, zeros_, weights);
+    if (built.status != SolveStatus::Success) {
+      return Failure{"格子の内側にある位置データが足りないため、重みを選べません"};
+    }
+    if (!cholesky_) {
+      LowerMatrix pattern;
+      system.CopyLower(pattern);
+      Result<SparseCholesky> analysed =
+          SparseCholesky::Analyse(pattern, GridNestedDissection(grid_.Nx, grid_.Ny), memoryLimit);
+      if (!analysed)
+        return Failure{"重みを選ぶには格子が大きすぎます：" + analysed.failure().message};
+      cholesky_.emplace(std::move(*analysed));
+    }
+    system.VisitLower(cholesky_->Values());
+    std::vector<double> z = system.Rhs();
+    if (cholesky_->FactorAndSolve(z, true) != SolveStatus::Success) {
+      return Failure{"データと平滑化の重みでは高さの決まらない格子点があるため、重みを選べません"};
+    }
+    NodeArray<double> surface(grid_.Nx, grid_.Ny);
+    for (std::int32_t i = 1; i <= grid_.Nx; ++i) {
+      for (std::int32_t j = 1; j <= grid_.Ny; ++j) {
+        surface(i, j) = z[static_cast<std::size_t>(grid_.Unknown(i, j))];
+      }
+    }
+    const Misfit misfit = HeightMisfit(grid_, data_, surface, faults_);
+    const double w = alpha / built.nH;
+    double trace = 0;
+    // The right-hand sides of all the vectors, solved at once.
+    const auto size = static_cast<std::size_t>(grid_.NodeCount());
+    std::vector<double> b(size * probes_.size());
+    for (std::size_t p = 0; p < probes_.size(); ++p) {
+      probe_.ZH = probes_[p];
+      const std::vector<double> column = HeightDataRhs(grid_, probe_, alpha, faults_);
+      std::copy(column.begin(), column.end(), b.begin() + static_cast<std::ptrdiff_t>(p * size));
+    }
+    std::vector<double> x = b;
+    cholesky_->Solve(x);
+    for (std::size_t k = 0; k < x.size(); ++k) trace += b[k] * x[k] / w;
+    if (!exact_) trace /= static_cast<double>(probes_.size());
+    const double n = misfit.count, free = n - trace;
+    GcvPoint point{alpha, 0, trace, misfit.sumOfSquares, misfit.count};
+    // Less than one degree of freedom left: the data can only be interpolated.
+    point.gcv = free >= 1 ? n * misfit.sumOfSquares / (free * free) : HUGE_VAL;
+    return point;
+  }
+
+ private:
+  const PreparedData& data_;
+  const EstimationParameters& params_;
+  const EstimationGrid& grid_;
+  const FaultCuts* faults_;
+  NodeArray<double> zeros_;
+  PreparedData probe_;
+  bool exact_ = false;
+  std::vector<std::vector<double>> probes_;
+  std::optional<SparseCholesky> cholesky_;
+};
+
+}  // namespace
+
+Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationParameters& params,
+                                      const SolveProgress& progress, const GcvSettings& settings,
+                                      std::int64_t memory) {
+  const PreparedData data = OrdinaryHeights(all);
+  EstimationParameters one = params;
+  one.AlphaMax = 0;
+  one.Nitr = 0;
+  Result<EstimationPlan> planned = PlanEstimation(data, one);
+  if (!planned) return planned.failure();
+  const EstimationGrid& grid = planned->grid;
+  const FaultCuts cuts(grid, params.Faults);
+  GcvEvaluator evaluate(data, params, grid, cuts.Any() ? &cuts : nullptr, settings);
+  const std::int64_t limit = SolverMemoryLimit(memory);
+
+  WeightChoice choice;
+  choice.ExactTrace = evaluate.Exact();
+  const int planned_tries = settings.highest - settings.lowest + 1 + settings.refinements;
+  std::optional<Failure> failed;
+  // GCV at 10^e, remembered in the scan.
+  auto at = [&](double e) -> double {
+    if (failed) return HUGE_VAL;
+    if (StopAsked(progress, double(choice.Scan.size()) / planned_tries)) {
+      failed = Failure{"重みの選択を中止しました", 0, true};
+      return HUGE_VAL;
+    }
+    Result<GcvPoint> point = evaluate(std::pow(10.0, e), limit);
+    if (!point) {
+      failed = point.failure();
+      return HUGE_VAL;
+    }
+    choice.Scan.push_back(*point);
+    return point->gcv;
+  };
+  try {
+    int best = settings.lowest;
+    double bestGcv = HUGE_VAL;
+    for (int e = settings.lowest; e <= settings.highest; ++e) {
+      const double g = at(e);
+      if (g < bestGcv) {
+        bestGcv = g;
+        best = e;
+      }
+    }
+    // Golden section over the decades either side of the best.
+    constexpr double kGolden = 0.6180339887498949;
+    double a = std::max<double>(best - 1, settings.lowest);
+    double b = std::min<double>(best + 1, settings.highest);
+    double c = b - kGolden * (b - a), d = a + kGolden * (b - a);
+    double gc = settings.refinements >= 2 ? at(c) : 0, gd = settings.refinements >= 2 ? at(d) : 0;
+    for (int k = 2; k < settings.refinements; ++k) {
+      if (gc < gd) {
+        b = d;
+        d = c;
+        gd = gc;
+        c = b - kGolden * (b - a);
+        gc = at(c);
+      } else {
+        a = c;
+        c = d;
+        gc = gd;
+        d = a + kGolden * (b - a);
+        gd = at(d);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return Failure{"メモリが足りません：Nx, Ny か拡張の割合を小さくしてください"};
+  }
+  if (failed) return *failed;
+  const auto best =
+      std::min_element(choice.Scan.begin(), choice.Scan.end(),
+                       [](const GcvPoint& p, const GcvPoint& q) { return p.gcv < q.gcv; });
+  if (best == choice.Scan.end() || !std::isfinite(best->gcv)) {
+    return Failure{"データが少なすぎて、重みを選べません（自由度が残りません）"};
+  }
+  choice.Alpha = best->alpha;
+  choice.Gcv = best->gcv;
+  choice.Edf = best->edf;
+  choice.Count = best->count;
+  choice.Sigma = std::sqrt(best->rss / (best->count - best->edf));
+  if (StopAsked(progress, 1)) return Failure{"重みの選択を中止しました", 0, true};
+  return choice;
+}
+
+}  // namespace kessadon

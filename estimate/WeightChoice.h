@@ -1,0 +1,62 @@
+// The height weight alpha chosen from the data by generalized
+// cross-validation: the alpha that minimises
+//
+//   GCV(alpha) = n RSS(alpha) / (n - tr H(alpha))^2,
+//
+// where RSS is the sum of squared height misfits of the surface estimated
+// with alpha and H the influence matrix of the n heights on their own
+// fitted values. With the per-datum weight w = alpha / n of the normal
+// equations A z = w D^T y + (dips), H = w D A^-1 D^T, so that for any
+// vector v of the heights' length v^T H v = b^T A^-1 b / w with b = w D^T v,
+// the right-hand side the equations get from heights v. The trace is that
+// summed over the unit vectors (exact) or averaged over random vectors of
+// +-1 (Hutchinson's estimate), the same ones for every alpha, so that the
+// curve GCV(alpha) stays smooth and its minimum does not wander.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "EstimationParameters.h"
+#include "Progress.h"
+#include "io/MeasuredData.h"
+#include "io/Result.h"
+
+namespace kessadon {
+
+struct GcvPoint {
+  double alpha = 0, gcv = 0, edf = 0, rss = 0;
+  std::int32_t count = 0;  // heights in the misfit
+};
+
+struct WeightChoice {
+  double Alpha = 0;  // the chosen alpha(min)
+  double Gcv = 0;
+  double Edf = 0;    // effective degrees of freedom, tr H
+  double Sigma = 0;  // the heights' noise, sqrt(RSS / (n - tr H))
+  std::int32_t Count = 0;
+  bool ExactTrace = false;     // the trace summed over unit vectors
+  std::vector<GcvPoint> Scan;  // every alpha tried, in order
+};
+
+struct GcvSettings {
+  // Up to this many heights the trace is exact; beyond, it is estimated
+  // from `probes` random vectors.
+  std::int32_t exactUpTo = 200;
+  int probes = 24;
+  // The search: whole decades of alpha from 10^lowest to 10^highest, then a
+  // golden section over the two decades round the best, narrowing them to
+  // about 0.06 of a decade (15% in alpha): 17 factorisations in all.
+  int lowest = -2, highest = 5, refinements = 9;
+};
+
+// Chooses alpha for one pass of the estimation `params` describes (its grid,
+// m1, m2, Beta/Alpha and faults) from the ordinary heights; bounds take no
+// part. Refuses what the estimation itself would refuse, and data too few to
+// leave any degree of freedom. Tells `progress` the share of the alphas
+// tried; a stop gives a cancelled failure. `memory` as for RunEstimation.
+Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& data, const EstimationParameters& params,
+                                      const SolveProgress& progress = {},
+                                      const GcvSettings& settings = {}, std::int64_t memory = 0);
+
+}  // namespace kessadon

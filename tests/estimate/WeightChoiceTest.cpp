@@ -1,0 +1,96 @@
+// The height weight chosen by generalized cross-validation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "EstimateTestData.h"
+#include "estimate/EstimationRun.h"
+#include "estimate/WeightChoice.h"
+
+namespace kessadon {
+namespace {
+
+double Truth(double x, double y) { return 10 * std::sin(x / 8) * std::cos(y / 10) + 0.2 * x; }
+
+// n heights of the surface at random places over [0, 40]^2 with Gaussian
+// noise of standard deviation 0.5.
+PreparedData NoisyData(int n) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> place(0, 40);
+  std::normal_distribution<double> noise(0, 0.5);
+  std::vector<testing::Height> heights;
+  for (int k = 0; k < n; ++k) {
+    const double x = place(random), y = place(random);
+    heights.push_back({x, y, Truth(x, y) + noise(random)});
+  }
+  return testing::MakeData(heights);
+}
+
+EstimationParameters Grid41() {
+  EstimationParameters p;
+  p.Xmin = p.Ymin = 0;
+  p.Xmax = p.Ymax = 40;
+  p.Nx = p.Ny = 41;
+  return p;
+}
+
+// The root mean square error against the truth at the nodes of the surface
+// estimated with alpha.
+double ErrorAt(const PreparedData& data, double alpha) {
+  EstimationParameters p = Grid41();
+  p.AlphaMin = alpha;
+  const Result<EstimationResult> run = RunEstimation(data, p);
+  EXPECT_TRUE(run);
+  double sum = 0;
+  for (std::int32_t i = 1; i <= 41; ++i) {
+    for (std::int32_t j = 1; j <= 41; ++j)
+      sum += std::pow(run->Grid.Z(i, j) - Truth(i - 1, j - 1), 2);
+  }
+  return std::sqrt(sum / (41 * 41));
+}
+
+TEST(WeightChoice, GcvPicksAnAlphaNearTheBestAndTheNoiseItHas) {
+  const PreparedData data = NoisyData(400);
+  const Result<WeightChoice> chosen = ChooseAlphaByGcv(data, Grid41());
+  ASSERT_TRUE(chosen) << chosen.failure().message;
+  EXPECT_FALSE(chosen->ExactTrace);
+  EXPECT_EQ(chosen->Count, 400);
+  EXPECT_NEAR(chosen->Sigma, 0.5, 0.15);
+  EXPECT_GT(chosen->Edf, 5);
+  EXPECT_LT(chosen->Edf, 200);
+  double best = HUGE_VAL;
+  for (int k = -4; k <= 12; ++k) best = std::min(best, ErrorAt(data, std::pow(10.0, k / 2.0)));
+  EXPECT_LE(ErrorAt(data, chosen->Alpha), 1.25 * best);
+}
+
+TEST(WeightChoice, ProbedTraceAgreesWithTheExactOne) {
+  const PreparedData data = NoisyData(150);
+  GcvSettings settings;
+  settings.lowest = settings.highest = 1;
+  settings.refinements = 0;
+  const Result<WeightChoice> exact = ChooseAlphaByGcv(data, Grid41(), {}, settings);
+  settings.exactUpTo = 0;
+  settings.probes = 64;
+  const Result<WeightChoice> probed = ChooseAlphaByGcv(data, Grid41(), {}, settings);
+  ASSERT_TRUE(exact && probed);
+  EXPECT_TRUE(exact->ExactTrace);
+  EXPECT_NEAR(probed->Edf, exact->Edf, 0.1 * exact->Edf);
+  // The exact trace lies between 0 and n, and grows with alpha.
+  EXPECT_GT(exact->Edf, 3);
+  EXPECT_LT(exact->Edf, 150);
+}
+
+TEST(WeightChoice, RefusalsAndStop) {
+  // Three heights leave nothing to cross-validate with a plane's freedom.
+  const PreparedData few = testing::MakeData({{5, 5, 1}, {30, 8, 2}, {12, 33, 3}});
+  const Result<WeightChoice> none = ChooseAlphaByGcv(few, Grid41());
+  EXPECT_FALSE(none);
+  const Result<WeightChoice> stopped =
+      ChooseAlphaByGcv(NoisyData(50), Grid41(), [](double) { return false; });
+  ASSERT_FALSE(stopped);
+  EXPECT_TRUE(stopped.failure().cancelled);
+}
+
+}  // namespace
+}  // namespace kessadon
