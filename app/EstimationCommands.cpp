@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -34,6 +35,7 @@
 #include "ReportView.h"
 #include "UnsavedWork.h"
 #include "ViewCommands.h"
+#include "estimate/WeightChoice.h"
 #include "io/NumberText.h"
 
 namespace kessadon::app {
@@ -75,9 +77,9 @@ class RunningWindow {
 // the status bar and the share current five times a second, and takes the
 // stop. A stage without a measured share still shows how long it has been
 // going. Nothing when the run was stopped.
-std::optional<Result<EstimationResult>> RunWithProgress(MainContext& context,
-                                                        const PreparedData& data,
-                                                        const EstimationParameters& params) {
+template <class T>
+std::optional<Result<T>> RunWithProgress(
+    MainContext& context, const std::function<Result<T>(const EstimationProgress&)>& job) {
   struct Latest {
     std::mutex mutex;
     std::optional<EstimationProgressStep> step;
@@ -86,15 +88,14 @@ std::optional<Result<EstimationResult>> RunWithProgress(MainContext& context,
   const RunningWindow running(context);
   std::atomic<bool>& stop = context.run.stop;
   QEventLoop loop;
-  std::optional<Result<EstimationResult>> result;
+  std::optional<Result<T>> result;
   std::thread worker([&] {
     try {
-      result.emplace(
-          RunEstimation(data, params, [latest, &stop](const EstimationProgressStep& step) {
-            const std::lock_guard<std::mutex> lock(latest->mutex);
-            latest->step = step;
-            return !stop;
-          }));
+      result.emplace(job([latest, &stop](const EstimationProgressStep& step) {
+        const std::lock_guard<std::mutex> lock(latest->mutex);
+        latest->step = step;
+        return !stop;
+      }));
     } catch (const std::exception& e) {
       // Nothing may escape a thread; the run is refused like any other.
       result.emplace(Failure{std::string("推定できませんでした：") + e.what()});
@@ -167,6 +168,7 @@ void UpdateEstimationControls(MainContext& context) {
   for (const QLineEdit* field : {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax}) {
     if (field->text().isEmpty()) ready = false;
   }
+  e.cmdAutoWeights->setEnabled(ready);
   if (s.HasBoundData == 1 && !(p.AlphaMin < p.AlphaMax && p.Nitr >= 1)) ready = false;
   e.cmdHorizon->setEnabled(ready);
 }
@@ -187,6 +189,8 @@ StageShown Shown(EstimationStage stage) {
       return {"連立方程式の準備", 0.1, 0.2};
     case EstimationStage::Iterating:
       return {"連立方程式の反復解法", 0.1, 1};
+    case EstimationStage::ChoosingWeights:
+      return {"重みの選択（一般化交差検証）", 0, 1};
     case EstimationStage::Factorising:
       break;
   }
@@ -198,6 +202,9 @@ StageShown Shown(EstimationStage stage) {
 QString EstimationProgressText(const EstimationProgressStep& step) {
   const QString stage = Shown(step.stage).caption;
   const int percent = static_cast<int>(std::floor(step.fraction * 100));
+  if (step.stage == EstimationStage::ChoosingWeights) {
+    return QString("%1 %2%").arg(stage).arg(percent);
+  }
   return QString("推定中：%1 / %2 回目　%3 %4%")
       .arg(step.pass)
       .arg(step.passes)
@@ -228,7 +235,9 @@ void cmdHorizon_Click(MainContext& context) {
 
   // A stopped or refused run, or one whose first pass fails, changes nothing.
   std::optional<Result<EstimationResult>> finished =
-      RunWithProgress(context, s.Data.Prepared, params);
+      RunWithProgress<EstimationResult>(context, [&](const EstimationProgress& progress) {
+        return RunEstimation(s.Data.Prepared, params, progress);
+      });
   if (!finished) {
     context.ShowStatus("推定を中止しました（格子データ、図と表示は前のままです）");
     // The window was closed meanwhile: it closes now that the run let go.
@@ -281,6 +290,50 @@ void cmdHorizon_Click(MainContext& context) {
   }
 }
 
+void cmdAutoWeights_Click(MainContext& context) {
+  AppState& s = context.state;
+  Panel& p = context.panel;
+  EstimationParameters params = ReadEstimationFields(*p.estimation);
+  if (!(params.Nx > 1 && params.Ny > 1)) return;
+  params.Faults = s.Data.Faults;
+  const EstimationFrame& e = *p.estimation;
+  if (RefuseFieldProblems(
+          context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH, e.txtYGridH, e.txtXexp,
+                    e.txtYexp, e.txtM1, e.txtM2, e.txtRatio})) {
+    return;
+  }
+  BusyPointer busy(*context.platform);
+  std::optional<Result<WeightChoice>> finished =
+      RunWithProgress<WeightChoice>(context, [&](const EstimationProgress& progress) {
+        return ChooseAlphaByGcv(s.Data.Prepared, params, [&progress](double f) {
+          return progress({1, 1, EstimationStage::ChoosingWeights, f});
+        });
+      });
+  if (!finished) {
+    context.ShowStatus("重みの選択を中止しました（α(min) は前のままです）");
+    if (context.run.quitAfterwards) context.window->close();
+    return;
+  }
+  if (!*finished) {
+    context.ShowStatus(QString());
+    context.platform->ShowMessage(context.window, ToQ(finished->failure().message));
+    return;
+  }
+  const WeightChoice& chosen = **finished;
+  // With bounds the schedule keeps its shape: alpha(max) grows as alpha(min) did.
+  if (s.HasBoundData == 1 && params.AlphaMin > 0) {
+    p.estimation->txtAlphaMax->setText(
+        QString::number(params.AlphaMax * chosen.Alpha / params.AlphaMin, 'g', 4));
+  }
+  p.estimation->txtAlphaMin->setText(QString::number(chosen.Alpha, 'g', 4));
+  WriteWeightsReport(*p.report, &chosen);
+  context.ShowStatus(QString("α(min) を一般化交差検証で選びました（α = %1、GCV %2、EDF %3、σ %4）")
+                         .arg(chosen.Alpha, 0, 'g', 4)
+                         .arg(chosen.Gcv, 0, 'g', 4)
+                         .arg(chosen.Edf, 0, 'f', 1)
+                         .arg(chosen.Sigma, 0, 'g', 3));
+}
+
 void DrawAfterEstimation(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
@@ -310,6 +363,11 @@ void ConnectEstimationFrame(MainContext& context) {
   }
   QObject::connect(e.cmdHorizon, &QPushButton::clicked, e.cmdHorizon,
                    [&context] { cmdHorizon_Click(context); });
+  QObject::connect(e.cmdAutoWeights, &QPushButton::clicked, e.cmdAutoWeights,
+                   [&context] { cmdAutoWeights_Click(context); });
+  // The reasons shown belong to the chosen alpha(min) only.
+  QObject::connect(e.txtAlphaMin, &QLineEdit::textEdited, e.txtAlphaMin,
+                   [&context] { WriteWeightsReport(*context.panel.report, nullptr); });
   QObject::connect(context.cmdStop, &QPushButton::clicked, context.cmdStop, [&context] {
     context.run.stop = true;
     context.ShowStatus("推定を中止しています…");

@@ -21,6 +21,10 @@ EstimationParameters ReadEstimationFields(const EstimationFrame& frame);
 void UpdateEstimationControls(MainContext& context);
 
 void cmdHorizon_Click(MainContext& context);
+// alpha(min) (and with bounds alpha(max), in step) chosen by generalized
+// cross-validation, its reasons on the report panel; the fields stay
+// editable.
+void cmdAutoWeights_Click(MainContext& context);
 
 // Plan view, automatic contour levels, the contour picture and the data on it.
 void DrawAfterEstimation(MainContext& context);

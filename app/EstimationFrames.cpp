@@ -41,7 +41,10 @@ EstimationFrame::EstimationFrame(QWidget* parent) : QGroupBox("格子データ�
   txtM1 = right.AddText("txtM1", "m1", "lblM1", &lblM1);
   txtM2 = right.AddText("txtM2", "m2", "lblM2", &lblM2);
   txtRatio = right.AddText("txtRatio", "Beta/Alpha", "lblRatio", &lblRatio);
+  const int alphaRow = right.row;
   txtAlphaMin = right.AddText("txtAlphaMin", "α(min)", "lblAlphaMin", &lblAlphaMin);
+  cmdAutoWeights = NewButton(this, "cmdAutoWeights", "自動");
+  layout->addWidget(cmdAutoWeights, alphaRow, 4);
   txtAlphaMax = right.AddText("txtAlphaMax", "α(max)", "lblAlphaMax", &lblAlphaMax);
   txtNitr = right.AddText("txtNitr", "繰り返し回数", "lblNitr", &lblNitr);
 
@@ -93,11 +96,24 @@ ReportFrame::ReportFrame(QWidget* parent) : QGroupBox("格子推定結果のレ�
   lblFaultCuts = NewValueLabel(this, "lblFaultCuts");
   lblFaultCuts->setToolTip(
       "断層が切った隣り合う格子点の間の数と、断層のため面に結び付けられなかったデータの数");
+  lblWeightsCaption = NewCaption(this, "自動の重み =");
+  lblWeights = NewValueLabel(this, "lblWeights");
+  lblWeights->setToolTip(
+      "自動で選んだ α(min) の理由：一般化交差検証の値 GCV、有効自由度 EDF、位置データの誤差の"
+      "推定 σ");
   const int row = static_cast<int>(entries.size());
   layout->addWidget(lblFaultCaption, row, 0, Qt::AlignRight);
   layout->addWidget(lblFaultCuts, row, 1);
-  lblFaultCaption->hide();
-  lblFaultCuts->hide();
+  layout->addWidget(lblWeightsCaption, row + 1, 0, Qt::AlignRight);
+  layout->addWidget(lblWeights, row + 1, 1);
+  // Hidden until a run has faults or chosen weights, their room kept, so
+  // that the window is made tall enough for them from the start.
+  for (QLabel* label : {lblFaultCaption, lblFaultCuts, lblWeightsCaption, lblWeights}) {
+    QSizePolicy policy = label->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    label->setSizePolicy(policy);
+    label->hide();
+  }
   layout->setColumnStretch(1, 1);
 }
 

@@ -26,6 +26,7 @@ class EstimationFrame : public QGroupBox {
   QLabel *lblM1, *lblM2, *lblRatio, *lblAlphaMin, *lblAlphaMax, *lblNitr;
   QLineEdit *txtXexp, *txtYexp;
   QPushButton *cmdHorizon;
+  QPushButton *cmdAutoWeights;  // alpha(min) by cross-validation
   QCheckBox *chkDrawCon;
   QPushButton *cmdDataView, *cmdDataView2;
 };
@@ -39,6 +40,8 @@ class ReportFrame : public QGroupBox {
   QLabel *lblQjres, *lblQj, *lblRes;
   // With faults only: the links they cut and the data left out.
   QLabel *lblFaultCaption, *lblFaultCuts;
+  // After weights were chosen automatically: GCV, EDF and sigma.
+  QLabel *lblWeightsCaption, *lblWeights;
 };
 
 // "格子数の変更": the original node counts and spacing, and the requested ones.

@@ -6,6 +6,7 @@
 #include "Controls.h"
 #include "EstimationFrames.h"
 #include "estimate/EstimationReport.h"
+#include "estimate/WeightChoice.h"
 
 namespace kessadon::app {
 namespace {
@@ -32,9 +33,20 @@ void WriteFaultReport(ReportFrame& f, bool faults, std::int64_t cutLinks, std::i
                                  : QString());
 }
 
+void WriteWeightsReport(ReportFrame& f, const WeightChoice* choice) {
+  f.lblWeightsCaption->setVisible(choice != nullptr);
+  f.lblWeights->setVisible(choice != nullptr);
+  f.lblWeights->setText(choice == nullptr ? QString()
+                                          : QString("GCV %1、EDF %2、σ %3")
+                                                .arg(choice->Gcv, 0, 'g', 4)
+                                                .arg(choice->Edf, 0, 'f', 1)
+                                                .arg(choice->Sigma, 0, 'g', 3));
+}
+
 void ClearEstimationReport(ReportFrame& f) {
   for (QLabel* label : Labels(f)) label->clear();
   WriteFaultReport(f, false, 0, 0);
+  WriteWeightsReport(f, nullptr);
 }
 
 }  // namespace kessadon::app

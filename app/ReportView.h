@@ -5,7 +5,8 @@
 
 namespace kessadon {
 struct EstimationReport;
-}
+struct WeightChoice;
+}  // namespace kessadon
 
 namespace kessadon::app {
 
@@ -18,6 +19,10 @@ void WriteEstimationReport(ReportFrame& frame, const EstimationReport& report);
 // The fault line under the report: the links cut and the data left out;
 // hidden when the run had no fault.
 void WriteFaultReport(ReportFrame& frame, bool faults, std::int64_t cutLinks, std::int32_t dropped);
+
+// The line of the weights chosen by cross-validation (GCV, EDF, sigma);
+// hidden when null.
+void WriteWeightsReport(ReportFrame& frame, const WeightChoice* choice);
 
 // Empties every value: the report no longer belongs to the data or the grid.
 void ClearEstimationReport(ReportFrame& frame);

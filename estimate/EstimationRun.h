@@ -23,7 +23,9 @@ namespace kessadon {
 // A pass builds its equations, then solves them; the sparse path analyses
 // their pattern in between, on the first pass only. Factorising ends with
 // the solution; the iterative path iterates instead.
-enum class EstimationStage { Building, Analysing, Factorising, Iterating };
+// Choosing the weights by cross-validation comes before an estimation, on its
+// own.
+enum class EstimationStage { Building, Analysing, Factorising, Iterating, ChoosingWeights };
 
 struct EstimationProgressStep {
   int pass = 0;    // 1-based

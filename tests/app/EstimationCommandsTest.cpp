@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -154,6 +155,15 @@ TEST_F(EstimationTest, FaultTracesBreakTheSurfaceAndAreDrawn) {
   EXPECT_TRUE(Enabled("cmdClearFaults"));
 
   Ask({"0", "0", "1000", "800"}, "101", "81");
+  // The weight chosen from the data, with its reasons: the sample's
+  // heights carry noise of 0.5 m.
+  Click("cmdAutoWeights");
+  EXPECT_NE(Text("txtAlphaMin"), "32");
+  EXPECT_TRUE(Status().contains("一般化交差検証")) << Status().toStdString();
+  EXPECT_FALSE(Find<QLabel>("lblWeights")->isHidden());
+  const QString weights = Caption("lblWeights");
+  const double sigma = weights.mid(weights.indexOf("σ ") + 2).toDouble();
+  EXPECT_NEAR(sigma, 0.5, 0.1) << weights.toStdString();
   Click("cmdHorizon");
   ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
   EXPECT_TRUE(Status().contains("断層で切った格子間 95 本")) << Status().toStdString();
