@@ -46,7 +46,7 @@ class GcvEvaluator {
     probe_ = data;
     const std::int32_t n = data.Nh();
     exact_ = n <= settings.exactUpTo;
-    std::mt19937 random(20261208);
+    std::mt19937 random(settings.seed);
     const int count = exact_ ? n : settings.probes;
     for (int p = 0; p < count; ++p) {
       std::vector<double> v(static_cast<std::size_t>(n), 0.0);
