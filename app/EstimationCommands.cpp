@@ -218,18 +218,33 @@ double RunShare(const EstimationProgressStep& step) {
   return std::clamp((step.pass - 1 + stage) / std::max(step.passes, 1), 0.0, 1.0);
 }
 
+namespace {
+
+// What the fields ask for, with the loaded faults; nothing when a field
+// cannot be read (the refusal shown) or the grid has no cells. The weight
+// fields are checked only when `weights`: the automatic choice sets them.
+std::optional<EstimationParameters> AskedParameters(MainContext& context, bool weights) {
+  const EstimationFrame& e = *context.panel.estimation;
+  EstimationParameters params = ReadEstimationFields(e);
+  if (!(params.Nx > 1 && params.Ny > 1)) return std::nullopt;
+  params.Faults = context.state.Data.Faults;
+  if (RefuseFieldProblems(
+          context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH, e.txtYGridH, e.txtXexp,
+                    e.txtYexp, e.txtM1, e.txtM2, e.txtRatio}) ||
+      (weights && RefuseFieldProblems(context, {e.txtAlphaMin, e.txtAlphaMax, e.txtNitr}))) {
+    return std::nullopt;
+  }
+  return params;
+}
+
+}  // namespace
+
 void cmdHorizon_Click(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
-  EstimationParameters params = ReadEstimationFields(*p.estimation);
-  if (!(params.Nx > 1 && params.Ny > 1)) return;
-  params.Faults = s.Data.Faults;
-  const EstimationFrame& e = *p.estimation;
-  if (RefuseFieldProblems(context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH,
-                                    e.txtYGridH, e.txtXexp, e.txtYexp, e.txtM1, e.txtM2, e.txtRatio,
-                                    e.txtAlphaMin, e.txtAlphaMax, e.txtNitr})) {
-    return;
-  }
+  const std::optional<EstimationParameters> asked = AskedParameters(context, true);
+  if (!asked) return;
+  const EstimationParameters& params = *asked;
   if (!ConfirmDiscardGrids(context)) return;
   BusyPointer busy(*context.platform);
 
@@ -293,15 +308,9 @@ void cmdHorizon_Click(MainContext& context) {
 void cmdAutoWeights_Click(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
-  EstimationParameters params = ReadEstimationFields(*p.estimation);
-  if (!(params.Nx > 1 && params.Ny > 1)) return;
-  params.Faults = s.Data.Faults;
-  const EstimationFrame& e = *p.estimation;
-  if (RefuseFieldProblems(
-          context, {e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH, e.txtYGridH, e.txtXexp,
-                    e.txtYexp, e.txtM1, e.txtM2, e.txtRatio})) {
-    return;
-  }
+  const std::optional<EstimationParameters> asked = AskedParameters(context, false);
+  if (!asked) return;
+  const EstimationParameters& params = *asked;
   BusyPointer busy(*context.platform);
   std::optional<Result<WeightChoice>> finished =
       RunWithProgress<WeightChoice>(context, [&](const EstimationProgress& progress) {
