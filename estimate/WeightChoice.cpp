@@ -90,18 +90,23 @@ class GcvEvaluator {
     }
     const Misfit misfit = HeightMisfit(grid_, data_, surface, faults_);
     const double w = alpha / built.nH;
-    double trace = 0;
-    // The right-hand sides of all the vectors, solved at once.
+    // The right-hand sides of the vectors, solved a batch at a time: at once
+    // they go much faster than one by one, and a batch bounds the memory.
+    constexpr std::size_t kBatch = 32;
     const auto size = static_cast<std::size_t>(grid_.NodeCount());
-    std::vector<double> b(size * probes_.size());
-    for (std::size_t p = 0; p < probes_.size(); ++p) {
-      probe_.ZH = probes_[p];
-      const std::vector<double> column = HeightDataRhs(grid_, probe_, alpha, faults_);
-      std::copy(column.begin(), column.end(), b.begin() + static_cast<std::ptrdiff_t>(p * size));
+    double trace = 0;
+    for (std::size_t first = 0; first < probes_.size(); first += kBatch) {
+      const std::size_t count = std::min(kBatch, probes_.size() - first);
+      std::vector<double> b(size * count);
+      for (std::size_t p = 0; p < count; ++p) {
+        probe_.ZH = probes_[first + p];
+        const std::vector<double> column = HeightDataRhs(grid_, probe_, alpha, faults_);
+        std::copy(column.begin(), column.end(), b.begin() + static_cast<std::ptrdiff_t>(p * size));
+      }
+      std::vector<double> x = b;
+      cholesky_->Solve(x);
+      for (std::size_t k = 0; k < x.size(); ++k) trace += b[k] * x[k] / w;
     }
-    std::vector<double> x = b;
-    cholesky_->Solve(x);
-    for (std::size_t k = 0; k < x.size(); ++k) trace += b[k] * x[k] / w;
     if (!exact_) trace /= static_cast<double>(probes_.size());
     const double n = misfit.count, free = n - trace;
     GcvPoint point{alpha, 0, trace, misfit.sumOfSquares, misfit.count};
