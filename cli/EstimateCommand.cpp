@@ -5,7 +5,6 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -139,15 +138,14 @@ void PrintReport(std::ostream& out, const PreparedData& data, const EstimationRe
 // ordinary heights. With bounds the schedule keeps its shape: alpha(max),
 // unless given, grows by the factor alpha(min) did.
 Result<WeightChoice> ChooseWeights(const EstimateArguments& a, const PreparedData& data,
-                                   EstimationParameters& p, const StopSignals& signals) {
-  SolveProgress progress = [&signals](double) { return signals.Received() == 0; };
-  if (a.progress) {
-    progress = [&signals](double f) {
-      std::fprintf(stderr, "choosing weights %d%%\n", static_cast<int>(100 * f));
-      return signals.Received() == 0;
-    };
-  }
-  Result<WeightChoice> chosen = ChooseAlphaByGcv(data, p, progress);
+                                   EstimationParameters& p, const StopSignals& signals,
+                                   std::ostream& err) {
+  std::function<void(const EstimationProgressStep&)> print;
+  if (a.progress) print = ProgressPrinter(err);
+  Result<WeightChoice> chosen = ChooseAlphaByGcv(data, p, [&](double f) {
+    if (print) print({1, 1, EstimationStage::ChoosingWeights, f});
+    return signals.Received() == 0;
+  });
   if (!chosen) return chosen;
   if (data.HasBoundData != 0 && !a.alphaMax) p.AlphaMax *= chosen->Alpha / p.AlphaMin;
   p.AlphaMin = chosen->Alpha;
@@ -191,7 +189,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   };
   std::optional<WeightChoice> weights;
   if (a.autoWeights) {
-    Result<WeightChoice> chosen = ChooseWeights(a, data, *params, signals);
+    Result<WeightChoice> chosen = ChooseWeights(a, data, *params, signals, err);
     if (!chosen && chosen.failure().cancelled) return stopped(chosen.failure().message);
     if (!chosen) return fail(Describe(chosen.failure()));
     weights = *chosen;
