@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "estimate/EstimationRun.h"
+#include "estimate/Uncertainty.h"
 #include "estimate/WeightChoice.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
@@ -31,6 +33,7 @@ struct EstimateArguments {
   bool progress = false, autoWeights = false;
   std::string solver = "auto";
   std::vector<std::string> faults;
+  std::string uncertainty;
 };
 
 // The signal that asked the run to stop, or 0: all a handler may safely set.
@@ -89,8 +92,8 @@ std::function<void(const EstimationProgressStep&)> ProgressPrinter(std::ostream&
     const bool sameStage = step.pass == last->pass && step.stage == last->stage;
     if (sameStage && step.fraction < 1 && now - last->at < std::chrono::milliseconds(500)) return;
     *last = {step.pass, step.stage, now};
-    static const char* const kStages[] = {"assembling", "analysing", "factorising", "iterating",
-                                          "choosing weights"};
+    static const char* const kStages[] = {"assembling", "analysing",        "factorising",
+                                          "iterating",  "choosing weights", "uncertainty"};
     err << "pass " << step.pass << "/" << step.passes << ": "
         << kStages[static_cast<int>(step.stage)] << ' ' << static_cast<int>(step.fraction * 100)
         << "%" << std::endl;
@@ -160,6 +163,51 @@ void PrintWeights(std::ostream& out, const WeightChoice& chosen, const Estimatio
       << "sigma = " << FormatGeneral(chosen.Sigma) << '\n';
 }
 
+// With --uncertainty, the standard deviations of the heights, saved. The
+// noise is the weight choice's when it chose the only pass's weight.
+Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedData& data,
+                                    const EstimationParameters& p, const EstimationResult& run,
+                                    const std::optional<WeightChoice>& weights,
+                                    const StopSignals& signals, std::ostream& err) {
+  std::function<void(const EstimationProgressStep&)> print;
+  if (a.progress) print = ProgressPrinter(err);
+  UncertaintySettings settings;
+  if (weights && data.HasBoundData == 0) settings.sigma = weights->Sigma;
+  Result<Uncertainty> sd = EstimateUncertainty(
+      data, p, run,
+      [&](double f) {
+        if (print) print({1, 1, EstimationStage::Uncertainty, f});
+        return signals.Received() == 0;
+      },
+      settings);
+  if (!sd) return sd;
+  GridOutputArguments output = a.output;
+  output.output = a.uncertainty;
+  output.format.clear();
+  Status written = WriteGridOutput(output, sd->Sd, {}, err);
+  if (!written) return written.failure();
+  return sd;
+}
+
+// The noise and its degrees of freedom unless the weight choice printed them,
+// the standard deviations' mean and largest, and the error of probed ones.
+void PrintUncertainty(std::ostream& out, const Uncertainty& sd, bool withSigma) {
+  if (withSigma) {
+    out << "EDF = " << FormatGeneral(sd.Edf) << '\n'
+        << "sigma = " << FormatGeneral(sd.Sigma) << '\n';
+  }
+  double sum = 0, largest = 0;
+  for (std::int32_t i = 1; i <= sd.Sd.Nx; ++i) {
+    for (std::int32_t j = 1; j <= sd.Sd.Ny; ++j) {
+      sum += sd.Sd.Z(i, j);
+      largest = std::max(largest, sd.Sd.Z(i, j));
+    }
+  }
+  out << "sd mean = " << FormatGeneral(sum / (double(sd.Sd.Nx) * sd.Sd.Ny)) << '\n'
+      << "sd max = " << FormatGeneral(largest) << '\n';
+  if (!sd.Exact) out << "sd relative error = " << FormatGeneral(sd.RelativeError) << '\n';
+}
+
 int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, std::ostream& err) {
   auto fail = [&err](const std::string& reason) {
     err << "kessadon estimate: " << reason << '\n';
@@ -207,6 +255,13 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   if (!run) return fail(Describe(run.failure()));
   if (signals.Received() != 0) return stopped("推定を中止しました");
 
+  std::optional<Uncertainty> sd;
+  if (!a.uncertainty.empty()) {
+    Result<Uncertainty> found = SaveUncertainty(a, data, *params, *run, weights, signals, err);
+    if (!found && found.failure().cancelled) return stopped(found.failure().message);
+    if (!found) return fail(Describe(found.failure()));
+    sd = std::move(*found);
+  }
   GridData& grid = run->Grid;
   Status written = WriteGridOutput(a.output, grid, {}, err);
   if (!written) return fail(Describe(written.failure()));
@@ -216,6 +271,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
     out << "cut links = " << run->CutLinks << '\n'
         << "dropped data = " << run->DroppedHeights + run->DroppedDips << '\n';
   }
+  if (sd) PrintUncertainty(out, *sd, !weights);
   if (run->Iterations > 0) {
     // The iterative path's last pass: its steps and how far the residual fell.
     out << "iterations = " << run->Iterations << '\n'
@@ -286,6 +342,11 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
                    ".geojson, ...) or text (x,y a line; '>' or a blank line between traces); "
                    "repeatable")
       ->check(CLI::ExistingFile);
+  command->add_option(
+      "--uncertainty", a->uncertainty,
+      "Also save the standard deviation of each node's height (its uncertainty under the "
+      "weights as a model of the data's noise) as a grid (.grd, .tif, ...); prints sigma, "
+      "EDF and the deviations' mean and largest");
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }
 

@@ -340,6 +340,8 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       auto stage = [&progress, pass, passes](EstimationStage s) {
         return StageOf(progress, pass, passes, s);
       };
+      // Kept for the run's result only once the pass completes.
+      NodeArray<double> judged = data.HasBoundData != 0 ? zEst : NodeArray<double>();
       const NormalEquationsOutcome built =
           solve.Build(data, zEst, {params.M1, params.M2, alpha, beta, faults},
                       stage(EstimationStage::Building));
@@ -367,6 +369,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       }
       result.PassReports.push_back(
           MakeEstimationReport(grid, data, zEst, params.M1, params.M2, alpha, beta, faults));
+      result.BoundsJudgedOn = std::move(judged);
       result.Iterations = solve.Iterations().iterations;
       result.Residual = solve.Iterations().residual;
     }

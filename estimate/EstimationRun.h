@@ -24,8 +24,15 @@ namespace kessadon {
 // their pattern in between, on the first pass only. Factorising ends with
 // the solution; the iterative path iterates instead.
 // Choosing the weights by cross-validation comes before an estimation, on its
-// own.
-enum class EstimationStage { Building, Analysing, Factorising, Iterating, ChoosingWeights };
+// own; the standard deviations of its heights after it.
+enum class EstimationStage {
+  Building,
+  Analysing,
+  Factorising,
+  Iterating,
+  ChoosingWeights,
+  Uncertainty
+};
 
 struct EstimationProgressStep {
   int pass = 0;    // 1-based
@@ -56,6 +63,10 @@ struct EstimationResult {
   // that see none of their nodes and take no part.
   std::int64_t CutLinks = 0;
   std::int32_t DroppedHeights = 0, DroppedDips = 0;
+  // With bound data: the surface on the estimation grid that the last
+  // completed pass judged its bounds against, so that its equations can be
+  // built again; empty without.
+  NodeArray<double> BoundsJudgedOn;
 };
 
 // How the normal equations are solved: the band Cholesky, which keeps the

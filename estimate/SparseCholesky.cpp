@@ -16,6 +16,7 @@
 
 #include "BandCholesky.h"
 #include "FactorMonitor.h"
+#include "SelectedInverse.h"
 #include "SupernodalAnalysis.h"
 
 namespace kessadon {
@@ -338,6 +339,28 @@ void SparseCholesky::Solve(std::vector<double>& columns) {
   SerialOpenMp serial;
   StartSolve(columns);
   FinishSolve(columns);
+}
+
+bool SparseCholesky::InverseOn(LowerMatrix& entries, const SolveProgress& progress) {
+  assert(entries.n == w_->n && w_->factor->xtype != CHOLMOD_PATTERN);
+  std::optional<SelectedInverse> z = SelectedInverse::Of(*w_->factor, progress);
+  if (!z) return false;
+  const std::vector<int>& inverse = w_->inverse;
+  entries.value.resize(entries.row.size());
+  for (std::int64_t c = 0; c < entries.n; ++c) {
+    const int pc = inverse[static_cast<std::size_t>(c)];
+    for (SparseIndex k = entries.colStart[c]; k < entries.colStart[c + 1]; ++k) {
+      const int pr = inverse[static_cast<std::size_t>(entries.row[k])];
+      entries.value[k] = z->At(std::max(pr, pc), std::min(pr, pc));
+    }
+  }
+  return true;
+}
+
+std::int64_t SparseCholesky::InverseBytes() const {
+  // Z beside the factor, and the working blocks of its largest supernode.
+  return static_cast<std::int64_t>(8 * w_->factor->xsize + 4 * w_->n) +
+         3 * 8 * static_cast<std::int64_t>(w_->factor->maxcsize);
 }
 
 }  // namespace kessadon

@@ -87,6 +87,14 @@ class SparseCholesky {
   // than one by one.
   void Solve(std::vector<double>& columns);
 
+  // The entries of a^-1 at the places of `entries`' pattern, which must lie
+  // within the analysed one, into entries.value: the inverse on the factor's
+  // pattern, by selected inversion with the factor the last FactorAndSolve
+  // kept, which takes InverseBytes() more for the time. False, values
+  // unspecified, when `progress` says stop.
+  bool InverseOn(LowerMatrix& entries, const SolveProgress& progress = {});
+  std::int64_t InverseBytes() const;
+
   // Frees the map of Values() for a caller that keeps the places it gave.
   void ReleaseValueMap();
   // Where entry (r, c) of the analysed lower triangle lies in the permuted

@@ -17,24 +17,6 @@
 namespace kessadon {
 namespace {
 
-// The ordinary heights and the dips: bounds take no part in the choice.
-PreparedData OrdinaryHeights(const PreparedData& data) {
-  PreparedData out = data;
-  out.XH.clear();
-  out.YH.clear();
-  out.ZH.clear();
-  out.LH.clear();
-  for (std::size_t k = 0; k < data.XH.size(); ++k) {
-    if (data.LH[k] != 0) continue;
-    out.XH.push_back(data.XH[k]);
-    out.YH.push_back(data.YH[k]);
-    out.ZH.push_back(data.ZH[k]);
-    out.LH.push_back(0);
-  }
-  out.HasBoundData = 0;
-  return out;
-}
-
 // One alpha's surface, misfit and trace over the same factorisation.
 class GcvEvaluator {
  public:
@@ -128,6 +110,23 @@ class GcvEvaluator {
 };
 
 }  // namespace
+
+PreparedData OrdinaryHeights(const PreparedData& data) {
+  PreparedData out = data;
+  out.XH.clear();
+  out.YH.clear();
+  out.ZH.clear();
+  out.LH.clear();
+  for (std::size_t k = 0; k < data.XH.size(); ++k) {
+    if (data.LH[k] != 0) continue;
+    out.XH.push_back(data.XH[k]);
+    out.YH.push_back(data.YH[k]);
+    out.ZH.push_back(data.ZH[k]);
+    out.LH.push_back(0);
+  }
+  out.HasBoundData = 0;
+  return out;
+}
 
 Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationParameters& params,
                                       const SolveProgress& progress, const GcvSettings& settings,

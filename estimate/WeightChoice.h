@@ -51,6 +51,9 @@ struct GcvSettings {
   int lowest = -2, highest = 5, refinements = 9;
 };
 
+// The data without their bounds: the ordinary heights and the dips.
+PreparedData OrdinaryHeights(const PreparedData& data);
+
 // Chooses alpha for one pass of the estimation `params` describes (its grid,
 // m1, m2, Beta/Alpha and faults) from the ordinary heights; bounds take no
 // part. Refuses what the estimation itself would refuse, and data too few to

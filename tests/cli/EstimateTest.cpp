@@ -106,15 +106,26 @@ TEST_F(EstimateCliTest, AutoWeightsPrintTheChoiceAndItsReasons) {
   const std::string samples = KESSADON_SOURCE_DIR "/data/samples/";
   const CliRun run =
       Cli({"estimate", "--layout", "3", samples + "fault_bed.txt", "--nodes", "41,33", "--faults",
-           samples + "fault_bed_faults.txt", "--auto-weights", "-o", folder / "auto.grd"});
+           samples + "fault_bed_faults.txt", "--auto-weights", "-o", folder / "auto.grd",
+           "--uncertainty", folder / "sd.grd"});
   ASSERT_EQ(run.status, 0) << run.err;
   std::map<std::string, std::string> values = Values(run.out);
-  for (const char* name : {"alpha", "ratio", "GCV", "EDF", "sigma"}) {
+  for (const char* name : {"alpha", "ratio", "GCV", "EDF", "sigma", "sd mean", "sd max"}) {
     ASSERT_EQ(values.count(name), 1u) << name;
     EXPECT_TRUE(std::isfinite(std::stod(values[name]))) << name;
   }
   // The sample's heights carry noise of 0.5 m.
   EXPECT_NEAR(std::stod(values["sigma"]), 0.5, 0.2);
+  // The deviations, on the surface's grid, are those printed.
+  const Result<GridData> sd = ReadGridFile(folder / "sd.grd");
+  ASSERT_TRUE(sd);
+  EXPECT_EQ(sd->Nx, 41);
+  double largest = 0;
+  for (std::int32_t i = 1; i <= sd->Nx; ++i) {
+    for (std::int32_t j = 1; j <= sd->Ny; ++j) largest = std::max(largest, sd->Z(i, j));
+  }
+  EXPECT_NEAR(largest, std::stod(values["sd max"]), 1e-6 * largest);
+  EXPECT_GT(std::stod(values["sd mean"]), 0);
 }
 
 TEST_F(EstimateCliTest, FailuresWriteNoFileAndOneLine) {

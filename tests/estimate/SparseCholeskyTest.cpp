@@ -154,6 +154,33 @@ TEST(SparseCholesky, SolvesAsTheBandSolverDoes) {
   }
 }
 
+TEST(SparseCholesky, InvertsOnThePatternAsTheDenseInverse) {
+  // Shapes whose factors have one-column supernodes, wide ones and both.
+  const std::pair<int, int> shapes[] = {{1, 9}, {9, 7}, {24, 17}};
+  for (const auto& [nx, ny] : shapes) {
+    SparseCholesky cholesky = AnalyseGrid(nx, ny);
+    const LowerMatrix a = RandomGridMatrix(nx, ny, 3);
+    std::vector<double> z = RightHandSide(a.n);
+    const SparseCholesky::ValueSink sink = cholesky.Values();
+    for (std::size_t k = 0; k < a.value.size(); ++k) sink(static_cast<std::int64_t>(k), a.value[k]);
+    ASSERT_EQ(cholesky.FactorAndSolve(z, true), SolveStatus::Success);
+    LowerMatrix inverse = a;
+    ASSERT_TRUE(cholesky.InverseOn(inverse));
+    // Column c of the inverse solves A x = e_c.
+    double worst = 0, largest = 0;
+    for (std::int64_t c = 0; c < a.n; ++c) {
+      std::vector<double> unit(static_cast<std::size_t>(a.n), 0.0);
+      unit[static_cast<std::size_t>(c)] = 1;
+      const std::vector<double> column = BandSolution(a, ny, unit);
+      for (SparseIndex k = a.colStart[c]; k < a.colStart[c + 1]; ++k) {
+        worst = std::max(worst, std::abs(inverse.value[k] - column[a.row[k]]));
+        largest = std::max(largest, std::abs(column[a.row[k]]));
+      }
+    }
+    EXPECT_LT(worst, 1e-10 * largest) << nx << " x " << ny;
+  }
+}
+
 TEST(SparseCholesky, RefusesAnUndeterminedNode) {
   const int nx = 12, ny = 9;
   const struct {
