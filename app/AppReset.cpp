@@ -215,7 +215,7 @@ void UpdateDisplayCommands(MainContext& context) {
   const AppState& s = context.state;
   DisplayFrame& d = *context.panel.display;
   Enable({d.cmdDisplayGrid, d.cmdDisplayContour, d.cmdDisplayShade, d.cmdDisplayColorContour,
-          d.cmdDisplayColorShade, d.cmdDisplayData},
+          d.cmdDisplayColorShade, d.cmdDisplayData, d.cmdDisplayUncertainty},
          false);
   if (s.GridLoaded != 1 || s.ViewReady != 1) return;
   d.cmdDisplayGrid->setEnabled(true);
@@ -224,6 +224,9 @@ void UpdateDisplayCommands(MainContext& context) {
   d.cmdDisplayShade->setEnabled(s.LightReady == 1);
   d.cmdDisplayColorShade->setEnabled(s.ContourReady == 1 && s.LightReady == 1);
   d.cmdDisplayData->setEnabled(s.DataReady == 1);
+  // The estimate's own grid, not one resampled from it.
+  d.cmdDisplayUncertainty->setEnabled(s.LastEstimate && s.Grid.Nx == s.LastEstimate->run.Grid.Nx &&
+                                      s.Grid.Ny == s.LastEstimate->run.Grid.Ny);
 }
 
 }  // namespace kessadon::app

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "color/ColorModes.h"
 #include "color/ColorTable.h"
 #include "color/ContourLevels.h"
+#include "estimate/EstimationRun.h"
 #include "estimate/GridRefinement.h"
 #include "io/Defaults.h"
 #include "io/FaultTraces.h"
@@ -30,6 +32,14 @@ struct MeasuredDataState {
   std::int32_t Nh = 0, Nd = 0;
   double XminH = 0, XmaxH = 0, YminH = 0, YmaxH = 0, ZminH = 0, ZmaxH = 0;
   FaultTraces Faults;  // every fault file opened, until cleared
+};
+
+// What an estimation was made from, so that the standard deviations of its
+// heights can be computed when asked for.
+struct EstimateInputs {
+  PreparedData data;
+  EstimationParameters params;
+  EstimationResult run;  // its grid's geometry; the heights went to the grid loaded
 };
 
 struct AppState {
@@ -57,6 +67,14 @@ struct AppState {
   bool RefinedUnsaved = false;
 
   MeasuredDataState Data;
+
+  // The estimation the loaded grid came from, while it is loaded; the
+  // standard deviations of its heights once computed, with the levels their
+  // picture takes, and whether the legend is theirs (their picture shown last).
+  std::shared_ptr<const EstimateInputs> LastEstimate;
+  std::optional<GridData> Uncertainty;
+  ContourLevels UncertaintyLevels;
+  bool UncertaintyShown = false;
 
   ViewLightDefaults Defaults;
 

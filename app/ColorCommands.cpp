@@ -55,6 +55,7 @@ void StartColorDisplay(MainContext& context, const GridPictureSettings& settings
   context.state.DisplayMode = settings.mode;
   context.panel.display->cmdColor->setEnabled(true);
   context.state.Pal = GridPicturePalette(settings);
+  context.state.UncertaintyShown = false;
 }
 
 }  // namespace
@@ -139,7 +140,10 @@ void cmdColor_Click(MainContext& context) {
   window.ShowBeside(context.formImage->frameGeometry());
   const AppState& s = context.state;
   PictureBox& legend = *window.picLegend;
-  if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, s.Levels, s.Grid.Zmin, s.Grid.Zmax)) {
+  // The standard deviations' picture has levels of its own.
+  const GridData& shown = s.UncertaintyShown && s.Uncertainty ? *s.Uncertainty : s.Grid;
+  const ContourLevels& levels = &shown == &s.Grid ? s.Levels : s.UncertaintyLevels;
+  if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, levels, shown.Zmin, shown.Zmax)) {
     window.hide();
     return;
   }

@@ -35,8 +35,10 @@
 #include "ReportView.h"
 #include "UnsavedWork.h"
 #include "ViewCommands.h"
+#include "estimate/Uncertainty.h"
 #include "estimate/WeightChoice.h"
 #include "io/NumberText.h"
+#include "render/GridPicture.h"
 
 namespace kessadon::app {
 namespace {
@@ -280,6 +282,9 @@ void cmdHorizon_Click(MainContext& context) {
                    run->DroppedHeights + run->DroppedDips);
 
   InstallNewGrid(context, std::move(run->Grid));
+  // Kept so that the standard deviations of the heights can be asked for.
+  s.LastEstimate =
+      std::make_shared<const EstimateInputs>(EstimateInputs{s.Data.Prepared, params, *run});
   s.OriginalUnsaved = true;
   s.GridFileName.clear();
   p.gridFile->lblGridFileName->setText("推定された格子データ（未ファイル化）");
@@ -346,6 +351,96 @@ void cmdAutoWeights_Click(MainContext& context) {
                          .arg(chosen.Sigma, 0, 'g', 3));
 }
 
+namespace {
+
+// About `bands` levels over zmin ... zmax at a round interval (1, 2 or 5
+// times a power of ten): the deviations span a fraction of one unit as often
+// as many.
+ContourLevels FineLevels(double zmin, double zmax, int bands) {
+  const double rough =
+      std::max(zmax - zmin, 1e-12 * std::max(1.0, std::abs(zmax))) / std::max(bands, 1);
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double step = 10 * power;
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * power >= rough) {
+      step = m * power;
+      break;
+    }
+  }
+  ContourLevels levels;
+  levels.Cin = step;
+  levels.Cst = std::floor(zmin / step) * step;
+  levels.Cen = std::ceil(zmax / step) * step;
+  if (levels.Cen <= levels.Cst) levels.Cen = levels.Cst + step;
+  levels.ContourReady = 1;
+  return levels;
+}
+
+// The standard deviations of the estimate's heights, computed on the worker
+// thread; false when stopped or refused (the refusal shown).
+bool ComputeUncertainty(MainContext& context) {
+  AppState& s = context.state;
+  const EstimateInputs& in = *s.LastEstimate;
+  BusyPointer busy(*context.platform);
+  std::optional<Result<Uncertainty>> finished =
+      RunWithProgress<Uncertainty>(context, [&](const EstimationProgress& progress) {
+        return EstimateUncertainty(in.data, in.params, in.run, [&progress](double f) {
+          return progress({1, 1, EstimationStage::Uncertainty, f});
+        });
+      });
+  if (!finished) {
+    context.ShowStatus("推定の標準偏差の計算を中止しました");
+    if (context.run.quitAfterwards) context.window->close();
+    return false;
+  }
+  if (!*finished) {
+    context.ShowStatus(QString());
+    context.platform->ShowMessage(context.window, ToQ(finished->failure().message));
+    return false;
+  }
+  const Uncertainty& found = **finished;
+  GridData sd = found.Sd;
+  UpdateGridGeometry(sd);
+  s.UncertaintyLevels = FineLevels(sd.Zmin, sd.Zmax, s.Colors.NColor);
+  QString done = QString("推定の標準偏差を求めました（σ = %1、最小 %2、最大 %3")
+                     .arg(found.Sigma, 0, 'g', 3)
+                     .arg(sd.Zmin, 0, 'g', 3)
+                     .arg(sd.Zmax, 0, 'g', 3);
+  if (!found.Exact)
+    done += QString("、近似の相対誤差 約 %1%").arg(found.RelativeError * 100, 0, 'f', 0);
+  context.ShowStatus(done + "）");
+  s.Uncertainty = std::move(sd);
+  return true;
+}
+
+}  // namespace
+
+void cmdDisplayUncertainty_Click(MainContext& context) {
+  AppState& s = context.state;
+  if (!s.LastEstimate || (!s.Uncertainty && !ComputeUncertainty(context))) return;
+  // A map, in the plan view, where the data drawn over it fall in place.
+  cmd2D_Click(context);
+  GridPictureSettings settings = PanelPictureSettings(context, DisplayMode::ColorContour);
+  settings.levels = s.UncertaintyLevels;
+  const ContourLevels& l = s.UncertaintyLevels;
+  settings.bands = l.Cin != 0 ? std::round((l.Cen - l.Cst) / l.Cin) : 0;
+  if (const std::optional<std::string> refusal = GridPictureRefusal(settings)) {
+    context.platform->ShowMessage(context.window, ToQ(*refusal));
+    return;
+  }
+  ShowImageWindow(context);
+  // The picture is not one the heights' recipe could draw again.
+  ForgetPicture(context);
+  PictureBox& picImage = *context.formImage->picImage;
+  DrawGridPictureWithFaults(context, picImage.Surface(), *s.Uncertainty, s.View,
+                            MeasuredExtent(context), s.CellColors, settings);
+  picImage.Changed();
+  s.DisplayMode = DisplayMode::ColorContour;
+  s.Pal = GridPicturePalette(settings);
+  s.UncertaintyShown = true;
+  context.panel.display->cmdColor->setEnabled(true);
+}
+
 void DrawAfterEstimation(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
@@ -377,6 +472,9 @@ void ConnectEstimationFrame(MainContext& context) {
                    [&context] { cmdHorizon_Click(context); });
   QObject::connect(e.cmdAutoWeights, &QPushButton::clicked, e.cmdAutoWeights,
                    [&context] { cmdAutoWeights_Click(context); });
+  QPushButton* uncertainty = context.panel.display->cmdDisplayUncertainty;
+  QObject::connect(uncertainty, &QPushButton::clicked, uncertainty,
+                   [&context] { cmdDisplayUncertainty_Click(context); });
   // The reasons shown belong to the chosen alpha(min) only.
   QObject::connect(e.txtAlphaMin, &QLineEdit::textEdited, e.txtAlphaMin,
                    [&context] { WriteWeightsReport(*context.panel.report, nullptr); });

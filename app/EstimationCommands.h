@@ -29,6 +29,10 @@ void cmdAutoWeights_Click(MainContext& context);
 // Plan view, automatic contour levels, the contour picture and the data on it.
 void DrawAfterEstimation(MainContext& context);
 
+// Draws the standard deviations of the estimate's heights in colour bands in
+// the plan view, computing them first when not yet done.
+void cmdDisplayUncertainty_Click(MainContext& context);
+
 // "推定中：3 / 6 回目 連立方程式の分解 45%".
 QString EstimationProgressText(const EstimationProgressStep& step);
 // The share of the whole run done, 0 ... 1, each pass an equal part.

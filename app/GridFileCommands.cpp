@@ -82,6 +82,9 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   SetCaption(change.lblDyG, s.Grid.Dy);
   // A resampled grid belonged to the grid before this one.
   s.Refined.reset();
+  s.LastEstimate.reset();
+  s.Uncertainty.reset();
+  s.UncertaintyShown = false;
   s.OriginalUnsaved = s.RefinedUnsaved = false;
   change.cmdGridChange->setEnabled(false);
   s.GridLoaded = 1;

@@ -48,6 +48,7 @@ DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox("表示の方法", paren
   cmdDisplayData = NewButton(this, "cmdDisplayData", "測定データ");
   cmdColor = NewButton(this, "cmdColor", "凡例の表示");
   cmdImageClear = NewButton(this, "cmdImageClear", "画面クリア");
+  cmdDisplayUncertainty = NewButton(this, "cmdDisplayUncertainty", "推定の標準偏差");
   layout->addWidget(cmdDisplayGrid, 0, 0);
   layout->addWidget(cmdDisplayContour, 0, 1);
   layout->addWidget(cmdDisplayShade, 1, 0);
@@ -56,6 +57,7 @@ DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox("表示の方法", paren
   layout->addWidget(cmdDisplayData, 2, 1);
   layout->addWidget(cmdColor, 3, 0);
   layout->addWidget(cmdImageClear, 3, 1);
+  layout->addWidget(cmdDisplayUncertainty, 4, 0, 1, 2);
 }
 
 PictureOptionsFrame::PictureOptionsFrame(QWidget* parent)

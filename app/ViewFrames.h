@@ -29,6 +29,7 @@ class DisplayFrame : public QGroupBox {
 
   QPushButton *cmdDisplayGrid, *cmdDisplayContour, *cmdDisplayShade, *cmdDisplayColorContour,
       *cmdDisplayColorShade, *cmdDisplayData, *cmdColor, *cmdImageClear;
+  QPushButton *cmdDisplayUncertainty;  // the estimate's standard deviations in colour bands
 };
 
 // "画像選択前にチェック".

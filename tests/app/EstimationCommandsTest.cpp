@@ -193,6 +193,41 @@ TEST_F(EstimationTest, FaultTracesBreakTheSurfaceAndAreDrawn) {
   EXPECT_TRUE(state().Data.Faults.traces.empty());
 }
 
+// The hill's estimate and how sure it is: the standard deviations drawn in
+// colour bands of their own, with the data over them and their legend.
+TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
+  Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"), 1);
+  Ask({"0", "0", "1000", "700"}, "51", "36");
+  EXPECT_FALSE(Enabled("cmdDisplayUncertainty"));
+  Click("cmdHorizon");
+  ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
+  ASSERT_TRUE(Enabled("cmdDisplayUncertainty"));
+  const ContourLevels heights = state().Levels;
+  Click("cmdDisplayUncertainty");
+  ASSERT_TRUE(state().Uncertainty) << Status().toStdString();
+  EXPECT_TRUE(Status().contains("標準偏差")) << Status().toStdString();
+  const GridData& sd = *state().Uncertainty;
+  EXPECT_GT(sd.Zmin, 0);
+  EXPECT_GT(sd.Zmax, 2 * sd.Zmin);  // least at the data, most far from them
+  // Levels of the deviations' range, the heights' kept.
+  EXPECT_LE(state().UncertaintyLevels.Cst, sd.Zmin);
+  EXPECT_GE(state().UncertaintyLevels.Cen, sd.Zmax);
+  EXPECT_EQ(state().Levels.Cst, heights.Cst);
+  Click("cmdDisplayData");
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(
+      form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-uncertainty.png"));
+  ASSERT_TRUE(Enabled("cmdColor"));
+  Click("cmdColor");
+  EXPECT_TRUE(
+      form->Legend().grab().save(QString(KESSADON_SCREENS_DIR) + "/formColor-uncertainty.png"));
+  // A grid read from a file has no estimate behind it.
+  platform.saveChoices.push_back(SaveChoice::Discard);
+  OpenGrid(SourcePath("data/samples/hill.grd"));
+  EXPECT_FALSE(Enabled("cmdDisplayUncertainty"));
+  EXPECT_FALSE(state().Uncertainty);
+}
+
 TEST_F(EstimationTest, RefusalsKeepTheGridAndALaterStopSaysWhere) {
   const std::string hill = SourcePath("data/samples/hill.grd");
   OpenGrid(hill);
