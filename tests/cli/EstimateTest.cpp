@@ -104,10 +104,9 @@ TEST_F(EstimateCliTest, ALowerBoundLiftsTheSurface) {
 
 TEST_F(EstimateCliTest, AutoWeightsPrintTheChoiceAndItsReasons) {
   const std::string samples = KESSADON_SOURCE_DIR "/data/samples/";
-  const CliRun run =
-      Cli({"estimate", "--layout", "3", samples + "fault_bed.txt", "--nodes", "41,33", "--faults",
-           samples + "fault_bed_faults.txt", "--auto-weights", "-o", folder / "auto.grd",
-           "--uncertainty", folder / "sd.grd"});
+  const CliRun run = Cli({"estimate", "--layout", "3", samples + "fault_bed.txt", "--nodes",
+                          "41,33", "--faults", samples + "fault_bed_faults.txt", "--auto-weights",
+                          "-o", folder / "auto.grd", "--uncertainty", folder / "sd.grd"});
   ASSERT_EQ(run.status, 0) << run.err;
   std::map<std::string, std::string> values = Values(run.out);
   for (const char* name : {"alpha", "ratio", "GCV", "EDF", "sigma", "sd mean", "sd max"}) {
