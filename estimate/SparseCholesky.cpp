@@ -360,7 +360,7 @@ bool SparseCholesky::InverseOn(LowerMatrix& entries, const SolveProgress& progre
 std::int64_t SparseCholesky::InverseBytes() const {
   // Z beside the factor, and the working blocks of its largest supernode.
   return static_cast<std::int64_t>(8 * w_->factor->xsize + 4 * w_->n) +
-         3 * 8 * static_cast<std::int64_t>(w_->factor->maxcsize);
+         std::int64_t{24} * static_cast<std::int64_t>(w_->factor->maxcsize);
 }
 
 }  // namespace kessadon
