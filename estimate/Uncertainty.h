@@ -15,11 +15,12 @@
 // influence matrix H of the ordinary heights, as the weight choice estimates
 // it. The diagonal of A^-1 is exact from the sparse factor (selected
 // inversion) while the factor and the inverse on its pattern fit in memory;
-// beyond, it is probed: A is solved by the iterative path for vectors of
-// random signs on the nodes of one colour of a lattice (every `spacing`-th
-// node both ways), so that each node's estimate is disturbed only by the
-// inverse's entries between nodes that far apart; two draws of the signs give
-// the error of their mean.
+// beyond, it is probed: A is solved by the iterative path for vectors on the
+// nodes of one colour of a lattice (every `spacing`-th node both ways), so
+// that each node's estimate is disturbed only by the inverse's entries
+// between nodes that far apart. The signs alternate over the lattice, so that
+// a smooth run of those entries cancels; two draws (alternating node by node,
+// then by pairs) give the error of their mean.
 #pragma once
 
 #include <cstdint>
@@ -39,7 +40,7 @@ struct UncertaintySettings {
   // fits), probed beyond.
   std::int64_t exactUpTo = 1'200'000;
   int spacing = 8;  // of the probing lattice, in nodes
-  unsigned seed = 20261208;
+  unsigned seed = 20261208;  // of the trace's random vectors
   // The heights' noise, when known already (from the weight choice); else
   // estimated from the run's misfit and the trace of H.
   std::optional<double> sigma;
