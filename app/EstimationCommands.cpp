@@ -343,12 +343,19 @@ void cmdAutoWeights_Click(MainContext& context) {
         QString::number(params.AlphaMax * chosen.Alpha / params.AlphaMin, 'g', 4));
   }
   p.estimation->txtAlphaMin->setText(QString::number(chosen.Alpha, 'g', 4));
+  QString ratio;
+  if (chosen.RatioChosen) {
+    p.estimation->txtRatio->setText(QString::number(chosen.Ratio, 'g', 4));
+    ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
+  }
   WriteWeightsReport(*p.report, &chosen);
-  context.ShowStatus(QString("α(min) を一般化交差検証で選びました（α = %1、GCV %2、EDF %3、σ %4）")
-                         .arg(chosen.Alpha, 0, 'g', 4)
-                         .arg(chosen.Gcv, 0, 'g', 4)
-                         .arg(chosen.Edf, 0, 'f', 1)
-                         .arg(chosen.Sigma, 0, 'g', 3));
+  context.ShowStatus(
+      QString("α(min)%1 を一般化交差検証で選びました（α = %2、GCV %3、EDF %4、σ %5）")
+          .arg(ratio)
+          .arg(chosen.Alpha, 0, 'g', 4)
+          .arg(chosen.Gcv, 0, 'g', 4)
+          .arg(chosen.Edf, 0, 'f', 1)
+          .arg(chosen.Sigma, 0, 'g', 3));
 }
 
 namespace {

@@ -138,18 +138,24 @@ void PrintReport(std::ostream& out, const PreparedData& data, const EstimationRe
 }
 
 // With --auto-weights, alpha(min) by generalized cross-validation on the
-// ordinary heights. With bounds the schedule keeps its shape: alpha(max),
-// unless given, grows by the factor alpha(min) did.
+// ordinary heights, and Beta/Alpha with dip data unless --ratio gives it. With bounds the schedule
+// keeps its shape: alpha(max), unless given, grows by the factor alpha(min) did.
 Result<WeightChoice> ChooseWeights(const EstimateArguments& a, const PreparedData& data,
                                    EstimationParameters& p, const StopSignals& signals,
                                    std::ostream& err) {
   std::function<void(const EstimationProgressStep&)> print;
   if (a.progress) print = ProgressPrinter(err);
-  Result<WeightChoice> chosen = ChooseAlphaByGcv(data, p, [&](double f) {
-    if (print) print({1, 1, EstimationStage::ChoosingWeights, f});
-    return signals.Received() == 0;
-  });
+  GcvSettings settings;
+  settings.chooseRatio = !a.ratio;
+  Result<WeightChoice> chosen = ChooseAlphaByGcv(
+      data, p,
+      [&](double f) {
+        if (print) print({1, 1, EstimationStage::ChoosingWeights, f});
+        return signals.Received() == 0;
+      },
+      settings);
   if (!chosen) return chosen;
+  if (chosen->RatioChosen) p.Ratio = chosen->Ratio;
   if (data.HasBoundData != 0 && !a.alphaMax) p.AlphaMax *= chosen->Alpha / p.AlphaMin;
   p.AlphaMin = chosen->Alpha;
   return chosen;
@@ -315,9 +321,10 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
       "--alpha-min", a->alphaMin, "First height-data weight (default 32; 0.25 with bounds)");
   command
       ->add_flag("--auto-weights", a->autoWeights,
-                 "Choose the first height-data weight by generalized cross-validation on the "
-                 "ordinary heights, and print it (alpha), GCV, EDF (degrees of freedom) and "
-                 "sigma (the heights' noise); with bounds alpha-max, unless given, grows with it")
+                 "Choose the first height-data weight (and with dip data Beta/Alpha, unless "
+                 "--ratio gives it) by generalized cross-validation on the ordinary heights, and "
+                 "print them (alpha, ratio), GCV, EDF (degrees of freedom) and sigma (the "
+                 "heights' noise); with bounds alpha-max, unless given, grows with alpha")
       ->excludes(alphaMin);
   command->add_option("--alpha-max", a->alphaMax,
                       "Last height-data weight (with bounds; default 16)");

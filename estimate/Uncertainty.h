@@ -39,7 +39,7 @@ struct UncertaintySettings {
   // Exact up to this many nodes of the estimation grid (when the factor
   // fits), probed beyond.
   std::int64_t exactUpTo = 1'200'000;
-  int spacing = 8;  // of the probing lattice, in nodes
+  int spacing = 8;           // of the probing lattice, in nodes
   unsigned seed = 20261208;  // of the trace's random vectors
   // The heights' noise, when known already (from the weight choice); else
   // estimated from the run's misfit and the trace of H.

@@ -17,15 +17,20 @@
 namespace kessadon {
 namespace {
 
-// One alpha's surface, misfit and trace over the same factorisation.
+// One pair of weights' surface, the heights' misfit and trace over one
+// factorisation.
 class GcvEvaluator {
  public:
   GcvEvaluator(const PreparedData& data, const EstimationParameters& params,
                const EstimationGrid& grid, const FaultCuts* faults, const GcvSettings& settings)
-      : data_(data), params_(params), grid_(grid), faults_(faults), zeros_(grid.Nx, grid.Ny) {
+      : data_(data),
+        params_(params),
+        grid_(grid),
+        faults_(faults),
+        zeros_(grid.Nx, grid.Ny),
+        probe_(data) {
     // The vectors of the trace: unit vectors while few, else +-1 at random
     // (a fixed seed, so that a run can be repeated).
-    probe_ = data;
     const std::int32_t n = data.Nh();
     exact_ = n <= settings.exactUpTo;
     std::mt19937 random(settings.seed);
@@ -41,12 +46,12 @@ class GcvEvaluator {
 
   bool Exact() const { return exact_; }
 
-  // GCV at alpha; a failure says why the estimation cannot be made.
-  Result<GcvPoint> operator()(double alpha, std::int64_t memoryLimit) {
-    const PassWeights weights{params_.M1, params_.M2, alpha, params_.Ratio * alpha, faults_};
+  // GCV at these weights; a failure says why the estimation cannot be made.
+  Result<GcvPoint> operator()(double alpha, double ratio, std::int64_t memoryLimit) {
+    const double beta = ratio * alpha;
     PatternSystem system;
-    const NormalEquationsOutcome built =
-        BuildNormalEquations(system, grid_, data_, zeros_, weights);
+    const NormalEquationsOutcome built = BuildNormalEquations(
+        system, grid_, data_, zeros_, {params_.M1, params_.M2, alpha, beta, faults_});
     if (built.status != SolveStatus::Success) {
       return Failure{"格子の内側にある位置データが足りないため、重みを選べません"};
     }
@@ -71,9 +76,19 @@ class GcvEvaluator {
       }
     }
     const Misfit misfit = HeightMisfit(grid_, data_, surface, faults_);
-    const double w = alpha / built.nH;
-    // The right-hand sides of the vectors, solved a batch at a time: at once
-    // they go much faster than one by one, and a batch bounds the memory.
+    const double n = misfit.count, w = alpha / built.nH;
+    const double trace = Trace(alpha, w), free = n - trace;
+    GcvPoint point{alpha, ratio, 0, trace, misfit.sumOfSquares, misfit.count};
+    // Less than one degree of freedom left: the data can only be interpolated.
+    point.gcv = free >= 1 ? n * misfit.sumOfSquares / (free * free) : HUGE_VAL;
+    return point;
+  }
+
+ private:
+  // tr H over the probes, with the factor of the weights just evaluated: the
+  // right-hand sides of the probes as heights, solved a batch at a time (at
+  // once they go much faster than one by one, and a batch bounds the memory).
+  double Trace(double alpha, double w) {
     constexpr std::size_t kBatch = 32;
     const auto size = static_cast<std::size_t>(grid_.NodeCount());
     double trace = 0;
@@ -89,15 +104,9 @@ class GcvEvaluator {
       cholesky_->Solve(x);
       for (std::size_t k = 0; k < x.size(); ++k) trace += b[k] * x[k] / w;
     }
-    if (!exact_) trace /= static_cast<double>(probes_.size());
-    const double n = misfit.count, free = n - trace;
-    GcvPoint point{alpha, 0, trace, misfit.sumOfSquares, misfit.count};
-    // Less than one degree of freedom left: the data can only be interpolated.
-    point.gcv = free >= 1 ? n * misfit.sumOfSquares / (free * free) : HUGE_VAL;
-    return point;
+    return exact_ ? trace : trace / static_cast<double>(probes_.size());
   }
 
- private:
   const PreparedData& data_;
   const EstimationParameters& params_;
   const EstimationGrid& grid_;
@@ -108,6 +117,53 @@ class GcvEvaluator {
   std::vector<std::vector<double>> probes_;
   std::optional<SparseCholesky> cholesky_;
 };
+
+// The golden section of f over [a, b] in `steps` evaluations.
+template <class F>
+void GoldenSection(F&& f, double a, double b, int steps) {
+  if (steps < 2) return;
+  constexpr double kGolden = 0.6180339887498949;
+  double c = b - kGolden * (b - a), d = a + kGolden * (b - a);
+  double gc = f(c), gd = f(d);
+  for (int k = 2; k < steps; ++k) {
+    if (gc < gd) {
+      b = d;
+      d = c;
+      gd = gc;
+      c = b - kGolden * (b - a);
+      gc = f(c);
+    } else {
+      a = c;
+      c = d;
+      gc = gd;
+      d = a + kGolden * (b - a);
+      gd = f(d);
+    }
+  }
+}
+
+// f over whole exponents from lowest to highest, then a golden section over
+// the decades either side of the best.
+template <class F>
+void SearchDecades(F&& f, int lowest, int highest, int refinements) {
+  int best = lowest;
+  double bestValue = HUGE_VAL;
+  for (int e = lowest; e <= highest; ++e) {
+    const double g = f(e);
+    if (g < bestValue) {
+      bestValue = g;
+      best = e;
+    }
+  }
+  GoldenSection(f, std::max<double>(best - 1, lowest), std::min<double>(best + 1, highest),
+                refinements);
+}
+
+const GcvPoint* Best(const std::vector<GcvPoint>& scan) {
+  const auto best = std::min_element(
+      scan.begin(), scan.end(), [](const GcvPoint& p, const GcvPoint& q) { return p.gcv < q.gcv; });
+  return best == scan.end() || !std::isfinite(best->gcv) ? nullptr : &*best;
+}
 
 }  // namespace
 
@@ -139,21 +195,27 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   if (!planned) return planned.failure();
   const EstimationGrid& grid = planned->grid;
   const FaultCuts cuts(grid, params.Faults);
+  const bool chooseRatio = data.Nd() > 0 && settings.chooseRatio;
   GcvEvaluator evaluate(data, params, grid, cuts.Any() ? &cuts : nullptr, settings);
   const std::int64_t limit = SolverMemoryLimit(memory);
 
   WeightChoice choice;
   choice.ExactTrace = evaluate.Exact();
-  const int planned_tries = settings.highest - settings.lowest + 1 + settings.refinements;
+  choice.RatioChosen = chooseRatio;
+  int plannedTries = settings.highest - settings.lowest + 1 + settings.refinements;
+  if (chooseRatio) {
+    plannedTries += settings.ratioHighest - settings.ratioLowest + 1 + settings.ratioRefinements +
+                    settings.secondRefinements;
+  }
   std::optional<Failure> failed;
   // GCV at 10^e, remembered in the scan.
-  auto at = [&](double e) -> double {
+  auto at = [&](double alpha, double ratio) -> double {
     if (failed) return HUGE_VAL;
-    if (StopAsked(progress, double(choice.Scan.size()) / planned_tries)) {
+    if (StopAsked(progress, double(choice.Scan.size()) / plannedTries)) {
       failed = Failure{"重みの選択を中止しました", 0, true};
       return HUGE_VAL;
     }
-    Result<GcvPoint> point = evaluate(std::pow(10.0, e), limit);
+    Result<GcvPoint> point = evaluate(alpha, ratio, limit);
     if (!point) {
       failed = point.failure();
       return HUGE_VAL;
@@ -161,48 +223,31 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
     choice.Scan.push_back(*point);
     return point->gcv;
   };
+  double ratio = chooseRatio && !(params.Ratio > 0) ? 1 : params.Ratio;
   try {
-    int best = settings.lowest;
-    double bestGcv = HUGE_VAL;
-    for (int e = settings.lowest; e <= settings.highest; ++e) {
-      const double g = at(e);
-      if (g < bestGcv) {
-        bestGcv = g;
-        best = e;
-      }
-    }
-    // Golden section over the decades either side of the best.
-    constexpr double kGolden = 0.6180339887498949;
-    double a = std::max<double>(best - 1, settings.lowest);
-    double b = std::min<double>(best + 1, settings.highest);
-    double c = b - kGolden * (b - a), d = a + kGolden * (b - a);
-    double gc = settings.refinements >= 2 ? at(c) : 0, gd = settings.refinements >= 2 ? at(d) : 0;
-    for (int k = 2; k < settings.refinements; ++k) {
-      if (gc < gd) {
-        b = d;
-        d = c;
-        gd = gc;
-        c = b - kGolden * (b - a);
-        gc = at(c);
-      } else {
-        a = c;
-        c = d;
-        gc = gd;
-        d = a + kGolden * (b - a);
-        gd = at(d);
+    SearchDecades([&](double e) { return at(std::pow(10.0, e), ratio); }, settings.lowest,
+                  settings.highest, settings.refinements);
+    if (chooseRatio && !failed && Best(choice.Scan) != nullptr) {
+      const double alpha = Best(choice.Scan)->alpha;
+      SearchDecades([&](double e) { return at(alpha, std::pow(10.0, e)); }, settings.ratioLowest,
+                    settings.ratioHighest, settings.ratioRefinements);
+      if (const GcvPoint* best = Best(choice.Scan); best != nullptr) {
+        ratio = best->ratio;
+        const double e = std::log10(best->alpha);
+        GoldenSection([&](double f) { return at(std::pow(10.0, f), ratio); }, e - 0.5, e + 0.5,
+                      settings.secondRefinements);
       }
     }
   } catch (const std::bad_alloc&) {
     return Failure{"メモリが足りません：Nx, Ny か拡張の割合を小さくしてください"};
   }
   if (failed) return *failed;
-  const auto best =
-      std::min_element(choice.Scan.begin(), choice.Scan.end(),
-                       [](const GcvPoint& p, const GcvPoint& q) { return p.gcv < q.gcv; });
-  if (best == choice.Scan.end() || !std::isfinite(best->gcv)) {
+  const GcvPoint* best = Best(choice.Scan);
+  if (best == nullptr) {
     return Failure{"データが少なすぎて、重みを選べません（自由度が残りません）"};
   }
   choice.Alpha = best->alpha;
+  choice.Ratio = best->ratio;
   choice.Gcv = best->gcv;
   choice.Edf = best->edf;
   choice.Count = best->count;

@@ -12,6 +12,13 @@
 // summed over the unit vectors (exact) or averaged over random vectors of
 // +-1 (Hutchinson's estimate), the same ones for every alpha, so that the
 // curve GCV(alpha) stays smooth and its minimum does not wander.
+//
+// With dip data beta / alpha is chosen too, by the same GCV of the heights:
+// the dips' weight that lets the surface best foretell each height left out.
+// alpha first, then the ratio with alpha kept, then alpha again near where
+// it was. The dips are not rows of the misfit themselves: counted there, a
+// dip whose weight shrinks counts as fitted perfectly, and GCV then drives
+// their weight to nothing however sure they are.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +32,7 @@
 namespace kessadon {
 
 struct GcvPoint {
-  double alpha = 0, gcv = 0, edf = 0, rss = 0;
+  double alpha = 0, ratio = 0, gcv = 0, edf = 0, rss = 0;
   std::int32_t count = 0;  // heights in the misfit
 };
 
@@ -34,6 +41,8 @@ struct WeightChoice {
   double Gcv = 0;
   double Edf = 0;    // effective degrees of freedom, tr H
   double Sigma = 0;  // the heights' noise, sqrt(RSS / (n - tr H))
+  double Ratio = 0;  // beta / alpha: chosen (RatioChosen), or as given
+  bool RatioChosen = false;
   std::int32_t Count = 0;
   bool ExactTrace = false;     // the trace summed over unit vectors
   std::vector<GcvPoint> Scan;  // every alpha tried, in order
@@ -49,16 +58,21 @@ struct GcvSettings {
   // golden section over the two decades round the best, narrowing them to
   // about 0.06 of a decade (15% in alpha): 17 factorisations in all.
   int lowest = -2, highest = 5, refinements = 9;
+  // With dip data: whether beta / alpha is chosen too (else kept as given),
+  // its decades, and the steps of its golden section and of alpha's second
+  // one (over a decade).
+  bool chooseRatio = true;
+  int ratioLowest = -2, ratioHighest = 3, ratioRefinements = 7, secondRefinements = 6;
 };
 
 // The data without their bounds: the ordinary heights and the dips.
 PreparedData OrdinaryHeights(const PreparedData& data);
 
-// Chooses alpha for one pass of the estimation `params` describes (its grid,
-// m1, m2, Beta/Alpha and faults) from the ordinary heights; bounds take no
-// part. Refuses what the estimation itself would refuse, and data too few to
-// leave any degree of freedom. Tells `progress` the share of the alphas
-// tried; a stop gives a cancelled failure. `memory` as for RunEstimation.
+// Chooses alpha (and with dip data beta / alpha) for one pass of the
+// estimation `params` describes (its grid, m1, m2 and faults) from the
+// ordinary heights, with the dips in the equations; bounds take no part. Refuses what the
+// estimation itself would refuse, and data too few to leave any degree of freedom. Tells `progress`
+// the share of the alphas tried; a stop gives a cancelled failure. `memory` as for RunEstimation.
 Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& data, const EstimationParameters& params,
                                       const SolveProgress& progress = {},
                                       const GcvSettings& settings = {}, std::int64_t memory = 0);

@@ -35,11 +35,26 @@ EstimationParameters Grid41() {
   return p;
 }
 
+// The truth's slopes at random places with Gaussian noise of 0.02, n of
+// them, added to `data`.
+void AddNoisyDips(PreparedData& data, int n) {
+  std::mt19937 random(9);
+  std::uniform_real_distribution<double> place(0, 40);
+  std::normal_distribution<double> noise(0, 0.02);
+  for (int k = 0; k < n; ++k) {
+    const double x = place(random), y = place(random), h = 1e-5;
+    const double gx = (Truth(x + h, y) - Truth(x - h, y)) / (2 * h);
+    const double gy = (Truth(x, y + h) - Truth(x, y - h)) / (2 * h);
+    testing::AddDip(data, x, y, gx + noise(random), gy + noise(random));
+  }
+}
+
 // The root mean square error against the truth at the nodes of the surface
-// estimated with alpha.
-double ErrorAt(const PreparedData& data, double alpha) {
+// estimated with alpha (and beta / alpha).
+double ErrorAt(const PreparedData& data, double alpha, double ratio = 0) {
   EstimationParameters p = Grid41();
   p.AlphaMin = alpha;
+  p.Ratio = ratio;
   const Result<EstimationResult> run = RunEstimation(data, p);
   EXPECT_TRUE(run);
   double sum = 0;
@@ -79,6 +94,42 @@ TEST(WeightChoice, ProbedTraceAgreesWithTheExactOne) {
   // The exact trace lies between 0 and n, and grows with alpha.
   EXPECT_GT(exact->Edf, 3);
   EXPECT_LT(exact->Edf, 150);
+}
+
+TEST(WeightChoice, WithDipsTheRatioIsChosenTooNearTheBest) {
+  PreparedData data = NoisyData(150);
+  AddNoisyDips(data, 60);
+  const Result<WeightChoice> chosen = ChooseAlphaByGcv(data, Grid41());
+  ASSERT_TRUE(chosen) << chosen.failure().message;
+  EXPECT_TRUE(chosen->RatioChosen);
+  EXPECT_EQ(chosen->Count, 150);
+  double best = HUGE_VAL;
+  for (int a = -2; a <= 10; ++a) {
+    for (int r = -4; r <= 6; ++r) {
+      best = std::min(best, ErrorAt(data, std::pow(10.0, a / 2.0), std::pow(10.0, r / 2.0)));
+    }
+  }
+  EXPECT_LE(ErrorAt(data, chosen->Alpha, chosen->Ratio), 1.25 * best);
+  EXPECT_NEAR(chosen->Sigma, 0.5, 0.15);
+  // With dips in the equations and their weight as given, the probed trace
+  // as the exact one.
+  GcvSettings one;
+  one.lowest = one.highest = 1;
+  one.refinements = 0;
+  one.chooseRatio = false;
+  EstimationParameters p = Grid41();
+  p.Ratio = 3;
+  PreparedData few = NoisyData(100);
+  AddNoisyDips(few, 40);
+  const Result<WeightChoice> exact = ChooseAlphaByGcv(few, p, {}, one);
+  one.exactUpTo = 0;
+  one.probes = 64;
+  const Result<WeightChoice> probed = ChooseAlphaByGcv(few, p, {}, one);
+  ASSERT_TRUE(exact && probed);
+  EXPECT_TRUE(exact->ExactTrace);
+  EXPECT_FALSE(exact->RatioChosen);
+  EXPECT_EQ(exact->Ratio, 3);
+  EXPECT_NEAR(probed->Edf, exact->Edf, 0.1 * exact->Edf);
 }
 
 TEST(WeightChoice, RefusalsAndStop) {
