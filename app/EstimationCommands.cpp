@@ -349,13 +349,18 @@ void cmdAutoWeights_Click(MainContext& context) {
     ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
   }
   WriteWeightsReport(*p.report, &chosen);
+  QString grid;
+  if (chosen.GridNx != params.Nx || chosen.GridNy != params.Ny) {
+    grid = QString("、%1 × %2 の格子で選択").arg(chosen.GridNx).arg(chosen.GridNy);
+  }
   context.ShowStatus(
-      QString("α(min)%1 を一般化交差検証で選びました（α = %2、GCV %3、EDF %4、σ %5）")
+      QString("α(min)%1 を一般化交差検証で選びました（α = %2、GCV %3、EDF %4、σ %5%6）")
           .arg(ratio)
           .arg(chosen.Alpha, 0, 'g', 4)
           .arg(chosen.Gcv, 0, 'g', 4)
           .arg(chosen.Edf, 0, 'f', 1)
-          .arg(chosen.Sigma, 0, 'g', 3));
+          .arg(chosen.Sigma, 0, 'g', 3)
+          .arg(grid));
 }
 
 namespace {

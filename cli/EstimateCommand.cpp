@@ -155,6 +155,10 @@ Result<WeightChoice> ChooseWeights(const EstimateArguments& a, const PreparedDat
       },
       settings);
   if (!chosen) return chosen;
+  if (chosen->GridNx != p.Nx || chosen->GridNy != p.Ny) {
+    err << "note: the weights were chosen on a grid of " << chosen->GridNx << " x "
+        << chosen->GridNy << " nodes over the same range\n";
+  }
   if (chosen->RatioChosen) p.Ratio = chosen->Ratio;
   if (data.HasBoundData != 0 && !a.alphaMax) p.AlphaMax *= chosen->Alpha / p.AlphaMin;
   p.AlphaMin = chosen->Alpha;

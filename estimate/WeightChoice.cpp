@@ -142,19 +142,25 @@ void GoldenSection(F&& f, double a, double b, int steps) {
   }
 }
 
-// f over whole exponents from lowest to highest, then a golden section over
+// f over whole exponents from lowest to highest, and on past either end by
+// up to kReach decades while the best lies there; then a golden section over
 // the decades either side of the best.
 template <class F>
 void SearchDecades(F&& f, int lowest, int highest, int refinements) {
+  constexpr int kReach = 4;
   int best = lowest;
   double bestValue = HUGE_VAL;
-  for (int e = lowest; e <= highest; ++e) {
+  auto at = [&](int e) {
     const double g = f(e);
     if (g < bestValue) {
       bestValue = g;
       best = e;
     }
-  }
+  };
+  for (int e = lowest; e <= highest; ++e) at(e);
+  const int top = highest, bottom = lowest;
+  while (best == highest && highest < top + kReach && bestValue < HUGE_VAL) at(++highest);
+  while (best == lowest && lowest > bottom - kReach && bestValue < HUGE_VAL) at(--lowest);
   GoldenSection(f, std::max<double>(best - 1, lowest), std::min<double>(best + 1, highest),
                 refinements);
 }
@@ -193,6 +199,17 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   one.Nitr = 0;
   Result<EstimationPlan> planned = PlanEstimation(data, one);
   if (!planned) return planned.failure();
+  if (planned->grid.NodeCount() > settings.gridNodesUpTo) {
+    // Every k-th line of the grid over the same range: the smoothness terms
+    // are a mean and an integral and the data's a mean, so a weight means
+    // the same on either grid while the surface is resolved on both.
+    const double k =
+        std::ceil(std::sqrt(double(planned->grid.NodeCount()) / double(settings.gridNodesUpTo)));
+    one.Nx = static_cast<std::int32_t>(std::ceil((params.Nx - 1) / k)) + 1;
+    one.Ny = static_cast<std::int32_t>(std::ceil((params.Ny - 1) / k)) + 1;
+    planned = PlanEstimation(data, one);
+    if (!planned) return planned.failure();
+  }
   const EstimationGrid& grid = planned->grid;
   const FaultCuts cuts(grid, params.Faults);
   const bool chooseRatio = data.Nd() > 0 && settings.chooseRatio;
@@ -202,6 +219,8 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   WeightChoice choice;
   choice.ExactTrace = evaluate.Exact();
   choice.RatioChosen = chooseRatio;
+  choice.GridNx = one.Nx;
+  choice.GridNy = one.Ny;
   int plannedTries = settings.highest - settings.lowest + 1 + settings.refinements;
   if (chooseRatio) {
     plannedTries += settings.ratioHighest - settings.ratioLowest + 1 + settings.ratioRefinements +
@@ -211,7 +230,8 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   // GCV at 10^e, remembered in the scan.
   auto at = [&](double alpha, double ratio) -> double {
     if (failed) return HUGE_VAL;
-    if (StopAsked(progress, double(choice.Scan.size()) / plannedTries)) {
+    // Searches past the planned decades hold at the end of the share.
+    if (StopAsked(progress, std::min(0.99, double(choice.Scan.size()) / plannedTries))) {
       failed = Failure{"重みの選択を中止しました", 0, true};
       return HUGE_VAL;
     }

@@ -44,6 +44,9 @@ struct WeightChoice {
   double Ratio = 0;  // beta / alpha: chosen (RatioChosen), or as given
   bool RatioChosen = false;
   std::int32_t Count = 0;
+  // The grid the choice was made on: the one asked for, or a coarser one
+  // over the same range (GcvSettings::gridNodesUpTo).
+  std::int32_t GridNx = 0, GridNy = 0;
   bool ExactTrace = false;     // the trace summed over unit vectors
   std::vector<GcvPoint> Scan;  // every alpha tried, in order
 };
@@ -58,6 +61,10 @@ struct GcvSettings {
   // golden section over the two decades round the best, narrowing them to
   // about 0.06 of a decade (15% in alpha): 17 factorisations in all.
   int lowest = -2, highest = 5, refinements = 9;
+  // A grid of more nodes (extension included) is thinned to every k-th line
+  // for the choice, which then takes a few factorisations' time of this many
+  // nodes whatever the grid asked for.
+  std::int64_t gridNodesUpTo = 100'000;
   // With dip data: whether beta / alpha is chosen too (else kept as given),
   // its decades, and the steps of its golden section and of alpha's second
   // one (over a decade).

@@ -96,6 +96,32 @@ TEST(WeightChoice, ProbedTraceAgreesWithTheExactOne) {
   EXPECT_LT(exact->Edf, 150);
 }
 
+TEST(WeightChoice, ThinnedGridsAndNarrowRangesFindTheSameWeight) {
+  const PreparedData data = NoisyData(400);
+  const Result<WeightChoice> full = ChooseAlphaByGcv(data, Grid41());
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->GridNx, 41);
+  struct Case {
+    std::int64_t gridNodesUpTo;
+    int lowest, highest;
+    std::int32_t gridNx;
+    double tolerance;  // of alpha, relative
+  };
+  // A grid thinned to every second line; decades that stop short of the
+  // best on either side, which the search goes on past.
+  for (const Case& c :
+       {Case{500, -2, 5, 21, 0.3}, Case{100'000, -2, 0, 41, 0.05}, Case{100'000, 4, 6, 41, 0.05}}) {
+    GcvSettings settings;
+    settings.gridNodesUpTo = c.gridNodesUpTo;
+    settings.lowest = c.lowest;
+    settings.highest = c.highest;
+    const Result<WeightChoice> chosen = ChooseAlphaByGcv(data, Grid41(), {}, settings);
+    ASSERT_TRUE(chosen) << chosen.failure().message;
+    EXPECT_EQ(chosen->GridNx, c.gridNx);
+    EXPECT_NEAR(chosen->Alpha, full->Alpha, c.tolerance * full->Alpha) << c.gridNodesUpTo;
+  }
+}
+
 TEST(WeightChoice, WithDipsTheRatioIsChosenTooNearTheBest) {
   PreparedData data = NoisyData(150);
   AddNoisyDips(data, 60);
