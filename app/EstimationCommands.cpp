@@ -441,11 +441,11 @@ void cmdDisplayUncertainty_Click(MainContext& context) {
     return;
   }
   ShowImageWindow(context);
-  // The picture is not one the heights' recipe could draw again.
-  ForgetPicture(context);
   PictureBox& picImage = *context.formImage->picImage;
-  DrawGridPictureWithFaults(context, picImage.Surface(), *s.Uncertainty, s.View,
-                            MeasuredExtent(context), s.CellColors, settings);
+  if (DrawGridPictureWithFaults(context, picImage.Surface(), *s.Uncertainty, s.View,
+                                MeasuredExtent(context), s.CellColors, settings)) {
+    RecordGridPicture(context, settings, true);
+  }
   picImage.Changed();
   s.DisplayMode = DisplayMode::ColorContour;
   s.Pal = GridPicturePalette(settings);

@@ -28,12 +28,13 @@ void DrawGridStep(MainContext& context, DrawingSurface& target, const RedrawOpti
   ViewProjection view = recipe.grid->view;
   // The settings drew once, so they are not refused now. Drawn whole, the
   // picture leaves the state's cell colours as its display command did.
+  const GridData& shown = recipe.grid->uncertainty && s.Uncertainty ? *s.Uncertainty : s.Grid;
   if (options.thinned) {
-    const GridData& grid = ThinnedGrid(recipe, s.Grid);
+    const GridData& grid = ThinnedGrid(recipe, shown);
     static_cast<void>(DrawGridPictureWithFaults(context, target, grid, view, recipe.grid->data,
                                                 recipe.thinnedColors, settings));
   } else {
-    static_cast<void>(DrawGridPictureWithFaults(context, target, s.Grid, view, recipe.grid->data,
+    static_cast<void>(DrawGridPictureWithFaults(context, target, shown, view, recipe.grid->data,
                                                 s.CellColors, settings));
   }
 }
@@ -85,10 +86,11 @@ bool HasGridPicture(const MainContext& context) {
   return context.picture.known && context.picture.grid.has_value();
 }
 
-void RecordGridPicture(MainContext& context, const GridPictureSettings& settings) {
+void RecordGridPicture(MainContext& context, const GridPictureSettings& settings,
+                       bool uncertainty) {
   PictureRecipe& recipe = context.picture;
   recipe = PictureRecipe{};
-  recipe.grid = GridPictureStep{settings, context.state.View, MeasuredExtent(context)};
+  recipe.grid = GridPictureStep{settings, context.state.View, MeasuredExtent(context), uncertainty};
 }
 
 void RecordDataOverlay(MainContext& context, const DataDisplaySettings& settings) {

@@ -20,8 +20,9 @@ struct MainContext;
 // A grid picture as a display command drew it; it clears the surface itself.
 struct GridPictureStep {
   GridPictureSettings settings;
-  ViewProjection view;  // as drawn, its pixel scale that of the window
-  DataExtent data;      // the scale's stand-in for a grid without extent
+  ViewProjection view;       // as drawn, its pixel scale that of the window
+  DataExtent data;           // the scale's stand-in for a grid without extent
+  bool uncertainty = false;  // of the estimate's standard deviations, not the heights
 };
 
 // Measured data drawn over the picture: the overlay, which leaves out points
@@ -65,7 +66,8 @@ bool HasGridPicture(const MainContext& context);
 
 // The grid picture just drawn into the window with these settings; the data
 // steps before it went with the clearing it began with.
-void RecordGridPicture(MainContext& context, const GridPictureSettings& settings);
+void RecordGridPicture(MainContext& context, const GridPictureSettings& settings,
+                       bool uncertainty = false);
 // Data just drawn over the window's picture, from the state's records and view.
 void RecordDataOverlay(MainContext& context, const DataDisplaySettings& settings);
 void RecordDataDistribution(MainContext& context, const DataDisplaySettings& settings,

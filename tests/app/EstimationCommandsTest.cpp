@@ -217,6 +217,12 @@ TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
   std::filesystem::create_directories(KESSADON_SCREENS_DIR);
   EXPECT_TRUE(
       form->Image().grab().save(QString(KESSADON_SCREENS_DIR) + "/formImage-uncertainty.png"));
+  // Drawn again as vectors: the deviations' bands and the data's labels.
+  const std::string svg = files / "sd.svg";
+  platform.saveAnswers.push_back(QString::fromStdString(svg));
+  Click("cmdSaveImage");
+  EXPECT_TRUE(Status().startsWith("画像を保存しました")) << Status().toStdString();
+  EXPECT_NE(Slurp(svg).find("> 300.52</text>"), std::string::npos) << "a height label";
   ASSERT_TRUE(Enabled("cmdColor"));
   Click("cmdColor");
   EXPECT_TRUE(
