@@ -94,7 +94,7 @@ void ShowNothingLoaded(Panel& p) {
          figures.lblXmax,  figures.lblYmax,  figures.lblDx,    figures.lblDy});
 
   Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange,
-          p.display->cmdColor, p.gridFile->cmdSaveGridData},
+          p.display->cmdColor, p.gridFile->cmdSaveGridData, p.gridFile->cmdSaveUncertainty},
          false);
 }
 

@@ -422,6 +422,7 @@ bool ComputeUncertainty(MainContext& context) {
     done += QString("、近似の相対誤差 約 %1%").arg(found.RelativeError * 100, 0, 'f', 0);
   context.ShowStatus(done + "）");
   s.Uncertainty = std::move(sd);
+  context.panel.gridFile->cmdSaveUncertainty->setEnabled(true);
   return true;
 }
 
@@ -487,6 +488,10 @@ void ConnectEstimationFrame(MainContext& context) {
   QPushButton* uncertainty = context.panel.display->cmdDisplayUncertainty;
   QObject::connect(uncertainty, &QPushButton::clicked, uncertainty,
                    [&context] { cmdDisplayUncertainty_Click(context); });
+  QPushButton* save = context.panel.gridFile->cmdSaveUncertainty;
+  QObject::connect(save, &QPushButton::clicked, save, [&context] {
+    if (context.state.Uncertainty) SaveGridAs(context, *context.state.Uncertainty);
+  });
   // The reasons shown belong to the chosen alpha(min) only.
   QObject::connect(e.txtAlphaMin, &QLineEdit::textEdited, e.txtAlphaMin,
                    [&context] { WriteWeightsReport(*context.panel.report, nullptr); });

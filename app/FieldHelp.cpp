@@ -31,6 +31,8 @@ const Help kHelp[] = {
     {"cmdOpenGridData", "格子データファイル（.grd, .txt）や GeoTIFF などのラスタを開きます"},
     {"cmdOpenMem", "数値地図（.mem, .sem）を開きます"},
     {"cmdSaveGridData", "今の格子データをファイルに保存します（拡張子で形式が決まります）"},
+    {"cmdSaveUncertainty",
+     "「推定の標準偏差」で求めた各点の標準偏差を格子データとしてファイルに保存します"},
     {"optData1", "各行が id, x, y, z の測定データファイルです"},
     {"optData2", "各行が id, x, y, z, l の測定データファイルです（l：0 標高、1 下限、-1 上限）"},
     {"optData3", "各行が id, x, y, z, l, trend, dip の測定データファイルです（走向・傾斜つき）"},

@@ -84,6 +84,7 @@ void InstallNewGrid(MainContext& context, GridData grid) {
   s.Refined.reset();
   s.LastEstimate.reset();
   s.Uncertainty.reset();
+  context.panel.gridFile->cmdSaveUncertainty->setEnabled(false);
   s.UncertaintyShown = false;
   s.OriginalUnsaved = s.RefinedUnsaved = false;
   change.cmdGridChange->setEnabled(false);

@@ -19,6 +19,7 @@ GridFileFrame::GridFileFrame(QWidget* parent) : QGroupBox("格子データファ
   lblMemLbl = NewCaption(this, "数値地図：", "lblMemLbl");
   lblMem = NewCaption(this, QString(), "lblMem");
   cmdSaveGridData = NewButton(this, "cmdSaveGridData", "上の格子データの保存");
+  cmdSaveUncertainty = NewButton(this, "cmdSaveUncertainty", "推定の標準偏差の保存");
 
   layout->addWidget(cmdOpenGridData, 0, 0);
   layout->addWidget(cmdOpenMem, 0, 1);
@@ -27,6 +28,7 @@ GridFileFrame::GridFileFrame(QWidget* parent) : QGroupBox("格子データファ
   layout->addWidget(lblGridFileName, 1, 0, 1, 4);
   layout->addWidget(lblGridOnOff, 2, 0, 1, 3);
   layout->addWidget(cmdSaveGridData, 2, 3);
+  layout->addWidget(cmdSaveUncertainty, 3, 3);
   layout->setColumnStretch(3, 1);
 }
 

@@ -20,6 +20,7 @@ class GridFileFrame : public QGroupBox {
   QLabel* lblMemLbl;
   QLabel* lblMem;
   QPushButton* cmdSaveGridData;
+  QPushButton* cmdSaveUncertainty;  // the estimate's standard deviations, once computed
 };
 
 // "格子の諸元": node counts, extent, height range and spacing of the grid.

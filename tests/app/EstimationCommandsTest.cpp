@@ -13,6 +13,7 @@
 #include "app/EstimationCommands.h"
 #include "app/PictureBox.h"
 #include "cli/Cli.h"
+#include "io/GridFile.h"
 
 namespace kessadon::testing {
 namespace {
@@ -223,6 +224,14 @@ TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
   Click("cmdSaveImage");
   EXPECT_TRUE(Status().startsWith("画像を保存しました")) << Status().toStdString();
   EXPECT_NE(Slurp(svg).find("> 300.52</text>"), std::string::npos) << "a height label";
+  // Saved as a grid, the deviations as computed.
+  ASSERT_TRUE(Enabled("cmdSaveUncertainty"));
+  const std::string saved = files / "sd.grd";
+  platform.saveAnswers.push_back(QString::fromStdString(saved));
+  Click("cmdSaveUncertainty");
+  const Result<GridData> read = ReadGridFile(saved);
+  ASSERT_TRUE(read);
+  EXPECT_NEAR(read->Z(10, 10), sd.Z(10, 10), 1e-9 * sd.Z(10, 10));
   ASSERT_TRUE(Enabled("cmdColor"));
   Click("cmdColor");
   EXPECT_TRUE(
@@ -231,6 +240,7 @@ TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
   platform.saveChoices.push_back(SaveChoice::Discard);
   OpenGrid(SourcePath("data/samples/hill.grd"));
   EXPECT_FALSE(Enabled("cmdDisplayUncertainty"));
+  EXPECT_FALSE(Enabled("cmdSaveUncertainty"));
   EXPECT_FALSE(state().Uncertainty);
 }
 
