@@ -94,11 +94,17 @@ Result<std::optional<Inverted>> ByFactor(LastPass& pass, std::int64_t limit,
   return std::optional<Inverted>(std::move(out));
 }
 
-// One solve of A x = b by the iterative path, from zeros.
+// One solve of A x = b by the iterative path, from zeros; a probe's to a
+// looser tolerance than a surface's, far inside the probing's own error.
 Result<std::vector<double>> Iterate(MultigridSolver& solver, const std::vector<double>& b,
-                                    const SolveProgress& progress) {
+                                    const SolveProgress& progress, bool probe = true) {
   std::vector<double> x(b.size(), 0.0);
-  const IterativeOutcome outcome = solver.Solve(b, x, {}, progress);
+  IterativeSettings settings;
+  if (probe) {
+    settings.heightTolerance = 1e-5;
+    settings.residualTolerance = 1e-6;
+  }
+  const IterativeOutcome outcome = solver.Solve(b, x, settings, progress);
   if (outcome.status == SolveStatus::Cancelled) return Cancelled();
   if (outcome.status != SolveStatus::Success || !outcome.converged) {
     return Failure{"推定の標準偏差の計算で反復解法が収束しませんでした"};
@@ -125,7 +131,7 @@ Result<Inverted> ByProbing(LastPass& pass, const UncertaintySettings& settings, 
     return [&progress, from, solves](double f) { return progress(from + f / solves); };
   };
   Inverted out;
-  Result<std::vector<double>> surface = Iterate(solver, pass.system.Rhs(), next());
+  Result<std::vector<double>> surface = Iterate(solver, pass.system.Rhs(), next(), false);
   if (!surface) return surface.failure();
   out.surface = std::move(*surface);
 

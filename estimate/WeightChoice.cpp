@@ -142,9 +142,9 @@ void GoldenSection(F&& f, double a, double b, int steps) {
   }
 }
 
-// f over whole exponents from lowest to highest, and on past either end by
-// up to kReach decades while the best lies there; then a golden section over
-// the decades either side of the best.
+// f over whole exponents from lowest to highest, and (unless they are one)
+// on past either end by up to kReach decades while the best lies there; then
+// a golden section over the decades either side of the best.
 template <class F>
 void SearchDecades(F&& f, int lowest, int highest, int refinements) {
   constexpr int kReach = 4;
@@ -158,9 +158,10 @@ void SearchDecades(F&& f, int lowest, int highest, int refinements) {
     }
   };
   for (int e = lowest; e <= highest; ++e) at(e);
-  const int top = highest, bottom = lowest;
-  while (best == highest && highest < top + kReach && bestValue < HUGE_VAL) at(++highest);
-  while (best == lowest && lowest > bottom - kReach && bestValue < HUGE_VAL) at(--lowest);
+  // A single decade is a weight pinned, not a range.
+  const int top = highest, bottom = lowest, reach = highest > lowest ? kReach : 0;
+  while (best == highest && highest < top + reach && bestValue < HUGE_VAL) at(++highest);
+  while (best == lowest && lowest > bottom - reach && bestValue < HUGE_VAL) at(--lowest);
   GoldenSection(f, std::max<double>(best - 1, lowest), std::min<double>(best + 1, highest),
                 refinements);
 }
@@ -190,26 +191,33 @@ PreparedData OrdinaryHeights(const PreparedData& data) {
   return out;
 }
 
+namespace {
+
+// One pass of `params` (made so), on its grid or, beyond `nodesUpTo`, on
+// every k-th line of it over the same range: the smoothness terms are a mean
+// and an integral and the data's a mean, so a weight means the same on
+// either grid while the surface is resolved on both.
+Result<EstimationPlan> PlanChoice(const PreparedData& data, EstimationParameters& params,
+                                  std::int64_t nodesUpTo) {
+  params.AlphaMax = 0;
+  params.Nitr = 0;
+  Result<EstimationPlan> planned = PlanEstimation(data, params);
+  if (!planned || planned->grid.NodeCount() <= nodesUpTo) return planned;
+  const double k = std::ceil(std::sqrt(double(planned->grid.NodeCount()) / double(nodesUpTo)));
+  params.Nx = static_cast<std::int32_t>(std::ceil((params.Nx - 1) / k)) + 1;
+  params.Ny = static_cast<std::int32_t>(std::ceil((params.Ny - 1) / k)) + 1;
+  return PlanEstimation(data, params);
+}
+
+}  // namespace
+
 Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationParameters& params,
                                       const SolveProgress& progress, const GcvSettings& settings,
                                       std::int64_t memory) {
   const PreparedData data = OrdinaryHeights(all);
   EstimationParameters one = params;
-  one.AlphaMax = 0;
-  one.Nitr = 0;
-  Result<EstimationPlan> planned = PlanEstimation(data, one);
+  Result<EstimationPlan> planned = PlanChoice(data, one, settings.gridNodesUpTo);
   if (!planned) return planned.failure();
-  if (planned->grid.NodeCount() > settings.gridNodesUpTo) {
-    // Every k-th line of the grid over the same range: the smoothness terms
-    // are a mean and an integral and the data's a mean, so a weight means
-    // the same on either grid while the surface is resolved on both.
-    const double k =
-        std::ceil(std::sqrt(double(planned->grid.NodeCount()) / double(settings.gridNodesUpTo)));
-    one.Nx = static_cast<std::int32_t>(std::ceil((params.Nx - 1) / k)) + 1;
-    one.Ny = static_cast<std::int32_t>(std::ceil((params.Ny - 1) / k)) + 1;
-    planned = PlanEstimation(data, one);
-    if (!planned) return planned.failure();
-  }
   const EstimationGrid& grid = planned->grid;
   const FaultCuts cuts(grid, params.Faults);
   const bool chooseRatio = data.Nd() > 0 && settings.chooseRatio;
