@@ -143,11 +143,10 @@ void GoldenSection(F&& f, double a, double b, int steps) {
 }
 
 // f over whole exponents from lowest to highest, and (unless they are one)
-// on past either end by up to kReach decades while the best lies there; then
-// a golden section over the decades either side of the best.
+// on past either end by up to `reach` decades while the best lies there;
+// then a golden section over the decades either side of the best.
 template <class F>
-void SearchDecades(F&& f, int lowest, int highest, int refinements) {
-  constexpr int kReach = 4;
+void SearchDecades(F&& f, int lowest, int highest, int refinements, int reach) {
   int best = lowest;
   double bestValue = HUGE_VAL;
   auto at = [&](int e) {
@@ -159,7 +158,8 @@ void SearchDecades(F&& f, int lowest, int highest, int refinements) {
   };
   for (int e = lowest; e <= highest; ++e) at(e);
   // A single decade is a weight pinned, not a range.
-  const int top = highest, bottom = lowest, reach = highest > lowest ? kReach : 0;
+  const int top = highest, bottom = lowest;
+  if (highest == lowest) reach = 0;
   while (best == highest && highest < top + reach && bestValue < HUGE_VAL) at(++highest);
   while (best == lowest && lowest > bottom - reach && bestValue < HUGE_VAL) at(--lowest);
   GoldenSection(f, std::max<double>(best - 1, lowest), std::min<double>(best + 1, highest),
@@ -254,11 +254,11 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   double ratio = chooseRatio && !(params.Ratio > 0) ? 1 : params.Ratio;
   try {
     SearchDecades([&](double e) { return at(std::pow(10.0, e), ratio); }, settings.lowest,
-                  settings.highest, settings.refinements);
+                  settings.highest, settings.refinements, settings.reach);
     if (chooseRatio && !failed && Best(choice.Scan) != nullptr) {
       const double alpha = Best(choice.Scan)->alpha;
       SearchDecades([&](double e) { return at(alpha, std::pow(10.0, e)); }, settings.ratioLowest,
-                    settings.ratioHighest, settings.ratioRefinements);
+                    settings.ratioHighest, settings.ratioRefinements, settings.ratioReach);
       if (const GcvPoint* best = Best(choice.Scan); best != nullptr) {
         ratio = best->ratio;
         const double e = std::log10(best->alpha);

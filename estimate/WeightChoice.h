@@ -61,15 +61,19 @@ struct GcvSettings {
   // golden section over the two decades round the best, narrowing them to
   // about 0.06 of a decade (15% in alpha): 17 factorisations in all.
   int lowest = -2, highest = 5, refinements = 9;
+  // Decades the scan may go on past either end while the best lies there.
+  int reach = 4;
   // A grid of more nodes (extension included) is thinned to every k-th line
   // for the choice, which then takes a few factorisations' time of this many
   // nodes whatever the grid asked for.
   std::int64_t gridNodesUpTo = 100'000;
   // With dip data: whether beta / alpha is chosen too (else kept as given),
   // its decades, and the steps of its golden section and of alpha's second
-  // one (over a decade).
+  // one (over a decade). Exact dips drive the ratio up without end; past
+  // 10^4 they already weigh as exact.
   bool chooseRatio = true;
-  int ratioLowest = -2, ratioHighest = 3, ratioRefinements = 7, secondRefinements = 6;
+  int ratioLowest = -2, ratioHighest = 3, ratioReach = 1, ratioRefinements = 7,
+      secondRefinements = 6;
 };
 
 // The data without their bounds: the ordinary heights and the dips.
