@@ -419,7 +419,8 @@ bool ComputeUncertainty(MainContext& context) {
                      .arg(sd.Zmin, 0, 'g', 3)
                      .arg(sd.Zmax, 0, 'g', 3);
   if (!found.Exact)
-    done += QString("、近似の相対誤差 約 %1%").arg(found.RelativeError * 100, 0, 'f', 0);
+    done += QString("、間引いた格子による近似で相対誤差 約 %1%")
+                .arg(found.RelativeError * 100, 0, 'f', 0);
   context.ShowStatus(done + "）");
   s.Uncertainty = std::move(sd);
   context.panel.gridFile->cmdSaveUncertainty->setEnabled(true);

@@ -200,7 +200,8 @@ Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedDa
 }
 
 // The noise and its degrees of freedom unless the weight choice printed them,
-// the standard deviations' mean and largest, and the error of probed ones.
+// the standard deviations' mean and largest, and the error of ones from a
+// thinned grid.
 void PrintUncertainty(std::ostream& out, const Uncertainty& sd, bool withSigma) {
   if (withSigma) {
     out << "EDF = " << FormatGeneral(sd.Edf) << '\n'

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <random>
 #include <utility>
 #include <vector>
 
 #include "EstimationReport.h"
 #include "FaultCuts.h"
 #include "GridOrdering.h"
-#include "MultigridSolver.h"
 #include "NormalEquations.h"
 #include "PatternSystem.h"
 #include "SparseCholesky.h"
@@ -37,7 +35,6 @@ struct LastPass {
 struct Inverted {
   std::vector<double> diagonal, surface;
   double trace = 0;
-  double relativeError = 0;  // of the diagonal, probed
 };
 
 // tr H = sum over the heights' part M of A (weight w' there) of M_ij Z_ij, times w / w'.
@@ -94,91 +91,6 @@ Result<std::optional<Inverted>> ByFactor(LastPass& pass, std::int64_t limit,
   return std::optional<Inverted>(std::move(out));
 }
 
-// One solve of A x = b by the iterative path, from zeros; a probe's to a
-// looser tolerance than a surface's, far inside the probing's own error.
-Result<std::vector<double>> Iterate(MultigridSolver& solver, const std::vector<double>& b,
-                                    const SolveProgress& progress, bool probe = true) {
-  std::vector<double> x(b.size(), 0.0);
-  IterativeSettings settings;
-  if (probe) {
-    settings.heightTolerance = 1e-5;
-    settings.residualTolerance = 1e-6;
-  }
-  const IterativeOutcome outcome = solver.Solve(b, x, settings, progress);
-  if (outcome.status == SolveStatus::Cancelled) return Cancelled();
-  if (outcome.status != SolveStatus::Success || !outcome.converged) {
-    return Failure{"推定の標準偏差の計算で反復解法が収束しませんでした"};
-  }
-  return x;
-}
-
-// Probed, with the iterative path: the diagonal from a lattice of random
-// signs in two draws, tr H (when asked) from 24 vectors of random signs over
-// the heights, as the weight choice estimates it.
-Result<Inverted> ByProbing(LastPass& pass, const UncertaintySettings& settings, bool trace,
-                           const SolveProgress& progress) {
-  const EstimationGrid& g = pass.grid;
-  MultigridSolver solver(g.Nx, g.Ny, pass.system.UpperValues().data(), g.Dy / g.Dx, pass.faults);
-  if (!solver.Ready()) return Failure{"データと平滑化の重みでは高さの決まらない格子点があります"};
-  const int s = std::max(1, settings.spacing);
-  constexpr int kDraws = 2, kTraceProbes = 24;
-  const int solves = 1 + kDraws * s * s + (trace ? kTraceProbes : 0);
-  int done = 0;
-  auto next = [&]() -> SolveProgress {
-    if (!progress) return {};
-    const double from = double(done) / solves;
-    ++done;
-    return [&progress, from, solves](double f) { return progress(from + f / solves); };
-  };
-  Inverted out;
-  Result<std::vector<double>> surface = Iterate(solver, pass.system.Rhs(), next(), false);
-  if (!surface) return surface.failure();
-  out.surface = std::move(*surface);
-
-  const auto n = static_cast<std::size_t>(g.NodeCount());
-  std::mt19937 random(settings.seed);
-  std::vector<std::vector<double>> draws(kDraws, std::vector<double>(n, 0.0));
-  for (int d = 0; d < kDraws; ++d) {
-    for (int colour = 0; colour < s * s; ++colour) {
-      std::vector<double> v(n, 0.0);
-      for (std::int32_t i = 1 + colour / s; i <= g.Nx; i += s) {
-        for (std::int32_t j = 1 + colour % s; j <= g.Ny; j += s) {
-          // Alternating signs over the lattice, in the second draw by pairs:
-          // a smooth part of the inverse's far entries cancels.
-          const std::int32_t a = (i - 1) / s / (d + 1), b = (j - 1) / s / (d + 1);
-          v[static_cast<std::size_t>(g.Unknown(i, j))] = (a + b) % 2 == 0 ? 1 : -1;
-        }
-      }
-      Result<std::vector<double>> x = Iterate(solver, v, next());
-      if (!x) return x.failure();
-      for (std::size_t k = 0; k < n; ++k) draws[d][k] += v[k] * (*x)[k];
-    }
-  }
-  out.diagonal.resize(n);
-  double errors = 0, means = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    const double mean = (draws[0][k] + draws[1][k]) / 2, error = (draws[0][k] - draws[1][k]) / 2;
-    out.diagonal[k] = mean;
-    errors += error * error;
-    means += mean * mean;
-  }
-  out.relativeError = std::sqrt(errors / means);
-
-  if (trace) {
-    PreparedData probe = pass.ordinary;
-    for (int p = 0; p < kTraceProbes; ++p) {
-      for (double& z : probe.ZH) z = random() % 2 == 0 ? -1 : 1;
-      const std::vector<double> b = HeightDataRhs(g, probe, pass.alpha, pass.faults);
-      Result<std::vector<double>> x = Iterate(solver, b, next());
-      if (!x) return x.failure();
-      double bx = 0;
-      for (std::size_t k = 0; k < n; ++k) bx += b[k] * (*x)[k];
-      out.trace += bx * pass.w / (pass.heightsW * pass.heightsW) / kTraceProbes;
-    }
-  }
-  return out;
-}
-
 // The last completed pass's equations again.
 Result<LastPass> BuildLastPass(const PreparedData& data, const EstimationParameters& params,
                                const EstimationResult& run, const FaultCuts& cuts,
@@ -207,8 +119,8 @@ Result<LastPass> BuildLastPass(const PreparedData& data, const EstimationParamet
 
 // sigma, and the standard deviations on the requested grid.
 Result<Uncertainty> Finish(const LastPass& pass, const EstimationResult& run,
-                           const Inverted& inverted, bool exact,
-                           const UncertaintySettings& settings, const EstimationPlan& plan) {
+                           const Inverted& inverted, const UncertaintySettings& settings,
+                           const EstimationPlan& plan) {
   const EstimationGrid& g = pass.grid;
   NodeArray<double> surface(g.Nx, g.Ny);
   for (std::int32_t i = 1; i <= g.Nx; ++i) {
@@ -219,9 +131,6 @@ Result<Uncertainty> Finish(const LastPass& pass, const EstimationResult& run,
   const Misfit misfit = HeightMisfit(g, pass.ordinary, surface, pass.faults);
   Uncertainty out;
   out.Count = misfit.count;
-  out.Exact = exact;
-  // sd is the root of the diagonal: half its relative error.
-  out.RelativeError = exact ? 0 : inverted.relativeError / 2;
   if (settings.sigma) {
     out.Sigma = *settings.sigma;
   } else {
@@ -244,10 +153,107 @@ Result<Uncertainty> Finish(const LastPass& pass, const EstimationResult& run,
     for (std::int32_t j = 1; j <= sd.Ny; ++j) {
       const double d =
           inverted.diagonal[static_cast<std::size_t>(g.Unknown(i + plan.ex, j + plan.ey))];
-      // A probed value can fall below zero where the noise outweighs it.
+      // Rounding can leave a tiny diagonal a hair below zero.
       sd.Z(i, j) = out.Sigma * std::sqrt(pass.w * std::max(d, 0.0));
     }
   }
+  return out;
+}
+
+// Exactly, on the grid `params` describes: nothing when it would not fit.
+Result<std::optional<Uncertainty>> Exactly(
+    const PreparedData& data, const EstimationParameters& params, const EstimationResult& run,
+    const SolveProgress& progress, const UncertaintySettings& settings, std::int64_t memory) {
+  Result<EstimationPlan> planned = PlanEstimation(data, params);
+  if (!planned) return planned.failure();
+  const FaultCuts cuts(planned->grid, params.Faults);
+  Result<LastPass> pass = BuildLastPass(data, params, run, cuts, planned->grid);
+  if (!pass) return pass.failure();
+  Result<std::optional<Inverted>> inverted = ByFactor(*pass, SolverMemoryLimit(memory), progress);
+  if (!inverted) return inverted.failure();
+  if (!*inverted) return std::optional<Uncertainty>();
+  Result<Uncertainty> out = Finish(*pass, run, **inverted, settings, *planned);
+  if (!out) return out.failure();
+  return std::optional<Uncertainty>(std::move(*out));
+}
+
+// Exactly, on every k-th line of the grid over the same range, from an
+// estimation of its own there: the smoothness terms are a mean and an
+// integral and the data's a mean, so the model is the same on either grid.
+// Nothing when even that would not fit.
+Result<std::optional<Uncertainty>> OnThinnedGrid(const PreparedData& data,
+                                                 EstimationParameters params, int k,
+                                                 const SolveProgress& progress,
+                                                 const UncertaintySettings& settings,
+                                                 std::int64_t memory) {
+  params.Nx = (params.Nx - 2) / k + 2;
+  params.Ny = (params.Ny - 2) / k + 2;
+  Result<EstimationResult> run =
+      RunEstimation(data, params, {}, EstimationSolver::Automatic, memory);
+  if (!run) return run.failure();
+  return Exactly(data, params, *run, progress, settings, memory);
+}
+
+// The deviations of `grid` at (x, y), bilinearly between its nodes.
+double Between(const GridData& grid, double x, double y) {
+  const double u = std::clamp((x - grid.Xmin) / grid.Dx, 0.0, double(grid.Nx - 1));
+  const double v = std::clamp((y - grid.Ymin) / grid.Dy, 0.0, double(grid.Ny - 1));
+  const int i = std::min(static_cast<int>(u), grid.Nx - 2),
+            j = std::min(static_cast<int>(v), grid.Ny - 2);
+  const double fu = u - i, fv = v - j;
+  return (1 - fu) * ((1 - fv) * grid.Z(i + 1, j + 1) + fv * grid.Z(i + 1, j + 2)) +
+         fu * ((1 - fv) * grid.Z(i + 2, j + 1) + fv * grid.Z(i + 2, j + 2));
+}
+
+// The root mean square relative difference of `fine` from `coarse` at the
+// coarse grid's nodes.
+double RelativeDifference(const GridData& fine, const GridData& coarse) {
+  double sum = 0;
+  for (std::int32_t i = 1; i <= coarse.Nx; ++i) {
+    for (std::int32_t j = 1; j <= coarse.Ny; ++j) {
+      const double f =
+          Between(fine, coarse.Xmin + (i - 1) * coarse.Dx, coarse.Ymin + (j - 1) * coarse.Dy);
+      sum += f > 0 ? std::pow((coarse.Z(i, j) - f) / f, 2) : 1;
+    }
+  }
+  return std::sqrt(sum / (double(coarse.Nx) * coarse.Ny));
+}
+
+// The grid too large to invert: the deviations of a thinned one, taken to the
+// grid's nodes, with their difference from one thinned twice as far as their
+// error.
+Result<Uncertainty> Thinned(const PreparedData& data, const EstimationParameters& params,
+                            const EstimationResult& run, std::int64_t nodes,
+                            const SolveProgress& progress, const UncertaintySettings& settings,
+                            std::int64_t memory) {
+  auto part = [&progress](double from, double to) -> SolveProgress {
+    if (!progress) return {};
+    return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
+  };
+  int k = std::max(
+      2, static_cast<int>(std::ceil(std::sqrt(double(nodes) / double(settings.exactUpTo)))));
+  std::optional<Uncertainty> fine;
+  for (; !fine && (params.Nx - 2) / k >= 2 && (params.Ny - 2) / k >= 2; ++k) {
+    Result<std::optional<Uncertainty>> found =
+        OnThinnedGrid(data, params, k, part(0, 0.8), settings, memory);
+    if (!found) return found.failure();
+    fine = std::move(*found);
+  }
+  --k;
+  if (!fine) return Failure{"推定の標準偏差を求めるには格子が大きすぎます"};
+  Uncertainty out = std::move(*fine);
+  out.Exact = false;
+  Result<std::optional<Uncertainty>> coarse =
+      OnThinnedGrid(data, params, 2 * k, part(0.8, 1), settings, memory);
+  if (!coarse) return coarse.failure();
+  out.RelativeError = *coarse ? RelativeDifference(out.Sd, (*coarse)->Sd) : 1;
+  GridData sd = run.Grid;
+  for (std::int32_t i = 1; i <= sd.Nx; ++i) {
+    for (std::int32_t j = 1; j <= sd.Ny; ++j) {
+      sd.Z(i, j) = Between(out.Sd, sd.Xmin + (i - 1) * sd.Dx, sd.Ymin + (j - 1) * sd.Dy);
+    }
+  }
+  out.Sd = std::move(sd);
   return out;
 }
 
@@ -259,29 +265,15 @@ Result<Uncertainty> EstimateUncertainty(const PreparedData& data,
                                         const UncertaintySettings& settings, std::int64_t memory) {
   Result<EstimationPlan> planned = PlanEstimation(data, params);
   if (!planned) return planned.failure();
-  const EstimationGrid& grid = planned->grid;
+  const std::int64_t nodes = planned->grid.NodeCount();
   try {
-    const FaultCuts cuts(grid, params.Faults);
-    Result<LastPass> pass = BuildLastPass(data, params, run, cuts, grid);
-    if (!pass) return pass.failure();
-    const std::int64_t limit = SolverMemoryLimit(memory);
-    std::optional<Inverted> inverted;
-    bool exact = true;
-    if (grid.NodeCount() <= settings.exactUpTo) {
-      Result<std::optional<Inverted>> factored = ByFactor(*pass, limit, progress);
-      if (!factored) return factored.failure();
-      inverted = std::move(*factored);
+    if (nodes <= settings.exactUpTo) {
+      Result<std::optional<Uncertainty>> exact =
+          Exactly(data, params, run, progress, settings, memory);
+      if (!exact) return exact.failure();
+      if (*exact) return std::move(**exact);
     }
-    if (!inverted) {
-      if (IterativeMemory(grid) > limit) {
-        return Failure{"推定の標準偏差を求めるには格子が大きすぎます"};
-      }
-      exact = false;
-      Result<Inverted> probed = ByProbing(*pass, settings, !settings.sigma, progress);
-      if (!probed) return probed.failure();
-      inverted = std::move(*probed);
-    }
-    return Finish(*pass, run, *inverted, exact, settings, *planned);
+    return Thinned(data, params, run, nodes, progress, settings, memory);
   } catch (const std::bad_alloc&) {
     return Failure{"メモリが足りません：Nx, Ny か拡張の割合を小さくしてください"};
   }

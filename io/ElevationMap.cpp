@@ -11,6 +11,7 @@
 #include "GridFile.h"
 #include "ListInput.h"
 #include "NumberText.h"
+#include "TextEncoding.h"
 #include "TextFile.h"
 
 namespace kessadon {
@@ -19,45 +20,6 @@ namespace {
 constexpr std::size_t kHeaderLength = 105;
 constexpr std::size_t kRecordIdLength = 9;
 constexpr std::size_t kHeightWidth = 5;
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// One code point of strict UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF); false, with `pos` unchanged, at anything else.
-bool NextUtf8(std::string_view text, std::size_t& pos) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(pos);
-  if (lead < 0x80) {
-    ++pos;
-    return true;
-  }
-  std::size_t length;
-  char32_t c, least;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, c = lead & 0x1F, least = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, c = lead & 0x0F, least = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, c = lead & 0x07, least = 0x10000;
-  } else {
-    return false;
-  }
-  if (text.size() - pos < length) return false;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(pos + k) & 0xC0) != 0x80) return false;
-    c = (c << 6) | (byte(pos + k) & 0x3F);
-  }
-  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-  pos += length;
-  return true;
-}
-
-bool IsUtf8(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    if (!NextUtf8(text, pos)) return false;
-  }
-  return true;
-}
 
 // A line in UTF-8 with the byte offset of each character, so that fields can
 // be cut at character positions.

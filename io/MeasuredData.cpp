@@ -347,7 +347,12 @@ Status AppendMeasuredText(MeasuredData& data, std::string_view text, int dataTyp
   if (std::optional<Failure> refused = RefuseFurtherFile(data)) return *refused;
   Result<MeasuredData> more = ParseMeasuredText(text, dataType);
   if (!more) return more.failure();
-  const std::size_t total = data.DataX.size() + more->DataX.size();
+  return AppendRecords(data, std::move(*more), path);
+}
+
+Status AppendRecords(MeasuredData& data, MeasuredData more, const std::string& path) {
+  if (std::optional<Failure> refused = RefuseFurtherFile(data)) return *refused;
+  const std::size_t total = data.DataX.size() + more.DataX.size();
   if (static_cast<std::int64_t>(total) > kMaxMeasuredRecords) {
     return TooManyRecords(static_cast<std::int64_t>(total));
   }
@@ -361,15 +366,15 @@ Status AppendMeasuredText(MeasuredData& data, std::string_view text, int dataTyp
   auto append = [](auto& to, auto& from) {
     to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
   };
-  append(data.DataId, more->DataId);
-  append(data.DataX, more->DataX);
-  append(data.DataY, more->DataY);
-  append(data.DataZ, more->DataZ);
-  append(data.DataL, more->DataL);
-  append(data.DataTrend, more->DataTrend);
-  append(data.DataDip, more->DataDip);
+  append(data.DataId, more.DataId);
+  append(data.DataX, more.DataX);
+  append(data.DataY, more.DataY);
+  append(data.DataZ, more.DataZ);
+  append(data.DataL, more.DataL);
+  append(data.DataTrend, more.DataTrend);
+  append(data.DataDip, more.DataDip);
   data.DataFileName.push_back(path);
-  data.LastFile = std::move(more->LastFile);
+  data.LastFile = std::move(more.LastFile);
   return Ok();
 }
 

@@ -78,6 +78,10 @@ Status AppendMeasuredData(MeasuredData& data, const std::string& path, int dataT
 Status AppendMeasuredText(MeasuredData& data, std::string_view text, int dataType,
                           const std::string& path);
 
+// Appends records read from another source, with `path` as their file, as
+// an additional load: refused, `data` as it was, in the same cases.
+Status AppendRecords(MeasuredData& data, MeasuredData more, const std::string& path);
+
 // Height data and dip data split from the records, with their ranges.
 struct PreparedData {
   std::vector<double> XH, YH, ZH;
