@@ -1,6 +1,16 @@
 #include "DataFileOptions.h"
 
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string_view>
 #include <utility>
+
+#include "io/DataTable.h"
+#include "io/TextEncoding.h"
+#include "io/TextFile.h"
+#include "raster/Gdal.h"
+#include "raster/PointLayers.h"
 
 namespace kessadon {
 
@@ -13,11 +23,96 @@ void DataFileOptions::AddLayoutOption(CLI::App& command) {
                                  "ends the file and is not read as a point")
                      ->allow_extra_args(false)
                      ->check(CLI::Range(1, 5));
+  command.add_option("--layer", layer,
+                     "The layer of GIS data files (.gpkg, .shp, .geojson, .kml, .fgb, .xlsx, "
+                     ".ods ...) to read (default: the first with points)");
+  command.add_option(
+      "--fields,--columns", fields,
+      "Columns of tables and fields of GIS layers by name: x=E,y=N,z=H,code=L,"
+      "trend=DD,dip=D,id=NAME (any of them; the others by common names such as "
+      "x/easting, y/northing, z/elev/標高, l/code, trend/dipdir/傾斜方向, dip/傾斜); "
+      "a .txt file is read as a table only with it");
+  command.add_flag("--swap-xy", swapXY,
+                   "The column named x holds northings and y eastings (as Japanese survey tables "
+                   "name them): swap them");
 }
 
-Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream& notes) const {
+namespace {
+
+// One file's records, as its kind says: a GIS layer, a table by its header
+// row, or a layout.
+struct FileRead {
+  MeasuredData data;
+  std::string crs;
+  std::vector<std::string> notes;
+};
+
+std::string Extension(const std::string& path) {
+  const std::size_t dot = path.find_last_of('.');
+  std::string ext = dot == std::string::npos ? "" : path.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+Result<FileRead> ReadOneFile(const std::string& path, int layout, bool layoutGiven,
+                             const std::string& layer, const std::optional<ColumnChoice>& fields,
+                             bool swapXY) {
+  ColumnChoice choice = fields.value_or(ColumnChoice{});
+  choice.swapXY = swapXY;
+  FileRead out;
+  if (IsPointLayerFile(path)) {
+    Result<PointLayerData> read = ReadPointLayer(path, layer, choice);
+    if (!read) return read.failure();
+    out.data = std::move(read->data);
+    out.crs = std::move(read->crs);
+    out.notes = std::move(read->notes);
+    return out;
+  }
+  const std::string ext = Extension(path);
+  bool table = fields.has_value();
+  Result<std::string> text = ReadWholeFile(path);
+  if (!text) return text.failure();
+  if (!table && !layoutGiven && (ext == ".csv" || ext == ".tsv")) {
+    const std::string_view first = std::string_view(*text).substr(0, text->find_first_of("\r\n"));
+    Result<std::string> utf8 = TextToUtf8(first);
+    table = utf8 && NamesPositionColumns(*utf8);
+  }
+  if (table) {
+    Result<MeasuredData> read = ParseDataTable(*text, choice);
+    if (!read) return read.failure();
+    out.data = std::move(*read);
+    out.notes.push_back("read as a table by its header row");
+    // A layout file's end line would now be a point.
+    const MeasuredData& d = out.data;
+    if (!fields && d.DataX.back() == 0 && d.DataY.back() == 0) {
+      out.notes.push_back(
+          "its last row lies at x = 0, y = 0, as the end line of a layout file "
+          "does: give --layout before the file to read it in a layout");
+    }
+  } else {
+    Result<MeasuredData> read = ParseMeasuredText(*text, layout);
+    if (!read) return read.failure();
+    out.data = std::move(*read);
+    if (out.data.LastFile.headerSkipped)
+      out.notes.push_back("line 1 was read as a header, not as a point");
+    if (swapXY) std::swap(out.data.DataX, out.data.DataY);
+  }
+  out.data.DataFileName.push_back(path);
+  return out;
+}
+
+}  // namespace
+
+Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream& notes,
+                                           std::string* crs) const {
   // Pair each file with the last --layout before it, in the order given.
-  std::vector<std::pair<std::string, int>> paired;
+  struct Pairing {
+    std::string path;
+    int layout;
+    bool layoutGiven;
+  };
+  std::vector<Pairing> paired;
   int layout = 1;
   bool layoutUnused = false;
   std::size_t nextLayout = 0, nextFile = 0;
@@ -26,7 +121,7 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
       layout = layouts[nextLayout++];
       layoutUnused = true;
     } else if (option == fileOption && nextFile < files.size()) {
-      paired.emplace_back(files[nextFile++], layout);
+      paired.push_back({files[nextFile++], layout, nextLayout > 0});
       layoutUnused = false;
     }
   }
@@ -37,21 +132,35 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
                    "put --layout before the files it describes"};
   }
   if (paired.empty()) return Failure{"no measured-data file given"};
-
-  const auto noteHeader = [&notes](const std::string& path, const MeasuredData& data) {
-    if (data.LastFile.headerSkipped) {
-      notes << "note: " << path << ": line 1 was read as a header, not as a point\n";
-    }
-  };
-  Result<MeasuredData> data = LoadMeasuredData(paired[0].first, paired[0].second);
-  if (!data) return Failure{paired[0].first + ": " + Describe(data.failure())};
-  noteHeader(paired[0].first, *data);
-  for (std::size_t k = 1; k < paired.size(); ++k) {
-    Status added = AppendMeasuredData(*data, paired[k].first, paired[k].second);
-    if (!added) return Failure{paired[k].first + ": " + Describe(added.failure())};
-    noteHeader(paired[k].first, *data);
+  std::optional<ColumnChoice> choice;
+  if (!fields.empty()) {
+    Result<ColumnChoice> parsed = ParseColumnChoice(fields);
+    if (!parsed) return Failure{"--fields: " + parsed.failure().message};
+    choice = std::move(*parsed);
   }
-  return data;
+
+  std::optional<MeasuredData> data;
+  std::string known;  // the coordinate system of the loads so far
+  for (const Pairing& file : paired) {
+    Result<FileRead> read =
+        ReadOneFile(file.path, file.layout, file.layoutGiven, layer, choice, swapXY);
+    if (!read) return Failure{file.path + ": " + Describe(read.failure())};
+    if (!read->crs.empty() && !known.empty() && !SameCrs(read->crs, known)) {
+      return Failure{file.path + ": its coordinate system, " + CrsDescription(read->crs) +
+                     ", is not that of the files before it, " + CrsDescription(known)};
+    }
+    if (!read->crs.empty()) known = read->crs;
+    for (const std::string& note : read->notes)
+      notes << "note: " << file.path << ": " << note << '\n';
+    if (!data) {
+      data = std::move(read->data);
+      continue;
+    }
+    Status added = AppendRecords(*data, std::move(read->data), file.path);
+    if (!added) return Failure{file.path + ": " + Describe(added.failure())};
+  }
+  if (crs != nullptr) *crs = known;
+  return std::move(*data);
 }
 
 }  // namespace kessadon

@@ -178,7 +178,8 @@ void PrintWeights(std::ostream& out, const WeightChoice& chosen, const Estimatio
 Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedData& data,
                                     const EstimationParameters& p, const EstimationResult& run,
                                     const std::optional<WeightChoice>& weights,
-                                    const StopSignals& signals, std::ostream& err) {
+                                    const std::string& crs, const StopSignals& signals,
+                                    std::ostream& err) {
   std::function<void(const EstimationProgressStep&)> print;
   if (a.progress) print = ProgressPrinter(err);
   UncertaintySettings settings;
@@ -194,7 +195,7 @@ Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedDa
   GridOutputArguments output = a.output;
   output.output = a.uncertainty;
   output.format.clear();
-  Status written = WriteGridOutput(output, sd->Sd, {}, err);
+  Status written = WriteGridOutput(output, sd->Sd, crs, err);
   if (!written) return written.failure();
   return sd;
 }
@@ -224,7 +225,9 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
     err << "kessadon estimate: " << reason << '\n';
     return 1;
   };
-  Result<MeasuredData> records = a.data.Load(command, err);
+  // The layers' coordinate system goes to the grids written, unless --crs says another.
+  std::string crs;
+  Result<MeasuredData> records = a.data.Load(command, err, &crs);
   if (!records) return fail(records.failure().message);
   const PreparedData data = PrepareMeasuredData(*records);
 
@@ -268,13 +271,13 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
 
   std::optional<Uncertainty> sd;
   if (!a.uncertainty.empty()) {
-    Result<Uncertainty> found = SaveUncertainty(a, data, *params, *run, weights, signals, err);
+    Result<Uncertainty> found = SaveUncertainty(a, data, *params, *run, weights, crs, signals, err);
     if (!found && found.failure().cancelled) return stopped(found.failure().message);
     if (!found) return fail(Describe(found.failure()));
     sd = std::move(*found);
   }
   GridData& grid = run->Grid;
-  Status written = WriteGridOutput(a.output, grid, {}, err);
+  Status written = WriteGridOutput(a.output, grid, crs, err);
   if (!written) return fail(Describe(written.failure()));
   PrintReport(out, data, run->Report);
   if (weights) PrintWeights(out, *weights, *params);

@@ -47,6 +47,9 @@ const std::vector<std::string>& CommonColumnNames(DataColumn column);
 Result<std::vector<int>> FindColumns(const std::vector<std::string>& names,
                                      const ColumnChoice& choice, const std::string& where);
 
+// "a、b、c": the names, for a refusal to list.
+std::string ColumnNameList(const std::vector<std::string>& names);
+
 // A cell's number: blanks round it and full-width forms allowed; nothing for
 // an empty cell; a failure for text that is not a whole number.
 Result<std::optional<double>> CellNumber(std::string_view cell);

@@ -292,6 +292,14 @@ Result<MeasuredData> ParseLines(std::string_view text, int dataType) {
   return data;
 }
 
+
+std::optional<Failure> RefuseFurtherFile(const MeasuredData& data) {
+  if (data.DataFileName.size() < static_cast<std::size_t>(kMaxDataFiles)) return std::nullopt;
+  return Failure{"追加で読み込めるファイルは " + std::to_string(kMaxDataFiles - 1) + " 個までです"};
+}
+
+}  // namespace
+
 void CountKinds(MeasuredData& data) {
   MeasuredFileSummary& summary = data.LastFile;
   summary.records = data.Ndata();
@@ -300,13 +308,6 @@ void CountKinds(MeasuredData& data) {
     if (GivesDipDatum(data.DataX[k], data.DataTrend[k])) ++summary.dips;
   }
 }
-
-std::optional<Failure> RefuseFurtherFile(const MeasuredData& data) {
-  if (data.DataFileName.size() < static_cast<std::size_t>(kMaxDataFiles)) return std::nullopt;
-  return Failure{"追加で読み込めるファイルは " + std::to_string(kMaxDataFiles - 1) + " 個までです"};
-}
-
-}  // namespace
 
 Result<MeasuredData> ParseMeasuredText(std::string_view text, int dataType) {
   try {

@@ -78,6 +78,9 @@ Status AppendMeasuredData(MeasuredData& data, const std::string& path, int dataT
 Status AppendMeasuredText(MeasuredData& data, std::string_view text, int dataType,
                           const std::string& path);
 
+// Counts the records of LastFile, and those giving height and dip data.
+void CountKinds(MeasuredData& data);
+
 // Appends records read from another source, with `path` as their file, as
 // an additional load: refused, `data` as it was, in the same cases.
 Status AppendRecords(MeasuredData& data, MeasuredData more, const std::string& path);

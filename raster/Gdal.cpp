@@ -144,6 +144,20 @@ std::string CrsDescription(const std::string& wkt) {
   return text;
 }
 
+bool SameCrs(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  if (a.empty() || b.empty()) return false;
+  EnsureGdal();
+  OGRSpatialReferenceH first = OSRNewSpatialReference(nullptr);
+  OGRSpatialReferenceH second = OSRNewSpatialReference(nullptr);
+  const bool same = OSRSetFromUserInput(first, a.c_str()) == OGRERR_NONE &&
+                    OSRSetFromUserInput(second, b.c_str()) == OGRERR_NONE &&
+                    OSRIsSame(first, second) != 0;
+  OSRDestroySpatialReference(first);
+  OSRDestroySpatialReference(second);
+  return same;
+}
+
 Status ReplaceDataset(const std::string& path,
                       const std::function<Result<GDALDatasetH>(const std::string&)>& make) {
   EnsureGdal();

@@ -40,6 +40,9 @@ Result<std::string> CrsFromDefinition(const std::string& definition);
 // "JGD2011 / Japan Plane Rectangular CS IX (EPSG:6677)"; "" for no WKT.
 std::string CrsDescription(const std::string& wkt);
 
+// Whether two coordinate systems (WKT) are the same one; "" is only the same as "".
+bool SameCrs(const std::string& a, const std::string& b);
+
 // Creates the dataset through make(tempPath) at a temporary path beside
 // `path` with the same extension, closes it, and renames each of its files to
 // the target's name, so that a failed write leaves the old file as it was.
