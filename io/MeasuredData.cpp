@@ -292,7 +292,6 @@ Result<MeasuredData> ParseLines(std::string_view text, int dataType) {
   return data;
 }
 
-
 std::optional<Failure> RefuseFurtherFile(const MeasuredData& data) {
   if (data.DataFileName.size() < static_cast<std::size_t>(kMaxDataFiles)) return std::nullopt;
   return Failure{"追加で読み込めるファイルは " + std::to_string(kMaxDataFiles - 1) + " 個までです"};
