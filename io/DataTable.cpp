@@ -139,6 +139,7 @@ const std::vector<std::string>& CommonColumnNames(DataColumn column) {
 Result<std::vector<int>> FindColumns(const std::vector<std::string>& names,
                                      const ColumnChoice& choice, const std::string& where) {
   std::vector<std::string> normalised;
+  normalised.reserve(names.size());
   for (const std::string& name : names) normalised.push_back(Normalised(name));
   const auto find = [&normalised](const std::string& name) {
     const auto at = std::find(normalised.begin(), normalised.end(), Normalised(name));

@@ -8,6 +8,7 @@
 // height. Nothing ends the table but its last line.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ inline constexpr int kDataColumns = 7;
 
 // The column name chosen for each quantity; empty for the common names.
 struct ColumnChoice {
-  std::string name[kDataColumns];
+  std::array<std::string, kDataColumns> name;
   // The column named x holds northings and the one named y eastings, as
   // Japanese survey tables name them: their values are swapped.
   bool swapXY = false;

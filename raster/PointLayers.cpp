@@ -43,6 +43,7 @@ bool MayHavePoints(OGRLayerH layer) {
 std::vector<std::string> FieldNames(OGRLayerH layer) {
   std::vector<std::string> names;
   OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
+  names.reserve(static_cast<std::size_t>(OGR_FD_GetFieldCount(defn)));
   for (int k = 0; k < OGR_FD_GetFieldCount(defn); ++k) {
     names.emplace_back(OGR_Fld_GetNameRef(OGR_FD_GetFieldDefn(defn, k)));
   }
