@@ -1,16 +1,11 @@
 #include "DataFileOptions.h"
 
-#include <algorithm>
-#include <cctype>
 #include <optional>
-#include <string_view>
 #include <utility>
 
 #include "io/DataTable.h"
-#include "io/TextEncoding.h"
-#include "io/TextFile.h"
 #include "raster/Gdal.h"
-#include "raster/PointLayers.h"
+#include "raster/MeasuredFiles.h"
 
 namespace kessadon {
 
@@ -36,73 +31,6 @@ void DataFileOptions::AddLayoutOption(CLI::App& command) {
                    "The column named x holds northings and y eastings (as Japanese survey tables "
                    "name them): swap them");
 }
-
-namespace {
-
-// One file's records, as its kind says: a GIS layer, a table by its header
-// row, or a layout.
-struct FileRead {
-  MeasuredData data;
-  std::string crs;
-  std::vector<std::string> notes;
-};
-
-std::string Extension(const std::string& path) {
-  const std::size_t dot = path.find_last_of('.');
-  std::string ext = dot == std::string::npos ? "" : path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
-
-Result<FileRead> ReadOneFile(const std::string& path, int layout, bool layoutGiven,
-                             const std::string& layer, const std::optional<ColumnChoice>& fields,
-                             bool swapXY) {
-  ColumnChoice choice = fields.value_or(ColumnChoice{});
-  choice.swapXY = swapXY;
-  FileRead out;
-  if (IsPointLayerFile(path)) {
-    Result<PointLayerData> read = ReadPointLayer(path, layer, choice);
-    if (!read) return read.failure();
-    out.data = std::move(read->data);
-    out.crs = std::move(read->crs);
-    out.notes = std::move(read->notes);
-    return out;
-  }
-  const std::string ext = Extension(path);
-  bool table = fields.has_value();
-  Result<std::string> text = ReadWholeFile(path);
-  if (!text) return text.failure();
-  if (!table && !layoutGiven && (ext == ".csv" || ext == ".tsv")) {
-    const std::string_view first = std::string_view(*text).substr(0, text->find_first_of("\r\n"));
-    Result<std::string> utf8 = TextToUtf8(first);
-    table = utf8 && NamesPositionColumns(*utf8);
-  }
-  if (table) {
-    Result<MeasuredData> read = ParseDataTable(*text, choice);
-    if (!read) return read.failure();
-    out.data = std::move(*read);
-    out.notes.push_back("read as a table by its header row");
-    // A layout file's end line would now be a point.
-    const MeasuredData& d = out.data;
-    if (!fields && d.DataX.back() == 0 && d.DataY.back() == 0) {
-      out.notes.push_back(
-          "its last row lies at x = 0, y = 0, as the end line of a layout file "
-          "does: give --layout before the file to read it in a layout");
-    }
-  } else {
-    Result<MeasuredData> read = ParseMeasuredText(*text, layout);
-    if (!read) return read.failure();
-    out.data = std::move(*read);
-    if (out.data.LastFile.headerSkipped)
-      out.notes.push_back("line 1 was read as a header, not as a point");
-    if (swapXY) std::swap(out.data.DataX, out.data.DataY);
-  }
-  out.data.DataFileName.push_back(path);
-  return out;
-}
-
-}  // namespace
 
 Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream& notes,
                                            std::string* crs) const {
@@ -142,16 +70,26 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
   std::optional<MeasuredData> data;
   std::string known;  // the coordinate system of the loads so far
   for (const Pairing& file : paired) {
-    Result<FileRead> read =
-        ReadOneFile(file.path, file.layout, file.layoutGiven, layer, choice, swapXY);
+    MeasuredFileOptions options;
+    options.layout = file.layout;
+    options.layoutChosen = file.layoutGiven;
+    options.layer = layer;
+    options.fields = choice;
+    options.swapXY = swapXY;
+    Result<MeasuredFileRead> read = ReadMeasuredFile(file.path, options);
     if (!read) return Failure{file.path + ": " + Describe(read.failure())};
     if (!read->crs.empty() && !known.empty() && !SameCrs(read->crs, known)) {
       return Failure{file.path + ": its coordinate system, " + CrsDescription(read->crs) +
                      ", is not that of the files before it, " + CrsDescription(known)};
     }
     if (!read->crs.empty()) known = read->crs;
-    for (const std::string& note : read->notes)
+    if (read->table) notes << "note: " << file.path << ": read as a table by its header row\n";
+    if (!read->table && read->data.LastFile.headerSkipped) {
+      notes << "note: " << file.path << ": line 1 was read as a header, not as a point\n";
+    }
+    for (const std::string& note : read->notes) {
       notes << "note: " << file.path << ": " << note << '\n';
+    }
     if (!data) {
       data = std::move(read->data);
       continue;

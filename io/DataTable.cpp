@@ -173,8 +173,12 @@ Result<std::optional<double>> CellNumber(std::string_view cell) {
   return std::optional<double>(value);
 }
 
+std::vector<std::string> HeaderNames(std::string_view firstLine) {
+  return SplitCells(firstLine, SeparatorOf(firstLine));
+}
+
 bool NamesPositionColumns(std::string_view firstLine) {
-  const std::vector<std::string> names = SplitCells(firstLine, SeparatorOf(firstLine));
+  const std::vector<std::string> names = HeaderNames(firstLine);
   for (const std::string& name : names) {
     Result<std::optional<double>> number = CellNumber(name);
     if (number && *number) return false;

@@ -55,6 +55,9 @@ std::string ColumnNameList(const std::vector<std::string>& names);
 // an empty cell; a failure for text that is not a whole number.
 Result<std::optional<double>> CellNumber(std::string_view cell);
 
+// The names of a header line, split as ParseDataTable splits it.
+std::vector<std::string> HeaderNames(std::string_view firstLine);
+
 // Whether a first line, split as ParseDataTable splits it, names columns
 // that give x and y (by the common names) rather than holding a record.
 bool NamesPositionColumns(std::string_view firstLine);

@@ -1,0 +1,93 @@
+#include "MeasuredFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "PointLayers.h"
+#include "io/TextEncoding.h"
+#include "io/TextFile.h"
+
+namespace kessadon {
+namespace {
+
+std::string Extension(const std::string& path) {
+  const std::size_t dot = path.find_last_of("./");
+  std::string ext = dot == std::string::npos || path[dot] == '/' ? "" : path.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+// The first line of the file in UTF-8; nothing when it cannot be read so.
+std::optional<std::string> FirstLine(const std::string& text) {
+  Result<std::string> utf8 =
+      TextToUtf8(std::string_view(text).substr(0, text.find_first_of("\r\n")));
+  if (!utf8) return std::nullopt;
+  return std::move(*utf8);
+}
+
+bool NamesXY(const std::string& path, const std::string& text, const MeasuredFileOptions& options) {
+  if (options.fields) return true;
+  const std::string ext = Extension(path);
+  if (options.layoutChosen || (ext != ".csv" && ext != ".tsv")) return false;
+  const std::optional<std::string> first = FirstLine(text);
+  return first && NamesPositionColumns(*first);
+}
+
+}  // namespace
+
+bool IsTableFile(const std::string& path, const MeasuredFileOptions& options) {
+  if (options.fields) return true;
+  Result<std::string> text = ReadWholeFile(path, std::size_t{1} << 20);
+  // A large file is read by its first megabyte only to look.
+  if (!text) return false;
+  return NamesXY(path, *text, options);
+}
+
+Result<std::vector<std::string>> TableColumnNames(const std::string& path) {
+  Result<std::string> text = ReadWholeFile(path);
+  if (!text) return text.failure();
+  const std::optional<std::string> first = FirstLine(*text);
+  if (!first) return Failure{"見出しの行を UTF-8 としても Shift_JIS としても読めません", 1};
+  return HeaderNames(*first);
+}
+
+Result<MeasuredFileRead> ReadMeasuredFile(const std::string& path,
+                                          const MeasuredFileOptions& options) {
+  ColumnChoice choice = options.fields.value_or(ColumnChoice{});
+  choice.swapXY = options.swapXY;
+  MeasuredFileRead out;
+  if (IsPointLayerFile(path)) {
+    Result<PointLayerData> read = ReadPointLayer(path, options.layer, choice);
+    if (!read) return read.failure();
+    out.data = std::move(read->data);
+    out.crs = std::move(read->crs);
+    out.notes = std::move(read->notes);
+    return out;
+  }
+  Result<std::string> text = ReadWholeFile(path);
+  if (!text) return text.failure();
+  if (NamesXY(path, *text, options)) {
+    Result<MeasuredData> read = ParseDataTable(*text, choice);
+    if (!read) return read.failure();
+    out.data = std::move(*read);
+    out.table = true;
+    // A layout file's end line would now be a point.
+    const MeasuredData& d = out.data;
+    if (!options.fields && d.DataX.back() == 0 && d.DataY.back() == 0) {
+      out.notes.push_back(
+          "最後の行が x = 0, y = 0 にあります。データファイルの終わりの行なら、形式を選んで"
+          "読んでください（コマンドラインでは --layout）");
+    }
+  } else {
+    Result<MeasuredData> read = ParseMeasuredText(*text, options.layout);
+    if (!read) return read.failure();
+    out.data = std::move(*read);
+    if (options.swapXY) std::swap(out.data.DataX, out.data.DataY);
+  }
+  out.data.DataFileName.push_back(path);
+  return out;
+}
+
+}  // namespace kessadon
