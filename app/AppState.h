@@ -32,6 +32,9 @@ struct MeasuredDataState {
   std::int32_t Nh = 0, Nd = 0;
   double XminH = 0, XmaxH = 0, YminH = 0, YmaxH = 0, ZminH = 0, ZmaxH = 0;
   FaultTraces Faults;  // every fault file opened, until cleared
+  // The coordinate system (WKT) of the GIS layers loaded, which grids
+  // estimated from them take; "" when none said.
+  std::string Crs;
 };
 
 // What an estimation was made from, so that the standard deviations of its

@@ -16,11 +16,19 @@
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 #include "raster/FaultLayers.h"
+#include "raster/Gdal.h"
+#include "raster/MeasuredFiles.h"
+#include "raster/PointLayers.h"
 
 namespace kessadon::app {
 namespace {
 
 const QString kAllFiles = "すべてのファイル (*.*)|*.*";
+const QString kDataFiles =
+    "測定データ・表 (*.txt *.csv *.tsv)|*.txt;*.csv;*.tsv|"
+    "GIS のレイヤー・表計算 (*.gpkg *.shp *.geojson *.json *.kml *.fgb *.xlsx *.ods)|"
+    "*.gpkg;*.shp;*.geojson;*.json;*.kml;*.fgb;*.xlsx;*.ods|" +
+    kAllFiles;
 
 int SelectedLayout(const MainContext& context) {
   // The option buttons give 1 ... 5; any other value reads a grid file, as layout 5 does.
@@ -59,11 +67,111 @@ QString LoadSummary(const QString& path, const MeasuredFileSummary& file) {
 }
 
 // What every successful load ends with.
-void FinishLoad(MainContext& context, const QString& path) {
+void FinishLoad(MainContext& context, const QString& path, const MeasuredFileRead& read) {
   PrepareMeasuredData(context);
   context.panel.dataFile->lstDataFile->addItem(path);
   context.panel.estimation->cmdDataView->setEnabled(true);
-  context.ShowStatus(LoadSummary(path, context.state.Data.Records.LastFile));
+  QString summary = LoadSummary(path, context.state.Data.Records.LastFile);
+  for (const std::string& note : read.notes) summary += "。" + ToQ(note);
+  if (!read.crs.empty()) summary += "。座標系 " + ToQ(CrsDescription(read.crs));
+  context.ShowStatus(summary);
+}
+
+// The layer of a GIS file to read, asked when several could be meant.
+// Nothing when cancelled.
+std::optional<PointLayer> AskLayer(MainContext& context, const QString& path,
+                                   const std::vector<PointLayer>& layers) {
+  std::vector<PointLayer> candidates;
+  for (const PointLayer& layer : layers) {
+    if (layer.points) candidates.push_back(layer);
+  }
+  if (candidates.empty()) candidates = layers;
+  int chosen = 0;
+  if (candidates.size() > 1) {
+    QStringList names;
+    for (const PointLayer& layer : candidates) names << ToQ(layer.name);
+    const std::optional<int> answer = context.platform->AskChoice(
+        context.window, QFileInfo(path).fileName() + " のどのレイヤーを読みますか", names, 0);
+    if (!answer || *answer < 0) return std::nullopt;
+    chosen = *answer;
+  }
+  return candidates[static_cast<std::size_t>(chosen)];
+}
+
+// A .csv or .tsv file whose first line holds names, none of them those
+// the columns are found by: a table whose columns the person names.
+bool HeaderOfOtherNames(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != "csv" && suffix != "tsv") return false;
+  Result<std::vector<std::string>> names = TableColumnNames(FromQ(path));
+  if (!names || names->size() < 2) return false;
+  // A number or an empty cell is a record's, not a name.
+  return std::none_of(names->begin(), names->end(),
+                      [](const std::string& name) { return CellNumber(name).ok(); });
+}
+
+// How to read the file: its layer and fields asked of the person where the
+// common names do not settle them. Nothing when cancelled.
+std::optional<MeasuredFileOptions> AskReadOptions(MainContext& context, const QString& path) {
+  MeasuredFileOptions options;
+  options.layout = SelectedLayout(context);
+  std::vector<std::string> names;
+  bool points = false;
+  QString source = QFileInfo(path).fileName();
+  if (IsPointLayerFile(FromQ(path))) {
+    Result<std::vector<PointLayer>> layers = ListPointLayers(FromQ(path));
+    if (!layers || layers->empty()) return options;  // the reader says why
+    const std::optional<PointLayer> layer = AskLayer(context, path, *layers);
+    if (!layer) return std::nullopt;
+    options.layer = layer->name;
+    names = layer->fields;
+    points = layer->points;
+    source += "（レイヤー " + ToQ(options.layer) + "）";
+  } else if (IsTableFile(FromQ(path), options) || HeaderOfOtherNames(path)) {
+    Result<std::vector<std::string>> header = TableColumnNames(FromQ(path));
+    if (!header) return options;  // the reader says why
+    names = std::move(*header);
+  } else {
+    return options;
+  }
+  Result<std::vector<int>> found = FindColumns(names, {}, "");
+  if (!found) return options;
+  const std::vector<int>& c = *found;
+  const bool placed = points || (c[0] >= 0 && c[1] >= 0);
+  if (placed && (c[2] >= 0 || (c[4] >= 0 && c[5] >= 0))) return options;
+  FieldQuestion question;
+  question.source = source;
+  for (const std::string& name : names) question.names << ToQ(name);
+  std::copy(c.begin(), c.end(), question.chosen.begin());
+  question.needsXY = !points;
+  const std::optional<FieldAnswer> answer = context.platform->AskFields(context.window, question);
+  if (!answer) return std::nullopt;
+  ColumnChoice choice;
+  for (int k = 0; k < kDataColumns; ++k) {
+    const int at = answer->chosen[static_cast<std::size_t>(k)];
+    choice.name[static_cast<std::size_t>(k)] =
+        at >= 0 ? names[static_cast<std::size_t>(at)] : std::string(kLeftOut);
+  }
+  options.fields = choice;
+  options.swapXY = answer->swapXY;
+  return options;
+}
+
+// Reads the file as AskReadOptions settles; nothing when cancelled or
+// refused (the refusal shown).
+std::optional<MeasuredFileRead> ReadDataFile(MainContext& context, const QString& path) {
+  const std::optional<MeasuredFileOptions> options = AskReadOptions(context, path);
+  if (!options) {
+    context.ShowStatus(path + ": 読み込みをやめました");
+    return std::nullopt;
+  }
+  BusyPointer busy(*context.platform);
+  Result<MeasuredFileRead> read = ReadMeasuredFile(FromQ(path), *options);
+  if (!read) {
+    ReportFailure(context, path, read.failure());
+    return std::nullopt;
+  }
+  return std::move(*read);
 }
 
 }  // namespace
@@ -109,19 +217,16 @@ void PrepareMeasuredData(MainContext& context) {
 }
 
 void cmdOpenData_Click(MainContext& context) {
-  std::optional<QString> path = context.platform->OpenFileName(context.window, kAllFiles);
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kDataFiles);
   if (!path) return;
-  BusyPointer busy(*context.platform);
   // Parse into new records; the loaded ones stay until the whole file was read.
-  Result<MeasuredData> records = LoadMeasuredData(FromQ(*path), SelectedLayout(context));
-  if (!records) {
-    ReportFailure(context, *path, records.failure());
-    return;
-  }
-  context.state.Data.Records = std::move(*records);
+  std::optional<MeasuredFileRead> read = ReadDataFile(context, *path);
+  if (!read) return;
+  context.state.Data.Records = std::move(read->data);
+  context.state.Data.Crs = read->crs;
   // The report was of the data before these.
   ClearEstimationReport(*context.panel.report);
-  FinishLoad(context, *path);
+  FinishLoad(context, *path, *read);
   DataFileFrame& f = *context.panel.dataFile;
   context.panel.estimation->cmdDataView2->setEnabled(true);
   f.cmdOpenData->setEnabled(false);
@@ -129,16 +234,24 @@ void cmdOpenData_Click(MainContext& context) {
 }
 
 void cmdOpenDataAdd_Click(MainContext& context) {
-  std::optional<QString> path = context.platform->OpenFileName(context.window, kAllFiles);
+  std::optional<QString> path = context.platform->OpenFileName(context.window, kDataFiles);
   if (!path) return;
-  BusyPointer busy(*context.platform);
-  Status added =
-      AppendMeasuredData(context.state.Data.Records, FromQ(*path), SelectedLayout(context));
+  std::optional<MeasuredFileRead> read = ReadDataFile(context, *path);
+  if (!read) return;
+  MeasuredDataState& data = context.state.Data;
+  if (!read->crs.empty() && !data.Crs.empty() && !SameCrs(read->crs, data.Crs)) {
+    context.ShowStatus(*path + ": 座標系 " + ToQ(CrsDescription(read->crs)) +
+                       " が、読み込んであるデータの座標系 " + ToQ(CrsDescription(data.Crs)) +
+                       " と違います（読み込みませんでした）");
+    return;
+  }
+  Status added = AppendRecords(data.Records, read->data, FromQ(*path));
   if (!added) {
     ReportFailure(context, *path, added.failure());
     return;
   }
-  FinishLoad(context, *path);
+  if (!read->crs.empty()) data.Crs = read->crs;
+  FinishLoad(context, *path, *read);
 }
 
 namespace {
@@ -188,6 +301,7 @@ void cmdClear_Click(MainContext& context) {
   context.state.Data.Records = MeasuredData{};
   context.state.Data.Prepared = PreparedData{};
   context.state.Data.Faults = FaultTraces{};
+  context.state.Data.Crs.clear();
   ShowFaultCount(context);
   ResetAppState(context);
   ResetEstimationPanel(context);

@@ -282,6 +282,8 @@ void cmdHorizon_Click(MainContext& context) {
                    run->DroppedHeights + run->DroppedDips);
 
   InstallNewGrid(context, std::move(run->Grid));
+  // From GIS layers, the grid lies in their coordinate system.
+  s.GridCrs = s.Data.Crs;
   // Kept so that the standard deviations of the heights can be asked for.
   s.LastEstimate =
       std::make_shared<const EstimateInputs>(EstimateInputs{s.Data.Prepared, params, *run});

@@ -5,6 +5,8 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
+#include <array>
 #include <optional>
 
 class QWidget;
@@ -13,6 +15,21 @@ namespace kessadon::app {
 
 // The answer to the question before unsaved work would be discarded.
 enum class SaveChoice { Save, Discard, Cancel };
+
+// Which fields of a table or GIS layer hold what: the names there are and,
+// for x, y, z, the code, the trend, the dip and the id in that order, the
+// one found by the common names (-1: none).
+struct FieldQuestion {
+  QString source;  // the file, with the layer
+  QStringList names;
+  std::array<int, 7> chosen{-1, -1, -1, -1, -1, -1, -1};
+  bool swapXY = false;
+  bool needsXY = true;  // no points place the records: x and y must be fields
+};
+struct FieldAnswer {
+  std::array<int, 7> chosen{};
+  bool swapXY = false;
+};
 
 class Platform {
  public:
@@ -28,6 +45,11 @@ class Platform {
   virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
   // Save, discard or cancel; Escape and closing the box cancel.
   virtual SaveChoice AskSaveDiscardCancel(QWidget* parent, const QString& text) = 0;
+  // One of `items`, `current` preselected; nothing when cancelled.
+  virtual std::optional<int> AskChoice(QWidget* parent, const QString& text,
+                                       const QStringList& items, int current) = 0;
+  // The fields to read by, the question's preselected; nothing when cancelled.
+  virtual std::optional<FieldAnswer> AskFields(QWidget* parent, const FieldQuestion& question) = 0;
 
   virtual void SetBusyPointer(bool busy) = 0;
   virtual void PutImageOnClipboard(const QImage& image) = 0;

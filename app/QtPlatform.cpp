@@ -5,10 +5,13 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
+
+#include "FieldDialog.h"
 
 namespace kessadon::app {
 
@@ -88,6 +91,20 @@ SaveChoice QtPlatform::AskSaveDiscardCancel(QWidget* parent, const QString& text
     default:
       return SaveChoice::Cancel;
   }
+}
+
+std::optional<int> QtPlatform::AskChoice(QWidget* parent, const QString& text,
+                                         const QStringList& items, int current) {
+  bool ok = false;
+  const QString item = QInputDialog::getItem(parent, "Kessadon", text, items, current, false, &ok);
+  if (!ok) return std::nullopt;
+  return static_cast<int>(items.indexOf(item));
+}
+
+std::optional<FieldAnswer> QtPlatform::AskFields(QWidget* parent, const FieldQuestion& question) {
+  FieldDialog dialog(parent, question);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Answer();
 }
 
 namespace {

@@ -15,6 +15,9 @@ class QtPlatform : public Platform {
   bool AskYesNo(QWidget* parent, const QString& text) override;
   void ShowMessage(QWidget* parent, const QString& text) override;
   SaveChoice AskSaveDiscardCancel(QWidget* parent, const QString& text) override;
+  std::optional<int> AskChoice(QWidget* parent, const QString& text, const QStringList& items,
+                               int current) override;
+  std::optional<FieldAnswer> AskFields(QWidget* parent, const FieldQuestion& question) override;
   void SetBusyPointer(bool busy) override;
   void PutImageOnClipboard(const QImage& image) override;
 

@@ -147,6 +147,7 @@ Result<std::vector<int>> FindColumns(const std::vector<std::string>& names,
   };
   std::vector<int> columns(kDataColumns, -1);
   for (int k = 0; k < kDataColumns; ++k) {
+    if (choice.name[k] == kLeftOut) continue;
     if (!choice.name[k].empty()) {
       columns[k] = find(choice.name[k]);
       if (columns[k] < 0) {

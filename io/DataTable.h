@@ -23,6 +23,9 @@ namespace kessadon {
 enum class DataColumn { X, Y, Z, Code, Trend, Dip, Id };
 inline constexpr int kDataColumns = 7;
 
+// A chosen name that leaves the quantity out.
+inline constexpr const char* kLeftOut = "-";
+
 // The column name chosen for each quantity; empty for the common names.
 struct ColumnChoice {
   std::array<std::string, kDataColumns> name;
@@ -32,7 +35,8 @@ struct ColumnChoice {
 };
 
 // "x=E,y=N,z=H,code=L,trend=DD,dip=D,id=NAME" (any of them, any order; "l"
-// stands for code too). Refuses an unknown key or a key without a name.
+// stands for code too; a name of "-" leaves the quantity out). Refuses an
+// unknown key or a key without a name.
 Result<ColumnChoice> ParseColumnChoice(std::string_view text);
 
 // The names each quantity is found by when not chosen, compared without

@@ -1,13 +1,17 @@
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QRadioButton>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "AppFixture.h"
+#include "app/FieldDialog.h"
 #include "app/ReportView.h"
 #include "estimate/EstimationRun.h"
 #include "io/NumberText.h"
+#include "raster/Gdal.h"
+#include "raster/GridFiles.h"
 
 namespace kessadon::testing {
 namespace {
@@ -202,6 +206,68 @@ TEST_F(DataFileCommandsTest, ReportLabelsShowTheRun) {
   EXPECT_EQ(Caption("lblQj2"), QString::fromStdString(FormatGeneral(run->Report.J2)));
   EXPECT_EQ(Caption("lblNddt"), "") << "no dip data: the dip labels keep their text";
   EXPECT_EQ(Caption("lblQdrn"), "");
+}
+
+// GeoJSON points in JGD2011 / Japan Plane Rectangular CS IX (EPSG:6677).
+std::string Layer(const char* epsg, const char* fields) {
+  std::ostringstream text;
+  text
+      << R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"urn:ogc:def:crs:EPSG::)"
+      << epsg << R"("}},"features":[)";
+  for (int k = 0; k < 12; ++k) {
+    text << (k == 0 ? "" : ",") << R"({"type":"Feature","properties":{)" << fields << 100 + k
+         << R"(},"geometry":{"type":"Point","coordinates":[)" << 10 * (k % 4) << ',' << 10 * (k / 4)
+         << "]}}";
+  }
+  return text.str() + "]}";
+}
+
+TEST_F(DataFileCommandsTest, LayersAndTablesLoadByTheirFieldsWithTheirCoordinateSystem) {
+  // Fields found by their common names: nothing is asked.
+  Load("cmdOpenData", WriteFile("p.geojson", Layer("6677", R"("elev":)")));
+  EXPECT_EQ(state().Data.Records.Ndata(), 12);
+  EXPECT_TRUE(platform.fieldQuestions.empty());
+  EXPECT_TRUE(Status().contains("EPSG:6677")) << Status().toStdString();
+  // Another coordinate system is refused, the records kept.
+  Load("cmdOpenDataAdd", WriteFile("q.geojson", Layer("6669", R"("elev":)")));
+  EXPECT_EQ(state().Data.Records.Ndata(), 12);
+  EXPECT_TRUE(Status().contains("違います")) << Status().toStdString();
+
+  // The estimate lies in the layer's system, and a GeoTIFF keeps it.
+  for (const auto& [field, text] : {std::pair{"txtXGridH", "7"}, std::pair{"txtYGridH", "5"}}) {
+    Type(field, text);
+  }
+  Click("cmdHorizon");
+  ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
+  const std::string tiff = files / "p.tif";
+  platform.saveAnswers.push_back(QString::fromStdString(tiff));
+  Click("cmdSaveGridData");
+  const Result<LoadedGrid> saved = ReadAnyGrid(tiff);
+  ASSERT_TRUE(saved) << Status().toStdString();
+  EXPECT_NE(CrsDescription(saved->crs).find("EPSG:6677"), std::string::npos);
+
+  // Columns no common name finds: asked, with the names listed.
+  const std::string table = WriteFile("t.csv", "E,N,H\n1,2,3\n4,5,6\n7,8,9\n");
+  platform.saveChoices.push_back(SaveChoice::Discard);
+  Click("cmdClear");
+  platform.fieldAnswers.push_back(std::nullopt);  // cancelled: nothing changes
+  Load("cmdOpenData", table);
+  EXPECT_EQ(state().Data.Records.Ndata(), 0);
+  platform.fieldAnswers.push_back(FieldAnswer{{1, 0, 2, -1, -1, -1, -1}, false});
+  Load("cmdOpenData", table);
+  ASSERT_EQ(platform.fieldQuestions.size(), 2u);
+  const FieldQuestion& asked = platform.fieldQuestions.back();
+  EXPECT_EQ(asked.names, (QStringList{"E", "N", "H"}));
+  EXPECT_EQ(asked.chosen[2], -1);
+  ASSERT_EQ(state().Data.Records.Ndata(), 3) << Status().toStdString();
+  EXPECT_EQ(state().Data.Records.DataX[1], 5);  // N chosen as x
+  EXPECT_EQ(state().Data.Records.DataZ[2], 9);
+  EXPECT_TRUE(state().Data.Crs.empty());
+
+  // The dialog as a person sees it.
+  FieldDialog dialog(nullptr, asked);
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(dialog.grab().save(QString(KESSADON_SCREENS_DIR) + "/dlgFields.png"));
 }
 
 }  // namespace

@@ -21,6 +21,10 @@ class ScriptedPlatform : public Platform {
   std::deque<QString> saveAnswers;
   std::deque<bool> yesNoAnswers;
   std::deque<SaveChoice> saveChoices;
+  std::deque<std::optional<int>> choiceAnswers;  // nothing: cancelled
+  std::deque<std::optional<FieldAnswer>> fieldAnswers;
+  std::vector<QStringList> choiceItems;
+  std::vector<FieldQuestion> fieldQuestions;
 
   std::vector<QString> openFilters, saveFilters, questions, messages;
   int busyDepth = 0;
@@ -46,6 +50,28 @@ class ScriptedPlatform : public Platform {
     return answer;
   }
   void ShowMessage(QWidget*, const QString& text) override { messages.push_back(text); }
+  std::optional<int> AskChoice(QWidget*, const QString& text, const QStringList& items,
+                               int current) override {
+    questions.push_back(text);
+    choiceItems.push_back(items);
+    if (choiceAnswers.empty()) {
+      ADD_FAILURE() << "unexpected choice: " << text.toStdString();
+      return current;
+    }
+    const std::optional<int> answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
+  }
+  std::optional<FieldAnswer> AskFields(QWidget*, const FieldQuestion& question) override {
+    fieldQuestions.push_back(question);
+    if (fieldAnswers.empty()) {
+      ADD_FAILURE() << "unexpected field question: " << question.source.toStdString();
+      return std::nullopt;
+    }
+    const std::optional<FieldAnswer> answer = fieldAnswers.front();
+    fieldAnswers.pop_front();
+    return answer;
+  }
   SaveChoice AskSaveDiscardCancel(QWidget*, const QString& text) override {
     questions.push_back(text);
     if (saveChoices.empty()) {
