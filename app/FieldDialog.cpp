@@ -58,8 +58,8 @@ FieldAnswer FieldDialog::Answer() const {
 void FieldDialog::UpdateOk() {
   const FieldAnswer a = Answer();
   const bool placed = !needsXY_ || (a.chosen[0] >= 0 && a.chosen[1] >= 0);
-  const bool data = a.chosen[2] >= 0 || (a.chosen[4] >= 0 && a.chosen[5] >= 0) || !needsXY_;
-  ok_->setEnabled(placed && data);
+  const bool measured = a.chosen[2] >= 0 || (a.chosen[4] >= 0 && a.chosen[5] >= 0) || !needsXY_;
+  ok_->setEnabled(placed && measured);
 }
 
 }  // namespace kessadon::app
