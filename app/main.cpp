@@ -8,6 +8,7 @@
 #include "QtPlatform.h"
 #include "Translations.h"
 #include "cli/Cli.h"
+#include "cli/ColorOptions.h"
 
 int main(int argc, char** argv) {
   if (argc > 1) return kessadon::RunCli(argc, argv);
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
   kessadon::app::SetUpFonts(application);
   kessadon::app::InstallJapaneseTranslations(application);
   kessadon::app::QtPlatform platform;
-  kessadon::app::FormMain formMain(platform, QApplication::applicationDirPath());
+  kessadon::app::FormMain formMain(platform, QString::fromStdString(kessadon::ProgramFolder()));
   formMain.Load();
   return application.exec();
 }

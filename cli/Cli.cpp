@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
+#include <string>
 
 #include "ContoursCommand.h"
 #include "ConvertCommand.h"
@@ -21,6 +22,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   CLI::App app{"Kessadon 2001: grid surfaces from the command line", "kessadon"};
   app.require_subcommand(1);
   app.footer("Without arguments, kessadon starts the desktop program.");
+  app.set_version_flag("--version", std::string("kessadon ") + KESSADON_VERSION);
   // Argument errors, like every other error, take one line.
   app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
     return failed->get_display_name() + ": " + e.what() + " (see --help)\n";

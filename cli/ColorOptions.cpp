@@ -16,7 +16,15 @@ Result<ColorTable> ReadTable(const std::string& path) {
 std::filesystem::path ProgramFolder() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path(".") : program.parent_path();
+  if (error) return ".";
+  // A build folder holds them beside the program; an installed one in share.
+  const std::filesystem::path beside = program.parent_path();
+  const std::filesystem::path shared = beside.parent_path() / "share" / "kessadon";
+  if (!std::filesystem::exists(beside / kDefaultsFileName, error) &&
+      std::filesystem::exists(shared / kDefaultsFileName, error)) {
+    return shared;
+  }
+  return beside;
 }
 
 ViewLightDefaults ProgramDefaults() {

@@ -15,7 +15,8 @@
 
 namespace kessadon {
 
-// Where the running program lies, with default.txt and the colour tables.
+// Where default.txt and the colour tables lie: beside the running program
+// (a build folder), else in the share/kessadon of its installation.
 std::filesystem::path ProgramFolder();
 
 // The defaults file beside the program; the built-in values when it is missing.
