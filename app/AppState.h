@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "color/Color.h"
 #include "color/ColorModes.h"
@@ -64,6 +65,9 @@ struct AppState {
   // The coordinate system of the grid (WKT) when a raster brought one; the
   // grid keeps it through refinement and hands it to rasters it is saved as.
   std::string GridCrs;
+  // Coordinate systems given when saving this session, newest first, as typed
+  // or picked ("EPSG:6677"), for the next save to offer.
+  std::vector<std::string> RecentCrs;
   // Grids that exist only in memory: the grid as it arrived (estimated) and
   // the resampled one. Discarding either asks first.
   bool OriginalUnsaved = false;

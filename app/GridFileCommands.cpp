@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "AppReset.h"
@@ -141,17 +142,75 @@ void cmdOpenMem_Click(MainContext& context) {
   ShowMapSheet(context, *path, map->sheetName);
 }
 
+namespace {
+
+// The Japan Plane Rectangular zones I to XIX, JGD2011 (EPSG:6669 to 6687).
+QStringList PlaneRectangularZones() {
+  static const char* const kRoman[] = {"I",    "II",  "III",  "IV",    "V",   "VI",   "VII",
+                                       "VIII", "IX",  "X",    "XI",    "XII", "XIII", "XIV",
+                                       "XV",   "XVI", "XVII", "XVIII", "XIX"};
+  QStringList zones;
+  for (int k = 0; k < 19; ++k) {
+    zones << QString("JGD2011 平面直角座標系 第%1系 (EPSG:%2)").arg(kRoman[k]).arg(6669 + k);
+  }
+  return zones;
+}
+
+// The coordinate system a raster is saved in, asked with the grid's own
+// preselected, then the recent ones and the plane rectangular zones; WKT, ""
+// for none. Nothing when cancelled or refused (the refusal shown). A grid
+// data file keeps none: the grid's is handed on, and the writer says so.
+std::optional<std::string> AskSaveCrs(MainContext& context, const QString& path) {
+  AppState& s = context.state;
+  if (RasterDriverForExtension(FromQ(path)).empty()) return s.GridCrs;
+  const QString none = "座標系なし";
+  const QString own = "この格子の座標系：" + ToQ(CrsDescription(s.GridCrs));
+  QStringList items{none};
+  if (!s.GridCrs.empty()) items << own;
+  for (const std::string& recent : s.RecentCrs) items << ToQ(recent);
+  items << PlaneRectangularZones();
+  const std::optional<QString> answer = context.platform->AskItemOrText(
+      context.window, "保存する格子の座標系を選ぶか、EPSG コード（例 6677）などで入力してください",
+      items, s.GridCrs.empty() ? 0 : 1);
+  if (!answer) return std::nullopt;
+  const QString text = answer->trimmed();
+  if (text == none || text.isEmpty()) return std::string();
+  if (text == own) return s.GridCrs;
+  // A picked zone by its code; a bare number as an EPSG code.
+  const QRegularExpressionMatch code = QRegularExpression(R"(\(EPSG:(\d+)\)$)").match(text);
+  bool number = false;
+  text.toInt(&number);
+  const std::string definition =
+      code.hasMatch() ? "EPSG:" + FromQ(code.captured(1)) : (number ? "EPSG:" : "") + FromQ(text);
+  Result<std::string> wkt = CrsFromDefinition(definition);
+  if (!wkt) {
+    context.platform->ShowMessage(context.window, ToQ(wkt.failure().message));
+    return std::nullopt;
+  }
+  std::vector<std::string>& recent = s.RecentCrs;
+  recent.erase(std::remove(recent.begin(), recent.end(), definition), recent.end());
+  recent.insert(recent.begin(), definition);
+  if (recent.size() > 5) recent.resize(5);
+  return std::move(*wkt);
+}
+
+}  // namespace
+
 std::optional<QString> SaveGridAs(MainContext& context, const GridData& grid) {
   std::optional<QString> path = AskSavePath(context, kSaveFilters);
   if (!path) return std::nullopt;
+  const std::optional<std::string> crs = AskSaveCrs(context, *path);
+  if (!crs) return std::nullopt;
   BusyPointer busy(*context.platform);
   // The extension decides: a raster format by its own, else a grid data file.
   bool crsDropped = false;
-  Status written = WriteAnyGrid(FromQ(*path), grid, context.state.GridCrs, {}, &crsDropped);
+  Status written = WriteAnyGrid(FromQ(*path), grid, *crs, {}, &crsDropped);
   if (!written) {
     context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(written.failure())));
     return std::nullopt;
   }
+  // Saved in it, the grid lies in that system from now on.
+  if (!RasterDriverForExtension(FromQ(*path)).empty()) context.state.GridCrs = *crs;
   context.ShowStatus(
       "格子データを保存しました: " + *path +
       (crsDropped ? "（格子データファイルには座標系を保存できません。.tif か .nc なら保存されます）"

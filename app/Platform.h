@@ -48,6 +48,10 @@ class Platform {
   // One of `items`, `current` preselected; nothing when cancelled.
   virtual std::optional<int> AskChoice(QWidget* parent, const QString& text,
                                        const QStringList& items, int current) = 0;
+  // One of `items`, `current` preselected, or a text typed in its place;
+  // nothing when cancelled.
+  virtual std::optional<QString> AskItemOrText(QWidget* parent, const QString& text,
+                                               const QStringList& items, int current) = 0;
   // The fields to read by, the question's preselected; nothing when cancelled.
   virtual std::optional<FieldAnswer> AskFields(QWidget* parent, const FieldQuestion& question) = 0;
 

@@ -101,6 +101,27 @@ std::optional<int> QtPlatform::AskChoice(QWidget* parent, const QString& text,
   return static_cast<int>(items.indexOf(item));
 }
 
+std::unique_ptr<QInputDialog> NewItemOrTextQuestion(QWidget* parent, const QString& text,
+                                                    const QStringList& items, int current) {
+  auto dialog = std::make_unique<QInputDialog>(parent);
+  dialog->setWindowTitle(TitleFor(parent));
+  dialog->setLabelText(text);
+  dialog->setComboBoxItems(items);
+  dialog->setComboBoxEditable(true);
+  dialog->setTextValue(items.value(current));
+  dialog->setOkButtonText("OK");
+  dialog->setCancelButtonText("キャンセル");
+  dialog->resize(520, dialog->sizeHint().height());
+  return dialog;
+}
+
+std::optional<QString> QtPlatform::AskItemOrText(QWidget* parent, const QString& text,
+                                                 const QStringList& items, int current) {
+  const std::unique_ptr<QInputDialog> dialog = NewItemOrTextQuestion(parent, text, items, current);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  return dialog->textValue();
+}
+
 std::optional<FieldAnswer> QtPlatform::AskFields(QWidget* parent, const FieldQuestion& question) {
   FieldDialog dialog(parent, question);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

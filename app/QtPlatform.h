@@ -6,6 +6,8 @@
 
 class QMessageBox;
 
+class QInputDialog;
+
 namespace kessadon::app {
 
 class QtPlatform : public Platform {
@@ -17,6 +19,8 @@ class QtPlatform : public Platform {
   SaveChoice AskSaveDiscardCancel(QWidget* parent, const QString& text) override;
   std::optional<int> AskChoice(QWidget* parent, const QString& text, const QStringList& items,
                                int current) override;
+  std::optional<QString> AskItemOrText(QWidget* parent, const QString& text,
+                                       const QStringList& items, int current) override;
   std::optional<FieldAnswer> AskFields(QWidget* parent, const FieldQuestion& question) override;
   void SetBusyPointer(bool busy) override;
   void PutImageOnClipboard(const QImage& image) override;
@@ -24,6 +28,10 @@ class QtPlatform : public Platform {
  private:
   int busyDepth_ = 0;
 };
+
+// The question of AskItemOrText, not yet shown.
+std::unique_ptr<QInputDialog> NewItemOrTextQuestion(QWidget* parent, const QString& text,
+                                                    const QStringList& items, int current);
 
 // The save, discard or cancel question, not yet shown.
 std::unique_ptr<QMessageBox> NewSaveQuestion(QWidget* parent, const QString& text);

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QRadioButton>
 #include <filesystem>
@@ -7,6 +8,7 @@
 
 #include "AppFixture.h"
 #include "app/FieldDialog.h"
+#include "app/QtPlatform.h"
 #include "app/ReportView.h"
 #include "estimate/EstimationRun.h"
 #include "io/NumberText.h"
@@ -245,6 +247,27 @@ TEST_F(DataFileCommandsTest, LayersAndTablesLoadByTheirFieldsWithTheirCoordinate
   const Result<LoadedGrid> saved = ReadAnyGrid(tiff);
   ASSERT_TRUE(saved) << Status().toStdString();
   EXPECT_NE(CrsDescription(saved->crs).find("EPSG:6677"), std::string::npos);
+  // Asked with the grid's own preselected, then the zones; a code typed, or a zone picked.
+  const QStringList offered = platform.choiceItems.back();
+  EXPECT_TRUE(offered.value(1).contains("EPSG:6677")) << offered.join('/').toStdString();
+  EXPECT_TRUE(offered.contains("JGD2011 平面直角座標系 第XIX系 (EPSG:6687)"));
+  for (const auto& [answer, expected] :
+       {std::pair{"6669", "EPSG:6669"},
+        std::pair{"JGD2011 平面直角座標系 第II系 (EPSG:6670)", "EPSG:6670"}}) {
+    const std::string other = files / (std::string(expected).substr(5) + ".tif");
+    platform.saveAnswers.push_back(QString::fromStdString(other));
+    platform.textAnswers.push_back(QString(answer));
+    Click("cmdSaveGridData");
+    const Result<LoadedGrid> again = ReadAnyGrid(other);
+    ASSERT_TRUE(again) << Status().toStdString();
+    EXPECT_NE(CrsDescription(again->crs).find(expected), std::string::npos) << answer;
+  }
+  EXPECT_TRUE(platform.choiceItems.back().contains("EPSG:6669")) << "a recent one";
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(
+      NewItemOrTextQuestion(form.get(), platform.questions.back(), platform.choiceItems.back(), 1)
+          ->grab()
+          .save(QString(KESSADON_SCREENS_DIR) + "/dlgSaveCrs.png"));
 
   // Columns no common name finds: asked, with the names listed.
   const std::string table = WriteFile("t.csv", "E,N,H\n1,2,3\n4,5,6\n7,8,9\n");
@@ -266,7 +289,6 @@ TEST_F(DataFileCommandsTest, LayersAndTablesLoadByTheirFieldsWithTheirCoordinate
 
   // The dialog as a person sees it.
   FieldDialog dialog(nullptr, asked);
-  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
   EXPECT_TRUE(dialog.grab().save(QString(KESSADON_SCREENS_DIR) + "/dlgFields.png"));
 }
 

@@ -23,6 +23,7 @@ class ScriptedPlatform : public Platform {
   std::deque<SaveChoice> saveChoices;
   std::deque<std::optional<int>> choiceAnswers;  // nothing: cancelled
   std::deque<std::optional<FieldAnswer>> fieldAnswers;
+  std::deque<std::optional<QString>> textAnswers;  // empty: OK on the preselected item
   std::vector<QStringList> choiceItems;
   std::vector<FieldQuestion> fieldQuestions;
 
@@ -60,6 +61,15 @@ class ScriptedPlatform : public Platform {
     }
     const std::optional<int> answer = choiceAnswers.front();
     choiceAnswers.pop_front();
+    return answer;
+  }
+  std::optional<QString> AskItemOrText(QWidget*, const QString& text, const QStringList& items,
+                                       int current) override {
+    questions.push_back(text);
+    choiceItems.push_back(items);
+    if (textAnswers.empty()) return items.value(current);  // OK on what was preselected
+    const std::optional<QString> answer = textAnswers.front();
+    textAnswers.pop_front();
     return answer;
   }
   std::optional<FieldAnswer> AskFields(QWidget*, const FieldQuestion& question) override {
