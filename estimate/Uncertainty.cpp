@@ -188,10 +188,22 @@ Result<std::optional<Uncertainty>> OnThinnedGrid(const PreparedData& data,
                                                  std::int64_t memory) {
   params.Nx = (params.Nx - 2) / k + 2;
   params.Ny = (params.Ny - 2) / k + 2;
+  // Its estimation takes the first third of the share, never falling as its
+  // stages start over; the inversion the rest.
+  double shown = 0;
+  EstimationProgress estimating;
+  if (progress) {
+    estimating = [&progress, &shown](const EstimationProgressStep& step) {
+      shown = std::max(shown, (step.pass - 1 + step.fraction) / std::max(step.passes, 1) / 3);
+      return progress(shown);
+    };
+  }
   Result<EstimationResult> run =
-      RunEstimation(data, params, {}, EstimationSolver::Automatic, memory);
+      RunEstimation(data, params, estimating, EstimationSolver::Automatic, memory);
   if (!run) return run.failure();
-  return Exactly(data, params, *run, progress, settings, memory);
+  SolveProgress rest;
+  if (progress) rest = [&progress](double f) { return progress(1.0 / 3 + 2.0 / 3 * f); };
+  return Exactly(data, params, *run, rest, settings, memory);
 }
 
 // The deviations of `grid` at (x, y), bilinearly between its nodes.

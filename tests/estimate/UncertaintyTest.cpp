@@ -1,6 +1,7 @@
 // The standard deviations of the estimated heights.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -155,6 +156,23 @@ TEST(Uncertainty, OnAThinnedGridAgreesWithTheExactWithinTheErrorItStates) {
     }
   }
   EXPECT_LT(std::sqrt(squares / (p.Nx * p.Ny)), 1.5 * estimated.RelativeError);
+
+  // Its estimations and inversions tell a share that never falls, and stop when told.
+  const Result<EstimationResult> run = RunEstimation(data, p);
+  ASSERT_TRUE(run);
+  std::vector<double> told;
+  const auto record = [&told](double f) {
+    told.push_back(f);
+    return true;
+  };
+  ASSERT_TRUE(EstimateUncertainty(data, p, *run, record, thinned));
+  ASSERT_FALSE(told.empty());
+  EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+  EXPECT_EQ(told.back(), 1);
+  const Result<Uncertainty> stopped = EstimateUncertainty(
+      data, p, *run, [](double) { return false; }, thinned);
+  ASSERT_FALSE(stopped);
+  EXPECT_TRUE(stopped.failure().cancelled);
 }
 
 }  // namespace
