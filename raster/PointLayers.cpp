@@ -138,8 +138,12 @@ class FeatureReader {
 
   Status ReadFeature(OGRFeatureH feature, MeasuredData& data) {
     const std::int64_t id = OGR_F_GetFID(feature);
-    double value[kDataColumns - 1];
-    for (int c = 0; c < kDataColumns - 1; ++c) {
+    // Its points, else its x and y fields: these are read only then.
+    std::vector<std::array<double, 3>> at;
+    Status placed = Points(OGR_F_GetGeometryRef(feature), id, at);
+    if (!placed) return placed;
+    double value[kDataColumns - 1] = {NoValue, NoValue};
+    for (int c = at.empty() ? 0 : 2; c < kDataColumns - 1; ++c) {
       Result<std::optional<double>> read = Field(feature, static_cast<DataColumn>(c), id);
       if (!read) return read.failure();
       value[c] = read->value_or(c == int(DataColumn::Code) ? 0 : NoValue);
@@ -149,10 +153,6 @@ class FeatureReader {
       return Failure{"レイヤー " + Quoted(name_) + " の地物 " + std::to_string(id) +
                      " の code が整数の範囲外です"};
     }
-    // Its points, else its x and y fields.
-    std::vector<std::array<double, 3>> at;
-    Status placed = Points(OGR_F_GetGeometryRef(feature), id, at);
-    if (!placed) return placed;
     if (at.empty()) {
       if (value[0] == NoValue || value[1] == NoValue) {
         return Failure{"レイヤー " + Quoted(name_) + " の地物 " + std::to_string(id) +

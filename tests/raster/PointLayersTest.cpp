@@ -36,12 +36,14 @@ std::string Spreadsheet(const std::string& geojson, const std::string& xlsx) {
 
 TEST(PointLayers, PlacesRecordsByPointsOrByColumns) {
   testing::TempFolder folder;
-  const std::string points = Write(
-      folder / "p.geojson",
-      Feature(R"("標高":5,"傾斜方向":90,"傾斜":10)", R"({"type":"Point","coordinates":[1,2]})") +
-          "," +
-          Feature(R"("標高":null,"傾斜方向":null,"傾斜":null)",
-                  R"({"type":"MultiPoint","coordinates":[[3,4],[5,6]]})"));
+  const std::string points =
+      Write(folder / "p.geojson",
+            // A text field named x takes no part where points place the records.
+            Feature(R"("標高":5,"傾斜方向":90,"傾斜":10,"x":"n/a")",
+                    R"({"type":"Point","coordinates":[1,2]})") +
+                "," +
+                Feature(R"("標高":null,"傾斜方向":null,"傾斜":null)",
+                        R"({"type":"MultiPoint","coordinates":[[3,4],[5,6]]})"));
   // 3-D points without a z field give their z, with a note.
   const std::string threeD = Write(
       folder / "z.geojson", Feature(R"("name":"a")", R"({"type":"Point","coordinates":[1,2,7]})"));
@@ -82,7 +84,7 @@ TEST(PointLayers, PlacesRecordsByPointsOrByColumns) {
   ASSERT_TRUE(layers);
   ASSERT_EQ(layers->size(), 1u);
   EXPECT_TRUE((*layers)[0].points);
-  EXPECT_EQ((*layers)[0].fields.size(), 3u);
+  EXPECT_EQ((*layers)[0].fields.size(), 4u);
 }
 
 TEST(PointLayers, RefusalsNameTheLayerTheFieldAndTheFeature) {
