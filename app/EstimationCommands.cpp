@@ -137,6 +137,24 @@ std::optional<Result<T>> RunWithProgress(
   return result;
 }
 
+// What RunWithProgress gave, told: a stop in the status line (and, when the
+// window was closed meanwhile, it closes now that the run let go), a refusal
+// in a message box. The result, or null after either.
+template <class T>
+T* Outcome(MainContext& context, std::optional<Result<T>>& finished, const QString& stopped) {
+  if (!finished) {
+    context.ShowStatus(stopped);
+    if (context.run.quitAfterwards) context.window->close();
+    return nullptr;
+  }
+  if (!*finished) {
+    context.ShowStatus(QString());
+    context.platform->ShowMessage(context.window, ToQ(finished->failure().message));
+    return nullptr;
+  }
+  return &**finished;
+}
+
 }  // namespace
 
 EstimationParameters ReadEstimationFields(const EstimationFrame& e) {
@@ -258,18 +276,9 @@ void cmdHorizon_Click(MainContext& context) {
       RunWithProgress<EstimationResult>(context, [&](const EstimationProgress& progress) {
         return RunEstimation(s.Data.Prepared, params, progress);
       });
-  if (!finished) {
-    context.ShowStatus("推定を中止しました（格子データ、図と表示は前のままです）");
-    // The window was closed meanwhile: it closes now that the run let go.
-    if (context.run.quitAfterwards) context.window->close();
-    return;
-  }
-  Result<EstimationResult>& run = *finished;
-  if (!run) {
-    context.ShowStatus(QString());
-    context.platform->ShowMessage(context.window, ToQ(run.failure().message));
-    return;
-  }
+  EstimationResult* run =
+      Outcome(context, finished, "推定を中止しました（格子データ、図と表示は前のままです）");
+  if (run == nullptr) return;
 
   s.M1 = params.M1;
   s.M2 = params.M2;
@@ -328,17 +337,10 @@ void cmdAutoWeights_Click(MainContext& context) {
           return progress({1, 1, EstimationStage::ChoosingWeights, f});
         });
       });
-  if (!finished) {
-    context.ShowStatus("重みの選択を中止しました（α(min) は前のままです）");
-    if (context.run.quitAfterwards) context.window->close();
-    return;
-  }
-  if (!*finished) {
-    context.ShowStatus(QString());
-    context.platform->ShowMessage(context.window, ToQ(finished->failure().message));
-    return;
-  }
-  const WeightChoice& chosen = **finished;
+  const WeightChoice* choice =
+      Outcome(context, finished, "重みの選択を中止しました（α(min) は前のままです）");
+  if (choice == nullptr) return;
+  const WeightChoice& chosen = *choice;
   // With bounds the schedule keeps its shape: alpha(max) grows as alpha(min) did.
   if (s.HasBoundData == 1 && params.AlphaMin > 0) {
     p.estimation->txtAlphaMax->setText(
@@ -402,17 +404,9 @@ bool ComputeUncertainty(MainContext& context) {
           return progress({1, 1, EstimationStage::Uncertainty, f});
         });
       });
-  if (!finished) {
-    context.ShowStatus("推定の標準偏差の計算を中止しました");
-    if (context.run.quitAfterwards) context.window->close();
-    return false;
-  }
-  if (!*finished) {
-    context.ShowStatus(QString());
-    context.platform->ShowMessage(context.window, ToQ(finished->failure().message));
-    return false;
-  }
-  const Uncertainty& found = **finished;
+  const Uncertainty* computed = Outcome(context, finished, "推定の標準偏差の計算を中止しました");
+  if (computed == nullptr) return false;
+  const Uncertainty& found = *computed;
   GridData sd = found.Sd;
   UpdateGridGeometry(sd);
   s.UncertaintyLevels = FineLevels(sd.Zmin, sd.Zmax, s.Colors.NColor);

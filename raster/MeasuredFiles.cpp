@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 #include <string_view>
 
 #include "PointLayers.h"
@@ -27,6 +28,15 @@ std::optional<std::string> FirstLine(const std::string& text) {
   return std::move(*utf8);
 }
 
+// The bytes of a file's first line alone, however large the file.
+Result<std::string> FirstLineOfFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return Failure{"ファイルを開けません"};
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
 bool NamesXY(const std::string& path, const std::string& text, const MeasuredFileOptions& options) {
   if (options.fields) return true;
   const std::string ext = Extension(path);
@@ -39,14 +49,12 @@ bool NamesXY(const std::string& path, const std::string& text, const MeasuredFil
 
 bool IsTableFile(const std::string& path, const MeasuredFileOptions& options) {
   if (options.fields) return true;
-  Result<std::string> text = ReadWholeFile(path, std::size_t{1} << 20);
-  // A large file is read by its first megabyte only to look.
-  if (!text) return false;
-  return NamesXY(path, *text, options);
+  const Result<std::string> first = FirstLineOfFile(path);
+  return first && NamesXY(path, *first, options);
 }
 
 Result<std::vector<std::string>> TableColumnNames(const std::string& path) {
-  Result<std::string> text = ReadWholeFile(path);
+  const Result<std::string> text = FirstLineOfFile(path);
   if (!text) return text.failure();
   const std::optional<std::string> first = FirstLine(*text);
   if (!first) return Failure{"見出しの行を UTF-8 としても Shift_JIS としても読めません", 1};
