@@ -314,6 +314,10 @@ void cmdHorizon_Click(MainContext& context) {
       done += QString("、断層で切った格子間 %1 本").arg(run->CutLinks);
       const std::int32_t dropped = run->DroppedHeights + run->DroppedDips;
       if (dropped > 0) done += QString("、使えなかったデータ %1 個").arg(dropped);
+      if (run->Ties.tiedBlocks > 0) {
+        done +=
+            QString("、データで決まらない小区画 %1 個を隣の面に弱く結合").arg(run->Ties.tiedBlocks);
+      }
     }
     if (run->Iterations > 0) {
       done += QString("、反復解法 %1 回、相対残差 %2")

@@ -284,6 +284,8 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   if (!a.faults.empty()) {
     out << "cut links = " << run->CutLinks << '\n'
         << "dropped data = " << run->DroppedHeights + run->DroppedDips << '\n';
+    // Slivers between crossing traces that no datum fixed, held to their neighbours.
+    if (run->Ties.tiedBlocks > 0) out << "tied blocks = " << run->Ties.tiedBlocks << '\n';
   }
   if (sd) PrintUncertainty(out, *sd, !weights);
   if (run->Iterations > 0) {

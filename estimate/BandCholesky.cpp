@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace kessadon {
 namespace {
@@ -66,6 +67,8 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
   const Index n = system.N();
   const Index bw = system.Bw();
   double* b = system.Rhs().data();
+  std::vector<double> diagonal(static_cast<std::size_t>(n));
+  for (Index p = 0; p < n; ++p) diagonal[static_cast<std::size_t>(p)] = system.Row(p)[0];
 
   for (Index j0 = 0; j0 < n; j0 += kBlock) {
     const Index j1 = std::min(j0 + kBlock, n);
@@ -77,8 +80,7 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
     for (Index p = j0; p < j1; ++p) {
       double* rowP = system.Row(p);
       const double h = rowP[0];
-      // Written so that a NaN pivot fails too.
-      if (p == 0 ? !(h >= kPivotThreshold) : !(h > kPivotThreshold)) {
+      if (!PivotHolds(h, diagonal[static_cast<std::size_t>(p)])) {
         return SolveStatus::NotPositiveDefinite;
       }
       const double pivot = std::sqrt(h);

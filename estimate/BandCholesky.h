@@ -11,8 +11,17 @@
 
 namespace kessadon {
 
-// Pivots are refused at or under this; the first only when below it.
-inline constexpr double kPivotThreshold = 1e-9;
+// A pivot is refused unless it is above this share of its row's diagonal
+// before the factorisation: what is left of a node's weight once the nodes
+// before it are eliminated is then the weight of something the equations
+// fix, not rounding. Relative, so that the same problem in other units or
+// cell shapes is judged alike; an undetermined node leaves a few parts in
+// 10^16 of its diagonal at most.
+inline constexpr double kRelativePivot = 1e-14;
+
+// Whether pivot h of a row whose diagonal was d may be taken. Written so
+// that a NaN fails too.
+inline bool PivotHolds(double h, double d) { return h > kRelativePivot * d && h > 0; }
 
 // Success, NotPositiveDefinite, or Cancelled when progress, told the share of
 // the factorisation done every few hundred rows, says stop (band and

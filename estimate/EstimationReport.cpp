@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "SeenStencils.h"
 #include "Stencil.h"
 #include "io/NumberText.h"
 
@@ -63,7 +64,7 @@ Misfit HeightMisfit(const EstimationGrid& grid, const PreparedData& data,
     if (!seen) continue;
     const double r = ApplyStencil(seen->stencil, seen->at.ic, seen->at.jc, z) - data.ZH[k];
     const std::int16_t l = data.LH[k];
-    if (l == 0 || l * r <= 0) {
+    if (KeepsHeight(l, r)) {
       out.sumOfSquares += r * r;
       ++out.count;
     }
@@ -75,11 +76,12 @@ Misfit DipMisfit(const EstimationGrid& grid, const PreparedData& data, const Nod
                  const FaultCuts* faults) {
   Misfit out;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
-    std::optional<DatumLocation> at = LocateDip(grid, faults, data.XD[k], data.YD[k]);
-    if (!at) continue;
-    const double rx = ApplyStencil(SetSlopeXStencil(*at, grid.Dx), at->ic, at->jc, z, -data.GxD[k]);
+    const std::optional<SeenDip> seen = LocateDip(grid, faults, data.XD[k], data.YD[k]);
+    if (!seen) continue;
+    const DatumLocation& at = seen->at;
+    const double rx = ApplyStencil(seen->slopeX, at.ic, at.jc, z, -data.GxD[k]);
     out.sumOfSquares += rx * rx;
-    const double ry = ApplyStencil(SetSlopeYStencil(*at, grid.Dy), at->ic, at->jc, z, -data.GyD[k]);
+    const double ry = ApplyStencil(seen->slopeY, at.ic, at.jc, z, -data.GyD[k]);
     out.sumOfSquares += ry * ry;
     ++out.count;
   }

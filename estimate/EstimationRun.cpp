@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "BandCholesky.h"
+#include "BlockFreedom.h"
 #include "FaultCuts.h"
 #include "GridOrdering.h"
 #include "MultigridSolver.h"
@@ -238,6 +239,13 @@ Result<EstimationSolver> SolverFor(const EstimationGrid& grid, EstimationSolver 
   return solver;
 }
 
+// A later pass that cannot be made leaves the last completed one's surface.
+void StopAtPass(EstimationResult& result, int pass, const std::string& reason) {
+  result.StoppedAtPass = pass;
+  result.StopReason = "繰り返しの " + std::to_string(pass) + " 回目で止まりました（" +
+                      std::to_string(pass - 1) + " 回目の結果です）：" + reason;
+}
+
 // The run's progress as one stage of one pass tells it.
 SolveProgress StageOf(const EstimationProgress& progress, int pass, int passes,
                       EstimationStage stage) {
@@ -246,10 +254,8 @@ SolveProgress StageOf(const EstimationProgress& progress, int pass, int passes,
 }
 
 // The links the faults cut and the data they leave without a node, counted in
-// the result; refuses a piece of the grid that the faults cut off from the
-// data it needs: a height, and three heights or a height and a dip.
-// On a large grid this takes a second or two: it tells the first pass's
-// building stage 0 between its steps and stops when told.
+// the result. On a large grid this takes a second or two: it tells the first
+// pass's building stage 0 between its steps and stops when told.
 Result<FaultCuts> CutByFaults(const PreparedData& data, const FaultTraces& traces,
                               const EstimationGrid& grid, EstimationResult& result,
                               const SolveProgress& building) {
@@ -258,53 +264,54 @@ Result<FaultCuts> CutByFaults(const PreparedData& data, const FaultTraces& trace
   FaultCuts cuts(grid, traces);
   result.CutLinks = cuts.CutLinks();
   if (StopAsked(building, 0)) return Cancelled();
-  const std::vector<std::int32_t> block = cuts.BlockOfNodes();
-  if (StopAsked(building, 0)) return Cancelled();
-  const std::int32_t blocks = *std::max_element(block.begin(), block.end()) + 1;
-  std::vector<std::int32_t> heights(static_cast<std::size_t>(blocks)),
-      dips(static_cast<std::size_t>(blocks));
-  // A datum belongs to the piece of the nodes it reaches.
-  auto blockOf = [&](const DatumLocation& at, const Stencil& s) {
-    for (int a = 0; a < 3; ++a) {
-      for (int b = 0; b < 3; ++b) {
-        if (s.W[a][b] != 0)
-          return block[static_cast<std::size_t>(grid.Unknown(at.ic + a - 1, at.jc + b - 1))];
-      }
-    }
-    return std::int32_t{-1};
-  };
   for (std::int32_t k = 0; k < data.Nh(); ++k) {
-    if (!LocateDatum(grid, data.XH[k], data.YH[k])) continue;
-    const std::optional<SeenHeight> seen = LocateHeight(grid, &cuts, data.XH[k], data.YH[k]);
-    if (!seen) ++result.DroppedHeights;
-    if (seen) ++heights[static_cast<std::size_t>(blockOf(seen->at, seen->stencil))];
+    if (LocateDatum(grid, data.XH[k], data.YH[k]) &&
+        !LocateHeight(grid, &cuts, data.XH[k], data.YH[k])) {
+      ++result.DroppedHeights;
+    }
   }
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
-    const std::optional<DatumLocation> at = LocateDatum(grid, data.XD[k], data.YD[k]);
-    if (!at) continue;
-    if (!LocateDip(grid, &cuts, data.XD[k], data.YD[k]))
+    if (LocateDatum(grid, data.XD[k], data.YD[k]) &&
+        !LocateDip(grid, &cuts, data.XD[k], data.YD[k])) {
       ++result.DroppedDips;
-    else
-      ++dips[static_cast<std::size_t>(blockOf(*at, ValueStencil(*at)))];
-  }
-  for (std::int32_t b = 0; b < blocks; ++b) {
-    const std::int32_t h = heights[static_cast<std::size_t>(b)],
-                       d = dips[static_cast<std::size_t>(b)];
-    if (h >= 1 && h + 2 * d >= 3) continue;
-    const auto first =
-        static_cast<std::int64_t>(std::find(block.begin(), block.end(), b) - block.begin());
-    const std::int64_t size = std::count(block.begin(), block.end(), b);
-    const std::int64_t column = first / grid.Ny, row = first % grid.Ny;
-    const double x = grid.Xmin + static_cast<double>(column) * grid.Dx;
-    const double y = grid.Ymin + static_cast<double>(row) * grid.Dy;
-    return Failure{"断層で区切られた区画（x = " + FormatGeneral(x) + ", y = " + FormatGeneral(y) +
-                   " の格子点を含む " + std::to_string(size) +
-                   " 点）のデータが足りません（位置データ " + std::to_string(h) +
-                   " 個、傾斜データ " + std::to_string(d) +
-                   " 個。位置データが 1 個以上、位置データ + 2 × 傾斜データが 3 "
-                   "以上必要）：断層線か格子の範囲を見直してください"};
+    }
   }
   return cuts;
+}
+
+// The weak ties that settle what the pass's data leave free, or why the
+// pass cannot be made. Too few data are left to the equations, which say so
+// in their own words.
+Result<WeakTies> SettlePass(const BlockFreedom& freedom, const EstimationGrid& grid,
+                            const PreparedData& data, const NodeArray<double>& previous,
+                            const FaultCuts* faults, const NodeRange& requested) {
+  const PassRows rows = DataRowsOfPass(grid, data, previous, faults);
+  if (!(rows.nH >= 1 && rows.nH + 2 * rows.nD >= 3)) return WeakTies();
+  double sum = 0;
+  std::int32_t heights = 0;
+  for (const DataRow& row : rows.rows) {
+    if (!row.height) continue;
+    sum += row.target;
+    ++heights;
+  }
+  return freedom.Settle(rows.rows, requested, heights > 0 ? sum / heights : 0);
+}
+
+// The requested nodes of the extended grid's surface.
+GridData RequestedGrid(const EstimationParameters& params, const EstimationPlan& plan,
+                       const NodeArray<double>& zEst) {
+  GridData out;
+  out.Nx = params.Nx;
+  out.Ny = params.Ny;
+  out.Xmin = params.Xmin;
+  out.Ymin = params.Ymin;
+  out.Dx = plan.Dx;
+  out.Dy = plan.Dy;
+  out.Z = NodeArray<double>(out.Nx, out.Ny);
+  for (std::int32_t i = 1; i <= out.Nx; ++i) {
+    for (std::int32_t j = 1; j <= out.Ny; ++j) out.Z(i, j) = zEst(i + plan.ex, j + plan.ey);
+  }
+  return out;
 }
 
 }  // namespace
@@ -332,6 +339,9 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
     Result<EstimationSolver> chosen = SolverFor(grid, solver, memory);
     if (!chosen) return chosen.failure();
     solver = *chosen;
+    const BlockFreedom freedom(grid, faults, params.M1, params.M2);
+    if (StopAsked(StageOf(progress, 1, passes, EstimationStage::Building), 0)) return Cancelled();
+    const NodeRange requested{plan.ex + 1, plan.ex + params.Nx, plan.ey + 1, plan.ey + params.Ny};
     PassSolver solve(grid, solver, FactorMemoryLimit(memory));
 
     for (int pass = 1; pass <= passes; ++pass) {
@@ -342,8 +352,15 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       };
       // Kept for the run's result only once the pass completes.
       NodeArray<double> judged = data.HasBoundData != 0 ? zEst : NodeArray<double>();
+      Result<WeakTies> ties = SettlePass(freedom, grid, data, zEst, faults, requested);
+      if (!ties) {
+        if (pass == 1) return ties.failure();
+        result.Status = SolveStatus::NotPositiveDefinite;
+        StopAtPass(result, pass, ties.failure().message);
+        break;
+      }
       const NormalEquationsOutcome built =
-          solve.Build(data, zEst, {params.M1, params.M2, alpha, beta, faults},
+          solve.Build(data, zEst, {params.M1, params.M2, alpha, beta, faults, &*ties},
                       stage(EstimationStage::Building));
       SolveStatus status = built.status;
       if (status == SolveStatus::Success) {
@@ -355,10 +372,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       if (status != SolveStatus::Success) {
         if (pass == 1) return Failure{Reason(status, built, params, solve.Iterations())};
         result.Status = status;
-        result.StoppedAtPass = pass;
-        result.StopReason = "繰り返しの " + std::to_string(pass) + " 回目で止まりました（" +
-                            std::to_string(pass - 1) + " 回目の結果です）：" +
-                            Reason(status, built, params, solve.Iterations());
+        StopAtPass(result, pass, Reason(status, built, params, solve.Iterations()));
         break;
       }
       const std::vector<double>& z = solve.Solution();
@@ -370,22 +384,12 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       result.PassReports.push_back(
           MakeEstimationReport(grid, data, zEst, params.M1, params.M2, alpha, beta, faults));
       result.BoundsJudgedOn = std::move(judged);
+      result.Ties = std::move(*ties);
       result.Iterations = solve.Iterations().iterations;
       result.Residual = solve.Iterations().residual;
     }
     result.Report = result.PassReports.back();
-
-    GridData& out = result.Grid;
-    out.Nx = params.Nx;
-    out.Ny = params.Ny;
-    out.Xmin = params.Xmin;
-    out.Ymin = params.Ymin;
-    out.Dx = plan.Dx;
-    out.Dy = plan.Dy;
-    out.Z = NodeArray<double>(out.Nx, out.Ny);
-    for (std::int32_t i = 1; i <= out.Nx; ++i) {
-      for (std::int32_t j = 1; j <= out.Ny; ++j) out.Z(i, j) = zEst(i + plan.ex, j + plan.ey);
-    }
+    result.Grid = RequestedGrid(params, plan, zEst);
   } catch (const std::bad_alloc&) {
     return Failure{"メモリが足りません：Nx, Ny か拡張の割合を小さくしてください"};
   }

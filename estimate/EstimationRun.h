@@ -14,6 +14,7 @@
 #include "EstimationParameters.h"
 #include "EstimationReport.h"
 #include "SolveStatus.h"
+#include "WeakTies.h"
 #include "io/GridData.h"
 #include "io/MeasuredData.h"
 #include "io/Result.h"
@@ -67,6 +68,10 @@ struct EstimationResult {
   // completed pass judged its bounds against, so that its equations can be
   // built again; empty without.
   NodeArray<double> BoundsJudgedOn;
+  // What settled the pieces of the grid the last completed pass's data left
+  // free (BlockFreedom): small pieces between faults tied weakly to their
+  // neighbours (counted in Ties.tiedBlocks), pieces in the margin held alone.
+  WeakTies Ties;
 };
 
 // How the normal equations are solved: the band Cholesky, which keeps the

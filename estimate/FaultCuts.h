@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "EstimationGrid.h"
-#include "Stencil.h"
 #include "io/FaultTraces.h"
 #include "io/GridData.h"
 #include "io/NodeArray.h"
@@ -65,21 +64,5 @@ class FaultCuts {
 
 // The cells of a grid that the traces cut (FaultCuts::CutCells).
 NodeArray<std::uint8_t> FaultCutCells(const GridData& grid, const FaultTraces& traces);
-
-// A height at (x, y) in the grid and the stencil by which it reaches the
-// nodes: the value stencil when the point sees every node that stencil
-// weighs; else the nearest node it sees, alone; nothing when the point lies
-// beyond the grid's inner nodes or sees no node of its stencil. Without
-// faults (null or none), the value stencil.
-struct SeenHeight {
-  DatumLocation at;
-  Stencil stencil;
-};
-std::optional<SeenHeight> LocateHeight(const EstimationGrid& grid, const FaultCuts* faults,
-                                       double x, double y);
-
-// A dip at (x, y): located when its slope stencils' nodes are all in sight.
-std::optional<DatumLocation> LocateDip(const EstimationGrid& grid, const FaultCuts* faults,
-                                       double x, double y);
 
 }  // namespace kessadon

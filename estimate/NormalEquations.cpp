@@ -201,7 +201,7 @@ std::int32_t AddHeightData(System& system, const EstimationGrid& grid, const Pre
     const DatumLocation& at = seen->at;
     const double r = ApplyStencil(seen->stencil, at.ic, at.jc, previous) - data.ZH[k];
     const std::int16_t l = data.LH[k];
-    if (l == 0 || l * r <= 0) {
+    if (KeepsHeight(l, r)) {
       AccumulateStencil(system, grid, seen->stencil, at.ic, at.jc, wH, data.ZH[k]);
     }
   }
@@ -219,14 +219,52 @@ std::int32_t AddDipData(System& system, const EstimationGrid& grid, const Prepar
   const double wD = beta / nD;
   for (std::int32_t k = 0; k < data.Nd(); ++k) {
     if (k % kDataPerCheck == 0 && !part(double(k) / data.Nd())) return nD;
-    std::optional<DatumLocation> at = LocateDip(grid, faults, data.XD[k], data.YD[k]);
-    if (!at) continue;
-    AccumulateStencil(system, grid, SetSlopeXStencil(*at, grid.Dx), at->ic, at->jc, wD,
-                      data.GxD[k]);
-    AccumulateStencil(system, grid, SetSlopeYStencil(*at, grid.Dy), at->ic, at->jc, wD,
-                      data.GyD[k]);
+    const std::optional<SeenDip> seen = LocateDip(grid, faults, data.XD[k], data.YD[k]);
+    if (!seen) continue;
+    const DatumLocation& at = seen->at;
+    AccumulateStencil(system, grid, seen->slopeX, at.ic, at.jc, wD, data.GxD[k]);
+    AccumulateStencil(system, grid, seen->slopeY, at.ic, at.jc, wD, data.GyD[k]);
   }
   return nD;
+}
+
+template <class System>
+void AddWeakTies(System& system, const EstimationGrid& grid, const WeakTies& ties, double m1,
+                 double m2) {
+  // What a slope and a curvature row put on the diagonal of a node per unit
+  // of height difference along each axis.
+  const double cells = double(grid.Nx - 1) * (grid.Ny - 1);
+  const double dx = grid.Dx, dy = grid.Dy;
+  const double alongX = kWeakTie * (m1 / (cells * dx * dx) + m2 * dy / (dx * dx * dx));
+  const double alongY = kWeakTie * (m1 / (cells * dy * dy) + m2 * dx / (dy * dy * dy));
+  std::vector<std::uint8_t> tied(static_cast<std::size_t>(grid.NodeCount()), 0);
+  for (const std::int64_t n : ties.tied) tied[static_cast<std::size_t>(n)] = 1;
+  Stencil x, y;
+  x.W[1][1] = -1;
+  x.W[2][1] = 1;
+  y.W[1][1] = -1;
+  y.W[1][2] = 1;
+  for (const std::int64_t n : ties.tied) {
+    const auto i = static_cast<std::int32_t>(n / grid.Ny + 1);
+    const auto j = static_cast<std::int32_t>(n % grid.Ny + 1);
+    // A link between two tied nodes is held once, from its lower end.
+    if (i < grid.Nx) AccumulateStencil(system, grid, x, i, j, alongX, 0);
+    if (i > 1 && tied[static_cast<std::size_t>(n - grid.Ny)] == 0) {
+      AccumulateStencil(system, grid, x, i - 1, j, alongX, 0);
+    }
+    if (j < grid.Ny) AccumulateStencil(system, grid, y, i, j, alongY, 0);
+    if (j > 1 && tied[static_cast<std::size_t>(n - 1)] == 0) {
+      AccumulateStencil(system, grid, y, i, j - 1, alongY, 0);
+    }
+  }
+  Stencil alone;
+  alone.W[1][1] = 1;
+  for (std::size_t k = 0; k < ties.pinned.size(); ++k) {
+    const std::int64_t n = ties.pinned[k];
+    AccumulateStencil(system, grid, alone, static_cast<std::int32_t>(n / grid.Ny + 1),
+                      static_cast<std::int32_t>(n % grid.Ny + 1), alongX + alongY,
+                      ties.pinLevel[k]);
+  }
 }
 
 template <class System>
@@ -272,6 +310,7 @@ NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid
   }
   out.nH = AddHeightData(system, grid, data, previous, weights.alpha, part(heights), faults);
   out.nD = AddDipData(system, grid, data, weights.beta, part(dips), faults);
+  if (weights.ties != nullptr) AddWeakTies(system, grid, *weights.ties, weights.m1, weights.m2);
   if (out.nH >= 1 && out.nH + 2 * out.nD >= 3) out.status = SolveStatus::Success;
   if (!check.Tell(1)) out.status = SolveStatus::Cancelled;
   return out;
@@ -298,6 +337,7 @@ NormalEquationsOutcome BuildNormalEquations(System& system, const EstimationGrid
                                       const FaultCuts*);                                        \
   template std::int32_t AddDipData(System&, const EstimationGrid&, const PreparedData&, double, \
                                    const ProgressPart&, const FaultCuts*);                      \
+  template void AddWeakTies(System&, const EstimationGrid&, const WeakTies&, double, double);   \
   template NormalEquationsOutcome BuildNormalEquations(                                         \
       System&, const EstimationGrid&, const PreparedData&, const NodeArray<double>&,            \
       const PassWeights&, const SolveProgress&);

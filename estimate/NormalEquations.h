@@ -20,8 +20,10 @@
 #include "FaultCuts.h"
 #include "PatternSystem.h"
 #include "Progress.h"
+#include "SeenStencils.h"
 #include "SolveStatus.h"
 #include "Stencil.h"
+#include "WeakTies.h"
 #include "io/MeasuredData.h"
 #include "io/NodeArray.h"
 
@@ -74,6 +76,13 @@ std::int32_t AddDipData(System& system, const EstimationGrid& grid, const Prepar
                         double beta, const ProgressPart& part = {},
                         const FaultCuts* faults = nullptr);
 
+// The weak rows of `ties`: a first difference on every link from a tied
+// node, and a pinned node held at its level, each weighed kWeakTie times the
+// smoothness rows' weight on a node.
+template <class System>
+void AddWeakTies(System& system, const EstimationGrid& grid, const WeakTies& ties, double m1,
+                 double m2);
+
 struct NormalEquationsOutcome {
   std::int32_t nH = 0;  // usable height data
   std::int32_t nD = 0;  // usable dip data
@@ -85,6 +94,7 @@ struct NormalEquationsOutcome {
 struct PassWeights {
   double m1 = 0, m2 = 1, alpha = 1, beta = 0;
   const FaultCuts* faults = nullptr;  // where the surface may break; none when null
+  const WeakTies* ties = nullptr;     // what settles the pieces the data leave free
 };
 
 // The right-hand side the ordinary heights of `data` add with weight alpha

@@ -266,7 +266,9 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
   if (c.status == CHOLMOD_NOT_POSDEF || l.minor < l.n) return SolveStatus::NotPositiveDefinite;
 
   // The band solver's test on every pivot, in elimination order: column k of
-  // the supernodal L is the k-th unknown eliminated.
+  // the supernodal L is the k-th unknown eliminated, and the permuted
+  // matrix's column k starts with its diagonal.
+  const LowerMatrix& a = w_->permuted;
   const auto* super = static_cast<const int*>(l.super);
   const auto* pi = static_cast<const int*>(l.pi);
   const auto* px = static_cast<const int*>(l.px);
@@ -277,9 +279,9 @@ SolveStatus SparseCholesky::FactorAndSolve(std::vector<double>& rhs, bool keepFa
     for (std::int64_t k = super[s]; k < super[s + 1]; ++k) {
       const std::int64_t local = k - super[s];
       const double d = x[std::int64_t{px[s]} + local * rows + local];
-      const double pivot = d * d;
-      // Written so that a NaN pivot fails too.
-      if (k == 0 ? !(pivot >= kPivotThreshold) : !(pivot > kPivotThreshold)) {
+      const SparseIndex first = a.colStart[k];
+      const bool hasDiagonal = first < a.colStart[k + 1] && a.row[first] == k;
+      if (!PivotHolds(d * d, hasDiagonal ? a.value[first] : 0)) {
         return SolveStatus::NotPositiveDefinite;
       }
     }

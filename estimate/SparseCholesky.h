@@ -57,8 +57,8 @@ class SparseCholesky {
 
   // Factors `a`, which must have the analysed pattern, and solves a z = b, b
   // given in rhs and z returned in it. NotPositiveDefinite when a pivot (the
-  // square of a diagonal entry of L) is at or under kPivotThreshold (the first
-  // one eliminated: under it), as the band solver judges; rhs is then
+  // square of a diagonal entry of L) fails PivotHolds against its diagonal
+  // in `a`, as the band solver judges; rhs is then
   // unspecified. Tells `progress` the share of the factorisation done, about
   // ten times a second, and 1 once solved; Cancelled when it says
   // stop, rhs and the factor's numbers then unspecified, the analysis intact.

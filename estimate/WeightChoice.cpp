@@ -6,6 +6,7 @@
 #include <optional>
 #include <random>
 
+#include "BlockFreedom.h"
 #include "EstimationReport.h"
 #include "EstimationRun.h"
 #include "FaultCuts.h"
@@ -22,11 +23,13 @@ namespace {
 class GcvEvaluator {
  public:
   GcvEvaluator(const PreparedData& data, const EstimationParameters& params,
-               const EstimationGrid& grid, const FaultCuts* faults, const GcvSettings& settings)
+               const EstimationGrid& grid, const FaultCuts* faults, const WeakTies& ties,
+               const GcvSettings& settings)
       : data_(data),
         params_(params),
         grid_(grid),
         faults_(faults),
+        ties_(ties),
         zeros_(grid.Nx, grid.Ny),
         probe_(data) {
     // The vectors of the trace: unit vectors while few, else +-1 at random
@@ -51,7 +54,7 @@ class GcvEvaluator {
     const double beta = ratio * alpha;
     PatternSystem system;
     const NormalEquationsOutcome built = BuildNormalEquations(
-        system, grid_, data_, zeros_, {params_.M1, params_.M2, alpha, beta, faults_});
+        system, grid_, data_, zeros_, {params_.M1, params_.M2, alpha, beta, faults_, &ties_});
     if (built.status != SolveStatus::Success) {
       return Failure{"格子の内側にある位置データが足りないため、重みを選べません"};
     }
@@ -111,6 +114,7 @@ class GcvEvaluator {
   const EstimationParameters& params_;
   const EstimationGrid& grid_;
   const FaultCuts* faults_;
+  const WeakTies& ties_;
   NodeArray<double> zeros_;
   PreparedData probe_;
   bool exact_ = false;
@@ -209,6 +213,19 @@ Result<EstimationPlan> PlanChoice(const PreparedData& data, EstimationParameters
   return PlanEstimation(data, params);
 }
 
+// What the heights leave free, refused or settled as the estimation does.
+Result<WeakTies> SettleChoice(const PreparedData& data, const EstimationParameters& params,
+                              const EstimationPlan& plan, const FaultCuts* faults) {
+  const EstimationGrid& grid = plan.grid;
+  const PassRows rows = DataRowsOfPass(grid, data, NodeArray<double>(grid.Nx, grid.Ny), faults);
+  if (!(rows.nH >= 1 && rows.nH + 2 * rows.nD >= 3)) return WeakTies();
+  const NodeRange requested{plan.ex + 1, plan.ex + params.Nx, plan.ey + 1, plan.ey + params.Ny};
+  double sum = 0;
+  for (double z : data.ZH) sum += z;
+  return BlockFreedom(grid, faults, params.M1, params.M2)
+      .Settle(rows.rows, requested, data.Nh() > 0 ? sum / data.Nh() : 0);
+}
+
 }  // namespace
 
 Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationParameters& params,
@@ -220,8 +237,11 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   if (!planned) return planned.failure();
   const EstimationGrid& grid = planned->grid;
   const FaultCuts cuts(grid, params.Faults);
+  const FaultCuts* faults = cuts.Any() ? &cuts : nullptr;
+  const Result<WeakTies> ties = SettleChoice(data, one, *planned, faults);
+  if (!ties) return ties.failure();
   const bool chooseRatio = data.Nd() > 0 && settings.chooseRatio;
-  GcvEvaluator evaluate(data, params, grid, cuts.Any() ? &cuts : nullptr, settings);
+  GcvEvaluator evaluate(data, params, grid, faults, *ties, settings);
   const std::int64_t limit = SolverMemoryLimit(memory);
 
   WeightChoice choice;

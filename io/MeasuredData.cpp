@@ -273,6 +273,28 @@ std::string_view FinalLine(std::string_view text) {
   return lastBreak == std::string_view::npos ? text : text.substr(lastBreak + 1);
 }
 
+// Whether no record line holds as many fields as the layout's record (for
+// layout 4, a height's or a dip's): 0 when one does, else the count they
+// all hold, or -1 when they differ. The final line is the end line.
+std::int32_t MisfitFields(std::string_view records, int dataType) {
+  static constexpr int kFields[] = {0, 4, 5, 7};
+  LineReader lines(records);
+  std::int32_t common = 0;
+  std::optional<std::string_view> line = lines.NextLine();
+  for (std::optional<std::string_view> next; line; line = next) {
+    next = lines.NextLine();
+    if (!next) break;
+    ListReader fields(*line);
+    std::int32_t count = 0;
+    while (fields.NextField()) ++count;
+    if (count == 0) continue;
+    const bool fits = dataType == 4 ? count == 5 || count == 6 : count == kFields[dataType];
+    if (fits) return 0;
+    common = common == 0 || common == count ? count : -1;
+  }
+  return common;
+}
+
 // Layouts 1 ... 4: the records after a header row, and what was skipped.
 Result<MeasuredData> ParseLines(std::string_view text, int dataType) {
   text = WithoutTrailingBlankLines(text);
@@ -289,6 +311,7 @@ Result<MeasuredData> ParseLines(std::string_view text, int dataType) {
   }
   data->LastFile.headerSkipped = afterHeader.has_value();
   data->LastFile.endLine = std::string(FinalLine(text));
+  data->LastFile.misfitFields = MisfitFields(records, dataType);
   return data;
 }
 

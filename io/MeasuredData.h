@@ -43,6 +43,10 @@ struct MeasuredFileSummary {
   bool headerSkipped = false;
   // Layouts 1 ... 4: the final line, taken as the end record; its bytes as written.
   std::optional<std::string> endLine;
+  // Layouts 1 ... 4 when no line before the final one holds as many fields as
+  // a record of the layout: the count they all hold, or -1 when they differ;
+  // 0 when some line fits.
+  std::int32_t misfitFields = 0;
 
   bool operator==(const MeasuredFileSummary&) const = default;
 };

@@ -45,6 +45,29 @@ bool NamesXY(const std::string& path, const std::string& text, const MeasuredFil
   return first && NamesPositionColumns(*first);
 }
 
+// What a file whose lines all disagree with its layout's record was read as,
+// and the layout its lines fit.
+std::optional<std::string> LayoutNote(const MeasuredFileSummary& file, int layout) {
+  if (file.misfitFields == 0 || layout < 1 || layout > 4) return std::nullopt;
+  static const char* const kRecords[] = {"", "id,x,y,z：4 個", "id,x,y,z,l：5 個",
+                                         "id,x,y,z,l,trend,dip：7 個",
+                                         "id,x,y,z,l：5 個か id,x,y,z,trend,dip：6 個"};
+  const std::string as = "形式 " + std::to_string(layout) + "（" + kRecords[layout] + "）";
+  const int fits = file.misfitFields == 4   ? 1
+                   : file.misfitFields == 5 ? 2
+                   : file.misfitFields == 7 ? 3
+                                            : 0;
+  std::string note = file.misfitFields > 0 ? "どの行も値が " + std::to_string(file.misfitFields) +
+                                                 " 個で、" + as + "のレコードと合いません"
+                                           : "どの行も値の数が" + as + "のレコードと合いません";
+  note += "。レコードは行をまたいで読んだので、点が崩れているかもしれません";
+  if (fits != 0 && fits != layout) {
+    note += "：形式 " + std::to_string(fits) + " で読んでください（コマンドラインでは --layout " +
+            std::to_string(fits) + "）";
+  }
+  return note;
+}
+
 }  // namespace
 
 bool IsTableFile(const std::string& path, const MeasuredFileOptions& options) {
@@ -92,6 +115,9 @@ Result<MeasuredFileRead> ReadMeasuredFile(const std::string& path,
     Result<MeasuredData> read = ParseMeasuredText(*text, options.layout);
     if (!read) return read.failure();
     out.data = std::move(*read);
+    if (const std::optional<std::string> note = LayoutNote(out.data.LastFile, options.layout)) {
+      out.notes.push_back(*note);
+    }
     if (options.swapXY) std::swap(out.data.DataX, out.data.DataY);
   }
   out.data.DataFileName.push_back(path);

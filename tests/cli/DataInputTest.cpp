@@ -146,6 +146,13 @@ TEST(DataInputCli, EveryFormOfThePointsGivesTheSameGrid) {
   tiff = ReadAnyGrid(folder / "h.tif");
   ASSERT_TRUE(tiff);
   EXPECT_NE(CrsDescription(tiff->crs).find("EPSG:6669"), std::string::npos) << tiff->crs;
+
+  // The layout-3 file read as layout 1: read on as before, with a note naming the layout its
+  // lines fit.
+  run = Cli({"estimate", folder / "points.txt", "--nodes", "13,11", "-o", folder / "i.grd"});
+  EXPECT_NE(run.err.find("形式 1（id,x,y,z：4 個）のレコードと合いません"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("--layout 3"), std::string::npos) << run.err;
 }
 
 TEST(DataInputCli, RefusalsNameTheFileAndWriteNothing) {

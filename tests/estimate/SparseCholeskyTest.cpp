@@ -186,7 +186,7 @@ TEST(SparseCholesky, RefusesAnUndeterminedNode) {
   const struct {
     std::int64_t node;
     double diagonal;
-  } cases[] = {{50, 0}, {0, 0}, {nx * ny - 1, 0}, {50, 1e-12}, {50, -1}, {50, std::nan("")}};
+  } cases[] = {{50, 0}, {0, 0}, {nx * ny - 1, 0}, {50, -1}, {50, std::nan("")}};
   SparseCholesky cholesky = AnalyseGrid(nx, ny);
   for (const auto& c : cases) {
     LowerMatrix a = RandomGridMatrix(nx, ny, 3);
@@ -201,24 +201,38 @@ TEST(SparseCholesky, RefusesAnUndeterminedNode) {
   EXPECT_EQ(cholesky.FactorAndSolve(a, rhs), SolveStatus::Success);
 }
 
-// The first pivot may sit on the threshold, later ones must exceed it.
-TEST(SparseCholesky, JudgesPivotsAtTheThresholdAsTheBandSolver) {
+// A pivot is judged against its own diagonal, by both direct solvers alike:
+// the same matrix in any units gets the same answer. Two nodes coupled as
+// [[d, d], [d, d (1 + e)]] leave d e for the second pivot.
+TEST(SparseCholesky, JudgesPivotsAgainstTheirDiagonalAsTheBandSolver) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
   const struct {
-    int nx;
-    double diagonal;
+    double d, e;
     SolveStatus expected;
   } cases[] = {
-      {1, kPivotThreshold, SolveStatus::Success},
-      {1, 0.99 * kPivotThreshold, SolveStatus::NotPositiveDefinite},
-      {2, 1.01 * kPivotThreshold, SolveStatus::Success},
-      {2, kPivotThreshold, SolveStatus::NotPositiveDefinite},
+      {1, 1e-12, SolveStatus::Success},           {1, 1e-15, SolveStatus::NotPositiveDefinite},
+      {1, 0, SolveStatus::NotPositiveDefinite},   {1, -1, SolveStatus::NotPositiveDefinite},
+      {0, 1, SolveStatus::NotPositiveDefinite},   {-1, 1, SolveStatus::NotPositiveDefinite},
+      {nan, 1, SolveStatus::NotPositiveDefinite},
   };
   for (const auto& c : cases) {
-    LowerMatrix a = GridPattern(c.nx, 1);
-    for (std::int64_t q = 0; q < a.n; ++q) Entry(a, q, q) = c.diagonal;
-    SparseCholesky cholesky = AnalyseGrid(c.nx, 1);
-    std::vector<double> rhs(static_cast<std::size_t>(a.n), c.diagonal);
-    EXPECT_EQ(cholesky.FactorAndSolve(a, rhs), c.expected) << c.nx << " " << c.diagonal;
+    for (double scale : {1.0, 1e-30, 1e30}) {
+      const double d = c.d * scale;
+      LowerMatrix a = GridPattern(2, 1);
+      Entry(a, 0, 0) = d;
+      Entry(a, 1, 0) = d;
+      Entry(a, 1, 1) = d * (1 + c.e);
+      SparseCholesky cholesky = AnalyseGrid(2, 1);
+      std::vector<double> rhs = {d, d};
+      EXPECT_EQ(cholesky.FactorAndSolve(a, rhs), c.expected) << c.d << " " << c.e << " " << scale;
+
+      BandSystem band(2, 1);
+      band.At(0, 0) = d;
+      band.At(0, 1) = d;
+      band.At(1, 0) = d * (1 + c.e);
+      band.Rhs() = {d, d};
+      EXPECT_EQ(SolveBandCholesky(band), c.expected) << c.d << " " << c.e << " " << scale;
+    }
   }
 }
 

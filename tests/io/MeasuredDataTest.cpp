@@ -172,6 +172,27 @@ TEST(MeasuredDataFile, HeaderRowIsSkippedAndSaidSo) {
   EXPECT_EQ(ParseMeasuredText("id,x,y,z\na,1,2,3\nb,4,5\n", 1).failure().line, 3);
 }
 
+// Lines that all hold another count of values than the layout's record are
+// read on as before and said to misfit, with the count they hold.
+TEST(MeasuredDataFile, LinesThatAllMisfitTheLayoutAreCounted) {
+  const struct {
+    const char* text;
+    int layout;
+    std::int32_t misfit;
+  } cases[] = {
+      {"a,1,2,3,0,90,30\nb,4,5,6,0,90,30\nc,7,8,9,0,90,30\nend,0,0,0,0,0,0\n", 1, 7},
+      {"a,1,2,3,0,90,30\nb,4,5,6,0,90,30\nend,0,0,0,0,0,0\n", 3, 0},
+      {"a 1 2 3 0\nb 4 5 6 1\nc 7 8 9 -1\nend 0 0 0\n", 1, 5},
+      {"a,1,2,3,0\nb,4,5,6,0,1,1\nc,7,8,9,9,9\nend,0,0,0\n", 1, -1},
+      {"a,1,2,3\nb,4,5,6,0,1,1\nend,0,0,0\n", 1, 0},  // one line fits
+      {"h 1 1 1 0\ns 9e9 9e9 9e9 0\nd 2 2 9e9 90 30\ne 0 0 0 0 0\n", 4, 0},
+      {"id,x,y,z\na,1,2,3,0\nb,4,5,6,0\nend,0,0,0\n", 1, 5},  // after a header row
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MustParse(c.text, c.layout).LastFile.misfitFields, c.misfit) << c.text;
+  }
+}
+
 TEST(MeasuredDataFile, IdsKeepTheirBytes) {
   const std::string sjis = "\x95\x5c\x82\x50";  // "表１" in Shift_JIS, a backslash as trail byte
   const std::string text =
