@@ -2,225 +2,116 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 
+#include "PieceFreedom.h"
 #include "SeenStencils.h"
 #include "io/NumberText.h"
 
 namespace kessadon {
 namespace {
 
-// What the smoothness rows leave free in a piece.
-enum class Freedom : std::uint8_t {
-  Level,    // m1 > 0: its level
-  Plane,    // m1 = 0: a plane, the curvature rows holding the piece together
-  General,  // m1 = 0: more, carried node by node (GeneralPiece)
-};
+// The sum of the outer products of unit rows, and whether they fix all its
+// dimensions: no direction is left below kLineTolerance^2 / 4 of the most
+// fixed one (three heights, the middle one off the line of the others by
+// that share of the piece's half size, just fix a tilt). Judged by a
+// Cholesky factorisation that takes the largest diagonal left first.
+struct Gram {
+  std::size_t n = 0;
+  std::vector<double> g;
 
-// A piece with more freedom than a plane: each node's height as a
-// combination of `params` free values, and the combinations its rows
-// require to vanish where they close a loop.
-struct GeneralPiece {
-  int params = 0;
-  bool overflow = false;  // too free to reckon with: free whatever its data
-  std::unordered_map<std::int64_t, std::vector<double>> expr;
-  std::vector<std::vector<double>> constraints;
-};
-
-// A piece's freedom is not carried past this many free values: a piece that
-// free is never fixed by its data in practice.
-constexpr int kMaxParams = 256;
-
-// A smoothness row: up to four nodes and their whole-number coefficients.
-struct SmoothRow {
-  std::int64_t key = 0;  // unique among the grid's rows
-  int count = 0;
-  std::int64_t node[4] = {};
-  double c[4] = {};
-};
-
-// The curvature rows of the grid with its cuts, as the equations add them.
-class CurvatureRows {
- public:
-  CurvatureRows(const EstimationGrid& grid, const FaultCuts* faults)
-      : g_(grid), f_(faults != nullptr && faults->Any() ? faults : nullptr) {}
-
-  // Calls f(row) for every row that weighs node (i, j).
-  template <class F>
-  void ForEachAt(std::int32_t i, std::int32_t j, F&& f) const {
-    SmoothRow row;
-    for (std::int32_t c = i - 1; c <= i + 1; ++c) {
-      if (AlongX(c, j, row)) f(row);
+  void Add(const std::vector<double>& row) {
+    std::vector<std::size_t> nonzero;
+    double norm = 0;
+    for (std::size_t k = 0; k < row.size(); ++k) {
+      if (row[k] == 0) continue;
+      nonzero.push_back(k);
+      norm += row[k] * row[k];
     }
-    for (std::int32_t c = j - 1; c <= j + 1; ++c) {
-      if (AlongY(i, c, row)) f(row);
+    if (!(norm > 0)) return;
+    for (const std::size_t r : nonzero) {
+      for (const std::size_t c : nonzero) g[r * n + c] += row[r] * row[c] / norm;
     }
-    for (std::int32_t a = i - 1; a <= i; ++a) {
-      for (std::int32_t b = j - 1; b <= j; ++b) {
-        if (Cross(a, b, row)) f(row);
+  }
+
+  // Unit directions it leaves free, by Jacobi's rotations.
+  std::vector<std::vector<double>> FreeDirections() const;
+
+  bool Fixes() const {
+    std::vector<double> a = g;
+    std::vector<std::size_t> left(n);
+    for (std::size_t k = 0; k < n; ++k) left[k] = k;
+    double first = 0;
+    for (std::size_t step = 0; step < n; ++step) {
+      std::size_t best = step;
+      for (std::size_t k = step; k < n; ++k) {
+        if (a[left[k] * n + left[k]] > a[left[best] * n + left[best]]) best = k;
+      }
+      std::swap(left[step], left[best]);
+      const std::size_t p = left[step];
+      const double pivot = a[p * n + p];
+      if (step == 0) first = pivot;
+      if (!(pivot > 0.25 * kLineTolerance * kLineTolerance * first)) return false;
+      for (std::size_t r = step + 1; r < n; ++r) {
+        const std::size_t q = left[r];
+        const double f = a[q * n + p] / pivot;
+        if (f == 0) continue;
+        for (std::size_t c = step + 1; c < n; ++c) a[q * n + left[c]] -= f * a[p * n + left[c]];
       }
     }
-  }
-
-  bool Cross(std::int32_t i, std::int32_t j, SmoothRow& row) const {
-    if (i < 1 || i > g_.Nx - 1 || j < 1 || j > g_.Ny - 1) return false;
-    if (CutX(i, j) || CutX(i, j + 1) || CutY(i, j) || CutY(i + 1, j)) return false;
-    Set(row, 2, i, j, {{i, j, 1}, {i, j + 1, -1}, {i + 1, j, -1}, {i + 1, j + 1, 1}}, 4);
     return true;
   }
-
- private:
-  struct Term {
-    std::int32_t i, j;
-    double c;
-  };
-  bool CutX(std::int32_t i, std::int32_t j) const { return f_ != nullptr && f_->CutX(i, j); }
-  bool CutY(std::int32_t i, std::int32_t j) const { return f_ != nullptr && f_->CutY(i, j); }
-  void Set(SmoothRow& row, int type, std::int32_t i, std::int32_t j,
-           std::initializer_list<Term> terms, int count) const {
-    row.key = type * g_.NodeCount() + g_.Unknown(i, j);
-    row.count = count;
-    int k = 0;
-    for (const Term& t : terms) {
-      row.node[k] = g_.Unknown(t.i, t.j);
-      row.c[k++] = t.c;
-    }
-  }
-  bool AlongX(std::int32_t i, std::int32_t j, SmoothRow& row) const {
-    if (i < 2 || i > g_.Nx - 1 || CutX(i - 1, j) || CutX(i, j)) return false;
-    Set(row, 0, i, j, {{i - 1, j, 1}, {i, j, -2}, {i + 1, j, 1}}, 3);
-    return true;
-  }
-  bool AlongY(std::int32_t i, std::int32_t j, SmoothRow& row) const {
-    if (j < 2 || j > g_.Ny - 1 || CutY(i, j - 1) || CutY(i, j)) return false;
-    Set(row, 1, i, j, {{i, j - 1, 1}, {i, j, -2}, {i, j + 1, 1}}, 3);
-    return true;
-  }
-
-  const EstimationGrid& g_;
-  const FaultCuts* f_;
 };
 
-void AddScaled(std::vector<double>& to, const std::vector<double>& v, double f) {
-  if (to.size() < v.size()) to.resize(v.size(), 0.0);
-  for (std::size_t k = 0; k < v.size(); ++k) to[k] += f * v[k];
-}
+// The free directions are found only among this many values; a piece more
+// free than that counts as moved whole.
+constexpr std::size_t kMaxEigenParams = 200;
 
-// Carries a piece's freedom through its rows: a row with one node not yet
-// expressed expresses it; a row with none is a constraint.
-void CarryFreedom(const EstimationGrid& grid, const CurvatureRows& rows,
-                  const std::vector<std::int64_t>& nodes, GeneralPiece& piece) {
-  std::unordered_set<std::int64_t> used;
-  std::vector<std::int64_t> queue;
-  auto visit = [&](const SmoothRow& row) {
-    if (used.count(row.key) != 0) return;
-    int unknown = -1, unknowns = 0;
-    for (int k = 0; k < row.count; ++k) {
-      if (piece.expr.count(row.node[k]) == 0) {
-        unknown = k;
-        ++unknowns;
-      }
-    }
-    if (unknowns > 1) return;
-    used.insert(row.key);
-    std::vector<double> sum;
-    for (int k = 0; k < row.count; ++k) {
-      if (k != unknown) AddScaled(sum, piece.expr[row.node[k]], row.c[k]);
-    }
-    if (unknowns == 0) {
-      piece.constraints.push_back(std::move(sum));
-      return;
-    }
-    for (double& v : sum) v /= -row.c[unknown];
-    piece.expr[row.node[unknown]] = std::move(sum);
-    queue.push_back(row.node[unknown]);
-  };
-  for (const std::int64_t start : nodes) {
-    if (piece.expr.count(start) != 0) continue;
-    if (piece.params == kMaxParams) {
-      piece.overflow = true;
-      return;
-    }
-    std::vector<double> unit(static_cast<std::size_t>(piece.params + 1), 0.0);
-    unit.back() = 1;
-    ++piece.params;
-    piece.expr[start] = std::move(unit);
-    queue.push_back(start);
-    while (!queue.empty()) {
-      const std::int64_t n = queue.back();
-      queue.pop_back();
-      rows.ForEachAt(static_cast<std::int32_t>(n / grid.Ny + 1),
-                     static_cast<std::int32_t>(n % grid.Ny + 1), visit);
-    }
-  }
-}
-
-// The eigenvalues of the symmetric n x n matrix a (row major), by Jacobi's
-// rotations.
-std::vector<double> Eigenvalues(std::vector<double> a, int n) {
-  auto at = [&a, n](int r, int c) -> double& {
-    return a[static_cast<std::size_t>(r) * static_cast<std::size_t>(n) +
-             static_cast<std::size_t>(c)];
-  };
+std::vector<std::vector<double>> Gram::FreeDirections() const {
+  std::vector<double> a = g, v(n * n, 0.0);
+  for (std::size_t k = 0; k < n; ++k) v[k * n + k] = 1;
   for (int sweep = 0; sweep < 60; ++sweep) {
     double off = 0, diagonal = 0;
-    for (int r = 0; r < n; ++r) {
-      diagonal += at(r, r) * at(r, r);
-      for (int c = r + 1; c < n; ++c) off += at(r, c) * at(r, c);
+    for (std::size_t r = 0; r < n; ++r) {
+      diagonal += a[r * n + r] * a[r * n + r];
+      for (std::size_t c = r + 1; c < n; ++c) off += a[r * n + c] * a[r * n + c];
     }
     if (off <= 1e-30 * diagonal) break;
-    for (int p = 0; p < n; ++p) {
-      for (int q = p + 1; q < n; ++q) {
-        if (at(p, q) == 0) continue;
-        const double theta = (at(q, q) - at(p, p)) / (2 * at(p, q));
+    for (std::size_t p = 0; p < n; ++p) {
+      for (std::size_t q = p + 1; q < n; ++q) {
+        const double apq = a[p * n + q];
+        if (apq == 0) continue;
+        const double theta = (a[q * n + q] - a[p * n + p]) / (2 * apq);
         const double t = (theta >= 0 ? 1 : -1) / (std::abs(theta) + std::sqrt(theta * theta + 1));
         const double cs = 1 / std::sqrt(t * t + 1), sn = t * cs;
-        for (int k = 0; k < n; ++k) {
-          const double kp = at(k, p), kq = at(k, q);
-          at(k, p) = cs * kp - sn * kq;
-          at(k, q) = sn * kp + cs * kq;
+        for (std::size_t k = 0; k < n; ++k) {
+          const double kp = a[k * n + p], kq = a[k * n + q];
+          a[k * n + p] = cs * kp - sn * kq;
+          a[k * n + q] = sn * kp + cs * kq;
         }
-        for (int k = 0; k < n; ++k) {
-          const double pk = at(p, k), qk = at(q, k);
-          at(p, k) = cs * pk - sn * qk;
-          at(q, k) = sn * pk + cs * qk;
+        for (std::size_t k = 0; k < n; ++k) {
+          const double pk = a[p * n + k], qk = a[q * n + k];
+          a[p * n + k] = cs * pk - sn * qk;
+          a[q * n + k] = sn * pk + cs * qk;
+          const double vp = v[k * n + p], vq = v[k * n + q];
+          v[k * n + p] = cs * vp - sn * vq;
+          v[k * n + q] = sn * vp + cs * vq;
         }
       }
     }
   }
-  std::vector<double> out(static_cast<std::size_t>(n));
-  for (int k = 0; k < n; ++k) out[static_cast<std::size_t>(k)] = at(k, k);
-  return out;
+  double high = 0;
+  for (std::size_t k = 0; k < n; ++k) high = std::max(high, a[k * n + k]);
+  std::vector<std::vector<double>> free;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (a[k * n + k] > 0.25 * kLineTolerance * kLineTolerance * high) continue;
+    std::vector<double> direction(n);
+    for (std::size_t r = 0; r < n; ++r) direction[r] = v[r * n + k];
+    free.push_back(std::move(direction));
+  }
+  return free;
 }
-
-// The sum of the outer products of unit rows in n dimensions, and whether
-// they fix all n directions: no direction is left below kLineTolerance^2 / 4
-// of the most fixed one (three heights, the middle one off the line of the
-// others by that share of the piece's half size, just fix a tilt).
-struct Gram {
-  int n = 0;
-  std::vector<double> g;
-  void Add(const std::vector<double>& row) {
-    double norm = 0;
-    for (double v : row) norm += v * v;
-    if (!(norm > 0)) return;
-    for (int r = 0; r < n && r < static_cast<int>(row.size()); ++r) {
-      for (int c = 0; c < n && c < static_cast<int>(row.size()); ++c) {
-        g[static_cast<std::size_t>(r) * static_cast<std::size_t>(n) +
-          static_cast<std::size_t>(c)] += row[r] * row[c] / norm;
-      }
-    }
-  }
-  bool Fixes() const {
-    if (n == 0) return true;
-    const std::vector<double> e = Eigenvalues(g, n);
-    const double low = *std::min_element(e.begin(), e.end());
-    const double high = *std::max_element(e.begin(), e.end());
-    return high > 0 && low > 0.25 * kLineTolerance * kLineTolerance * high;
-  }
-};
 
 std::string Where(const EstimationGrid& grid, std::int64_t node) {
   const std::int64_t column = node / grid.Ny, row = node % grid.Ny;
@@ -234,134 +125,43 @@ struct BlockFreedom::Pieces {
   EstimationGrid grid;
   double m1 = 0, m2 = 0;
   bool faults = false;
-  std::vector<std::int32_t> block;  // by node; empty when the whole grid is one piece
-  std::int32_t count = 1;
-  std::vector<Freedom> freedom;
-  std::vector<std::int64_t> size;
-  // A plane piece's rows are judged in (1, (i - ci) / half, (j - cj) / half).
-  std::vector<double> ci, cj, half;
-  std::unordered_map<std::int32_t, GeneralPiece> general;
+  PieceFreedom freedom;
 
-  std::int32_t BlockOf(std::int64_t node) const {
-    return block.empty() ? 0 : block[static_cast<std::size_t>(node)];
-  }
-  void FindPlanes(const FaultCuts* cuts);
-  void Measure();
-  // The row of data row `d` in the freedom of its piece, or empty.
+  Pieces(const EstimationGrid& g, const FaultCuts* cuts, double slope, double curvature)
+      : grid(g),
+        m1(slope),
+        m2(curvature),
+        faults(cuts != nullptr && cuts->Any()),
+        freedom(g, cuts, slope, curvature) {}
+
+  // The row of data row `d` in the free values of its piece (the piece of
+  // the node it weighs most); empty when it weighs none or the piece is too
+  // free to reckon with.
   std::vector<double> RowIn(const DataRow& d, std::int32_t& piece) const;
-  std::string Refusal(std::int32_t piece, std::int64_t node, std::int32_t heights,
-                      std::int32_t dips) const;
+  Judged Judge(const std::vector<DataRow>& rows) const;
+  std::vector<std::int64_t> Moved(std::int32_t piece, const Gram& gram,
+                                  const std::vector<std::int64_t>& nodes) const;
+  std::string Refusal(std::int32_t piece, std::int64_t node, std::int64_t moved,
+                      std::int32_t heights, std::int32_t dips) const;
 };
 
-// m1 = 0: which pieces their curvature rows hold to a plane. From the first
-// cell of each piece whose cross row is kept (four nodes, one row: a plane's
-// freedom), every row with one node not yet fixed fixes it; a piece fixed
-// whole so is a plane, any other is carried node by node.
-void BlockFreedom::Pieces::FindPlanes(const FaultCuts* cuts) {
-  const CurvatureRows rows(grid, cuts);
-  std::vector<std::uint8_t> fixed(static_cast<std::size_t>(grid.NodeCount()), 0),
-      seeded(static_cast<std::size_t>(count), 0);
-  std::vector<std::int32_t> queue;
-  auto fix = [&](std::int64_t n) {
-    if (fixed[static_cast<std::size_t>(n)] != 0) return;
-    fixed[static_cast<std::size_t>(n)] = 1;
-    queue.push_back(static_cast<std::int32_t>(n));
-  };
-  auto visit = [&](const SmoothRow& row) {
-    int unknown = -1, unknowns = 0;
-    for (int k = 0; k < row.count; ++k) {
-      if (fixed[static_cast<std::size_t>(row.node[k])] == 0) {
-        unknown = k;
-        ++unknowns;
-      }
-    }
-    if (unknowns == 1) fix(row.node[unknown]);
-  };
-  for (std::int32_t i = 1; i < grid.Nx; ++i) {
-    for (std::int32_t j = 1; j < grid.Ny; ++j) {
-      SmoothRow cell;
-      const std::int32_t b = BlockOf(grid.Unknown(i, j));
-      if (seeded[static_cast<std::size_t>(b)] != 0 || !rows.Cross(i, j, cell)) continue;
-      seeded[static_cast<std::size_t>(b)] = 1;
-      for (int k = 0; k < 4; ++k) fix(cell.node[k]);
-      while (!queue.empty()) {
-        const std::int64_t n = queue.back();
-        queue.pop_back();
-        rows.ForEachAt(static_cast<std::int32_t>(n / grid.Ny + 1),
-                       static_cast<std::int32_t>(n % grid.Ny + 1), visit);
-      }
-    }
-  }
-  freedom.assign(static_cast<std::size_t>(count), Freedom::Plane);
-  std::unordered_map<std::int32_t, std::vector<std::int64_t>> loose;
-  for (std::int64_t n = 0; n < grid.NodeCount(); ++n) {
-    if (fixed[static_cast<std::size_t>(n)] == 0) loose[BlockOf(n)];
-  }
-  if (loose.empty()) return;
-  for (std::int64_t n = 0; n < grid.NodeCount(); ++n) {
-    auto it = loose.find(BlockOf(n));
-    if (it != loose.end()) it->second.push_back(n);
-  }
-  for (auto& [b, nodes] : loose) {
-    freedom[static_cast<std::size_t>(b)] = Freedom::General;
-    CarryFreedom(grid, rows, nodes, general[b]);
-  }
-}
-
-// Each piece's node count and, for its plane, its centre and half size.
-void BlockFreedom::Pieces::Measure() {
-  const auto n = static_cast<std::size_t>(count);
-  size.assign(n, 0);
-  std::vector<std::int32_t> lowI(n, INT32_MAX), highI(n, 0), lowJ(n, INT32_MAX), highJ(n, 0);
-  for (std::int32_t i = 1; i <= grid.Nx; ++i) {
-    for (std::int32_t j = 1; j <= grid.Ny; ++j) {
-      const auto b = static_cast<std::size_t>(BlockOf(grid.Unknown(i, j)));
-      ++size[b];
-      lowI[b] = std::min(lowI[b], i);
-      highI[b] = std::max(highI[b], i);
-      lowJ[b] = std::min(lowJ[b], j);
-      highJ[b] = std::max(highJ[b], j);
-    }
-  }
-  ci.resize(n);
-  cj.resize(n);
-  half.resize(n);
-  for (std::size_t b = 0; b < n; ++b) {
-    ci[b] = 0.5 * (lowI[b] + highI[b]);
-    cj[b] = 0.5 * (lowJ[b] + highJ[b]);
-    half[b] = std::max(0.5 * std::max(highI[b] - lowI[b], highJ[b] - lowJ[b]), 0.5);
-  }
-}
-
 std::vector<double> BlockFreedom::Pieces::RowIn(const DataRow& d, std::int32_t& piece) const {
-  // The piece of the node the row weighs most.
   double most = 0;
   for (int a = 0; a < 3; ++a) {
     for (int b = 0; b < 3; ++b) {
       if (std::abs(d.stencil.W[a][b]) > most) {
         most = std::abs(d.stencil.W[a][b]);
-        piece = BlockOf(grid.Unknown(d.ic + a - 1, d.jc + b - 1));
+        piece = freedom.PieceOf(grid.Unknown(d.ic + a - 1, d.jc + b - 1));
       }
     }
   }
-  if (most == 0) return {};
-  const auto p = static_cast<std::size_t>(piece);
-  std::vector<double> row(freedom[p] == Freedom::Level ? 1 : freedom[p] == Freedom::Plane ? 3 : 0);
+  if (most == 0 || freedom.Params(piece) == 0) return {};
+  std::vector<double> row(static_cast<std::size_t>(freedom.Params(piece)), 0.0);
   for (int a = 0; a < 3; ++a) {
     for (int b = 0; b < 3; ++b) {
-      const double w = d.stencil.W[a][b];
-      const std::int32_t i = d.ic + a - 1, j = d.jc + b - 1;
-      const std::int64_t node = grid.Unknown(i, j);
-      if (w == 0 || BlockOf(node) != piece) continue;
-      if (freedom[p] == Freedom::General) {
-        const GeneralPiece& g = general.at(piece);
-        if (!g.overflow) AddScaled(row, g.expr.at(node), w);
-        continue;
-      }
-      row[0] += w;
-      if (freedom[p] == Freedom::Plane) {
-        row[1] += w * (i - ci[p]) / half[p];
-        row[2] += w * (j - cj[p]) / half[p];
+      const std::int64_t node = grid.Unknown(d.ic + a - 1, d.jc + b - 1);
+      if (d.stencil.W[a][b] != 0 && freedom.PieceOf(node) == piece) {
+        freedom.AddNode(node, d.stencil.W[a][b], row);
       }
     }
   }
@@ -370,50 +170,89 @@ std::vector<double> BlockFreedom::Pieces::RowIn(const DataRow& d, std::int32_t& 
 
 BlockFreedom::BlockFreedom(const EstimationGrid& grid, const FaultCuts* faults, double m1,
                            double m2)
-    : p_(std::make_unique<Pieces>()) {
-  p_->grid = grid;
-  p_->m1 = m1;
-  p_->m2 = m2;
-  p_->faults = faults != nullptr && faults->Any();
-  if (p_->faults) {
-    p_->block = faults->BlockOfNodes();
-    p_->count = *std::max_element(p_->block.begin(), p_->block.end()) + 1;
-  }
-  p_->Measure();
-  if (m1 != 0) {
-    p_->freedom.assign(static_cast<std::size_t>(p_->count), Freedom::Level);
-  } else if (m2 != 0 && p_->faults) {
-    p_->FindPlanes(faults);
-  } else {
-    // Without faults the whole grid, at least 2 x 2 nodes, is held to a plane.
-    p_->freedom.assign(static_cast<std::size_t>(p_->count), Freedom::Plane);
-  }
-}
+    : p_(std::make_unique<Pieces>(grid, faults, m1, m2)) {}
 
 BlockFreedom::BlockFreedom(BlockFreedom&&) noexcept = default;
 BlockFreedom& BlockFreedom::operator=(BlockFreedom&&) noexcept = default;
 BlockFreedom::~BlockFreedom() = default;
 
-std::string BlockFreedom::Pieces::Refusal(std::int32_t piece, std::int64_t node,
+std::string BlockFreedom::Pieces::Refusal(std::int32_t piece, std::int64_t node, std::int64_t moved,
                                           std::int32_t heights, std::int32_t dips) const {
-  const Freedom f = freedom[static_cast<std::size_t>(piece)];
+  const bool plane = m1 == 0 && freedom.Plane(piece);
   std::string why = "位置データ " + std::to_string(heights) + " 個";
-  if (f == Freedom::Plane && heights >= 3 && dips == 0) {
+  if (plane && heights >= 3 && dips == 0) {
     why += "が一直線上にあり、面の傾きが決まりません";
   } else {
     why += "、傾斜データ " + std::to_string(dips) + " 個";
   }
-  why += f == Freedom::Level ? "。位置データが 1 個以上必要"
-         : f == Freedom::Plane ? "。一直線上にない位置データ 3 個か、位置データと傾斜データが "
-                                 "1 個ずつ必要"
-                               : "。断層で細く区切られていて、一直線上にない位置データがさらに必要";
+  why += m1 != 0 ? "。位置データが 1 個以上必要"
+         : plane ? "。一直線上にない位置データ 3 個か、位置データと傾斜データが 1 個ずつ必要"
+                 : "。断層で細く区切られていて、一直線上にない位置データがさらに必要";
   if (!faults) {
     return "格子の内側（境界から 1 格子より内）にあるデータでは高さが決まりません（" + why +
            "）：データを足すか、m1 を 0 より大きくしてください";
   }
-  return "断層で区切られた区画（" + Where(grid, node) + " の格子点を含む " +
-         std::to_string(size[static_cast<std::size_t>(piece)]) +
+  return "断層で区切られた区画（" + Where(grid, node) + " の格子点を含む " + std::to_string(moved) +
          " 点）のデータでは高さが決まりません（" + why + "）：断層線か格子の範囲を見直してください";
+}
+
+// The data of each piece, as its free values see them.
+struct BlockFreedom::Judged {
+  std::vector<Gram> grams;
+  std::vector<std::int32_t> heights, dipRows;
+  std::vector<double> heightSum;
+};
+
+BlockFreedom::Judged BlockFreedom::Pieces::Judge(const std::vector<DataRow>& rows) const {
+  const auto n = static_cast<std::size_t>(freedom.Pieces());
+  Judged out;
+  out.grams.resize(n);
+  out.heights.assign(n, 0);
+  out.dipRows.assign(n, 0);
+  out.heightSum.assign(n, 0.0);
+  for (std::size_t b = 0; b < n; ++b) {
+    Gram& g = out.grams[b];
+    g.n = static_cast<std::size_t>(freedom.Params(static_cast<std::int32_t>(b)));
+    g.g.assign(g.n * g.n, 0.0);
+    if (g.n == 0) continue;
+    for (const std::vector<double>& c : freedom.Constraints(static_cast<std::int32_t>(b))) g.Add(c);
+  }
+  for (const DataRow& d : rows) {
+    std::int32_t piece = 0;
+    const std::vector<double> row = RowIn(d, piece);
+    const auto b = static_cast<std::size_t>(piece);
+    if (d.height) {
+      ++out.heights[b];
+      out.heightSum[b] += d.target;
+    } else {
+      ++out.dipRows[b];
+    }
+    if (!row.empty()) out.grams[b].Add(row);
+  }
+  return out;
+}
+
+// The nodes of piece b that what its rows and data leave free moves: every
+// node of a level, of a plane or of a piece too free to reckon with; in any
+// other, those whose height changes along a free direction.
+std::vector<std::int64_t> BlockFreedom::Pieces::Moved(
+    std::int32_t piece, const Gram& gram, const std::vector<std::int64_t>& nodes) const {
+  if (m1 != 0 || freedom.Plane(piece) || gram.n == 0 || gram.n > kMaxEigenParams) return nodes;
+  const std::vector<std::vector<double>> free = gram.FreeDirections();
+  std::vector<std::int64_t> moved;
+  std::vector<double> row(gram.n);
+  for (const std::int64_t node : nodes) {
+    std::fill(row.begin(), row.end(), 0.0);
+    freedom.AddNode(node, 1, row);
+    bool moves = false;
+    for (const std::vector<double>& v : free) {
+      double dot = 0;
+      for (std::size_t k = 0; k < gram.n; ++k) dot += row[k] * v[k];
+      moves = moves || std::abs(dot) > 1e-8;
+    }
+    if (moves) moved.push_back(node);
+  }
+  return moved;
 }
 
 Result<WeakTies> BlockFreedom::Settle(const std::vector<DataRow>& rows, const NodeRange& requested,
@@ -424,78 +263,43 @@ Result<WeakTies> BlockFreedom::Settle(const std::vector<DataRow>& rows, const No
         "データと平滑化の重みでは高さの決まらない格子点があります（m1 = m2 = 0）：m1 か m2 "
         "を 0 より大きくしてください"};
   }
-  const auto n = static_cast<std::size_t>(p.count);
-  std::vector<Gram> grams(n);
-  std::vector<std::int32_t> heights(n, 0), dipRows(n, 0);
-  std::vector<double> heightSum(n, 0.0);
-  for (std::size_t b = 0; b < n; ++b) {
-    const Freedom f = p.freedom[b];
-    grams[b].n = f == Freedom::Level   ? 1
-                 : f == Freedom::Plane ? 3
-                                       : p.general.at(static_cast<std::int32_t>(b)).params;
-    const auto dimension = static_cast<std::size_t>(grams[b].n);
-    grams[b].g.assign(dimension * dimension, 0.0);
-    if (f == Freedom::General) {
-      for (const auto& c : p.general.at(static_cast<std::int32_t>(b)).constraints) {
-        grams[b].Add(c);
-      }
-    }
-  }
-  for (const DataRow& d : rows) {
-    std::int32_t piece = 0;
-    const std::vector<double> row = p.RowIn(d, piece);
-    if (row.empty()) continue;
-    const auto b = static_cast<std::size_t>(piece);
-    grams[b].Add(row);
-    if (d.height) {
-      ++heights[b];
-      heightSum[b] += d.target;
-    } else {
-      ++dipRows[b];
-    }
-  }
-  std::vector<std::uint8_t> loose(n, 0);
-  bool any = false;
-  for (std::size_t b = 0; b < n; ++b) {
-    const bool overflow =
-        p.freedom[b] == Freedom::General && p.general.at(static_cast<std::int32_t>(b)).overflow;
-    loose[b] = overflow || !grams[b].Fixes() ? 1 : 0;
-    any = any || loose[b] != 0;
+  const PieceFreedom& f = p.freedom;
+  const Judged judged = p.Judge(rows);
+  // The nodes of each piece the data leave free, gathered in one pass.
+  std::map<std::int32_t, std::vector<std::int64_t>> loose;
+  for (std::size_t b = 0; b < judged.grams.size(); ++b) {
+    const Gram& g = judged.grams[b];
+    if (g.n == 0 || !g.Fixes()) loose[static_cast<std::int32_t>(b)];
   }
   WeakTies ties;
-  if (!any) return ties;
-
-  // A requested node of each free piece, the first in the grid's order.
-  std::vector<std::int64_t> asked(n, -1);
-  for (std::int32_t i = requested.i0; i <= requested.i1; ++i) {
-    for (std::int32_t j = requested.j0; j <= requested.j1; ++j) {
-      const std::int64_t node = p.grid.Unknown(i, j);
-      const auto b = static_cast<std::size_t>(p.BlockOf(node));
-      if (loose[b] != 0 && asked[b] < 0) asked[b] = node;
-    }
-  }
-  for (std::size_t b = 0; b < n; ++b) {
-    if (loose[b] == 0 || asked[b] < 0 || p.size[b] <= kTiedBlockNodes) continue;
-    return Failure{p.Refusal(static_cast<std::int32_t>(b), asked[b], heights[b], dipRows[b] / 2)};
-  }
-  for (std::size_t b = 0; b < n; ++b) {
-    if (loose[b] == 0) continue;
-    if (asked[b] < 0) {
-      ++ties.pinnedBlocks;
-    } else {
-      ++ties.tiedBlocks;
-    }
-  }
+  if (loose.empty()) return ties;
   for (std::int64_t node = 0; node < p.grid.NodeCount(); ++node) {
-    const auto b = static_cast<std::size_t>(p.BlockOf(node));
-    if (loose[b] == 0) continue;
-    if (asked[b] >= 0) {
-      ties.tied.push_back(node);
+    auto it = loose.find(f.PieceOf(node));
+    if (it != loose.end()) it->second.push_back(node);
+  }
+  for (auto& [piece, nodes] : loose) {
+    const auto b = static_cast<std::size_t>(piece);
+    std::vector<std::int64_t> moved = p.Moved(piece, judged.grams[b], nodes);
+    const auto asked = std::find_if(moved.begin(), moved.end(), [&](std::int64_t node) {
+      return requested.Contains(static_cast<std::int32_t>(node / p.grid.Ny + 1),
+                                static_cast<std::int32_t>(node % p.grid.Ny + 1));
+    });
+    if (asked == moved.end()) {
+      ++ties.pinnedBlocks;
+      const double held = judged.heights[b] > 0 ? judged.heightSum[b] / judged.heights[b] : level;
+      for (const std::int64_t node : moved) {
+        ties.pinned.push_back(node);
+        ties.pinLevel.push_back(held);
+      }
+    } else if (static_cast<std::int64_t>(moved.size()) <= kTiedBlockNodes) {
+      ++ties.tiedBlocks;
+      ties.tied.insert(ties.tied.end(), moved.begin(), moved.end());
     } else {
-      ties.pinned.push_back(node);
-      ties.pinLevel.push_back(heights[b] > 0 ? heightSum[b] / heights[b] : level);
+      return Failure{p.Refusal(piece, *asked, static_cast<std::int64_t>(moved.size()),
+                               judged.heights[b], judged.dipRows[b] / 2)};
     }
   }
+  std::sort(ties.tied.begin(), ties.tied.end());
   return ties;
 }
 

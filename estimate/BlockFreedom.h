@@ -83,6 +83,7 @@ class BlockFreedom {
 
  private:
   struct Pieces;
+  struct Judged;
   std::unique_ptr<Pieces> p_;
 };
 
