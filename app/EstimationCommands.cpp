@@ -356,19 +356,25 @@ void cmdAutoWeights_Click(MainContext& context) {
     p.estimation->txtRatio->setText(QString::number(chosen.Ratio, 'g', 4));
     ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
   }
-  WriteWeightsReport(*p.report, &chosen);
+  WriteWeightsReport(*p.report, &chosen, s.HasBoundData == 1);
   QString grid;
-  if (chosen.GridNx != params.Nx || chosen.GridNy != params.Ny) {
+  if (chosen.Thinned) {
     grid = QString("、%1 × %2 の格子で選択").arg(chosen.GridNx).arg(chosen.GridNy);
   }
+  QString few;
+  if (FewDegreesOfFreedom(chosen.Count, chosen.Edf)) {
+    few = QString("。σ は残る自由度 %1 だけによる粗い推定です")
+              .arg(chosen.Count - chosen.Edf, 0, 'f', 1);
+  }
   context.ShowStatus(
-      QString("α(min)%1 を一般化交差検証で選びました（α = %2、GCV %3、EDF %4、σ %5%6）")
+      QString("α(min)%1 を一般化交差検証で選びました（α = %2、GCV %3、EDF %4、σ %5%6）%7")
           .arg(ratio)
           .arg(chosen.Alpha, 0, 'g', 4)
           .arg(chosen.Gcv, 0, 'g', 4)
           .arg(chosen.Edf, 0, 'f', 1)
           .arg(chosen.Sigma, 0, 'g', 3)
-          .arg(grid));
+          .arg(grid)
+          .arg(few));
 }
 
 namespace {
@@ -414,10 +420,15 @@ bool ComputeUncertainty(MainContext& context) {
   GridData sd = found.Sd;
   UpdateGridGeometry(sd);
   s.UncertaintyLevels = FineLevels(sd.Zmin, sd.Zmax, s.Colors.NColor);
-  QString done = QString("推定の標準偏差を求めました（σ = %1、最小 %2、最大 %3")
+  QString done = QString("推定の標準偏差を求めました（σ = %1、EDF %2、最小 %3、最大 %4")
                      .arg(found.Sigma, 0, 'g', 3)
+                     .arg(found.Edf, 0, 'f', 1)
                      .arg(sd.Zmin, 0, 'g', 3)
                      .arg(sd.Zmax, 0, 'g', 3);
+  if (FewDegreesOfFreedom(found.Count, found.Edf)) {
+    done +=
+        QString("、σ は残る自由度 %1 だけによる粗い推定").arg(found.Count - found.Edf, 0, 'f', 1);
+  }
   if (!found.Exact)
     done += QString("、間引いた格子による近似で相対誤差 約 %1%")
                 .arg(found.RelativeError * 100, 0, 'f', 0);

@@ -33,14 +33,26 @@ void WriteFaultReport(ReportFrame& f, bool faults, std::int64_t cutLinks, std::i
                                  : QString());
 }
 
-void WriteWeightsReport(ReportFrame& f, const WeightChoice* choice) {
+void WriteWeightsReport(ReportFrame& f, const WeightChoice* choice, bool bounded) {
   f.lblWeightsCaption->setVisible(choice != nullptr);
   f.lblWeights->setVisible(choice != nullptr);
-  f.lblWeights->setText(choice == nullptr ? QString()
-                                          : QString("GCV %1、EDF %2、σ %3")
-                                                .arg(choice->Gcv, 0, 'g', 4)
-                                                .arg(choice->Edf, 0, 'f', 1)
-                                                .arg(choice->Sigma, 0, 'g', 3));
+  if (choice == nullptr) {
+    f.lblWeights->clear();
+    return;
+  }
+  QString text = QString("GCV %1、EDF %2、σ %3")
+                     .arg(choice->Gcv, 0, 'g', 4)
+                     .arg(choice->Edf, 0, 'f', 1)
+                     .arg(choice->Sigma, 0, 'g', 3);
+  // What the figures describe where it is not the surface the run delivers.
+  QStringList of;
+  if (choice->Thinned) of << QString("%1×%2 の格子").arg(choice->GridNx).arg(choice->GridNy);
+  if (bounded) of << "α(min) の面";
+  if (!of.isEmpty()) text += "（" + of.join("、") + "）";
+  if (FewDegreesOfFreedom(choice->Count, choice->Edf)) {
+    text += QString("、残る自由度 %1 のみ").arg(choice->Count - choice->Edf, 0, 'f', 1);
+  }
+  f.lblWeights->setText(text);
 }
 
 void ClearEstimationReport(ReportFrame& f) {

@@ -21,8 +21,10 @@ void WriteEstimationReport(ReportFrame& frame, const EstimationReport& report);
 void WriteFaultReport(ReportFrame& frame, bool faults, std::int64_t cutLinks, std::int32_t dropped);
 
 // The line of the weights chosen by cross-validation (GCV, EDF, sigma);
-// hidden when null.
-void WriteWeightsReport(ReportFrame& frame, const WeightChoice* choice);
+// hidden when null. It says when they were chosen on a thinned grid (not
+// the one asked for) or describe only the first of the passes bounds run
+// (`bounded`), and when sigma rests on few degrees of freedom.
+void WriteWeightsReport(ReportFrame& frame, const WeightChoice* choice, bool bounded = false);
 
 // Empties every value: the report no longer belongs to the data or the grid.
 void ClearEstimationReport(ReportFrame& frame);

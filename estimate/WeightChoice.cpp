@@ -249,6 +249,7 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   choice.RatioChosen = chooseRatio;
   choice.GridNx = one.Nx;
   choice.GridNy = one.Ny;
+  choice.Thinned = one.Nx != params.Nx || one.Ny != params.Ny;
   int plannedTries = settings.highest - settings.lowest + 1 + settings.refinements;
   if (chooseRatio) {
     plannedTries += settings.ratioHighest - settings.ratioLowest + 1 + settings.ratioRefinements +

@@ -47,6 +47,7 @@ struct WeightChoice {
   // The grid the choice was made on: the one asked for, or a coarser one
   // over the same range (GcvSettings::gridNodesUpTo).
   std::int32_t GridNx = 0, GridNy = 0;
+  bool Thinned = false;        // the grid asked for was too large and was thinned
   bool ExactTrace = false;     // the trace summed over unit vectors
   std::vector<GcvPoint> Scan;  // every alpha tried, in order
 };
@@ -75,6 +76,13 @@ struct GcvSettings {
   int ratioLowest = -2, ratioHighest = 3, ratioReach = 1, ratioRefinements = 7,
       secondRefinements = 6;
 };
+
+// Whether sigma, from n heights and EDF, rests on few degrees of freedom:
+// fewer than five left, or under a tenth of n.
+inline bool FewDegreesOfFreedom(std::int32_t n, double edf) {
+  const double left = n - edf;
+  return left < 5 || left < 0.1 * n;
+}
 
 // The data without their bounds: the ordinary heights and the dips.
 PreparedData OrdinaryHeights(const PreparedData& data);
