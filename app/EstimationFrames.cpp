@@ -98,9 +98,6 @@ ReportFrame::ReportFrame(QWidget* parent) : QGroupBox("格子推定結果のレ�
       "断層が切った隣り合う格子点の間の数と、断層のため面に結び付けられなかったデータの数");
   lblWeightsCaption = NewCaption(this, "自動の重み =");
   lblWeights = NewValueLabel(this, "lblWeights");
-  lblWeights->setToolTip(
-      "自動で選んだ α(min) の理由：一般化交差検証の値 GCV、有効自由度 EDF、位置データの誤差の"
-      "推定 σ");
   const int row = static_cast<int>(entries.size());
   layout->addWidget(lblFaultCaption, row, 0, Qt::AlignRight);
   layout->addWidget(lblFaultCuts, row, 1);

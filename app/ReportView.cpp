@@ -11,6 +11,9 @@
 namespace kessadon::app {
 namespace {
 
+constexpr const char* kWeightsTip =
+    "自動で選んだ α(min) の理由：一般化交差検証の値 GCV、有効自由度 EDF、位置データの誤差の推定 σ";
+
 std::array<QLabel*, 11> Labels(ReportFrame& f) {
   return {f.lblQj1,  f.lblQj2,  f.lblNhdt,  f.lblQhrn, f.lblQhav, f.lblNddt,
           f.lblQdrn, f.lblQdav, f.lblQjres, f.lblQj,   f.lblRes};
@@ -36,6 +39,7 @@ void WriteFaultReport(ReportFrame& f, bool faults, std::int64_t cutLinks, std::i
 void WriteWeightsReport(ReportFrame& f, const WeightChoice* choice, bool bounded) {
   f.lblWeightsCaption->setVisible(choice != nullptr);
   f.lblWeights->setVisible(choice != nullptr);
+  f.lblWeights->setToolTip(kWeightsTip);
   if (choice == nullptr) {
     f.lblWeights->clear();
     return;
@@ -44,13 +48,25 @@ void WriteWeightsReport(ReportFrame& f, const WeightChoice* choice, bool bounded
                      .arg(choice->Gcv, 0, 'g', 4)
                      .arg(choice->Edf, 0, 'f', 1)
                      .arg(choice->Sigma, 0, 'g', 3);
-  // What the figures describe where it is not the surface the run delivers.
-  QStringList of;
-  if (choice->Thinned) of << QString("%1×%2 の格子").arg(choice->GridNx).arg(choice->GridNy);
-  if (bounded) of << "α(min) の面";
-  if (!of.isEmpty()) text += "（" + of.join("、") + "）";
+  // What the figures describe where it is not the surface the run delivers,
+  // in the tip: the label has no room for it, and a mark says to look.
+  QStringList notes;
+  if (choice->Thinned) {
+    notes << QString("値は、間引いた %1 × %2 の格子で選んだときのものです")
+                 .arg(choice->GridNx)
+                 .arg(choice->GridNy);
+  }
+  if (bounded)
+    notes << "値は、上下限データを除いた α(min) "
+             "の面のもので、推定の最後の繰り返しの面のものではありません";
   if (FewDegreesOfFreedom(choice->Count, choice->Edf)) {
-    text += QString("、残る自由度 %1 のみ").arg(choice->Count - choice->Edf, 0, 'f', 1);
+    notes << QString("σ は、残る自由度 %1（位置データ %2 個 − EDF）だけによる粗い推定です")
+                 .arg(choice->Count - choice->Edf, 0, 'f', 1)
+                 .arg(choice->Count);
+  }
+  if (!notes.isEmpty()) {
+    text += " ※";
+    f.lblWeights->setToolTip(QString(kWeightsTip) + "\n※ " + notes.join("\n※ "));
   }
   f.lblWeights->setText(text);
 }

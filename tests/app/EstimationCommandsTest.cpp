@@ -244,6 +244,18 @@ TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
   EXPECT_FALSE(state().Uncertainty);
 }
 
+// With bounds the chosen weights' figures are those of alpha(min) without the
+// bounds, not of the surface the passes deliver: a mark, and the tip says so.
+TEST_F(EstimationTest, AutoWeightsWithBoundsSayWhatTheirFiguresDescribe) {
+  Load("cmdOpenData", SourcePath("data/samples/bounds.txt"), 2);
+  Ask({"0", "0", "1000", "700"}, "41", "29");
+  Click("cmdAutoWeights");
+  const QLabel* weights = Find<QLabel>("lblWeights");
+  ASSERT_FALSE(weights->isHidden()) << Status().toStdString();
+  EXPECT_TRUE(weights->text().endsWith("※")) << weights->text().toStdString();
+  EXPECT_TRUE(weights->toolTip().contains("α(min) の面")) << weights->toolTip().toStdString();
+}
+
 TEST_F(EstimationTest, RefusalsKeepTheGridAndAVanishingWeightStillEstimates) {
   const std::string hill = SourcePath("data/samples/hill.grd");
   OpenGrid(hill);
