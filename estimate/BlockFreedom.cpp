@@ -325,4 +325,19 @@ PassRows DataRowsOfPass(const EstimationGrid& grid, const PreparedData& data,
   return out;
 }
 
+Result<WeakTies> SettlePass(const BlockFreedom& freedom, const EstimationGrid& grid,
+                            const PreparedData& data, const NodeArray<double>& previous,
+                            const FaultCuts* faults, const NodeRange& requested) {
+  const PassRows rows = DataRowsOfPass(grid, data, previous, faults);
+  if (!(rows.nH >= 1 && rows.nH + 2 * rows.nD >= 3)) return WeakTies();
+  double sum = 0;
+  std::int32_t heights = 0;
+  for (const DataRow& row : rows.rows) {
+    if (!row.height) continue;
+    sum += row.target;
+    ++heights;
+  }
+  return freedom.Settle(rows.rows, requested, heights > 0 ? sum / heights : 0);
+}
+
 }  // namespace kessadon

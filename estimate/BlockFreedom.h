@@ -87,4 +87,12 @@ class BlockFreedom {
   std::unique_ptr<Pieces> p_;
 };
 
+// The ties that settle what the data of a pass (bounds judged on
+// `previous`) leave free, or why the pass cannot be made; a piece without a
+// height of its own is held at the mean of the heights kept. Too few data
+// are left to the equations, which say so in their own words.
+Result<WeakTies> SettlePass(const BlockFreedom& freedom, const EstimationGrid& grid,
+                            const PreparedData& data, const NodeArray<double>& previous,
+                            const FaultCuts* faults, const NodeRange& requested);
+
 }  // namespace kessadon

@@ -279,24 +279,6 @@ Result<FaultCuts> CutByFaults(const PreparedData& data, const FaultTraces& trace
   return cuts;
 }
 
-// The weak ties that settle what the pass's data leave free, or why the
-// pass cannot be made. Too few data are left to the equations, which say so
-// in their own words.
-Result<WeakTies> SettlePass(const BlockFreedom& freedom, const EstimationGrid& grid,
-                            const PreparedData& data, const NodeArray<double>& previous,
-                            const FaultCuts* faults, const NodeRange& requested) {
-  const PassRows rows = DataRowsOfPass(grid, data, previous, faults);
-  if (!(rows.nH >= 1 && rows.nH + 2 * rows.nD >= 3)) return WeakTies();
-  double sum = 0;
-  std::int32_t heights = 0;
-  for (const DataRow& row : rows.rows) {
-    if (!row.height) continue;
-    sum += row.target;
-    ++heights;
-  }
-  return freedom.Settle(rows.rows, requested, heights > 0 ? sum / heights : 0);
-}
-
 // The requested nodes of the extended grid's surface.
 GridData RequestedGrid(const EstimationParameters& params, const EstimationPlan& plan,
                        const NodeArray<double>& zEst) {

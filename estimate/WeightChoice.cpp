@@ -213,19 +213,6 @@ Result<EstimationPlan> PlanChoice(const PreparedData& data, EstimationParameters
   return PlanEstimation(data, params);
 }
 
-// What the heights leave free, refused or settled as the estimation does.
-Result<WeakTies> SettleChoice(const PreparedData& data, const EstimationParameters& params,
-                              const EstimationPlan& plan, const FaultCuts* faults) {
-  const EstimationGrid& grid = plan.grid;
-  const PassRows rows = DataRowsOfPass(grid, data, NodeArray<double>(grid.Nx, grid.Ny), faults);
-  if (!(rows.nH >= 1 && rows.nH + 2 * rows.nD >= 3)) return WeakTies();
-  const NodeRange requested{plan.ex + 1, plan.ex + params.Nx, plan.ey + 1, plan.ey + params.Ny};
-  double sum = 0;
-  for (double z : data.ZH) sum += z;
-  return BlockFreedom(grid, faults, params.M1, params.M2)
-      .Settle(rows.rows, requested, data.Nh() > 0 ? sum / data.Nh() : 0);
-}
-
 }  // namespace
 
 Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationParameters& params,
@@ -238,7 +225,12 @@ Result<WeightChoice> ChooseAlphaByGcv(const PreparedData& all, const EstimationP
   const EstimationGrid& grid = planned->grid;
   const FaultCuts cuts(grid, params.Faults);
   const FaultCuts* faults = cuts.Any() ? &cuts : nullptr;
-  const Result<WeakTies> ties = SettleChoice(data, one, *planned, faults);
+  // What the heights leave free is refused or settled as the estimation does.
+  const NodeRange requested{planned->ex + 1, planned->ex + one.Nx, planned->ey + 1,
+                            planned->ey + one.Ny};
+  const Result<WeakTies> ties =
+      SettlePass(BlockFreedom(grid, faults, params.M1, params.M2), grid, data,
+                 NodeArray<double>(grid.Nx, grid.Ny), faults, requested);
   if (!ties) return ties.failure();
   const bool chooseRatio = data.Nd() > 0 && settings.chooseRatio;
   GcvEvaluator evaluate(data, params, grid, faults, *ties, settings);
