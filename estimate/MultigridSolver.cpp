@@ -1016,14 +1016,18 @@ MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double*
     h_->levels.back().cutY = faults->CutYByNode();
   }
   double hx = 1, hy = aspect;  // the cells' sides on the grid being coarsened
+  // A grid of cells at most twice as long one way keeps point sweeps on
+  // every level, even where a side too short to halve lengthens the cells.
+  const bool longCells = aspect > 2 || 2 * aspect < 1;
   for (;;) {
     Level& fine = h_->levels.back();
     const bool longX = hx > 2 * hy, longY = hy > 2 * hx;
-    const bool halveBoth = (longX || longY) && fine.cutX.empty();
+    const bool lines = longCells && (longX || longY);
+    const bool halveBoth = lines && fine.cutX.empty();
     fine.halveX = fine.nx > 4 && (halveBoth || !longX);
     fine.halveY = fine.ny > 4 && (halveBoth || !longY);
     if (fine.N() <= coarseNodes || !(fine.halveX || fine.halveY)) break;
-    if (longX || longY) {
+    if (lines) {
       fine.relax = longY ? Relax::LinesAlongX : Relax::LinesAlongY;
       FactorLines(fine);
       h_->lines = h_->lines || fine.relax != Relax::Points;
