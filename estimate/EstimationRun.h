@@ -79,8 +79,18 @@ struct EstimationResult {
 // in a nested-dissection order, analysed once per run, which costs about
 // N^1.5 and N log N of memory; or conjugate gradients with multigrid, whose
 // time and memory grow as N, each pass starting from the last one's
-// heights. The direct paths give the same heights to rounding, the
-// iterative one to 1e-7 of their range.
+// heights. The direct paths give the same heights to rounding. The
+// iterative one stops when its last step moved no height by more than
+// 1e-7 of their range; on cells more than twice as long one way, only once
+// the steps to come, shrinking as its last ones did, would add no more,
+// which kept it within 1e-7 of the exact heights on 1000 x 1000 nodes of
+// 4:1 to 20:1 cells, faults or none. Cells at most twice as long one way
+// stop by the last step alone, which with sparse data has left up to
+// 3.2e-7 of the range (2e-8 with dense data). Rounding sets a floor under
+// both paths that rises steeply with the cells' length: on 1000 x 1000
+// nodes of 20:1 cells the iterative heights come no nearer the exact ones
+// than 5e-8 to 8e-8 of the range, the sparse factor's 4e-7; on 50:1
+// cells, 8e-7 and 3e-5.
 enum class EstimationSolver { Automatic, Band, Sparse, Iterative };
 
 // The solver Automatic picks for a machine with `memory` bytes: the band

@@ -1,6 +1,7 @@
 #include "MultigridSolver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -95,15 +96,28 @@ bool FitPlane(const double* dx, const double* dy, int n, double* w) {
   return true;
 }
 
+// How a grid is smoothed: node by node, or where its cells are long by
+// whole lines of nodes along their short side, x (rows) or y (columns).
+enum class Relax : std::uint8_t { Points, LinesAlongX, LinesAlongY };
+
 // One grid of the hierarchy: its operator by upper partners, and on coarse
 // grids the right-hand side, correction and residual of the V-cycle.
 struct Level {
   std::int32_t nx = 0, ny = 0;
-  // Whether the next coarser grid halves x and y: on cells much longer in
-  // one direction only the other, strongly coupled one is halved, until the
-  // cells are about square (semi-coarsening), as point sweeps cannot smooth
-  // along the strong direction.
+  // Whether the next coarser grid halves x and y. On cells more than twice
+  // as long one way, the couplings along their short side outweigh the
+  // rest by the aspect to the fourth power, more than point sweeps can
+  // smooth: such grids relax whole lines that way and halve both
+  // directions. Beside faults only the strongly coupled direction is
+  // halved, until the cells are about square (semi-coarsening): there
+  // interpolating across the lines would change from node to node along
+  // them, and the strong couplings would make the coarse grids far
+  // stiffer than the fine one for a surface bent across them.
   bool halveX = true, halveY = true;
+  Relax relax = Relax::Points;
+  // With lines, each line's band factored as L D L^T: by node, its two
+  // entries of L back along its line and 1 / D.
+  std::vector<double> lineFactor;
   const double* a = nullptr;  // the finest level's lies in the caller's system
   std::vector<double> own;
   std::int64_t step[kPartners] = {};  // unknown offset of each partner slot
@@ -691,6 +705,113 @@ void Sweep(const Level& level, const double* b, double* x, bool backward) {
   }
 }
 
+// The lines a grid relaxes: `count` lines of `length` nodes, `stride`
+// apart along a line and `across` from one line to the next; `near` and
+// `far` are the partner slots of the next node along and the one after.
+struct LineShape {
+  std::int32_t count, length;
+  std::int64_t stride, across;
+  int near, far;
+};
+
+LineShape Lines(const Level& level) {
+  if (level.relax == Relax::LinesAlongX) {
+    return {level.ny, level.nx, level.ny, 1, PatternSystem::Slot(1, 0), PatternSystem::Slot(2, 0)};
+  }
+  return {level.nx, level.ny, 1, level.ny, PatternSystem::Slot(0, 1), PatternSystem::Slot(0, 2)};
+}
+
+// Factors every line's five-diagonal block of A, which is positive definite
+// as A is; when rounding leaves a pivot that is not positive, the grid is
+// smoothed by points instead.
+void FactorLines(Level& level) {
+  const LineShape s = Lines(level);
+  level.lineFactor.assign(static_cast<std::size_t>(3 * level.N()), 0.0);
+  std::atomic<bool> positive = true;
+  SplitRange(0, s.count, s.length, [&](int from, int to) {
+    for (int line = from; line < to; ++line) {
+      double d1 = 0, d2 = 0, back = 0;  // D of the last two nodes, L between them
+      for (std::int32_t k = 0; k < s.length; ++k) {
+        const std::int64_t r = line * s.across + k * s.stride;
+        const double l2 = k >= 2 ? level.a[(r - 2 * s.stride) * kPartners + s.far] / d2 : 0;
+        const double l1 =
+            k >= 1 ? (level.a[(r - s.stride) * kPartners + s.near] - l2 * back * d2) / d1 : 0;
+        const double d = level.a[r * kPartners] - l1 * l1 * d1 - l2 * l2 * d2;
+        if (!(d > 0)) {
+          positive = false;
+          break;
+        }
+        double* f = &level.lineFactor[static_cast<std::size_t>(3 * r)];
+        f[0] = l1;
+        f[1] = l2;
+        f[2] = 1 / d;
+        d2 = d1;
+        d1 = d;
+        back = l1;
+      }
+    }
+  });
+  if (!positive) {
+    level.relax = Relax::Points;
+    level.lineFactor = {};
+  }
+}
+
+// Calls f(r, k) for node k of each line from, from + 1, ... to - 1 of a
+// colour (every third line from `colour`), all the lines at each k in
+// turn, k ascending (descending when backward).
+template <class F>
+void WalkLines(const LineShape& s, int colour, int from, int to, bool backward, F&& f) {
+  auto node = [&](int line, std::int32_t k) {
+    return std::int64_t{colour + 3 * line} * s.across + k * s.stride;
+  };
+  for (std::int32_t step = 0; step < s.length; ++step) {
+    const std::int32_t k = backward ? s.length - 1 - step : step;
+    for (int line = from; line < to; ++line) f(node(line, k), k);
+  }
+}
+
+// Gauss-Seidel by lines in three colours, as Sweep by points: lines three
+// apart share no coupling. Each line's correction solves its block against
+// the residual it had before, by the factors of FactorLines; t holds the
+// residuals meanwhile.
+void SweepLines(const Level& level, const double* b, double* x, double* t, bool backward) {
+  const LineShape s = Lines(level);
+  const double* f = level.lineFactor.data();
+  for (int step = 0; step < 3; ++step) {
+    const int colour = backward ? 2 - step : step;
+    SplitRange(0, (s.count - colour + 2) / 3, s.length, [&](int from, int to) {
+      // A column lies together and is walked whole; the nodes of a row lie
+      // ny apart, and walking the rows side by side keeps the memory near.
+      const int block = s.stride == 1 ? 1 : to - from;
+      for (int first = from; first < to; first += block) {
+        const int last = std::min(to, first + block);
+        WalkLines(s, colour, first, last, false,
+                  [&](std::int64_t r, std::int32_t) { t[r] = b[r] - level.Row(r, x); });
+        WalkLines(s, colour, first, last, false, [&](std::int64_t r, std::int32_t k) {
+          if (k >= 1) t[r] -= f[3 * r] * t[r - s.stride];
+          if (k >= 2) t[r] -= f[3 * r + 1] * t[r - 2 * s.stride];
+        });
+        WalkLines(s, colour, first, last, true, [&](std::int64_t r, std::int32_t k) {
+          t[r] *= f[3 * r + 2];
+          if (k + 1 < s.length) t[r] -= f[3 * (r + s.stride)] * t[r + s.stride];
+          if (k + 2 < s.length) t[r] -= f[3 * (r + 2 * s.stride) + 1] * t[r + 2 * s.stride];
+          x[r] += t[r];
+        });
+      }
+    });
+  }
+}
+
+// One smoothing sweep by points or lines; scratch holds a grid's values.
+void Smooth(const Level& level, const double* b, double* x, double* scratch, bool backward) {
+  if (level.relax == Relax::Points) {
+    Sweep(level, b, x, backward);
+  } else {
+    SweepLines(level, b, x, scratch, backward);
+  }
+}
+
 void Apply(const Level& level, const double* x, double* y) {
   SplitRange(0, level.nx, level.ny, [&](int from, int to) {
     const std::int64_t end = std::int64_t{to} * level.ny;
@@ -788,6 +909,25 @@ class CoarseFactor {
   std::vector<double> u_;
 };
 
+// Whether the iteration may stop after the step `outcome` tells of;
+// `changes` keeps every step's largest change. The error left is the sum of
+// the steps to come: if they shrink by rho a step, as the last
+// contractionSteps did on average, the last change times rho / (1 - rho).
+// While the steps at least halve that is within the last change, and the
+// settings' two tests decide alone, as they do without contractionSteps.
+bool Settled(const IterativeSettings& settings, int contractionSteps,
+             const IterativeOutcome& outcome, std::vector<double>& changes) {
+  changes.push_back(outcome.change);
+  if (outcome.change > settings.heightTolerance || outcome.residual > settings.residualTolerance) {
+    return false;
+  }
+  const std::size_t last = changes.size() - 1;
+  const std::size_t back = std::min(last, static_cast<std::size_t>(contractionSteps));
+  if (back == 0 || outcome.change == 0) return true;
+  const double rho = std::pow(outcome.change / changes[last - back], 1.0 / back);
+  return rho < 1 && outcome.change * rho / (1 - rho) <= settings.heightTolerance;
+}
+
 double Dot(const std::vector<double>& a, const std::vector<double>& b) {
   double sum = 0;
   for (std::size_t k = 0; k < a.size(); ++k) sum += a[k] * b[k];
@@ -802,6 +942,7 @@ struct MultigridSolver::Hierarchy {
   bool ready = false;
   int sweeps = 1;
   bool krylov = true;
+  bool lines = false;  // some grid relaxes lines: its cells are long
 
   // coarse.sol from coarse.rhs by up to two steps of flexible conjugate
   // gradients preconditioned by the cycle on that grid (a K-cycle): the
@@ -842,22 +983,25 @@ struct MultigridSolver::Hierarchy {
       std::copy(level.sol.begin(), level.sol.end(), x);
       return;
     }
-    for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, false);
-    SolveTips(level, b, x, false);
     if (level.res.empty()) AssignZeros(level.res, static_cast<std::size_t>(level.N()));
+    for (int k = 0; k < sweeps; ++k) Smooth(level, b, x, level.res.data(), false);
+    SolveTips(level, b, x, false);
     Residual(level, b, x, level.res.data());
     Level& coarse = levels[l + 1];
     Restrict(level, level.res, coarse);
-    // Two cycles below a grid halved one way only would double the work on
-    // every such grid; there the coarse correction is a single cycle.
-    if (!krylov || l + 2 == levels.size() || !(level.halveX && level.halveY)) {
+    // Two cycles below a grid halved one way only double the work on every
+    // such grid; there the coarse correction is a single cycle. Long cells
+    // beside faults take the two all the same: with single cycles over
+    // their grids halved one way they took twice to three times the steps.
+    if (!krylov || l + 2 == levels.size() ||
+        (!(level.halveX && level.halveY) && level.relax == Relax::Points)) {
       Cycle(l + 1, coarse.rhs.data(), coarse.sol.data());
     } else {
       KrylovCorrection(coarse, l + 1);
     }
     Prolong(coarse, level, x);
     SolveTips(level, b, x, true);
-    for (int k = 0; k < sweeps; ++k) Sweep(level, b, x, true);
+    for (int k = 0; k < sweeps; ++k) Smooth(level, b, x, level.res.data(), true);
   }
 };
 
@@ -872,11 +1016,22 @@ MultigridSolver::MultigridSolver(std::int32_t nx, std::int32_t ny, const double*
     h_->levels.back().cutY = faults->CutYByNode();
   }
   double hx = 1, hy = aspect;  // the cells' sides on the grid being coarsened
+  // A grid of cells at most twice as long one way keeps point sweeps on
+  // every level, even where a side too short to halve lengthens the cells.
+  const bool longCells = aspect > 2 || 2 * aspect < 1;
   for (;;) {
     Level& fine = h_->levels.back();
-    fine.halveX = fine.nx > 4 && hx <= 2 * hy;
-    fine.halveY = fine.ny > 4 && hy <= 2 * hx;
+    const bool longX = hx > 2 * hy, longY = hy > 2 * hx;
+    const bool lines = longCells && (longX || longY);
+    const bool halveBoth = lines && fine.cutX.empty();
+    fine.halveX = fine.nx > 4 && (halveBoth || !longX);
+    fine.halveY = fine.ny > 4 && (halveBoth || !longY);
     if (fine.N() <= coarseNodes || !(fine.halveX || fine.halveY)) break;
+    if (lines) {
+      fine.relax = longY ? Relax::LinesAlongX : Relax::LinesAlongY;
+      FactorLines(fine);
+      h_->lines = h_->lines || fine.relax != Relax::Points;
+    }
     if (fine.halveX) hx *= 2;
     if (fine.halveY) hy *= 2;
     FitNearCuts(fine);
@@ -936,6 +1091,7 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
   }
   h_->Cycle(0, r.data(), s.data());
   p = s;
+  std::vector<double> changes;
   while (outcome.iterations < settings.maxIterations) {
     Apply(fine, p.data(), q.data());
     const double pq = Dot(p, q), step = Dot(p, r) / pq;
@@ -950,8 +1106,7 @@ IterativeOutcome MultigridSolver::Solve(const std::vector<double>& b, std::vecto
     ++outcome.iterations;
     outcome.residual = std::sqrt(Dot(r, r)) / bNorm;
     outcome.change = high > low ? largest / (high - low) : largest;
-    if (outcome.change <= settings.heightTolerance &&
-        outcome.residual <= settings.residualTolerance) {
+    if (Settled(settings, h_->lines ? settings.contractionSteps : 0, outcome, changes)) {
       outcome.converged = true;
       return finish();
     }

@@ -6,11 +6,14 @@
 // two columns and rows away. It is kept as PatternSystem keeps it: node
 // r = i * ny + j (0-based, y fastest) holds its kPartners upper partners in
 // slot order, zero for partners outside the grid. Each coarser grid takes
-// every second node in each direction (or in one, on long cells) and always the last one; heights
-// go down by bilinear interpolation P, residuals up by R = P^T, and the coarse operator is R A P,
-// which keeps the 25-point shape. Gauss-Seidel sweeps smooth on every grid but the coarsest, which
-// is solved by a band Cholesky numbered along its shorter side. The outer iteration is flexible
-// (each direction made conjugate to the last), as a K-cycle preconditioner varies.
+// every second node in each direction (or in one, on long cells beside
+// faults) and always the last one; heights go down by bilinear
+// interpolation P, residuals up by R = P^T, and the coarse operator is
+// R A P, which keeps the 25-point shape. Gauss-Seidel sweeps smooth on
+// every grid but the coarsest, node by node, or on long cells line by line
+// along their short side; the coarsest is solved by a band Cholesky
+// numbered along its shorter side. The outer iteration is flexible (each
+// direction made conjugate to the last), as a K-cycle preconditioner varies.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +28,14 @@ namespace kessadon {
 
 struct IterativeSettings {
   // Stop once the last step moved no height by more than this share of the
-  // heights' range and the residual has fallen to this share of b.
+  // heights' range and the residual has fallen to this share of b; on long
+  // cells (relaxed by lines) only once the steps still to come, shrinking
+  // as the last contractionSteps did, would add up to no more than
+  // heightTolerance either (0: the first two tests alone). Other grids stop
+  // by the first two, as they always did.
   double heightTolerance = 1e-7;
   double residualTolerance = 1e-8;
+  int contractionSteps = 8;
   int maxIterations = 500;
   int sweeps = 1;  // before and after each coarse correction
   // Each coarse correction by up to two steps of conjugate gradients over
