@@ -205,7 +205,13 @@ std::int64_t IterativeMemory(const EstimationGrid& grid) {
   // operators and seven vectors, a third of the finest grid's count in all)
   // and the surface the pass reports on.
   constexpr std::int64_t kBytesPerNode = std::int64_t{8} * (14 + 1 + 5 + (13 + 7) / 3 + 1 + 1);
-  return grid.NodeCount() * kBytesPerNode + (std::int64_t{64} << 20);
+  // Cells more than twice as long one way relax lines, three values a node
+  // on every such grid, and coarse grids halved one way hold as many nodes
+  // again as the finest.
+  constexpr std::int64_t kLongCellBytesPerNode = std::int64_t{8} * (3 + (13 + 7) - (13 + 7) / 3);
+  const bool longCells = grid.Dx > 2 * grid.Dy || grid.Dy > 2 * grid.Dx;
+  return grid.NodeCount() * (kBytesPerNode + (longCells ? kLongCellBytesPerNode : 0)) +
+         (std::int64_t{64} << 20);
 }
 
 EstimationSolver ChooseSolver(const EstimationGrid& grid, std::int64_t memory) {
