@@ -213,6 +213,8 @@ StageShown Shown(EstimationStage stage) {
       return {"重みの選択（一般化交差検証）", 0, 1};
     case EstimationStage::Uncertainty:
       return {"推定の標準偏差の計算", 0, 1};
+    case EstimationStage::Statistics:
+      return {"当てはまりの統計の計算", 0, 1};
     case EstimationStage::Factorising:
       break;
   }
@@ -225,7 +227,7 @@ QString EstimationProgressText(const EstimationProgressStep& step) {
   const QString stage = Shown(step.stage).caption;
   const int percent = static_cast<int>(std::floor(step.fraction * 100));
   if (step.stage == EstimationStage::ChoosingWeights ||
-      step.stage == EstimationStage::Uncertainty) {
+      step.stage == EstimationStage::Uncertainty || step.stage == EstimationStage::Statistics) {
     return QString("%1 %2%").arg(stage).arg(percent);
   }
   return QString("推定中：%1 / %2 回目　%3 %4%")

@@ -93,7 +93,8 @@ std::function<void(const EstimationProgressStep&)> ProgressPrinter(std::ostream&
     if (sameStage && step.fraction < 1 && now - last->at < std::chrono::milliseconds(500)) return;
     *last = {step.pass, step.stage, now};
     static const char* const kStages[] = {"assembling", "analysing",        "factorising",
-                                          "iterating",  "choosing weights", "uncertainty"};
+                                          "iterating",  "choosing weights", "uncertainty",
+                                          "statistics"};
     err << "pass " << step.pass << "/" << step.passes << ": "
         << kStages[static_cast<int>(step.stage)] << ' ' << static_cast<int>(step.fraction * 100)
         << "%" << std::endl;

@@ -25,14 +25,16 @@ namespace kessadon {
 // their pattern in between, on the first pass only. Factorising ends with
 // the solution; the iterative path iterates instead.
 // Choosing the weights by cross-validation comes before an estimation, on its
-// own; the standard deviations of its heights after it.
+// own; the standard deviations of its heights, and the fit statistics of
+// the surface it delivered, after it.
 enum class EstimationStage {
   Building,
   Analysing,
   Factorising,
   Iterating,
   ChoosingWeights,
-  Uncertainty
+  Uncertainty,
+  Statistics
 };
 
 struct EstimationProgressStep {
