@@ -13,14 +13,15 @@
 //
 // sigma is the heights' noise, sqrt(RSS / (n - tr H)) with RSS and the
 // influence matrix H of the ordinary heights, as the weight choice estimates
-// it. The diagonal of A^-1 (and tr H) is exact from the sparse factor
-// (selected inversion) while the factor and the inverse on its pattern fit in
-// memory. Beyond, the deviations are those of the same estimation on every
-// k-th line of the grid over the same range, taken to its nodes bilinearly:
-// the smoothness terms are a mean and an integral and the data's a mean, so
-// the model is the same on either grid. Their stated error is their
-// difference from a grid thinned twice as far, which came within a tenth of
-// their actual error at 1000 x 1000 nodes (twice it where it was small).
+// it, always on the whole estimation grid. The diagonal of A^-1 (and tr H)
+// is exact from the sparse factor (selected inversion) while the factor and
+// the inverse on its pattern fit in memory. Beyond, both come in two levels
+// (TwoLevelInverse.h): the exact inverse of a coarse grid of smooth
+// functions, which holds the broad part of the uncertainty, plus strips that
+// take the rest (the dips at data, the borders, the faults) from the
+// equations near them; sigma then comes from the surface the run delivered
+// (FitStatistics.h). Their stated error covers the deviations' own and that
+// sigma takes from the trace's.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +38,8 @@ namespace kessadon {
 
 struct UncertaintySettings {
   // Exact up to this many nodes of the estimation grid (when the factor
-  // fits), on a thinned grid beyond.
+  // fits), in two levels beyond, on a coarse grid of up to a quarter as many
+  // functions.
   std::int64_t exactUpTo = 1'200'000;
   // The heights' noise, when known already (from the weight choice); else
   // estimated from the run's misfit and the trace of H.
@@ -50,9 +52,11 @@ struct Uncertainty {
   double Edf = 0;          // tr H of the ordinary heights; 0 when sigma was given
   std::int32_t Count = 0;  // the ordinary heights
   bool Exact = true;
-  // From a thinned grid: the root mean square of their relative difference
-  // from a grid thinned twice as far, about their error; 0 when exact.
+  // In two levels: the stated relative error of the deviations over the
+  // requested nodes, its root mean square and its largest (sigma's own
+  // included when it was estimated); 0 when exact.
   double RelativeError = 0;
+  double LargestError = 0;
 };
 
 // The standard deviations of the surface `run` estimated from `data` with

@@ -11,6 +11,7 @@
 #include "EstimateTestData.h"
 #include "estimate/EstimationRun.h"
 #include "estimate/FaultCuts.h"
+#include "estimate/Uncertainty.h"
 
 namespace kessadon {
 namespace {
@@ -266,6 +267,16 @@ TEST(FaultEstimation, ASliverBetweenCrossingTracesIsTiedOrHeldByItsOwnHeight) {
       }
       // Its neighbours hardly feel it.
       EXPECT_NEAR(run->Grid.Z(11, 14), 40 + 0.2 * 50 + 0.1 * 65, 0.05);
+      // The deviations, exactly and in two levels, rebuild the pass with its ties.
+      for (const std::int64_t exactUpTo : {std::int64_t{1'200'000}, std::int64_t{100}}) {
+        UncertaintySettings settings;
+        settings.exactUpTo = exactUpTo;
+        const Result<Uncertainty> sd =
+            EstimateUncertainty(data, StepGrid(crossing), *run, {}, settings);
+        ASSERT_TRUE(sd) << sd.failure().message;
+        EXPECT_TRUE(std::isfinite(sd->Sd.Z(11, 11)));
+        EXPECT_GT(sd->Sd.Z(11, 11), sd->Sd.Z(11, 14));
+      }
     }
   }
 }
