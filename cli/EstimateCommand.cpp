@@ -16,6 +16,7 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "estimate/EstimationRun.h"
+#include "estimate/FitStatistics.h"
 #include "estimate/Uncertainty.h"
 #include "estimate/WeightChoice.h"
 #include "io/MeasuredData.h"
@@ -166,25 +167,82 @@ Result<WeightChoice> ChooseWeights(const EstimateArguments& a, const PreparedDat
   return chosen;
 }
 
-void PrintWeights(std::ostream& out, const WeightChoice& chosen, const EstimationParameters& p) {
-  out << "alpha = " << FormatGeneral(chosen.Alpha) << '\n'
-      << "ratio = " << FormatGeneral(p.Ratio) << '\n'
-      << "GCV = " << FormatGeneral(chosen.Gcv) << '\n'
-      << "EDF = " << FormatGeneral(chosen.Edf) << '\n'
-      << "sigma = " << FormatGeneral(chosen.Sigma) << '\n';
+// GCV, EDF and sigma of the surface the run delivered: the weight choice's
+// own where it chose the only pass's weight on the grid asked for; else
+// reckoned on that surface (the last pass's weights and bounds, the whole
+// grid), with a note of what the choice's were.
+struct PrintedFit {
+  FitStatistics fit;
+  bool delivered = true;  // else the choice's, the delivered surface's out of reach
+};
+
+Result<PrintedFit> DeliveredFit(const EstimateArguments& a, const PreparedData& data,
+                                const EstimationParameters& p, const EstimationResult& run,
+                                const WeightChoice& chosen, const StopSignals& signals,
+                                std::ostream& err) {
+  FitStatistics choice;
+  choice.Count = chosen.Count;
+  choice.Edf = chosen.Edf;
+  choice.Sigma = chosen.Sigma;
+  choice.Gcv = chosen.Gcv;
+  choice.Rss = chosen.Sigma * chosen.Sigma * (chosen.Count - chosen.Edf);
+  choice.ExactTrace = chosen.ExactTrace;
+  if (data.HasBoundData == 0 && !chosen.Thinned) return PrintedFit{choice, true};
+  std::function<void(const EstimationProgressStep&)> print;
+  if (a.progress) print = ProgressPrinter(err);
+  Result<FitStatistics> fit = StatisticsOfRun(data, p, run, [&](double f) {
+    if (print) print({1, 1, EstimationStage::Statistics, f});
+    return signals.Received() == 0;
+  });
+  if (!fit && fit.failure().cancelled) return fit.failure();
+  if (!fit) {
+    // The surface is sound; only its own figures are out of reach.
+    err << "note: GCV, EDF and sigma are the weight choice's"
+        << (chosen.Thinned ? " on the thinned grid" : "")
+        << " (alpha = " << FormatGeneral(chosen.Alpha)
+        << "); those of the surface delivered could not be found: " << Describe(fit.failure())
+        << '\n';
+    return PrintedFit{choice, false};
+  }
+  err << "note: GCV, EDF and sigma are those of the surface delivered";
+  if (data.HasBoundData != 0)
+    err << " (its last pass, alpha = " << FormatGeneral(run.Report.Alpha) << ")";
+  if (!fit->ExactTrace) {
+    err << ", EDF estimated to within about "
+        << FormatGeneral(std::ceil(fit->TraceError * 1000) / 10) << "%";
+  }
+  err << "; the weight choice's " << (chosen.Thinned ? "on the thinned grid " : "")
+      << "were GCV = " << FormatGeneral(chosen.Gcv) << ", EDF = " << FormatGeneral(chosen.Edf)
+      << ", sigma = " << FormatGeneral(chosen.Sigma) << '\n';
+  return PrintedFit{*fit, true};
 }
 
-// With --uncertainty, the standard deviations of the heights, saved. The
-// noise is the weight choice's when it chose the only pass's weight.
+// A sigma from few degrees of freedom says so.
+void NoteFewDegreesOfFreedom(std::ostream& err, std::int32_t count, double edf) {
+  if (!FewDegreesOfFreedom(count, edf)) return;
+  err << "note: sigma rests on few degrees of freedom: n - EDF = " << FormatGeneral(count - edf)
+      << " of n = " << count << " heights\n";
+}
+
+void PrintWeights(std::ostream& out, const WeightChoice& chosen, const EstimationParameters& p,
+                  const FitStatistics& fit) {
+  out << "alpha = " << FormatGeneral(chosen.Alpha) << '\n'
+      << "ratio = " << FormatGeneral(p.Ratio) << '\n'
+      << "GCV = " << FormatGeneral(fit.Gcv) << '\n'
+      << "EDF = " << FormatGeneral(fit.Edf) << '\n'
+      << "sigma = " << FormatGeneral(fit.Sigma) << '\n';
+}
+
+// With --uncertainty, the standard deviations of the heights, saved, with
+// the noise `sigma` when it is known already, else found on the surface.
 Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedData& data,
                                     const EstimationParameters& p, const EstimationResult& run,
-                                    const std::optional<WeightChoice>& weights,
-                                    const std::string& crs, const StopSignals& signals,
-                                    std::ostream& err) {
+                                    std::optional<double> sigma, const std::string& crs,
+                                    const StopSignals& signals, std::ostream& err) {
   std::function<void(const EstimationProgressStep&)> print;
   if (a.progress) print = ProgressPrinter(err);
   UncertaintySettings settings;
-  if (weights && data.HasBoundData == 0) settings.sigma = weights->Sigma;
+  settings.sigma = sigma;
   Result<Uncertainty> sd = EstimateUncertainty(
       data, p, run,
       [&](double f) {
@@ -202,12 +260,13 @@ Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedDa
 }
 
 // The noise and its degrees of freedom unless the weight choice printed them,
-// the standard deviations' mean and largest, and the error of ones from a
-// thinned grid.
-void PrintUncertainty(std::ostream& out, const Uncertainty& sd, bool withSigma) {
+// the standard deviations' mean and largest, and, beyond the exact size, the
+// root mean square and the largest of their stated relative errors.
+void PrintUncertainty(std::ostream& out, std::ostream& err, const Uncertainty& sd, bool withSigma) {
   if (withSigma) {
     out << "EDF = " << FormatGeneral(sd.Edf) << '\n'
         << "sigma = " << FormatGeneral(sd.Sigma) << '\n';
+    NoteFewDegreesOfFreedom(err, sd.Count, sd.Edf);
   }
   double sum = 0, largest = 0;
   for (std::int32_t i = 1; i <= sd.Sd.Nx; ++i) {
@@ -218,7 +277,10 @@ void PrintUncertainty(std::ostream& out, const Uncertainty& sd, bool withSigma) 
   }
   out << "sd mean = " << FormatGeneral(sum / (double(sd.Sd.Nx) * sd.Sd.Ny)) << '\n'
       << "sd max = " << FormatGeneral(largest) << '\n';
-  if (!sd.Exact) out << "sd relative error = " << FormatGeneral(sd.RelativeError) << '\n';
+  if (!sd.Exact) {
+    out << "sd relative error = " << FormatGeneral(sd.RelativeError) << '\n'
+        << "sd largest error = " << FormatGeneral(sd.LargestError) << '\n';
+  }
 }
 
 int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, std::ostream& err) {
@@ -270,9 +332,20 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   if (!run) return fail(Describe(run.failure()));
   if (signals.Received() != 0) return stopped("推定を中止しました");
 
+  std::optional<PrintedFit> fit;
+  if (weights) {
+    Result<PrintedFit> found = DeliveredFit(a, data, *params, *run, *weights, signals, err);
+    if (!found) return stopped(found.failure().message);
+    fit = *found;
+    NoteFewDegreesOfFreedom(err, fit->fit.Count, fit->fit.Edf);
+  }
   std::optional<Uncertainty> sd;
   if (!a.uncertainty.empty()) {
-    Result<Uncertainty> found = SaveUncertainty(a, data, *params, *run, weights, crs, signals, err);
+    // The deviations take sigma from the surface delivered, found afresh
+    // where its fit could not be.
+    std::optional<double> sigma;
+    if (fit && fit->delivered) sigma = fit->fit.Sigma;
+    Result<Uncertainty> found = SaveUncertainty(a, data, *params, *run, sigma, crs, signals, err);
     if (!found && found.failure().cancelled) return stopped(found.failure().message);
     if (!found) return fail(Describe(found.failure()));
     sd = std::move(*found);
@@ -281,14 +354,14 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   Status written = WriteGridOutput(a.output, grid, crs, err);
   if (!written) return fail(Describe(written.failure()));
   PrintReport(out, data, run->Report);
-  if (weights) PrintWeights(out, *weights, *params);
+  if (weights) PrintWeights(out, *weights, *params, fit->fit);
   if (!a.faults.empty()) {
     out << "cut links = " << run->CutLinks << '\n'
         << "dropped data = " << run->DroppedHeights + run->DroppedDips << '\n';
     // Slivers between crossing traces that no datum fixed, held to their neighbours.
     if (run->Ties.tiedBlocks > 0) out << "tied blocks = " << run->Ties.tiedBlocks << '\n';
   }
-  if (sd) PrintUncertainty(out, *sd, !weights);
+  if (sd) PrintUncertainty(out, err, *sd, !weights);
   if (run->Iterations > 0) {
     // The iterative path's last pass: its steps and how far the residual fell.
     out << "iterations = " << run->Iterations << '\n'
@@ -364,7 +437,8 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
       "--uncertainty", a->uncertainty,
       "Also save the standard deviation of each node's height (its uncertainty under the "
       "weights as a model of the data's noise) as a grid (.grd, .tif, ...); prints sigma, "
-      "EDF and the deviations' mean and largest");
+      "EDF and the deviations' mean and largest (and beyond the exact size, their stated relative "
+      "error, root mean square and largest)");
   command->callback([command, a, &out, &err, &status] { status = Run(*command, *a, out, err); });
 }
 

@@ -127,6 +127,35 @@ TEST_F(EstimateCliTest, AutoWeightsPrintTheChoiceAndItsReasons) {
   EXPECT_GT(std::stod(values["sd mean"]), 0);
 }
 
+// With bounds the passes grow alpha: the figures printed are the delivered
+// surface's, and a note keeps the choice's.
+TEST_F(EstimateCliTest, WithBoundsTheFitPrintedIsTheSurfaceDelivered) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> coordinate(0, 100);
+  std::normal_distribution<double> noise(0, 0.3);
+  std::ostringstream text;
+  for (int k = 0; k < 300; ++k) {
+    const double x = coordinate(random), y = coordinate(random);
+    text << "p" << k << "," << x << "," << y << "," << 5 * std::sin(x / 9) + 0.2 * y + noise(random)
+         << ",0\n";
+  }
+  text << "u,50.5,50.5,-3,-1\nl,20.5,70.5,30,1\nend,0,0,0,0,0,0\n";
+  const CliRun run =
+      Cli({"estimate", "--layout", "2", Write("bounds.txt", text.str()), "--nodes", "41,41",
+           "--range", "0,0,100,100", "--auto-weights", "-o", folder / "b.grd"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string note =
+      "note: GCV, EDF and sigma are those of the surface delivered (its last pass, alpha = ";
+  ASSERT_NE(run.err.find(note), std::string::npos) << run.err;
+  const std::size_t choice = run.err.find("the weight choice's were GCV = ");
+  ASSERT_NE(choice, std::string::npos);
+  const double chosenEdf = std::stod(run.err.substr(run.err.find("EDF = ", choice) + 6));
+  const double edf = std::stod(Values(run.out)["EDF"]);
+  EXPECT_GT(edf, 1.5 * chosenEdf);
+  EXPECT_EQ(run.err.find("note: sigma rests on few degrees of freedom") != std::string::npos,
+            300 - edf < 30);
+}
+
 TEST_F(EstimateCliTest, FailuresWriteNoFileAndOneLine) {
   const std::string bounds =
       Write("b.txt", "a,0,0,1,1\nb,10,10,2,0\nc,0,10,3,0\nd,10,0,4,0\nend,0,0,0,0,0,0\n");

@@ -8,6 +8,7 @@
 
 #include "EstimateTestData.h"
 #include "estimate/EstimationRun.h"
+#include "estimate/FitStatistics.h"
 #include "estimate/NormalEquations.h"
 #include "estimate/PatternSystem.h"
 #include "estimate/SparseCholesky.h"
@@ -117,6 +118,44 @@ TEST(Uncertainty, SigmaAndTheTraceAreTheWeightChoicesForItsAlpha) {
   EXPECT_NEAR(sd.Edf, choice->Edf, 1e-8 * choice->Edf);
   EXPECT_NEAR(sd.Sigma, choice->Sigma, 1e-8 * choice->Sigma);
   EXPECT_EQ(sd.Count, 150);
+}
+
+// Without bounds a run's fit statistics are the weight choice's for its
+// alpha. With a bound the passes grow alpha, and the statistics are those of
+// the last pass's surface: here the bound never binds, so they are the
+// choice's for the grown alpha, not for alpha(min).
+TEST(FitStatistics, AreThoseOfTheLastPassesAlpha) {
+  EstimationParameters p = Square(31, 31, 30);
+  // With the bound, the last pass weighs each of the 151 data (the bound
+  // counted) as alpha 1000 weighs 150.
+  p.AlphaMax = 1000.0 * 151 / 150;
+  p.Nitr = 3;
+  const PreparedData heights = Heights(150, 30);
+  PreparedData bounded = heights;  // and a lower bound far below it
+  bounded.XH.push_back(15.5);
+  bounded.YH.push_back(15.5);
+  bounded.ZH.push_back(-1000);
+  bounded.LH.push_back(1);
+  bounded.HasBoundData = 1;
+  for (const PreparedData* data : {&heights, static_cast<const PreparedData*>(&bounded)}) {
+    const Result<EstimationResult> run = RunEstimation(*data, p);
+    ASSERT_TRUE(run) << run.failure().message;
+    GcvSettings one;  // the last pass's alpha alone
+    const double alpha = run->Report.Alpha * 150 / data->Nh();
+    one.lowest = one.highest = static_cast<int>(std::lround(std::log10(alpha)));
+    one.refinements = 0;
+    ASSERT_NEAR(alpha, std::pow(10, one.lowest), 1e-9 * alpha);
+    const Result<WeightChoice> choice = ChooseAlphaByGcv(heights, p, {}, one);
+    ASSERT_TRUE(choice && choice->ExactTrace);
+    const Result<FitStatistics> fit = StatisticsOfRun(*data, p, *run);
+    ASSERT_TRUE(fit) << fit.failure().message;
+    EXPECT_EQ(fit->Count, 150);
+    EXPECT_TRUE(fit->ExactTrace);
+    EXPECT_NEAR(fit->Edf, choice->Edf, 1e-8 * choice->Edf);
+    EXPECT_NEAR(fit->Sigma, choice->Sigma, 1e-8 * choice->Sigma);
+    EXPECT_NEAR(fit->Gcv, choice->Gcv, 1e-8 * choice->Gcv);
+    EXPECT_EQ(one.lowest, data == &bounded ? 3 : 1);
+  }
 }
 
 TEST(Uncertainty, GrowsInAGapOfTheDataAndDipsThereLowerIt) {
