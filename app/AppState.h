@@ -43,7 +43,7 @@ struct MeasuredDataState {
 struct EstimateInputs {
   PreparedData data;
   EstimationParameters params;
-  EstimationResult run;  // its grid's geometry; the heights went to the grid loaded
+  EstimationResult run;  // with its grid, which the deviations read
 };
 
 struct AppState {

@@ -292,7 +292,9 @@ void cmdHorizon_Click(MainContext& context) {
   WriteFaultReport(*p.report, !params.Faults.traces.empty(), run->CutLinks,
                    run->DroppedHeights + run->DroppedDips);
 
-  InstallNewGrid(context, std::move(run->Grid));
+  // A copy: the deviations beyond the exact size read the delivered heights
+  // from the run kept below.
+  InstallNewGrid(context, run->Grid);
   // From GIS layers, the grid lies in their coordinate system.
   s.GridCrs = s.Data.Crs;
   // Kept so that the standard deviations of the heights can be asked for.
@@ -431,9 +433,11 @@ bool ComputeUncertainty(MainContext& context) {
     done +=
         QString("、σ は残る自由度 %1 だけによる粗い推定").arg(found.Count - found.Edf, 0, 'f', 1);
   }
-  if (!found.Exact)
-    done += QString("、間引いた格子による近似で相対誤差 約 %1%")
-                .arg(found.RelativeError * 100, 0, 'f', 0);
+  if (!found.Exact) {
+    done += QString("、二段階の近似で相対誤差 約 %1%（最大 %2%）")
+                .arg(found.RelativeError * 100, 0, 'g', 2)
+                .arg(found.LargestError * 100, 0, 'g', 2);
+  }
   context.ShowStatus(done + "）");
   s.Uncertainty = std::move(sd);
   context.panel.gridFile->cmdSaveUncertainty->setEnabled(true);
