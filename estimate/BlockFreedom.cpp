@@ -141,7 +141,8 @@ struct BlockFreedom::Pieces {
   Judged Judge(const std::vector<DataRow>& rows) const;
   std::vector<std::int64_t> Moved(std::int32_t piece, const Gram& gram,
                                   const std::vector<std::int64_t>& nodes) const;
-  std::string Refusal(std::int32_t piece, std::int64_t node, std::int64_t moved,
+  // The refusal of a free piece of `size` nodes, naming requested node `node`.
+  std::string Refusal(std::int32_t piece, std::int64_t node, std::int64_t size,
                       std::int32_t heights, std::int32_t dips) const;
 };
 
@@ -176,7 +177,7 @@ BlockFreedom::BlockFreedom(BlockFreedom&&) noexcept = default;
 BlockFreedom& BlockFreedom::operator=(BlockFreedom&&) noexcept = default;
 BlockFreedom::~BlockFreedom() = default;
 
-std::string BlockFreedom::Pieces::Refusal(std::int32_t piece, std::int64_t node, std::int64_t moved,
+std::string BlockFreedom::Pieces::Refusal(std::int32_t piece, std::int64_t node, std::int64_t size,
                                           std::int32_t heights, std::int32_t dips) const {
   const bool plane = m1 == 0 && freedom.Plane(piece);
   std::string why = "位置データ " + std::to_string(heights) + " 個";
@@ -187,12 +188,12 @@ std::string BlockFreedom::Pieces::Refusal(std::int32_t piece, std::int64_t node,
   }
   why += m1 != 0 ? "。位置データが 1 個以上必要"
          : plane ? "。一直線上にない位置データ 3 個か、位置データと傾斜データが 1 個ずつ必要"
-                 : "。断層で細く区切られていて、一直線上にない位置データがさらに必要";
+                 : "。断層で細く区切られていて、位置データがさらに必要";
   if (!faults) {
     return "格子の内側（境界から 1 格子より内）にあるデータでは高さが決まりません（" + why +
            "）：データを足すか、m1 を 0 より大きくしてください";
   }
-  return "断層で区切られた区画（" + Where(grid, node) + " の格子点を含む " + std::to_string(moved) +
+  return "断層で区切られた区画（" + Where(grid, node) + " の格子点を含む " + std::to_string(size) +
          " 点）のデータでは高さが決まりません（" + why + "）：断層線か格子の範囲を見直してください";
 }
 
@@ -295,7 +296,7 @@ Result<WeakTies> BlockFreedom::Settle(const std::vector<DataRow>& rows, const No
       ++ties.tiedBlocks;
       ties.tied.insert(ties.tied.end(), moved.begin(), moved.end());
     } else {
-      return Failure{p.Refusal(piece, *asked, static_cast<std::int64_t>(moved.size()),
+      return Failure{p.Refusal(piece, *asked, static_cast<std::int64_t>(nodes.size()),
                                judged.heights[b], judged.dipRows[b] / 2)};
     }
   }

@@ -190,6 +190,8 @@ TEST(FaultEstimation, WhatAPieceOfTheGridDeterminesIsJudgedBeforeAnySolver) {
       {"no datum", {}, false, 0, "位置データ 0 個"},
       {"one height and a dip", {{50, 50, 52}}, true, 0, nullptr},
       {"three heights off a line", {{40, 50, 50}, {50, 55, 52}, {60, 50, 54}}, false, 0, nullptr},
+      {"a hair off", {{40, 50, 50}, {50, 50.0005, 52}, {60, 50, 54}}, false, 0, "一直線上"},
+      {"clearly off", {{40, 50, 50}, {50, 50.3, 52}, {60, 50, 54}}, false, 0, nullptr},
       {"one height holds the level with m1", {{50, 50, 52}}, false, 1, nullptr},
       {"but no datum never does", {}, true, 1, "位置データが 1 個以上必要"},
   };
@@ -234,6 +236,35 @@ TEST(FaultEstimation, WhatAPieceOfTheGridDeterminesIsJudgedBeforeAnySolver) {
     ASSERT_FALSE(run);
     EXPECT_NE(run.failure().message.find("位置データ 3 個が一直線上にあり"), std::string::npos)
         << run.failure().message;
+  }
+}
+
+// Two traces a cell apart leave a column of 41 nodes that bends freely
+// across: its curvature rows hold only a line along it, which two heights
+// fix and one does not.
+TEST(FaultEstimation, AColumnBetweenTwoTracesIsALineThatTwoHeightsFix) {
+  EstimationParameters p =
+      StepGrid(Traces({{{47.5, -20}, {47.5, 220}}, {{52.5, -20}, {52.5, 220}}}));
+  p.Ymax = 200;
+  p.Ny = 41;
+  std::vector<Height> heights = {{20, 30, 1},  {30, 150, 2}, {10, 90, 3}, {80, 30, 4},
+                                 {70, 170, 5}, {90, 100, 6}, {50, 40, 10}};
+  for (const bool two : {false, true}) {
+    if (two) heights.push_back({50, 160, 22});
+    for (EstimationSolver solver : kSolvers) {
+      const Result<EstimationResult> run = RunEstimation(MakeData(heights), p, {}, solver);
+      if (!two) {
+        ASSERT_FALSE(run);
+        EXPECT_NE(run.failure().message.find("x = 50, y = 0 の格子点を含む 43 点"),
+                  std::string::npos)
+            << run.failure().message;
+        continue;
+      }
+      ASSERT_TRUE(run) << run.failure().message;
+      for (const std::int32_t j : {1, 21, 41}) {
+        EXPECT_NEAR(run->Grid.Z(11, j), 10 + 0.1 * (5 * (j - 1) - 40), 1e-6) << j;
+      }
+    }
   }
 }
 
