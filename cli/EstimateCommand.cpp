@@ -283,6 +283,32 @@ void PrintUncertainty(std::ostream& out, std::ostream& err, const Uncertainty& s
   }
 }
 
+// What the run found, on stdout; on stderr why it stopped early.
+void PrintRun(std::ostream& out, std::ostream& err, const EstimateArguments& a,
+              const PreparedData& data, const EstimationParameters& params,
+              const EstimationResult& run, const std::optional<WeightChoice>& weights,
+              const std::optional<PrintedFit>& fit, const std::optional<Uncertainty>& sd) {
+  PrintReport(out, data, run.Report);
+  if (weights) PrintWeights(out, *weights, params, fit->fit);
+  if (!a.faults.empty()) {
+    out << "cut links = " << run.CutLinks << '\n'
+        << "dropped data = " << run.DroppedHeights + run.DroppedDips << '\n';
+    // Slivers between crossing traces that no datum fixed, held to their neighbours.
+    if (run.Ties.tiedBlocks > 0) out << "tied blocks = " << run.Ties.tiedBlocks << '\n';
+  }
+  if (sd) PrintUncertainty(out, err, *sd, !weights);
+  if (run.Iterations > 0) {
+    // The iterative path's last pass: its steps and how far the residual fell.
+    out << "iterations = " << run.Iterations << '\n'
+        << "residual = " << FormatGeneral(run.Residual) << '\n';
+  }
+  if (run.StoppedAtPass > 0) {
+    // The surface of the last completed pass was saved; say why the rest did not run.
+    err << "kessadon estimate: pass " << run.StoppedAtPass << " of " << run.PassesPlanned
+        << " stopped: " << run.StopReason << '\n';
+  }
+}
+
 int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, std::ostream& err) {
   auto fail = [&err](const std::string& reason) {
     err << "kessadon estimate: " << reason << '\n';
@@ -353,25 +379,7 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
   GridData& grid = run->Grid;
   Status written = WriteGridOutput(a.output, grid, crs, err);
   if (!written) return fail(Describe(written.failure()));
-  PrintReport(out, data, run->Report);
-  if (weights) PrintWeights(out, *weights, *params, fit->fit);
-  if (!a.faults.empty()) {
-    out << "cut links = " << run->CutLinks << '\n'
-        << "dropped data = " << run->DroppedHeights + run->DroppedDips << '\n';
-    // Slivers between crossing traces that no datum fixed, held to their neighbours.
-    if (run->Ties.tiedBlocks > 0) out << "tied blocks = " << run->Ties.tiedBlocks << '\n';
-  }
-  if (sd) PrintUncertainty(out, err, *sd, !weights);
-  if (run->Iterations > 0) {
-    // The iterative path's last pass: its steps and how far the residual fell.
-    out << "iterations = " << run->Iterations << '\n'
-        << "residual = " << FormatGeneral(run->Residual) << '\n';
-  }
-  if (run->StoppedAtPass > 0) {
-    // The surface of the last completed pass was saved; say why the rest did not run.
-    err << "kessadon estimate: pass " << run->StoppedAtPass << " of " << run->PassesPlanned
-        << " stopped: " << run->StopReason << '\n';
-  }
+  PrintRun(out, err, a, data, *params, *run, weights, fit, sd);
   return 0;
 }
 

@@ -35,13 +35,13 @@ CoarseSplines::Axis CoarseSplines::MakeAxis(std::int32_t n, std::int32_t k) {
   axis.high.assign(static_cast<std::size_t>(axis.places), 0);
   std::int32_t span = 2;  // t[span] <= f < t[span + 1], the last cell keeping its end
   for (std::int32_t f = 0; f < n; ++f) {
-    while (span < cells + 1 && f >= t[static_cast<std::size_t>(span + 1)]) ++span;
+    while (span < cells + 1 && f >= t[static_cast<std::size_t>(span) + 1]) ++span;
     const double x = f;
     // de Boor's triangle for the three B-splines nonzero on the cell.
     double b[3] = {1, 0, 0}, left[3] = {}, right[3] = {};
     for (int j = 1; j <= 2; ++j) {
-      left[j] = x - t[static_cast<std::size_t>(span + 1 - j)];
-      right[j] = t[static_cast<std::size_t>(span + j)] - x;
+      left[j] = x - t[static_cast<std::size_t>(span) + 1 - static_cast<std::size_t>(j)];
+      right[j] = t[static_cast<std::size_t>(span) + static_cast<std::size_t>(j)] - x;
       double saved = 0;
       for (int r = 0; r < j; ++r) {
         const double temp = b[r] / (right[r + 1] + left[j - r]);
@@ -54,7 +54,7 @@ CoarseSplines::Axis CoarseSplines::MakeAxis(std::int32_t n, std::int32_t k) {
     axis.w.insert(axis.w.end(), {b[0], b[1], b[2]});
     for (int a = 0; a < 3; ++a) {
       if (b[a] == 0) continue;
-      const auto p = static_cast<std::size_t>(span - 2 + a);
+      const auto p = static_cast<std::size_t>(span) - 2 + static_cast<std::size_t>(a);
       axis.low[p] = std::min(axis.low[p], f + 1);
       axis.high[p] = std::max(axis.high[p], f + 1);
     }
@@ -65,7 +65,7 @@ CoarseSplines::Axis CoarseSplines::MakeAxis(std::int32_t n, std::int32_t k) {
 double CoarseSplines::Axis::WeightAt(std::int32_t node, std::int32_t place) const {
   const std::int32_t offset = place - first[static_cast<std::size_t>(node - 1)];
   if (offset < 0 || offset > 2) return 0;
-  return w[static_cast<std::size_t>(3 * (node - 1) + offset)];
+  return w[3 * static_cast<std::size_t>(node - 1) + static_cast<std::size_t>(offset)];
 }
 
 CoarseSplines::CoarseSplines(const EstimationGrid& grid, std::int32_t kx, std::int32_t ky,
@@ -94,10 +94,10 @@ int CoarseSplines::At(std::int32_t i, std::int32_t j, Term* terms) const {
   int count = 0;
   const std::int32_t fx = FirstPlaceX(i), fy = FirstPlaceY(j);
   for (int a = 0; a < 3; ++a) {
-    const double wx = x_.w[static_cast<std::size_t>(3 * (i - 1) + a)];
+    const double wx = x_.w[3 * static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(a)];
     if (wx == 0) continue;
     for (int b = 0; b < 3; ++b) {
-      const double wy = y_.w[static_cast<std::size_t>(3 * (j - 1) + b)];
+      const double wy = y_.w[3 * static_cast<std::size_t>(j - 1) + static_cast<std::size_t>(b)];
       if (wy == 0) continue;
       const std::int64_t place = Place(fx + a, fy + b);
       const int piece = PieceAt(place, fx + a, fy + b, i, j);
@@ -129,7 +129,8 @@ constexpr double kIndependent = 1e-6;
 
 double LastPivotShare(std::vector<double>& g, int m) {
   const auto at = [&g, m](int r, int c) -> double& {
-    return g[static_cast<std::size_t>(c * m + r)];
+    return g[static_cast<std::size_t>(c) * static_cast<std::size_t>(m) +
+             static_cast<std::size_t>(r)];
   };
   const double last = at(m - 1, m - 1);
   for (int k = 0; k < m; ++k) {

@@ -34,7 +34,7 @@ Result<std::optional<FitStatistics>> Exactly(LastPass& pass, const EstimationRes
   if (!surface) return surface.failure();
   Result<FitStatistics> out = PassStatistics(pass, *surface, (*inverse)->trace, 0, TooFew());
   if (!out) return out.failure();
-  return std::optional<FitStatistics>(std::move(*out));
+  return std::optional<FitStatistics>(*out);
 }
 
 Result<FitStatistics> ByTwoLevels(LastPass& pass, const EstimationResult& run, std::int64_t limit,
@@ -72,7 +72,7 @@ Result<FitStatistics> StatisticsOfRun(const PreparedData& data, const Estimation
     if (direct) {
       Result<std::optional<FitStatistics>> exact = Exactly(*pass, run, limit, progress);
       if (!exact) return exact.failure();
-      if (*exact) return std::move(**exact);
+      if (*exact) return **exact;
     }
     return ByTwoLevels(*pass, run, limit, progress);
   } catch (const std::bad_alloc&) {
