@@ -17,11 +17,6 @@ Failure TooFew() {
   return Failure{"データが少なすぎて、当てはまりの統計量を求められません（自由度が残りません）"};
 }
 
-SolveProgress Part(const SolveProgress& progress, double from, double to) {
-  if (!progress) return {};
-  return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
-}
-
 // From the sparse factor: the trace exactly, and the pass's own solution
 // beside the delivered heights. Nothing when the factor would not fit.
 Result<std::optional<FitStatistics>> Exactly(LastPass& pass, const EstimationResult& run,
@@ -40,10 +35,11 @@ Result<std::optional<FitStatistics>> Exactly(LastPass& pass, const EstimationRes
 Result<FitStatistics> ByTwoLevels(LastPass& pass, const EstimationResult& run, std::int64_t limit,
                                   const SolveProgress& progress) {
   Result<NodeArray<double>> surface =
-      DeliveredSurface(pass, run, nullptr, Part(progress, 0, 0.2), Stopped());
+      DeliveredSurface(pass, run, nullptr, ProgressShare(progress, 0, 0.2), Stopped());
   if (!surface) return surface.failure();
-  Result<TwoLevelInverse> inverse = InvertByTwoLevels(
-      pass.system, pass.faults, pass.stencils, false, Part(progress, 0.2, 1), limit, Stopped());
+  Result<TwoLevelInverse> inverse =
+      InvertByTwoLevels(pass.system, pass.faults, pass.stencils, false,
+                        ProgressShare(progress, 0.2, 1), limit, Stopped());
   if (!inverse) return inverse.failure();
   const double trace = pass.w * inverse->trace;
   const double error = trace > 0 ? pass.w * inverse->traceError / trace : 1;

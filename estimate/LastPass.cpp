@@ -97,15 +97,12 @@ Result<FitStatistics> PassStatistics(const LastPass& pass, const NodeArray<doubl
 Result<std::optional<ExactInverse>> InvertExactly(LastPass& pass, std::int64_t limit,
                                                   const SolveProgress& progress,
                                                   const Failure& stopped) {
-  auto part = [&progress](double from, double to) -> SolveProgress {
-    if (!progress) return {};
-    return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
-  };
   LowerMatrix pattern;
   pass.system.CopyLower(pattern);
   const std::int64_t n = pattern.n;
-  Result<SparseCholesky> analysed = SparseCholesky::Analyse(
-      pattern, GridNestedDissection(pass.grid.Nx, pass.grid.Ny), limit, part(0, 0.1));
+  Result<SparseCholesky> analysed =
+      SparseCholesky::Analyse(pattern, GridNestedDissection(pass.grid.Nx, pass.grid.Ny), limit,
+                              ProgressShare(progress, 0, 0.1));
   if (!analysed && analysed.failure().cancelled) return stopped;
   if (!analysed || analysed->FactorBytes() + analysed->InverseBytes() > limit) {
     return std::optional<ExactInverse>();
@@ -114,7 +111,8 @@ Result<std::optional<ExactInverse>> InvertExactly(LastPass& pass, std::int64_t l
   pass.system.VisitLower(cholesky.Values());
   ExactInverse out;
   out.surface = pass.system.Rhs();
-  const SolveStatus solved = cholesky.FactorAndSolve(out.surface, true, part(0.1, 0.35));
+  const SolveStatus solved =
+      cholesky.FactorAndSolve(out.surface, true, ProgressShare(progress, 0.1, 0.35));
   if (solved == SolveStatus::Cancelled) return stopped;
   if (solved != SolveStatus::Success) {
     return Failure{"データと平滑化の重みでは高さの決まらない格子点があります"};
@@ -128,7 +126,7 @@ Result<std::optional<ExactInverse>> InvertExactly(LastPass& pass, std::int64_t l
     }
   }
   LowerMatrix z = m;
-  if (!cholesky.InverseOn(z, part(0.35, 1))) return stopped;
+  if (!cholesky.InverseOn(z, ProgressShare(progress, 0.35, 1))) return stopped;
   out.diagonal.resize(static_cast<std::size_t>(n));
   for (std::int64_t c = 0; c < n; ++c) {
     out.diagonal[static_cast<std::size_t>(c)] = z.value[z.colStart[c]];

@@ -21,6 +21,13 @@ inline bool StopAsked(const SolveProgress& progress, double fraction) {
   return progress && !progress(fraction);
 }
 
+// The share from..to of `progress` as a progress of its own, 0 ... 1; none
+// when there is none. `progress` must outlive it.
+inline SolveProgress ProgressShare(const SolveProgress& progress, double from, double to) {
+  if (!progress) return {};
+  return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
+}
+
 // Lets a work loop ask at every step while the callback is told at most ten
 // times a second, with a share that never falls. Once the callback has said
 // stop, every later ask says stop without telling it again.

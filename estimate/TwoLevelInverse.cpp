@@ -98,10 +98,6 @@ struct CoarseOutcome {
 Result<CoarseOutcome> CoarseInverse(const PatternSystem& a, const CoarseSplines& splines,
                                     std::int64_t limit, const SolveProgress& progress,
                                     const Failure& stopped) {
-  auto part = [&progress](double from, double to) -> SolveProgress {
-    if (!progress) return {};
-    return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
-  };
   if (StopAsked(progress, 0)) return stopped;
   CoarseOutcome out;
   out.z = CoarseOperator(a, splines);
@@ -126,20 +122,21 @@ Result<CoarseOutcome> CoarseInverse(const PatternSystem& a, const CoarseSplines&
   rescale();
   if (StopAsked(progress, 0.15)) return stopped;
   Result<SparseCholesky> analysed =
-      SparseCholesky::Analyse(op, CoarseOrder(splines), limit, part(0.15, 0.25));
+      SparseCholesky::Analyse(op, CoarseOrder(splines), limit, ProgressShare(progress, 0.15, 0.25));
   if (!analysed && analysed.failure().cancelled) return stopped;
   if (!analysed || analysed->FactorBytes() + analysed->InverseBytes() > limit) return out;
   SparseCholesky& cholesky = *analysed;
   const SparseCholesky::ValueSink sink = cholesky.Values();
   for (std::size_t k = 0; k < op.value.size(); ++k) sink(static_cast<std::int64_t>(k), op.value[k]);
   std::vector<double> zeros(static_cast<std::size_t>(op.n), 0.0);
-  const SolveStatus status = cholesky.FactorAndSolve(zeros, true, part(0.25, 0.5));
+  const SolveStatus status =
+      cholesky.FactorAndSolve(zeros, true, ProgressShare(progress, 0.25, 0.5));
   if (status == SolveStatus::Cancelled) return stopped;
   if (status != SolveStatus::Success) {
     out.how = CoarseOutcome::Singular;
     return out;
   }
-  if (!cholesky.InverseOn(op, part(0.5, 1))) return stopped;
+  if (!cholesky.InverseOn(op, ProgressShare(progress, 0.5, 1))) return stopped;
   rescale();
   out.how = CoarseOutcome::Inverted;
   return out;
@@ -294,15 +291,12 @@ Result<TwoLevelInverse> InvertByTwoLevels(const PatternSystem& a, const FaultCut
                                           const SolveProgress& progress, std::int64_t memoryLimit,
                                           const Failure& stopped,
                                           const TwoLevelSettings& settings) {
-  auto part = [&progress](double from, double to) -> SolveProgress {
-    if (!progress) return {};
-    return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
-  };
   const EstimationGrid& grid = a.Grid();
   TwoLevelInverse out;
   std::unique_ptr<CoarseSplines> splines;
-  Result<CoarseOutcome> coarse = InvertCoarse(a, faults, memoryLimit, part(0, 0.3), stopped,
-                                              settings.coarseUpTo, splines, out);
+  Result<CoarseOutcome> coarse =
+      InvertCoarse(a, faults, memoryLimit, ProgressShare(progress, 0, 0.3), stopped,
+                   settings.coarseUpTo, splines, out);
   if (!coarse) return coarse.failure();
   const LowerMatrix& z = coarse->z;
   const StripPlan plan = PlanStrips(grid, out.kx, out.ky, settings.margin);
@@ -319,7 +313,7 @@ Result<TwoLevelInverse> InvertByTwoLevels(const PatternSystem& a, const FaultCut
   }
   work.term.assign(stencils.size(), 0.0);
   work.halfTerm.assign(stencils.size(), 0.0);
-  if (!RunStrips(work, part(0.3, 1))) return stopped;
+  if (!RunStrips(work, ProgressShare(progress, 0.3, 1))) return stopped;
   for (std::size_t k = 0; k < stencils.size(); ++k) {
     out.trace += work.term[k];
     out.traceError += kTwoLevelErrorFactor * std::abs(work.term[k] - work.halfTerm[k]);

@@ -23,11 +23,6 @@ Failure TooFew() {
 
 Failure NoHeights() { return Failure{"位置データが足りないため、推定の標準偏差を求められません"}; }
 
-SolveProgress Part(const SolveProgress& progress, double from, double to) {
-  if (!progress) return {};
-  return [&progress, from, to](double f) { return progress(from + f * (to - from)); };
-}
-
 // The requested grid's nodes, their deviations to be filled in.
 GridData RequestedGrid(const EstimationResult& run) {
   GridData sd;
@@ -132,14 +127,15 @@ Result<Uncertainty> InTwoLevels(const PreparedData& data, const EstimationParame
   const double surfaceShare = settings.sigma ? 0 : 0.15;
   std::optional<Result<NodeArray<double>>> surface;
   if (!settings.sigma) {
-    surface = DeliveredSurface(*pass, run, nullptr, Part(progress, 0, surfaceShare), Cancelled());
+    surface = DeliveredSurface(*pass, run, nullptr, ProgressShare(progress, 0, surfaceShare),
+                               Cancelled());
     if (!*surface) return surface->failure();
   }
   TwoLevelSettings two;
   two.coarseUpTo = std::max<std::int64_t>(settings.exactUpTo * 17 / 20, 100);
-  Result<TwoLevelInverse> inverse = InvertByTwoLevels(pass->system, pass->faults, pass->stencils,
-                                                      true, Part(progress, surfaceShare, 1),
-                                                      SolverMemoryLimit(memory), Cancelled(), two);
+  Result<TwoLevelInverse> inverse = InvertByTwoLevels(
+      pass->system, pass->faults, pass->stencils, true, ProgressShare(progress, surfaceShare, 1),
+      SolverMemoryLimit(memory), Cancelled(), two);
   if (!inverse) return inverse.failure();
   Uncertainty out;
   out.Exact = false;

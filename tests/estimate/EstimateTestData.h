@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "estimate/EstimationGrid.h"
+#include "io/FaultTraces.h"
 #include "io/MeasuredData.h"
 #include "io/NodeArray.h"
 
@@ -25,6 +27,20 @@ inline PreparedData MakeData(const std::vector<Height>& heights) {
     if (h.l == 1 || h.l == -1) data.HasBoundData = 1;
   }
   return data;
+}
+
+// Fault traces from their points, each a list of (x, y).
+inline FaultTraces MakeTraces(const std::vector<std::vector<std::pair<double, double>>>& lines) {
+  FaultTraces out;
+  for (const auto& line : lines) {
+    FaultTrace trace;
+    for (const auto& [x, y] : line) {
+      trace.x.push_back(x);
+      trace.y.push_back(y);
+    }
+    out.traces.push_back(trace);
+  }
+  return out;
 }
 
 inline void AddDip(PreparedData& data, double x, double y, double gx, double gy) {

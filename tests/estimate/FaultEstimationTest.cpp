@@ -20,19 +20,6 @@ using testing::Height;
 using testing::MakeData;
 using testing::MakeEstimationGrid;
 
-FaultTraces Traces(const std::vector<std::vector<std::pair<double, double>>>& lines) {
-  FaultTraces out;
-  for (const auto& line : lines) {
-    FaultTrace trace;
-    for (const auto& [x, y] : line) {
-      trace.x.push_back(x);
-      trace.y.push_back(y);
-    }
-    out.traces.push_back(trace);
-  }
-  return out;
-}
-
 // Node (i, j) of a 6 x 5 grid lies at (i - 1, j - 1).
 TEST(FaultCuts, CutLinksAndBlocksOfTracesAcrossAlongAndThroughNodes) {
   const EstimationGrid grid = MakeEstimationGrid(6, 5, 0, 0, 1, 1);
@@ -43,12 +30,12 @@ TEST(FaultCuts, CutLinksAndBlocksOfTracesAcrossAlongAndThroughNodes) {
     std::int32_t blocks;
   };
   const Case cases[] = {
-      {"between two columns", Traces({{{2.5, -1}, {2.5, 9}}}), 5, 2},
+      {"between two columns", testing::MakeTraces({{{2.5, -1}, {2.5, 9}}}), 5, 2},
       // On the column through x = 2: a hair to its east, so that column keeps west.
-      {"along a column of nodes", Traces({{{2, -1}, {2, 9}}}), 5, 2},
-      {"through the nodes on a diagonal", Traces({{{-1, -1}, {7, 7}}}), 8, 2},
-      {"ending inside (a tip)", Traces({{{2.5, -1}, {2.5, 2.5}}}), 3, 1},
-      {"outside the grid", Traces({{{-5, -5}, {-5, 20}}}), 0, 1},
+      {"along a column of nodes", testing::MakeTraces({{{2, -1}, {2, 9}}}), 5, 2},
+      {"through the nodes on a diagonal", testing::MakeTraces({{{-1, -1}, {7, 7}}}), 8, 2},
+      {"ending inside (a tip)", testing::MakeTraces({{{2.5, -1}, {2.5, 2.5}}}), 3, 1},
+      {"outside the grid", testing::MakeTraces({{{-5, -5}, {-5, 20}}}), 0, 1},
   };
   for (const Case& c : cases) {
     const FaultCuts cuts(grid, c.traces);
@@ -93,8 +80,8 @@ TEST(FaultEstimation, AStepComesBackCleanWithItsFaultAndJoinsRoundATip) {
   EXPECT_GT(std::abs(smooth->Grid.Z(11, 11)), 10);
   for (EstimationSolver solver :
        {EstimationSolver::Band, EstimationSolver::Sparse, EstimationSolver::Iterative}) {
-    const Result<EstimationResult> run =
-        RunEstimation(data, StepGrid(Traces({{{52.5, -10}, {52.5, 110}}})), {}, solver);
+    const Result<EstimationResult> run = RunEstimation(
+        data, StepGrid(testing::MakeTraces({{{52.5, -10}, {52.5, 110}}})), {}, solver);
     ASSERT_TRUE(run) << run.failure().message;
     EXPECT_EQ(run->CutLinks, 23);  // 21 rows and the extension's two
     // Node column 11 lies at x = 50, 12 at 55: within 1% of the step, up to the fault.
@@ -106,7 +93,7 @@ TEST(FaultEstimation, AStepComesBackCleanWithItsFaultAndJoinsRoundATip) {
   }
   // Past the tip at y = 60 the blocks join: the step spreads again at the top.
   const Result<EstimationResult> tip =
-      RunEstimation(data, StepGrid(Traces({{{52.5, -10}, {52.5, 60}}})));
+      RunEstimation(data, StepGrid(testing::MakeTraces({{{52.5, -10}, {52.5, 60}}})));
   ASSERT_TRUE(tip);
   EXPECT_NEAR(tip->Grid.Z(8, 3), 0, 1);
   EXPECT_NEAR(tip->Grid.Z(13, 3), 100, 1);
@@ -122,8 +109,8 @@ TEST(FaultEstimation, DataThatSeeNoNodeAreDroppedAndAMarginCutOffRefusesNothing)
   testing::AddDip(data, 22, 22, 0, 0);  // beside it, in the same loop
   testing::AddDip(data, 52, 40, 0, 0);  // a tenth of a cell from the step: read from its side
   testing::AddDip(data, 20, 40, 0, 0);
-  EstimationParameters p = StepGrid(
-      Traces({{{52.5, -10}, {52.5, 110}}, {{21, 21}, {24, 21}, {24, 24}, {21, 24}, {21, 21}}}));
+  EstimationParameters p = StepGrid(testing::MakeTraces(
+      {{{52.5, -10}, {52.5, 110}}, {{21, 21}, {24, 21}, {24, 24}, {21, 24}, {21, 21}}}));
   p.Ratio = 1;
   const Result<EstimationResult> run = RunEstimation(data, p);
   ASSERT_TRUE(run) << run.failure().message;
@@ -140,7 +127,7 @@ TEST(FaultEstimation, DataThatSeeNoNodeAreDroppedAndAMarginCutOffRefusesNothing)
   // A trace across the corner of the margin the estimation adds cuts off a
   // node nobody asked for, with no datum: it is held alone, on every solver,
   // and no requested node feels it.
-  const EstimationParameters corner = StepGrid(Traces({{{-10, 3}, {3, -10}}}));
+  const EstimationParameters corner = StepGrid(testing::MakeTraces({{{-10, 3}, {3, -10}}}));
   const Result<EstimationResult> band =
       RunEstimation(StepData(), corner, {}, EstimationSolver::Band);
   ASSERT_TRUE(band) << band.failure().message;
@@ -177,7 +164,8 @@ PreparedData TiltedData(double x0, double y0, double x1, double y1) {
 // fix: every solver refuses the same pieces with the same words before it
 // runs, and takes the same ones.
 TEST(FaultEstimation, WhatAPieceOfTheGridDeterminesIsJudgedBeforeAnySolver) {
-  const FaultTraces loop = Traces({{{32, 32}, {68, 32}, {68, 68}, {32, 68}, {32, 32}}});
+  const FaultTraces loop =
+      testing::MakeTraces({{{32, 32}, {68, 32}, {68, 68}, {32, 68}, {32, 32}}});
   struct Case {
     const char* what;
     std::vector<Height> inside;
@@ -244,7 +232,7 @@ TEST(FaultEstimation, WhatAPieceOfTheGridDeterminesIsJudgedBeforeAnySolver) {
 // fix and one does not.
 TEST(FaultEstimation, AColumnBetweenTwoTracesIsALineThatTwoHeightsFix) {
   EstimationParameters p =
-      StepGrid(Traces({{{47.5, -20}, {47.5, 220}}, {{52.5, -20}, {52.5, 220}}}));
+      StepGrid(testing::MakeTraces({{{47.5, -20}, {47.5, 220}}, {{52.5, -20}, {52.5, 220}}}));
   p.Ymax = 200;
   p.Ny = 41;
   std::vector<Height> heights = {{20, 30, 1},  {30, 150, 2}, {10, 90, 3}, {80, 30, 4},
@@ -273,7 +261,7 @@ TEST(FaultEstimation, AColumnBetweenTwoTracesIsALineThatTwoHeightsFix) {
 // neighbours and takes their level, on every solver.
 TEST(FaultEstimation, ASliverBetweenCrossingTracesIsTiedOrHeldByItsOwnHeight) {
   const FaultTraces crossing =
-      Traces({{{40, 47}, {60, 47}}, {{44, 41}, {54, 59}}, {{56, 41}, {46, 59}}});
+      testing::MakeTraces({{{40, 47}, {60, 47}}, {{44, 41}, {54, 59}}, {{56, 41}, {46, 59}}});
   const EstimationGrid grid = testing::MakeEstimationGrid(23, 23, -5, -5, 5, 5);
   const std::vector<std::int32_t> block = FaultCuts(grid, crossing).BlockOfNodes();
   EXPECT_EQ(std::count(block.begin(), block.end(), block[grid.Unknown(12, 12)]), 1);
@@ -331,7 +319,7 @@ TEST(FaultEstimation, ManyShortCrossingTracesEstimateOnEverySolver) {
   EstimationParameters p;
   p.Xmax = p.Ymax = 100;
   p.Nx = p.Ny = 101;
-  p.Faults = Traces(lines);
+  p.Faults = testing::MakeTraces(lines);
   std::optional<EstimationResult> first;
   for (EstimationSolver solver : kSolvers) {
     Result<EstimationResult> run = RunEstimation(MakeData(heights), p, {}, solver);
@@ -369,7 +357,7 @@ TEST(FaultEstimation, HeightsAndDipsBesideATraceReadTheBedOnTheirOwnSide) {
   p.Xmax = p.Ymax = 200;
   p.Nx = p.Ny = 21;
   p.Ratio = 1;
-  p.Faults = Traces({{{trace, -20}, {trace, 220}}});
+  p.Faults = testing::MakeTraces({{{trace, -20}, {trace, 220}}});
   for (EstimationSolver solver : kSolvers) {
     const Result<EstimationResult> run = RunEstimation(data, p, {}, solver);
     ASSERT_TRUE(run) << run.failure().message;

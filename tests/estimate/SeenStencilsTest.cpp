@@ -15,19 +15,6 @@ namespace {
 
 using Point = std::pair<double, double>;
 
-FaultTraces Traces(const std::vector<std::vector<Point>>& lines) {
-  FaultTraces out;
-  for (const auto& line : lines) {
-    FaultTrace trace;
-    for (const auto& [x, y] : line) {
-      trace.x.push_back(x);
-      trace.y.push_back(y);
-    }
-    out.traces.push_back(trace);
-  }
-  return out;
-}
-
 double Cross(Point o, Point a, Point b) {
   return (a.first - o.first) * (b.second - o.second) - (a.second - o.second) * (b.first - o.first);
 }
@@ -55,9 +42,9 @@ TEST(SeenStencils, AreExactOnPlanesFromTheNodesSeen) {
     FaultTraces traces;
   };
   const Case cases[] = {{"none", {}},
-                        {"through", Traces({{{3.3, -1}, {31.1, 22}}})},
-                        {"short", Traces({{{10.3, 5.2}, {20.1, 12.3}}})},
-                        {"bent", Traces({{{-1, 9.6}, {17.1, 10.4}, {22.7, 22}}})}};
+                        {"through", testing::MakeTraces({{{3.3, -1}, {31.1, 22}}})},
+                        {"short", testing::MakeTraces({{{10.3, 5.2}, {20.1, 12.3}}})},
+                        {"bent", testing::MakeTraces({{{-1, 9.6}, {17.1, 10.4}, {22.7, 22}}})}};
   std::mt19937 random(5);
   std::uniform_real_distribution<double> x(2.2, 37.8), y(1.1, 18.9);
   for (const Case& c : cases) {
