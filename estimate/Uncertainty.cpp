@@ -96,7 +96,9 @@ double SigmaError(double free, double traceError) {
 
 // The deviations on the requested nodes from the two-level diagonal, and
 // their stated errors: each node's own and sigma's, compounded.
-void FillInTwoLevels(Uncertainty& out, const TwoLevelInverse& inverse, const LastPass& pass,
+// False where a diagonal came out not positive, which A^-1 never has: the
+// two levels then failed, and no deviation is shown rather than a wrong one.
+bool FillInTwoLevels(Uncertainty& out, const TwoLevelInverse& inverse, const LastPass& pass,
                      const EstimationResult& run, double sigmaError) {
   const EstimationGrid& g = pass.grid;
   out.Sd = RequestedGrid(run);
@@ -104,6 +106,7 @@ void FillInTwoLevels(Uncertainty& out, const TwoLevelInverse& inverse, const Las
   for (std::int32_t i = 1; i <= out.Sd.Nx; ++i) {
     for (std::int32_t j = 1; j <= out.Sd.Ny; ++j) {
       const auto k = static_cast<std::size_t>(g.Unknown(i + run.ex, j + run.ey));
+      if (!(inverse.diagonal[k] > 0)) return false;
       out.Sd.Z(i, j) = out.Sigma * std::sqrt(pass.w * inverse.diagonal[k]);
       const double e = (1 + double(inverse.error[k])) * (1 + sigmaError) - 1;
       squares += e * e;
@@ -112,6 +115,7 @@ void FillInTwoLevels(Uncertainty& out, const TwoLevelInverse& inverse, const Las
   }
   out.RelativeError = std::sqrt(squares / (double(out.Sd.Nx) * out.Sd.Ny));
   out.LargestError = largest;
+  return true;
 }
 
 // Beyond the exact inversion: the diagonal and the trace in two levels, and
@@ -153,8 +157,8 @@ Result<Uncertainty> InTwoLevels(const PreparedData& data, const EstimationParame
     out.Sigma = statistics->Sigma;
     sigmaError = SigmaError(statistics->Count - trace, traceError);
   }
-  FillInTwoLevels(out, *inverse, *pass, run, sigmaError);
-  if (!std::isfinite(out.RelativeError) || !std::isfinite(out.LargestError)) {
+  if (!FillInTwoLevels(out, *inverse, *pass, run, sigmaError) ||
+      !std::isfinite(out.RelativeError) || !std::isfinite(out.LargestError)) {
     return Failure{"推定の標準偏差が計算の範囲を超えました。データの値か重みが極端すぎます"};
   }
   return out;
