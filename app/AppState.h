@@ -14,6 +14,7 @@
 #include "color/ContourLevels.h"
 #include "estimate/EstimationRun.h"
 #include "estimate/GridRefinement.h"
+#include "estimate/Uncertainty.h"
 #include "io/Defaults.h"
 #include "io/FaultTraces.h"
 #include "io/GridData.h"
@@ -82,6 +83,9 @@ struct AppState {
   std::optional<GridData> Uncertainty;
   ContourLevels UncertaintyLevels;
   bool UncertaintyShown = false;
+  // How they are computed: exact up to a size, in two levels beyond (a test
+  // makes that size small).
+  UncertaintySettings UncertaintyOptions;
 
   ViewLightDefaults Defaults;
 

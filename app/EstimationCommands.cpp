@@ -383,47 +383,27 @@ void cmdAutoWeights_Click(MainContext& context) {
 
 namespace {
 
-// About `bands` levels over zmin ... zmax at a round interval (1, 2 or 5
-// times a power of ten): the deviations span a fraction of one unit as often
-// as many.
-ContourLevels FineLevels(double zmin, double zmax, int bands) {
-  const double rough =
-      std::max(zmax - zmin, 1e-12 * std::max(1.0, std::abs(zmax))) / std::max(bands, 1);
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  double step = 10 * power;
-  for (double m : {1.0, 2.0, 5.0}) {
-    if (m * power >= rough) {
-      step = m * power;
-      break;
-    }
-  }
-  ContourLevels levels;
-  levels.Cin = step;
-  levels.Cst = std::floor(zmin / step) * step;
-  levels.Cen = std::ceil(zmax / step) * step;
-  if (levels.Cen <= levels.Cst) levels.Cen = levels.Cst + step;
-  levels.ContourReady = 1;
-  return levels;
-}
-
 // The standard deviations of the estimate's heights, computed on the worker
 // thread; false when stopped or refused (the refusal shown).
 bool ComputeUncertainty(MainContext& context) {
   AppState& s = context.state;
   const EstimateInputs& in = *s.LastEstimate;
+  const UncertaintySettings options = s.UncertaintyOptions;
   BusyPointer busy(*context.platform);
   std::optional<Result<Uncertainty>> finished =
       RunWithProgress<Uncertainty>(context, [&](const EstimationProgress& progress) {
-        return EstimateUncertainty(in.data, in.params, in.run, [&progress](double f) {
-          return progress({1, 1, EstimationStage::Uncertainty, f});
-        });
+        return EstimateUncertainty(
+            in.data, in.params, in.run,
+            [&progress](double f) {
+              return progress({1, 1, EstimationStage::Uncertainty, f});
+            },
+            options);
       });
   const Uncertainty* computed = Outcome(context, finished, "推定の標準偏差の計算を中止しました");
   if (computed == nullptr) return false;
   const Uncertainty& found = *computed;
   GridData sd = found.Sd;
   UpdateGridGeometry(sd);
-  s.UncertaintyLevels = FineLevels(sd.Zmin, sd.Zmax, s.Colors.NColor);
   QString done = QString("推定の標準偏差を求めました（σ = %1、EDF %2、最小 %3、最大 %4")
                      .arg(found.Sigma, 0, 'g', 3)
                      .arg(found.Edf, 0, 'f', 1)
@@ -452,6 +432,9 @@ void cmdDisplayUncertainty_Click(MainContext& context) {
   // A map, in the plan view, where the data drawn over it fall in place.
   cmd2D_Click(context);
   GridPictureSettings settings = PanelPictureSettings(context, DisplayMode::ColorContour);
+  // Round levels of their own, as many bands as the colour table now has at most.
+  s.UncertaintyLevels =
+      RoundContourLevels(s.Uncertainty->Zmin, s.Uncertainty->Zmax, s.Colors.NColor);
   settings.levels = s.UncertaintyLevels;
   const ContourLevels& l = s.UncertaintyLevels;
   settings.bands = l.Cin != 0 ? std::round((l.Cen - l.Cst) / l.Cin) : 0;

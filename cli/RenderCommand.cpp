@@ -47,7 +47,7 @@ struct RenderArguments {
   double symbolScale = 1, labelSize = 7;
 
   ColorOptions colors;
-  bool noContourLines = false;
+  bool noContourLines = false, roundLevels = false;
   std::vector<std::string> faults;
 
   bool ColorMode() const { return mode == "color-contour" || mode == "color-shade"; }
@@ -153,7 +153,12 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
                      FormatGeneral(a.levels[2])};
   }
   const std::optional<std::string> divisions = DivisionsFromArguments(a, settings.table);
-  if (request.typed || divisions) {
+  if (a.roundLevels && divisions) {
+    // Round levels of at most that many bands, as the desktop's map of deviations takes.
+    settings.levels = RoundContourLevels(grid.Zmin, grid.Zmax, std::stoi(*divisions));
+    settings.bands = std::round((settings.levels.Cen - settings.levels.Cst) / settings.levels.Cin);
+    settings.options.Contour = ContourLinesPossible(settings.levels) && !a.noContourLines;
+  } else if (request.typed || divisions) {
     request.divisions = divisions.value_or("");
     const ChosenLevels chosen = ChooseContourLevels(request, grid.Zmin, grid.Zmax);
     settings.levels = chosen.levels;
@@ -345,6 +350,12 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
                      ->delimiter(',')
                      ->expected(3);
   command->add_option("--divisions", a->divisions, "automatic contour levels in N divisions")
+      ->excludes(levels);
+  command
+      ->add_flag("--round-levels", a->roundLevels,
+                 "automatic levels on a round step (1, 2 or 5 times a power of ten) in at most "
+                 "the colour table's bands (or --divisions), as the desktop draws standard "
+                 "deviations: for grids that span a fraction of one unit")
       ->excludes(levels);
   command->add_option("--frame", a->frame, "frame along the surface: 4, 2 or none")
       ->check(CLI::IsMember({"4", "2", "none"}));

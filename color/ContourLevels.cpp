@@ -74,6 +74,28 @@ ChosenLevels ChooseContourLevels(const LevelRequest& request, double zmin, doubl
   return chosen;
 }
 
+ContourLevels RoundContourLevels(double zmin, double zmax, int bands) {
+  bands = std::max(bands, 1);
+  // A flat map takes its step from its value, as if it spanned that.
+  const double scale = std::max(1.0, std::abs(zmax));
+  const double span = zmax - zmin > 1e-9 * scale ? zmax - zmin : scale;
+  double power = std::pow(10.0, std::floor(std::log10(span / bands)));
+  ContourLevels levels;
+  levels.ContourReady = 1;
+  // The first candidate may be a little too fine; at most a few decades on,
+  // one step always covers the range in a band or two.
+  for (int decade = 0; decade < 4; ++decade, power *= 10) {
+    for (const double m : {1.0, 2.0, 5.0}) {
+      levels.Cin = m * power;
+      levels.Cst = std::floor(zmin / levels.Cin) * levels.Cin;
+      levels.Cen = std::ceil(zmax / levels.Cin) * levels.Cin;
+      if (levels.Cen <= levels.Cst) levels.Cen = levels.Cst + levels.Cin;
+      if (std::round((levels.Cen - levels.Cst) / levels.Cin) <= bands) return levels;
+    }
+  }
+  return levels;
+}
+
 namespace {
 
 // The numbers of the first level at or above a height and of the last at or

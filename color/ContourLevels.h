@@ -67,6 +67,12 @@ struct ChosenLevels {
 // TakeContourLevels takes the fields.
 ChosenLevels ChooseContourLevels(const LevelRequest& request, double zmin, double zmax);
 
+// Levels on a round step (1, 2 or 5 times a power of ten) covering zmin ...
+// zmax in at most `bands` bands, the finest such step: for a map of values
+// that span a fraction of one unit as often as many, such as the standard
+// deviations of heights, whose colours must fit a table of `bands` colours.
+ContourLevels RoundContourLevels(double zmin, double zmax, int bands);
+
 // The whole numbers k of the levels that lie within lo..hi and within
 // Cst..Cen, with a tolerance of 1/10000 of an interval on either side.
 struct LevelSpan {

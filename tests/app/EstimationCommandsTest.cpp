@@ -244,6 +244,34 @@ TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
   EXPECT_FALSE(state().Uncertainty);
 }
 
+// Beyond the exact size (made small here) the deviations come in two levels
+// from the estimate the window keeps, which still holds its heights after the
+// grid went to the window; they are drawn in no more bands than colours, and
+// saved.
+TEST_F(EstimationTest, UncertaintyBeyondTheExactSizeIsDrawnAndSaved) {
+  for (const std::int64_t exactUpTo : {std::int64_t{1'200'000}, std::int64_t{500}}) {
+    Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"), 1);
+    Ask({"0", "0", "1000", "700"}, "51", "36");
+    platform.saveChoices.push_back(SaveChoice::Discard);
+    Click("cmdHorizon");
+    ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
+    state().UncertaintyOptions.exactUpTo = exactUpTo;
+    EXPECT_EQ(state().LastEstimate->run.Grid.Z(20, 20), state().Grid.Z(20, 20));
+    Click("cmdDisplayUncertainty");
+    ASSERT_TRUE(state().Uncertainty) << Status().toStdString();
+    EXPECT_EQ(Status().contains("二段階の近似"), exactUpTo < 1000) << Status().toStdString();
+    const ContourLevels& l = state().UncertaintyLevels;
+    EXPECT_LE(std::round((l.Cen - l.Cst) / l.Cin), state().Colors.NColor);
+    EXPECT_EQ(state().DisplayMode, DisplayMode::ColorContour);
+    const std::string saved = files / ("sd" + std::to_string(exactUpTo) + ".grd");
+    platform.saveAnswers.push_back(QString::fromStdString(saved));
+    Click("cmdSaveUncertainty");
+    const Result<GridData> read = ReadGridFile(saved);
+    ASSERT_TRUE(read) << Status().toStdString();
+    EXPECT_NEAR(read->Z(30, 20), state().Uncertainty->Z(30, 20), 1e-9);
+  }
+}
+
 // With bounds the chosen weights' figures are those of alpha(min) without the
 // bounds, not of the surface the passes deliver: a mark, and the tip says so.
 TEST_F(EstimationTest, AutoWeightsWithBoundsSayWhatTheirFiguresDescribe) {

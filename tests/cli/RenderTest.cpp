@@ -3,6 +3,7 @@
 #include <QImage>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "CliRun.h"
@@ -135,6 +136,41 @@ TEST(RenderCli, ShadedAndColouredPicturesWithTheirLegend) {
   EXPECT_EQ(colourShadeLegend.size(), QSize(203, 440));
   EXPECT_GT(PixelsOf(colourShadeLegend, QColor(114, 164, 128)), 50)
       << "the lightest shade of band 1";
+}
+
+// A grid spanning a tenth of a unit, as standard deviations do: whole-number
+// levels give it a colour or two; --round-levels the finest round step that
+// fits the table's 20 colours (0.01 here: 0.005 would make 21 bands).
+TEST(RenderCli, RoundLevelsColourAGridOfAFractionOfAUnit) {
+  testing::TempFolder folder;
+  const std::string grid = folder / "sd.grd", png = folder / "sd.png";
+  {
+    std::ofstream out(grid);
+    out << "21 21 0 0 1 1\n";
+    for (int j = 0; j < 21; ++j) {
+      for (int i = 0; i < 21; ++i) out << 0.0995 + 0.0999 * (i + j) / 40 << (i < 20 ? " " : "\n");
+    }
+  }
+  for (const bool round : {false, true}) {
+    std::vector<std::string> args = {"render", grid,      "--mode", "color-contour",
+                                     "--size", "200,200", "-o",     png};
+    if (round) args.emplace_back("--round-levels");
+    const auto [status, out, err] = Cli(args);
+    ASSERT_EQ(status, 0) << err;
+    const QImage picture(QString::fromStdString(png));
+    std::set<QRgb> colours;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        const QColor p = picture.pixelColor(x, y);
+        if (p.red() != p.green() || p.green() != p.blue()) colours.insert(p.rgb());
+      }
+    }
+    if (round) {
+      EXPECT_GE(colours.size(), 10U);
+    } else {
+      EXPECT_LE(colours.size(), 3U);
+    }
+  }
 }
 
 TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {

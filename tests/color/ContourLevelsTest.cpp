@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -164,6 +165,30 @@ TEST(LevelsWithin, TakesLevelsInsideWithATenThousandthTolerance) {
   EXPECT_TRUE(LevelsWithin(levels, 200, 300).Empty());
   EXPECT_TRUE(LevelsWithin({0, 100, 0, 1}, 0, 100).Empty());
   EXPECT_TRUE(LevelsWithin({0, 100, 1e-300, 1}, 0, 100).Empty());
+}
+
+// Round levels never make more bands than colours, cover the range, and
+// take the finest round step that does: a range whose natural step makes
+// one band too many (0.0995 ... 0.1994 in 20: 0.005 would make 21) moves up
+// to the next.
+TEST(RoundContourLevels, FitTheColoursOnTheFinestRoundStep) {
+  struct Case {
+    double zmin, zmax;
+    int bands;
+    double step;
+  };
+  const Case cases[] = {{0.0995, 0.1994, 20, 0.01}, {0.12, 0.39, 20, 0.02},
+                        {3.2, 1870, 20, 100},       {-45, -3, 9, 5},
+                        {0.5, 0.5, 20, 0.01},       {0.1, 0.4, 1, 0.5}};
+  for (const Case& c : cases) {
+    const ContourLevels l = RoundContourLevels(c.zmin, c.zmax, c.bands);
+    const double bands = std::round((l.Cen - l.Cst) / l.Cin);
+    EXPECT_NEAR(l.Cin, c.step, 1e-9 * c.step) << c.zmin << " ... " << c.zmax;
+    EXPECT_LE(bands, c.bands) << c.zmin;
+    EXPECT_LE(l.Cst, c.zmin);
+    EXPECT_GE(l.Cen, c.zmax);
+    EXPECT_EQ(l.ContourReady, 1);
+  }
 }
 
 }  // namespace
