@@ -13,9 +13,11 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -81,13 +83,15 @@ class RunningWindow {
 // going. Nothing when the run was stopped.
 template <class T>
 std::optional<Result<T>> RunWithProgress(
-    MainContext& context, const std::function<Result<T>(const EstimationProgress&)>& job) {
+    MainContext& context, const QString& what,
+    const std::function<Result<T>(const EstimationProgress&)>& job) {
   struct Latest {
     std::mutex mutex;
     std::optional<EstimationProgressStep> step;
   };
   auto latest = std::make_shared<Latest>();
   const RunningWindow running(context);
+  context.run.stopping = what + "を中止しています…";
   std::atomic<bool>& stop = context.run.stop;
   QEventLoop loop;
   std::optional<Result<T>> result;
@@ -112,7 +116,7 @@ std::optional<Result<T>> RunWithProgress(
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
     if (stop) {
-      context.ShowStatus("推定を中止しています…");
+      context.ShowStatus(context.run.stopping);
       return;
     }
     std::optional<EstimationProgressStep> step;
@@ -275,7 +279,7 @@ void cmdHorizon_Click(MainContext& context) {
 
   // A stopped or refused run, or one whose first pass fails, changes nothing.
   std::optional<Result<EstimationResult>> finished =
-      RunWithProgress<EstimationResult>(context, [&](const EstimationProgress& progress) {
+      RunWithProgress<EstimationResult>(context, "推定", [&](const EstimationProgress& progress) {
         return RunEstimation(s.Data.Prepared, params, progress);
       });
   EstimationResult* run =
@@ -332,6 +336,18 @@ void cmdHorizon_Click(MainContext& context) {
   }
 }
 
+namespace {
+
+// A chosen weight as the field takes it: the shortest text that reads back
+// as the same number, so the estimate uses the weight the choice found.
+QString ExactText(double value) {
+  char text[32];
+  const std::to_chars_result written = std::to_chars(std::begin(text), std::end(text), value);
+  return QString::fromLatin1(text, static_cast<int>(written.ptr - text));
+}
+
+}  // namespace
+
 void cmdAutoWeights_Click(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
@@ -340,7 +356,7 @@ void cmdAutoWeights_Click(MainContext& context) {
   const EstimationParameters& params = *asked;
   BusyPointer busy(*context.platform);
   std::optional<Result<WeightChoice>> finished =
-      RunWithProgress<WeightChoice>(context, [&](const EstimationProgress& progress) {
+      RunWithProgress<WeightChoice>(context, "重みの選択", [&](const EstimationProgress& progress) {
         return ChooseAlphaByGcv(s.Data.Prepared, params, [&progress](double f) {
           return progress({1, 1, EstimationStage::ChoosingWeights, f});
         });
@@ -351,13 +367,12 @@ void cmdAutoWeights_Click(MainContext& context) {
   const WeightChoice& chosen = *choice;
   // With bounds the schedule keeps its shape: alpha(max) grows as alpha(min) did.
   if (s.HasBoundData == 1 && params.AlphaMin > 0) {
-    p.estimation->txtAlphaMax->setText(
-        QString::number(params.AlphaMax * chosen.Alpha / params.AlphaMin, 'g', 4));
+    p.estimation->txtAlphaMax->setText(ExactText(params.AlphaMax * chosen.Alpha / params.AlphaMin));
   }
-  p.estimation->txtAlphaMin->setText(QString::number(chosen.Alpha, 'g', 4));
+  p.estimation->txtAlphaMin->setText(ExactText(chosen.Alpha));
   QString ratio;
   if (chosen.RatioChosen) {
-    p.estimation->txtRatio->setText(QString::number(chosen.Ratio, 'g', 4));
+    p.estimation->txtRatio->setText(ExactText(chosen.Ratio));
     ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
   }
   WriteWeightsReport(*p.report, &chosen, s.HasBoundData == 1);
@@ -390,8 +405,8 @@ bool ComputeUncertainty(MainContext& context) {
   const EstimateInputs& in = *s.LastEstimate;
   const UncertaintySettings options = s.UncertaintyOptions;
   BusyPointer busy(*context.platform);
-  std::optional<Result<Uncertainty>> finished =
-      RunWithProgress<Uncertainty>(context, [&](const EstimationProgress& progress) {
+  std::optional<Result<Uncertainty>> finished = RunWithProgress<Uncertainty>(
+      context, "推定の標準偏差の計算", [&](const EstimationProgress& progress) {
         return EstimateUncertainty(
             in.data, in.params, in.run,
             [&progress](double f) {
@@ -498,7 +513,7 @@ void ConnectEstimationFrame(MainContext& context) {
                    [&context] { WriteWeightsReport(*context.panel.report, nullptr); });
   QObject::connect(context.cmdStop, &QPushButton::clicked, context.cmdStop, [&context] {
     context.run.stop = true;
-    context.ShowStatus("推定を中止しています…");
+    context.ShowStatus(context.run.stopping);
   });
   // The second button only runs the first.
   for (QPushButton* button : {e.cmdDataView, e.cmdDataView2}) {

@@ -27,6 +27,7 @@ struct LongRun {
   bool active = false;
   std::atomic<bool> stop{false};  // read by the worker at each of its checks
   bool quitAfterwards = false;    // the window was closed while it worked
+  QString stopping;               // the status while a stop is awaited: what is being stopped
 };
 
 struct MainContext {

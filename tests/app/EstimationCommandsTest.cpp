@@ -141,6 +141,29 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
   EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-estimated.png"));
 }
 
+// The weights chosen go to the estimate to the last digit, so the desktop
+// and the command line with --auto-weights save the same grid.
+TEST_F(EstimationTest, AutoWeightsGiveTheCommandLinesGrid) {
+  const std::string sample = SourcePath("data/samples/fold_dips.txt");
+  Load("cmdOpenData", sample, 3);
+  Ask({"0", "0", "1000", "800"}, "26", "21");
+  Type("txtXexp", "10");
+  Type("txtYexp", "10");
+  Click("cmdAutoWeights");
+  Click("cmdHorizon");
+  ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
+  const std::string desktop = files / "auto.desktop.grd", cli = files / "auto.cli.grd";
+  platform.saveAnswers.push_back(QString::fromStdString(desktop));
+  Click("cmdSaveGridData");
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"estimate", "--layout", "3", sample, "--nodes", "26,21", "--range",
+                    "0,0,1000,800", "--extend", "10,10", "--auto-weights", "-o", cli},
+                   out, err),
+            0)
+      << err.str();
+  EXPECT_EQ(Slurp(desktop), Slurp(cli));
+}
+
 // The faulted sample with its fault file: the estimate breaks along the
 // trace, the picture draws it in dark red, and a bad file changes nothing.
 TEST_F(EstimationTest, FaultTracesBreakTheSurfaceAndAreDrawn) {
@@ -389,6 +412,7 @@ TEST_F(EstimationTest, AStoppedRunChangesNothing) {
     std::filesystem::create_directories(KESSADON_SCREENS_DIR);
     EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-run-in-progress.png"));
     cmdStop->click();
+    EXPECT_EQ(Status(), "推定を中止しています…");
   });
   watch.start(20);
   Find<QTabWidget>("tabParameter")->setCurrentIndex(1);
