@@ -375,6 +375,8 @@ void cmdAutoWeights_Click(MainContext& context) {
     p.estimation->txtRatio->setText(ExactText(chosen.Ratio));
     ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
   }
+  // The earlier run's figures belong to a weight no longer in the fields.
+  ClearEstimationReport(*p.report);
   WriteWeightsReport(*p.report, &chosen, s.HasBoundData == 1);
   QString grid;
   if (chosen.Thinned) {

@@ -149,7 +149,13 @@ TEST_F(EstimationTest, AutoWeightsGiveTheCommandLinesGrid) {
   Ask({"0", "0", "1000", "800"}, "26", "21");
   Type("txtXexp", "10");
   Type("txtYexp", "10");
+  Click("cmdHorizon");
+  ASSERT_FALSE(Caption("lblQj").isEmpty());
+  // The weights chosen afterwards leave no figure of that run beside them.
   Click("cmdAutoWeights");
+  EXPECT_TRUE(Caption("lblQj").isEmpty());
+  EXPECT_FALSE(Find<QLabel>("lblWeights")->isHidden());
+  platform.saveChoices.push_back(SaveChoice::Discard);
   Click("cmdHorizon");
   ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
   const std::string desktop = files / "auto.desktop.grd", cli = files / "auto.cli.grd";
