@@ -10,6 +10,7 @@
 #include "ColorCommands.h"
 #include "Controls.h"
 #include "DataDisplayCommands.h"
+#include "FormColor.h"
 #include "FormImage.h"
 #include "MainContext.h"
 #include "PictureBox.h"
@@ -91,7 +92,10 @@ void ShowNothingLoaded(Panel& p) {
          e.lblZmaxH,       e.lblNh,          e.lblNd,          e.lblDxH,        e.lblDyH,
          g.lblXGridG,      g.lblYGridG,      g.lblDxG,         g.lblDyG,        c.lblContourZmin,
          c.lblContourZmax, figures.lblXGrid, figures.lblYGrid, figures.lblXmin, figures.lblYmin,
-         figures.lblXmax,  figures.lblYmax,  figures.lblDx,    figures.lblDy});
+         figures.lblXmax,  figures.lblYmax,  figures.lblDx,    figures.lblDy,   figures.lblZmin,
+         figures.lblZmax});
+  p.gridFile->lblGridFileName->setText("格子データは開かれていません");
+  p.gridFile->lblGridOnOff->setText("格子データの状態");
 
   Enable({e.cmdHorizon, e.cmdDataView, e.cmdDataView2, g.cmdG2g, g.cmdGridChange,
           p.display->cmdColor, p.gridFile->cmdSaveGridData, p.gridFile->cmdSaveUncertainty},
@@ -181,6 +185,8 @@ void ResetAppState(MainContext& context) {
   ResetDataDisplay(context);
   ResetColors(context);
   ReadDefaultsFile(context);
+  // The legend belonged to the picture of the grid that went.
+  if (context.formColor != nullptr) context.formColor->hide();
 }
 
 void ResetEstimationPanel(MainContext& context) {

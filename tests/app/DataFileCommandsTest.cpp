@@ -181,7 +181,14 @@ TEST_F(DataFileCommandsTest, ClearResetsEverything) {
   EXPECT_TRUE(Enabled("cmdOpenData"));
 
   Load("cmdOpenData", WriteFile("b.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
+  EXPECT_FALSE(Caption("lblZmax").isEmpty());
+  form->Legend().show();
   Click("cmdClear");
+  // Nothing of the grid that went stays on the panel or the screen.
+  EXPECT_EQ(Caption("lblZmax"), "");
+  EXPECT_EQ(Caption("lblGridFileName"), "格子データは開かれていません");
+  EXPECT_EQ(Caption("lblGridOnOff"), "格子データの状態");
+  EXPECT_FALSE(form->Legend().isVisible());
   EXPECT_EQ(state().Data.Records.Ndata(), 0);
   EXPECT_EQ(state().DataReady, 0);
   EXPECT_EQ(state().GridLoaded, 0);
