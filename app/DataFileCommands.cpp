@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringDecoder>
 
 #include "AppReset.h"
@@ -293,6 +294,30 @@ void cmdClearFaults_Click(MainContext& context) {
   context.state.Data.Faults = FaultTraces{};
   ShowFaultCount(context);
   context.ShowStatus("断層線をクリアしました。次の推定と図から使いません");
+}
+
+void ResetKeepingData(MainContext& context) {
+  AppState& s = context.state;
+  DataFileFrame& f = *context.panel.dataFile;
+  const bool loaded = s.DataReady == 1;
+  MeasuredDataState data = std::move(s.Data);
+  QStringList files;
+  for (int k = 0; k < f.lstDataFile->count(); ++k) files << f.lstDataFile->item(k)->text();
+  ResetAppState(context);
+  s.Data.Faults = std::move(data.Faults);
+  ShowFaultCount(context);
+  if (!loaded) return;
+  s.Data = std::move(data);
+  const auto layout = static_cast<int>(s.Data.DataType);
+  if (layout >= 1 && layout <= static_cast<int>(f.optData.size())) {
+    f.optData[layout - 1]->setChecked(true);
+  }
+  f.lstDataFile->addItems(files);
+  PrepareMeasuredData(context);
+  context.panel.estimation->cmdDataView->setEnabled(true);
+  context.panel.estimation->cmdDataView2->setEnabled(true);
+  f.cmdOpenData->setEnabled(false);
+  f.cmdOpenDataAdd->setEnabled(true);
 }
 
 void cmdClear_Click(MainContext& context) {

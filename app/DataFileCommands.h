@@ -17,4 +17,8 @@ void cmdClearFaults_Click(MainContext& context);
 // raises DataReady and sets the estimation defaults for them.
 void PrepareMeasuredData(MainContext& context);
 
+// Resets the window for another grid, the measured data, their files and
+// the fault traces kept: they do not depend on the grid.
+void ResetKeepingData(MainContext& context);
+
 }  // namespace kessadon::app

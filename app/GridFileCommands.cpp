@@ -8,6 +8,7 @@
 
 #include "AppReset.h"
 #include "Controls.h"
+#include "DataFileCommands.h"
 #include "MainContext.h"
 #include "Platform.h"
 #include "SavePath.h"
@@ -109,7 +110,7 @@ void cmdOpenGridData_Click(MainContext& context) {
     return;
   }
   if (!ConfirmDiscardGrids(context)) return;
-  ResetAppState(context);
+  ResetKeepingData(context);
   InstallNewGrid(context, std::move(read->grid));
   if (read->kind == GridFileKind::ElevationMap) {
     ShowMapSheet(context, *path, read->sheetName);
@@ -137,7 +138,7 @@ void cmdOpenMem_Click(MainContext& context) {
     return;
   }
   if (!ConfirmDiscardGrids(context)) return;
-  ResetAppState(context);
+  ResetKeepingData(context);
   InstallNewGrid(context, std::move(map->grid));
   ShowMapSheet(context, *path, map->sheetName);
 }

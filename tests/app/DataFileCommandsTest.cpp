@@ -177,10 +177,19 @@ TEST_F(DataFileCommandsTest, ClearResetsEverything) {
   Load("cmdOpenData", WriteFile("a.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
   platform.openAnswers.push_back(QString::fromStdString(SourcePath("data/samples/hill.grd")));
   Click("cmdOpenGridData");
-  EXPECT_EQ(state().DataReady, 0) << "a new grid resets the data flags";
-  EXPECT_TRUE(Enabled("cmdOpenData"));
+  // A grid read keeps the data, which do not depend on it.
+  EXPECT_EQ(state().DataReady, 1);
+  EXPECT_EQ(state().Data.Records.Ndata(), 1);
+  EXPECT_EQ(Caption("lblNh"), "1");
+  EXPECT_EQ(Listed().size(), 1);
+  EXPECT_TRUE(Find<QRadioButton>("optData2")->isChecked());
+  EXPECT_FALSE(Enabled("cmdOpenData"));
+  EXPECT_TRUE(Enabled("cmdOpenDataAdd"));
 
+  Click("cmdClear");
   Load("cmdOpenData", WriteFile("b.txt", "a,1,1,1,1\nend,0,0,0,0,0,0\n"), 2);
+  platform.openAnswers.push_back(QString::fromStdString(SourcePath("data/samples/hill.grd")));
+  Click("cmdOpenGridData");
   EXPECT_FALSE(Caption("lblZmax").isEmpty());
   form->Legend().show();
   Click("cmdClear");
