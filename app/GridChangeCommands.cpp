@@ -10,6 +10,7 @@
 #include "GridFileCommands.h"
 #include "MainContext.h"
 #include "Platform.h"
+#include "UnsavedWork.h"
 #include "ViewCommands.h"
 #include "estimate/GridRefinement.h"
 
@@ -33,14 +34,21 @@ void cmdG2g_Click(MainContext& context) {
         context.window, "格子データがありません。格子データを開くか推定してから実行してください");
     return;
   }
+  // Always from the original grid, never a resampling of a resampling.
+  const bool refinedShown = RefinedGridShown(s);
+  GridData original = s.Grid;
+  if (refinedShown) ToggleRefinedGrid(original, *s.Refined);
   Result<RefinedGrid> refined = [&] {
     BusyPointer busy(*context.platform);
-    return RefineGrid(s.Grid, FieldValue(g.txtXGridG), FieldValue(g.txtYGridG));
+    return RefineGrid(original, FieldValue(g.txtXGridG), FieldValue(g.txtYGridG));
   }();
   if (!refined) {
     context.platform->ShowMessage(context.window, ToQ(refined.failure().message));
     return;
   }
+  // A resampled grid not yet saved is replaced only when the person agrees.
+  if (!ConfirmDiscardRefinedGrid(context)) return;
+  if (refinedShown) ToggleRefinedGrid(s.Grid, *s.Refined);
   const std::int32_t nx = s.Grid.Nx, ny = s.Grid.Ny;
   s.Refined = std::move(*refined);
   s.RefinedUnsaved = true;

@@ -72,4 +72,15 @@ bool ConfirmDiscardGrids(MainContext& context) {
   return true;
 }
 
+bool ConfirmDiscardRefinedGrid(MainContext& context) {
+  AppState& s = context.state;
+  if (!s.Refined || !s.RefinedUnsaved) return true;
+  const bool shown = RefinedGridShown(s);
+  GridData refined = s.Grid;
+  if (!shown) ToggleRefinedGrid(refined, *s.Refined);
+  const Answer answer = AskAbout(context, Description(s, true), refined, shown);
+  if (answer == Answer::Saved) s.RefinedUnsaved = false;
+  return answer != Answer::Cancelled;
+}
+
 }  // namespace kessadon::app

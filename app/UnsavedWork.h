@@ -18,4 +18,7 @@ void MarkShownGridSaved(AppState& state);
 // unsaved grid was saved or let go; a cancelled save dialog cancels too.
 bool ConfirmDiscardGrids(MainContext& context);
 
+// The same for the resampled grid alone, which a new resampling replaces.
+bool ConfirmDiscardRefinedGrid(MainContext& context);
+
 }  // namespace kessadon::app

@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 #include "app/Controls.h"
 #include "app/PictureBox.h"
+#include "estimate/GridRefinement.h"
 
 namespace kessadon::testing {
 namespace {
@@ -40,6 +41,24 @@ TEST_F(GridChangeTest, RefineThenSwitchBetweenTheOriginalAndTheChangedGrid) {
   EXPECT_EQ(ChangeCaption(), "変更後のデータへ");
   Click("cmdGridChange");
   EXPECT_EQ(state().Grid.Ny, 61);
+
+  // A second resampling asks before the unsaved resampled grid goes (a
+  // cancel keeps it) and starts from the original, not the resampled grid.
+  Type("txtXGridG", "41");
+  Type("txtYGridG", "31");
+  platform.saveChoices.push_back(SaveChoice::Cancel);
+  Click("cmdG2g");
+  EXPECT_EQ(state().Grid.Nx, 81);
+  platform.saveChoices.push_back(SaveChoice::Discard);
+  Click("cmdG2g");
+  EXPECT_TRUE(platform.saveChoices.empty());
+  ASSERT_EQ(state().Grid.Nx, 41);
+  const Result<RefinedGrid> direct = RefineGrid(original, 41, 31);
+  ASSERT_TRUE(direct);
+  EXPECT_NEAR(state().Grid.Z(20, 15), direct->ZNew(20, 15), 1e-9);
+  Click("cmdGridChange");
+  EXPECT_EQ(state().Grid.Z, original.Z);
+  Click("cmdGridChange");
 
   // A new grid leaves nothing to switch back to, once the resampled one is let go.
   platform.saveChoices.push_back(SaveChoice::Discard);
