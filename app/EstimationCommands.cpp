@@ -308,7 +308,14 @@ void cmdHorizon_Click(MainContext& context) {
   s.GridFileName.clear();
   p.gridFile->lblGridFileName->setText("推定された格子データ（未ファイル化）");
   p.gridFile->lblGridOnOff->setText("推定された格子データ");
-  if (p.estimation->chkDrawCon->isChecked()) DrawAfterEstimation(context);
+  if (p.estimation->chkDrawCon->isChecked()) {
+    DrawAfterEstimation(context);
+  } else {
+    // Nothing drawn: the plan view is set so that every picture can be asked
+    // for, and the picture of the grid before goes rather than pass for this one.
+    cmd2D_Click(context);
+    context.formImage->picImage->Cls();
+  }
   UpdateDisplayCommands(context);
 
   if (run->StoppedAtPass > 0) {

@@ -301,6 +301,27 @@ TEST_F(EstimationTest, UncertaintyBeyondTheExactSizeIsDrawnAndSaved) {
   }
 }
 
+// An estimate not drawn afterwards can be drawn at once in the plan view,
+// and the picture of the grid before does not stay to pass for it.
+TEST_F(EstimationTest, AnEstimateNotDrawnLeavesNoOldPictureAndCanBeDrawn) {
+  Load("cmdOpenData", SourcePath("data/samples/hill_points.txt"), 1);
+  Ask({"0", "0", "1000", "700"}, "41", "29");
+  Click("cmdHorizon");
+  ASSERT_GT(PixelsOf(Picture(), QColor(255, 128, 0)), 100) << "drawn, with the data's marks";
+  Find<QCheckBox>("chkDrawCon")->setChecked(false);
+  Ask({"0", "0", "1000", "700"}, "51", "36");
+  platform.saveChoices.push_back(SaveChoice::Discard);
+  Click("cmdHorizon");
+  ASSERT_EQ(state().Grid.Nx, 51) << Status().toStdString();
+  const QImage blank = Picture();
+  EXPECT_EQ(PixelsOf(blank, QColor(255, 255, 255)), blank.width() * blank.height());
+  EXPECT_EQ(Text("txtAlpha"), "180");
+  EXPECT_TRUE(Enabled("cmdDisplayGrid"));
+  EXPECT_TRUE(Enabled("cmdDisplayData"));
+  Click("cmdDisplayGrid");
+  EXPECT_LT(PixelsOf(Picture(), QColor(255, 255, 255)), blank.width() * blank.height());
+}
+
 // With bounds the chosen weights' figures are those of alpha(min) without the
 // bounds, not of the surface the passes deliver: a mark, and the tip says so.
 TEST_F(EstimationTest, AutoWeightsWithBoundsSayWhatTheirFiguresDescribe) {
