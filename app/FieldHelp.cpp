@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QWidget>
 #include <cmath>
 #include <limits>
@@ -25,6 +26,11 @@ struct Help {
   double low = kNone, high = kNone;
   bool above = false;
 };
+
+// Node counts beyond this could never be estimated or held; weights beyond
+// this leave the other terms below the rounding of the data's.
+constexpr double kMaxNodes = 100'000;
+constexpr double kMaxWeight = 1e12;
 
 const Help kHelp[] = {
     // Grid files and measured-data files.
@@ -51,15 +57,16 @@ const Help kHelp[] = {
     {"txtYmin", "推定する格子の南の端（最初の節点）の y 座標です（データと同じ単位）", "Y min"},
     {"txtXmax", "推定する格子の東の端（最後の節点）の x 座標です（X min より大きく）", "X Max"},
     {"txtYmax", "推定する格子の北の端（最後の節点）の y 座標です（Y min より大きく）", "Y Max"},
-    {"txtXGridH", "x 方向の節点の数です（2 以上の整数）", "Nx(X Grid)", 2},
-    {"txtYGridH", "y 方向の節点の数です（2 以上の整数）", "Ny(Y Grid)", 2},
-    {"txtM1", "傾きの項 J1 の重みです（0 以上）", "m1", 0},
-    {"txtM2", "曲率の項 J2 の重みです（0 以上）", "m2", 0},
-    {"txtRatio", "傾斜データの重みと位置データの重みの比です（0 以上）", "Beta/Alpha", 0},
+    {"txtXGridH", "x 方向の節点の数です（2 以上の整数）", "Nx(X Grid)", 2, kMaxNodes},
+    {"txtYGridH", "y 方向の節点の数です（2 以上の整数）", "Ny(Y Grid)", 2, kMaxNodes},
+    {"txtM1", "傾きの項 J1 の重みです（0 以上）", "m1", 0, kMaxWeight},
+    {"txtM2", "曲率の項 J2 の重みです（0 以上）", "m2", 0, kMaxWeight},
+    {"txtRatio", "傾斜データの重みと位置データの重みの比です（0 以上）", "Beta/Alpha", 0,
+     kMaxWeight},
     {"txtAlphaMin", "位置データの重み α です。上下限データがあるときは最初の回の α（0 より大きく）",
-     "α(min)", 0, kNone, true},
+     "α(min)", 0, kMaxWeight, true},
     {"txtAlphaMax", "上下限データがあるときの最後の回の α です（α(min) より大きく）", "α(max)", 0,
-     kNone, true},
+     kMaxWeight, true},
     {"txtNitr", "上下限データがあるときの繰り返し回数です（2〜1000 回）", "繰り返し回数", 2, 1000},
     {"txtXexp", "推定する範囲を x の両側に広げる割合です。格子の数に対して 0〜50(%)",
      "推定する範囲を拡張 Ｘ（％）", 0, 50},
@@ -154,6 +161,9 @@ const Help* HelpOf(const QWidget* widget) {
 
 // "0〜50 に", "2 以上に", "0 より大きく", to go before "してください".
 QString Range(const Help& h) {
+  if (!std::isnan(h.high) && h.above) {
+    return NumberText(h.low) + " より大きく " + NumberText(h.high) + " 以下に";
+  }
   if (!std::isnan(h.high)) return NumberText(h.low) + "〜" + NumberText(h.high) + " に";
   return NumberText(h.low) + (h.above ? " より大きく" : " 以上に");
 }
@@ -196,8 +206,14 @@ void ConnectFieldChecks(MainContext& context) {
   for (QLineEdit* box : context.window->findChildren<QLineEdit*>()) {
     const Help* help = HelpOf(box);
     if (!help || !help->field) continue;
-    QObject::connect(box, &QLineEdit::editingFinished, box, [&context, box] {
-      if (std::optional<QString> problem = FieldProblem(box)) context.ShowStatus(*problem);
+    QObject::connect(box, &QLineEdit::editingFinished, box, [&context, box, help] {
+      if (std::optional<QString> problem = FieldProblem(box)) {
+        context.ShowStatus(*problem);
+      } else if (context.statusBar != nullptr && context.statusBar->currentMessage().startsWith(
+                                                     QString("「%1」").arg(help->field))) {
+        // The field was mended: its message goes with the fault.
+        context.statusBar->clearMessage();
+      }
     });
   }
 }

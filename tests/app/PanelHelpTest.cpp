@@ -41,8 +41,10 @@ TEST_F(PanelHelpTest, FieldsThatHoldNoNumberOrLeaveTheirRangeAreNamed) {
       {"txtXmin", "abc", "「X min」に数値がありません"},
       {"txtXexp", "80", "「推定する範囲を拡張 Ｘ（％）」は 0〜50 にしてください"},
       {"txtYexp", "-5", "「推定する範囲を拡張 Ｙ（％）」は 0〜50 にしてください"},
-      {"txtM2", "-1", "「m2」は 0 以上にしてください"},
-      {"txtAlphaMin", "0", "「α(min)」は 0 より大きくしてください"},
+      {"txtM2", "-1", "「m2」は 0〜1000000000000 にしてください"},
+      {"txtAlphaMin", "0", "「α(min)」は 0 より大きく 1000000000000 以下にしてください"},
+      {"txtAlphaMin", "1e308", "「α(min)」は 0 より大きく 1000000000000 以下にしてください"},
+      {"txtYGridH", "1e308", "「Ny(Y Grid)」は 2〜100000 にしてください"},
       {"txtXexp", "50", nullptr},
   };
   for (const Case& c : cases) {
@@ -62,6 +64,16 @@ TEST_F(PanelHelpTest, FieldsThatHoldNoNumberOrLeaveTheirRangeAreNamed) {
     }
     Type(c.field, before);
   }
+  // A field's message goes once the field is mended, and only then.
+  Type("txtM2", "-1");
+  Find<QLineEdit>("txtM2")->editingFinished();
+  EXPECT_TRUE(Status().startsWith("「m2」")) << Status().toStdString();
+  Type("txtM1", "1");
+  Find<QLineEdit>("txtM1")->editingFinished();
+  EXPECT_TRUE(Status().startsWith("「m2」")) << "another field mends nothing";
+  Type("txtM2", "1");
+  Find<QLineEdit>("txtM2")->editingFinished();
+  EXPECT_EQ(Status(), "");
 }
 
 // Numbers typed with a Japanese input method mean what their ASCII forms mean;
