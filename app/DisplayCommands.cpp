@@ -1,6 +1,7 @@
 #include "DisplayCommands.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -128,6 +129,15 @@ void cmdSaveImage_Click(MainContext& context) {
                   "すべてのファイル (*.*)|*.*");
   if (!path) return;
   const std::optional<PictureFormat> format = PictureFormatOf(FromQ(*path));
+  // A name without an ending is saved as BMP; one whose ending says another
+  // format is never given bitmap bytes.
+  if (!format && !QFileInfo(*path).suffix().isEmpty()) {
+    context.platform->ShowMessage(context.window,
+                                  *path + "：名前の終わりが画像の形式ではありません。" +
+                                      ToQ(PictureEndings()) +
+                                      " のどれかで終えてください（保存していません）");
+    return;
+  }
   Status saved = format && IsVectorFormat(*format)
                      ? SaveVectorPicture(context, FromQ(*path), *format)
                      : SavePicture(context.formImage->picImage->Image(), FromQ(*path));

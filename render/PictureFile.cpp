@@ -66,15 +66,19 @@ std::optional<PictureFormat> PictureFormatOf(const std::string& path) {
   return std::nullopt;
 }
 
-Result<PictureFormat> RequirePictureFormat(const std::string& path) {
-  if (std::optional<PictureFormat> format = PictureFormatOf(path)) return *format;
+std::string PictureEndings() {
   std::string list;
   for (const Ending& ending : kEndings) {
     if (!Writable(ending.format)) continue;
     if (!list.empty()) list += ", ";
     list += ending.text;
   }
-  return Failure{"unknown picture format; the name must end in one of " + list};
+  return list;
+}
+
+Result<PictureFormat> RequirePictureFormat(const std::string& path) {
+  if (std::optional<PictureFormat> format = PictureFormatOf(path)) return *format;
+  return Failure{"unknown picture format; the name must end in one of " + PictureEndings()};
 }
 
 bool IsVectorFormat(PictureFormat format) {

@@ -17,6 +17,8 @@ enum class PictureFormat { Bmp, Png, Jpeg, Tiff, Svg, Pdf };
 // The format a file name asks for by its ending (any case): .bmp, .png, .jpg,
 // .jpeg, .tif, .tiff (where this Qt writes them), .svg, .pdf.
 std::optional<PictureFormat> PictureFormatOf(const std::string& path);
+// The endings a picture may be saved under, as a list for messages.
+std::string PictureEndings();
 // The same, or a refusal that lists the endings understood.
 Result<PictureFormat> RequirePictureFormat(const std::string& path);
 bool IsVectorFormat(PictureFormat format);

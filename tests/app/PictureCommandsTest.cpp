@@ -207,6 +207,30 @@ TEST_F(PictureCommandsTest, SaveAndCopyThePicture) {
   EXPECT_EQ(platform.clipboard, Picture().Image());
   EXPECT_TRUE(Status().startsWith("画像をクリップボードにコピーしました"))
       << Status().toStdString();
+
+  // The name's ending chooses the format; an ending of another kind of file
+  // is refused with nothing written, and a name without one is a bitmap.
+  struct Named {
+    const char* name;
+    const char* magic;  // nothing: refused
+  };
+  for (const Named& n : {Named{"x.png", "\x89PNG"}, Named{"x.grd", nullptr},
+                         Named{"x.gpkg", nullptr}, Named{"noending", "BM"}}) {
+    const std::string named = files / n.name;
+    platform.messages.clear();
+    platform.saveAnswers.push_back(QString::fromStdString(named));
+    Click("cmdSaveImage");
+    if (n.magic == nullptr) {
+      EXPECT_FALSE(std::filesystem::exists(named)) << n.name;
+      ASSERT_EQ(platform.messages.size(), 1U) << n.name;
+      EXPECT_TRUE(platform.messages.back().contains(".png")) << n.name;
+      continue;
+    }
+    std::string magic(std::string(n.magic).size(), '\0');
+    std::ifstream(named, std::ios::binary)
+        .read(magic.data(), static_cast<std::streamsize>(magic.size()));
+    EXPECT_EQ(magic, n.magic) << n.name;
+  }
 }
 
 // SVG and PDF draw the picture again: the grid, its scale bar and the data's
