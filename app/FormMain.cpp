@@ -38,7 +38,9 @@
 
 namespace kessadon::app {
 
-QString VersionText() { return "Kessadon 2001 バージョン 1.0 (2001/07/13)"; }
+QString VersionText() {
+  return QString("Kessadon 2001 バージョン %1 (2001/07/13)").arg(KESSADON_VERSION);
+}
 
 namespace {
 

@@ -16,6 +16,7 @@ GridFileFrame::GridFileFrame(QWidget* parent) : QGroupBox("格子データファ
   lblGridFileName = NewValueLabel(this, "lblGridFileName", "格子データは開かれていません");
   lblGridFileName->setWordWrap(true);
   lblGridOnOff = NewValueLabel(this, "lblGridOnOff", "格子データの状態");
+  lblGridOnOff->setWordWrap(true);
   lblMemLbl = NewCaption(this, "数値地図：", "lblMemLbl");
   lblMem = NewCaption(this, QString(), "lblMem");
   cmdSaveGridData = NewButton(this, "cmdSaveGridData", "上の格子データの保存");
@@ -26,9 +27,10 @@ GridFileFrame::GridFileFrame(QWidget* parent) : QGroupBox("格子データファ
   layout->addWidget(lblMemLbl, 0, 2);
   layout->addWidget(lblMem, 0, 3);
   layout->addWidget(lblGridFileName, 1, 0, 1, 4);
-  layout->addWidget(lblGridOnOff, 2, 0, 1, 3);
-  layout->addWidget(cmdSaveGridData, 2, 3);
-  layout->addWidget(cmdSaveUncertainty, 3, 3);
+  // The state on a row of its own: the resampled grid's caption is long.
+  layout->addWidget(lblGridOnOff, 2, 0, 1, 4);
+  layout->addWidget(cmdSaveGridData, 3, 0, 1, 2);
+  layout->addWidget(cmdSaveUncertainty, 3, 2, 1, 2);
   layout->setColumnStretch(3, 1);
 }
 

@@ -11,7 +11,8 @@ function(kessadon_add_test)
   target_include_directories(${arg_NAME} PRIVATE ${arg_INCLUDES})
   target_compile_definitions(${arg_NAME} PRIVATE
     KESSADON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    KESSADON_SCREENS_DIR="${CMAKE_BINARY_DIR}/screens")
+    KESSADON_SCREENS_DIR="${CMAKE_BINARY_DIR}/screens"
+    KESSADON_VERSION="${PROJECT_VERSION}")
   if(arg_QT)
     target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBRARIES} GTest::gtest)
     set(properties PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

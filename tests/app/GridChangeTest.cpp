@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
@@ -30,6 +32,13 @@ TEST_F(GridChangeTest, RefineThenSwitchBetweenTheOriginalAndTheChangedGrid) {
   EXPECT_EQ(state().Grid.Xmax, original.Xmax);
   EXPECT_EQ(Caption("lblXGrid"), "81");
   EXPECT_EQ(Caption("lblGridOnOff"), "★☆★ 格子数変更後のデータ ★☆★");
+  // The whole caption shows: wrapped where the frame is narrow, never cut.
+  form->show();
+  QCoreApplication::processEvents();
+  const QLabel* onOff = Find<QLabel>("lblGridOnOff");
+  EXPECT_GE(onOff->height(), onOff->heightForWidth(onOff->width()));
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(form->grab().save(QString(KESSADON_SCREENS_DIR) + "/formMain-grid-changed.png"));
   EXPECT_EQ(ChangeCaption(), "オリジナルに戻す");
   EXPECT_FALSE(Enabled("cmdG2g"));
   ASSERT_TRUE(Enabled("cmdGridChange"));

@@ -187,6 +187,8 @@ TEST_F(StartupTest, VersionAndEnd) {
   const QString& line = platform.messages[0];
   EXPECT_FALSE(line.contains('\n'));
   EXPECT_TRUE(line.contains("Kessadon") && line.contains("2001") && line.contains("2001/07/13"));
+  // The version label is the package's, as kessadon --version prints it.
+  EXPECT_TRUE(line.contains(QString("バージョン %1 ").arg(KESSADON_VERSION))) << line.toStdString();
 
   Click("cmdEnd");
   EXPECT_FALSE(form->isVisible());
