@@ -345,12 +345,14 @@ void cmdHorizon_Click(MainContext& context) {
 
 namespace {
 
-// A chosen weight as the field takes it: the shortest text that reads back
-// as the same number, so the estimate uses the weight the choice found.
-QString ExactText(double value) {
+// A chosen weight into its field: the shortest text that reads back as the
+// same number, so the estimate uses the weight the choice found, shown from
+// its first digit.
+void SetExactly(QLineEdit* field, double value) {
   char text[32];
   const std::to_chars_result written = std::to_chars(std::begin(text), std::end(text), value);
-  return QString::fromLatin1(text, static_cast<int>(written.ptr - text));
+  field->setText(QString::fromLatin1(text, static_cast<int>(written.ptr - text)));
+  field->setCursorPosition(0);
 }
 
 }  // namespace
@@ -374,12 +376,12 @@ void cmdAutoWeights_Click(MainContext& context) {
   const WeightChoice& chosen = *choice;
   // With bounds the schedule keeps its shape: alpha(max) grows as alpha(min) did.
   if (s.HasBoundData == 1 && params.AlphaMin > 0) {
-    p.estimation->txtAlphaMax->setText(ExactText(params.AlphaMax * chosen.Alpha / params.AlphaMin));
+    SetExactly(p.estimation->txtAlphaMax, params.AlphaMax * chosen.Alpha / params.AlphaMin);
   }
-  p.estimation->txtAlphaMin->setText(ExactText(chosen.Alpha));
+  SetExactly(p.estimation->txtAlphaMin, chosen.Alpha);
   QString ratio;
   if (chosen.RatioChosen) {
-    p.estimation->txtRatio->setText(ExactText(chosen.Ratio));
+    SetExactly(p.estimation->txtRatio, chosen.Ratio);
     ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
   }
   // The earlier run's figures belong to a weight no longer in the fields.

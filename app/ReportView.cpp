@@ -19,13 +19,23 @@ std::array<QLabel*, 11> Labels(ReportFrame& f) {
           f.lblQdrn, f.lblQdav, f.lblQjres, f.lblQj,   f.lblRes};
 }
 
+// A report value to six significant digits, which is what a reader can
+// weigh; counts and short values as they stand.
+QString Shown(const QString& full) {
+  bool number = false;
+  const double value = full.toDouble(&number);
+  if (!number || full.size() <= 8) return full;
+  return QString::number(value, 'g', 6);
+}
+
 }  // namespace
 
 void WriteEstimationReport(ReportFrame& f, const EstimationReport& report) {
   const std::array<QLabel*, 11> labels = Labels(f);
   const std::array<ReportLine, 11> lines = ReportLines(report);
   for (std::size_t k = 0; k < labels.size(); ++k) {
-    labels[k]->setText(lines[k].value ? ToQ(*lines[k].value) : QString());
+    const QString full = lines[k].value ? ToQ(*lines[k].value) : QString();
+    labels[k]->setText(Shown(full));
   }
 }
 

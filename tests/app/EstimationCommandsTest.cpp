@@ -127,11 +127,17 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
                              "lblQdrn", "lblQdav", "lblQjres", "lblQj", "lblRes"}) {
       if (!Caption(name).isEmpty()) shown << Caption(name);
     }
-    EXPECT_EQ(shown, printed) << c.sample;
+    // The panel shows six significant digits of what the command line prints to fifteen.
+    ASSERT_EQ(shown.size(), printed.size()) << c.sample;
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+      EXPECT_LE(shown[k].size(), 12) << shown[k].toStdString();
+      const double value = printed[k].toDouble();
+      EXPECT_NEAR(shown[k].toDouble(), value, 5e-6 * std::abs(value)) << c.sample;
+    }
     if (state().HasBoundData == 1) {
       // Without dip data a R is alpha RH, alpha being 16 in the last of the six passes.
       EXPECT_NEAR(Caption("lblRes").toDouble(), 16 * Caption("lblQhrn").toDouble(),
-                  1e-12 * Caption("lblRes").toDouble());
+                  1e-5 * Caption("lblRes").toDouble());
     }
   }
   std::filesystem::create_directories(KESSADON_SCREENS_DIR);
