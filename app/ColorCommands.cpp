@@ -15,7 +15,9 @@
 #include "PictureBox.h"
 #include "Platform.h"
 #include "io/NumberText.h"
+#include "raster/Gdal.h"
 #include "render/Legend.h"
+#include "render/VectorSurface.h"
 
 namespace kessadon::app {
 namespace {
@@ -135,15 +137,41 @@ void cmdDisplayColorShade_Click(MainContext& context) {
   ShowGridPicture(context, settings);
 }
 
+namespace {
+
+// The legend of the picture shown: of the standard deviations, with levels of
+// their own, when those were drawn last. False for a picture without one.
+bool DrawShownLegend(const MainContext& context, DrawingSurface& surface) {
+  const AppState& s = context.state;
+  const GridData& shown = s.UncertaintyShown && s.Uncertainty ? *s.Uncertainty : s.Grid;
+  const ContourLevels& levels = &shown == &s.Grid ? s.Levels : s.UncertaintyLevels;
+  // What the colours measure, in the heights' unit where the grid's coordinate system names it.
+  const std::string unit = CrsUnitsOf(s.GridCrs).vertical;
+  const std::string title = std::string(&shown == &s.Grid ? "標高" : "標準偏差") +
+                            (unit.empty() ? "" : "（" + unit + "）");
+  return DrawLegend(surface, s.DisplayMode, s.Pal, levels, shown.Zmin, shown.Zmax, title);
+}
+
+void SaveLegend(MainContext& context) {
+  PictureBox& legend = *context.formColor->picLegend;
+  SavePictureAsked(context, legend.Image(),
+                   [&context, &legend](const std::string& path, PictureFormat format) -> Status {
+                     VectorSurface vector(static_cast<int>(legend.Surface().ScaleWidth()),
+                                          static_cast<int>(legend.Surface().ScaleHeight()), true);
+                     if (!DrawShownLegend(context, vector)) {
+                       return Failure{"凡例のある色の図がありません"};
+                     }
+                     return vector.Save(path, format);
+                   });
+}
+
+}  // namespace
+
 void cmdColor_Click(MainContext& context) {
   FormColor& window = *context.formColor;
   window.ShowBeside(context.formImage->frameGeometry());
-  const AppState& s = context.state;
   PictureBox& legend = *window.picLegend;
-  // The standard deviations' picture has levels of its own.
-  const GridData& shown = s.UncertaintyShown && s.Uncertainty ? *s.Uncertainty : s.Grid;
-  const ContourLevels& levels = &shown == &s.Grid ? s.Levels : s.UncertaintyLevels;
-  if (!DrawLegend(legend.Surface(), s.DisplayMode, s.Pal, levels, shown.Zmin, shown.Zmax)) {
+  if (!DrawShownLegend(context, legend.Surface())) {
     window.hide();
     return;
   }
@@ -171,6 +199,8 @@ void ConnectColorCommands(MainContext& context) {
   OnClick(context, d.cmdDisplayColorContour, cmdDisplayColorContour_Click);
   OnClick(context, d.cmdDisplayColorShade, cmdDisplayColorShade_Click);
   OnClick(context, d.cmdColor, cmdColor_Click);
+  QAction* save = context.formColor->actSaveLegend;
+  QObject::connect(save, &QAction::triggered, save, [&context] { SaveLegend(context); });
 }
 
 }  // namespace kessadon::app

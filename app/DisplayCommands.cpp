@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 #include "ContourCommands.h"
 #include "Controls.h"
@@ -18,6 +19,7 @@
 #include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
 #include "overlay/FaultOverlay.h"
+#include "raster/Gdal.h"
 #include "render/PictureFile.h"
 #include "render/ScaleBar.h"
 #include "render/VectorSurface.h"
@@ -51,6 +53,8 @@ RenderOptions PictureRenderOptions(const MainContext& context) {
   options.LineColor = context.state.LineColor;
   options.ScaleLine = o.chkScaleLine->isChecked();
   options.ScaleBar = o.chkScaleBar->isChecked();
+  // The bar's lengths in the grid's own units, where its coordinate system names them.
+  if (options.ScaleBar) options.MapUnit = CrsUnitsOf(context.state.GridCrs).horizontal;
   options.Contour = context.panel.contour->chkContour->isChecked();
   options.Waku = o.chkWaku->isChecked();
   options.Waku4 = o.optWaku4->isChecked();
@@ -121,7 +125,8 @@ void ShowImageWindow(MainContext& context) {
 void cmdDisplayGrid_Click(MainContext& context) { DrawLines(context, DisplayMode::Grid); }
 void cmdDisplayContour_Click(MainContext& context) { DrawLines(context, DisplayMode::Contour); }
 
-void cmdSaveImage_Click(MainContext& context) {
+void SavePictureAsked(MainContext& context, const QImage& shown,
+                      const std::function<Status(const std::string&, PictureFormat)>& vector) {
   std::optional<QString> path =
       AskSavePath(context,
                   "ビットマップファイル (*.bmp)|*.bmp|PNG 画像 (*.png)|*.png|"
@@ -138,14 +143,20 @@ void cmdSaveImage_Click(MainContext& context) {
                                       " のどれかで終えてください（保存していません）");
     return;
   }
-  Status saved = format && IsVectorFormat(*format)
-                     ? SaveVectorPicture(context, FromQ(*path), *format)
-                     : SavePicture(context.formImage->picImage->Image(), FromQ(*path));
+  Status saved = format && IsVectorFormat(*format) ? vector(FromQ(*path), *format)
+                                                   : SavePicture(shown, FromQ(*path));
   if (!saved) {
     context.ShowStatus(*path + " に保存できませんでした: " + ToQ(Describe(saved.failure())));
     return;
   }
   context.ShowStatus("画像を保存しました: " + *path);
+}
+
+void cmdSaveImage_Click(MainContext& context) {
+  SavePictureAsked(context, context.formImage->picImage->Image(),
+                   [&context](const std::string& path, PictureFormat format) {
+                     return SaveVectorPicture(context, path, format);
+                   });
 }
 
 void cmdCopyImage_Click(MainContext& context) {

@@ -3,7 +3,12 @@
 // drawing.
 #pragma once
 
+#include <QImage>
+#include <functional>
+#include <string>
+
 #include "render/GridPicture.h"
+#include "render/PictureFile.h"
 
 namespace kessadon::app {
 
@@ -31,6 +36,10 @@ void ShowImageWindow(MainContext& context);
 
 void cmdDisplayGrid_Click(MainContext& context);
 void cmdDisplayContour_Click(MainContext& context);
+// Asks where to save a picture and saves it there in the format its name's
+// ending gives: `shown` for a bitmap, `vector` to draw it again for SVG and PDF.
+void SavePictureAsked(MainContext& context, const QImage& shown,
+                      const std::function<Status(const std::string&, PictureFormat)>& vector);
 void cmdSaveImage_Click(MainContext& context);
 void cmdCopyImage_Click(MainContext& context);
 // Unticking the frame unselects both of its options; choosing one ticks it.

@@ -104,7 +104,7 @@ const Help kHelp[] = {
     {"cmdDisplayColorContour", "高さで色分けした図を描きます"},
     {"cmdDisplayColorShade", "高さの色分けに陰影をつけた図を描きます"},
     {"cmdDisplayData", "今の図に測定データを重ねて描きます（面に隠れる点は描きません）"},
-    {"cmdColor", "色分けの凡例を別の窓に表示します"},
+    {"cmdColor", "色分けの凡例を別の窓に表示します（その窓の右クリックで画像に保存できます）"},
     {"cmdImageClear", "描画ウィンドウの図を消します"},
     {"cmdDisplayUncertainty",
      "推定した格子の各点の高さの標準偏差（データの誤差 σ と重みから見た確からしさ）を"

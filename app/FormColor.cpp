@@ -15,6 +15,10 @@ FormColor::FormColor() : QWidget(nullptr, Qt::Window) {
   setWindowTitle("Color Table");
   picLegend = new PictureBox(this);
   picLegend->setObjectName("picLegend");
+  actSaveLegend = new QAction("凡例を保存…", picLegend);
+  actSaveLegend->setObjectName("actSaveLegend");
+  picLegend->addAction(actSaveLegend);
+  picLegend->setContextMenuPolicy(Qt::ActionsContextMenu);
   resize(kLegendWidth, kLegendHeight);
 }
 

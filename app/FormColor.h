@@ -1,6 +1,7 @@
 // The legend window "Color Table": one picture box, picLegend, filling it.
 #pragma once
 
+#include <QAction>
 #include <QRect>
 #include <QWidget>
 
@@ -13,6 +14,8 @@ class FormColor : public QWidget {
   FormColor();
 
   PictureBox* picLegend;
+  // "凡例を保存…" on the legend's context menu.
+  QAction* actSaveLegend;
 
   // Shows and raises the window. The first time it goes beside the drawing
   // window `drawing` (outer geometry): right of it where the screen has room,

@@ -144,6 +144,42 @@ std::string CrsDescription(const std::string& wkt) {
   return text;
 }
 
+namespace {
+
+// "metre" as "m"; other units by their common symbol, else their name.
+std::string UnitSymbol(const char* name) {
+  if (name == nullptr) return {};
+  const std::string unit = name;
+  if (unit == "metre" || unit == "meter" || unit == "Meter") return "m";
+  if (unit == "kilometre" || unit == "kilometer") return "km";
+  if (unit == "foot" || unit == "US survey foot" || unit == "Foot_US" || unit == "Foot")
+    return "ft";
+  return unit;
+}
+
+}  // namespace
+
+CrsUnits CrsUnitsOf(const std::string& wkt) {
+  CrsUnits units;
+  if (wkt.empty()) return units;
+  EnsureGdal();
+  OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+  if (OSRSetFromUserInput(srs, wkt.c_str()) == OGRERR_NONE) {
+    char* name = nullptr;
+    if (OSRIsProjected(srs) != 0) {
+      OSRGetTargetLinearUnits(srs, "PROJCS", &name);
+      units.horizontal = UnitSymbol(name);
+    }
+    if (OSRIsVertical(srs) != 0 || OSRIsCompound(srs) != 0) {
+      name = nullptr;
+      OSRGetTargetLinearUnits(srs, "VERT_CS", &name);
+      units.vertical = UnitSymbol(name);
+    }
+  }
+  OSRDestroySpatialReference(srs);
+  return units;
+}
+
 bool SameCrs(const std::string& a, const std::string& b) {
   if (a == b) return true;
   if (a.empty() || b.empty()) return false;

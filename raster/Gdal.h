@@ -40,6 +40,15 @@ Result<std::string> CrsFromDefinition(const std::string& definition);
 // "JGD2011 / Japan Plane Rectangular CS IX (EPSG:6677)"; "" for no WKT.
 std::string CrsDescription(const std::string& wkt);
 
+// The units of a coordinate system's lengths, as a picture labels them ("m",
+// "ft", "km", else the unit's own name): `horizontal` those of a projected
+// system's x and y, `vertical` those of its heights where it has a vertical
+// part. "" where the system says none (a geographic one, no WKT).
+struct CrsUnits {
+  std::string horizontal, vertical;
+};
+CrsUnits CrsUnitsOf(const std::string& wkt);
+
 // Whether two coordinate systems (WKT) are the same one; "" is only the same as "".
 bool SameCrs(const std::string& a, const std::string& b);
 

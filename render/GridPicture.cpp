@@ -50,7 +50,7 @@ Status DrawGridPicture(DrawingSurface& surface, const GridData& grid, ViewProjec
       break;
   }
   if (settings.options.ScaleBar && settings.mode != DisplayMode::Nothing) {
-    DrawScaleBar(surface, view, settings.options.LineColor);
+    DrawScaleBar(surface, view, settings.options.LineColor, settings.options.MapUnit);
   }
   return Ok();
 }

@@ -101,10 +101,17 @@ void DrawColorPreview(DrawingSurface& surface, const ColorTable& table) {
 }
 
 bool DrawLegend(DrawingSurface& surface, DisplayMode displayMode, const Palette& palette,
-                const ContourLevels& levels, double zmin, double zmax) {
+                const ContourLevels& levels, double zmin, double zmax, const std::string& title) {
   if (displayMode != DisplayMode::ColorContour && displayMode != DisplayMode::ColorShade)
     return false;
   surface.Cls();
+  if (!title.empty()) {
+    // Above the strip, which starts a twentieth of the height down.
+    surface.SetFontSize(7);
+    surface.SetCurrentX(IntFloor(0.05 * surface.ScaleWidth()));
+    surface.SetCurrentY(IntFloor(0.005 * surface.ScaleHeight()));
+    surface.Print(title);
+  }
   if (ColorCount(palette.NPalette) <= 0) return true;
   if (displayMode == DisplayMode::ColorContour) {
     DrawContourLegend(surface, palette, levels,

@@ -3,6 +3,8 @@
 // is at the bottom of both.
 #pragma once
 
+#include <string>
+
 #include "color/ColorModes.h"
 #include "color/ColorTable.h"
 #include "color/ContourLevels.h"
@@ -26,9 +28,11 @@ void DrawColorPreview(DrawingSurface& surface, const ColorTable& table);
 // the levels at their boundaries (every second or third where they would
 // crowd), and on top the colour of the heights above the end level. The
 // colour shade shows the whole palette with a label every ninth slot.
-// Draws nothing and returns false for any other display, whose window the
-// caller then hides.
+// `title`, when given, stands at the top left: what the colours measure
+// ("標高（m）"). Draws nothing and returns false for any other display, whose
+// window the caller then hides.
 bool DrawLegend(DrawingSurface& surface, DisplayMode displayMode, const Palette& palette,
-                const ContourLevels& levels, double zmin, double zmax);
+                const ContourLevels& levels, double zmin, double zmax,
+                const std::string& title = {});
 
 }  // namespace kessadon

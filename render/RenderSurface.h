@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "DrawingSurface.h"
 #include "ViewProjection.h"
@@ -33,6 +34,7 @@ struct RenderOptions {
   bool Waku = true;                // chkWaku: the frame
   bool Waku4 = true;               // optWaku4 selected: all four sides, else the two near ones
   bool ScaleBar = false;           // a scale bar and a north arrow over a plan picture
+  std::string MapUnit;             // the scale bar's unit ("m"); none when unknown
   // Cells (by their node of least i and j) left without contour lines, as
   // where a fault cuts them; none when null.
   const NodeArray<std::uint8_t>* Uncontoured = nullptr;

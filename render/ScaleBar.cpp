@@ -54,7 +54,7 @@ void PrintAbove(DrawingSurface& s, const std::string& text, double x, double y) 
   s.Print(text);
 }
 
-void DrawBar(DrawingSurface& s, double pixelScale) {
+void DrawBar(DrawingSurface& s, double pixelScale, const std::string& unit) {
   const double width = s.ScaleWidth(), height = s.ScaleHeight();
   const double length = RoundLength(width / 5 / pixelScale);
   const int pixels = Round(length * pixelScale);
@@ -68,7 +68,8 @@ void DrawBar(DrawingSurface& s, double pixelScale) {
   }
   const double gap = s.Scaled(2);
   PrintAbove(s, "0", left, bottom - tick - gap);
-  PrintAbove(s, FormatGeneral(length), left + pixels, bottom - tick - gap);
+  PrintAbove(s, FormatGeneral(length) + (unit.empty() ? "" : " " + unit), left + pixels,
+             bottom - tick - gap);
 }
 
 // A shaft with a solid head, "N" beyond the head.
@@ -112,7 +113,8 @@ double RoundLength(double most) {
   return power;
 }
 
-void DrawScaleBar(DrawingSurface& surface, const ViewProjection& view, Color color) {
+void DrawScaleBar(DrawingSurface& surface, const ViewProjection& view, Color color,
+                  const std::string& unit) {
   if (!SeenFromAbove(view) || !(view.PixelScale > 0) || !std::isfinite(view.PixelScale)) return;
   const KeptState kept(surface);
   surface.SetForeColor(color);
@@ -120,7 +122,7 @@ void DrawScaleBar(DrawingSurface& surface, const ViewProjection& view, Color col
   surface.SetDrawWidth(1);
   surface.SetFontName("Century");
   surface.SetFontSize(7);
-  DrawBar(surface, view.PixelScale);
+  DrawBar(surface, view.PixelScale, unit);
   DrawNorthArrow(surface, view, color);
 }
 

@@ -4,6 +4,8 @@
 // right, pointing where north lies on the screen.
 #pragma once
 
+#include <string>
+
 #include "DrawingSurface.h"
 #include "ViewProjection.h"
 
@@ -17,8 +19,10 @@ bool SeenFromAbove(const ViewProjection& view);
 // 0 when `most` is not positive and finite.
 double RoundLength(double most);
 
-// Draws both in `color`, unless the view is not a plan view or has no scale.
+// Draws both in `color`, unless the view is not a plan view or has no scale;
+// the bar's length followed by `unit` when one is given ("2000 m").
 // The pen, brush and text state come back as they were.
-void DrawScaleBar(DrawingSurface& surface, const ViewProjection& view, Color color);
+void DrawScaleBar(DrawingSurface& surface, const ViewProjection& view, Color color,
+                  const std::string& unit = {});
 
 }  // namespace kessadon

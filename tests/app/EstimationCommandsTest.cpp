@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -271,6 +272,15 @@ TEST_F(EstimationTest, UncertaintyOfTheEstimateIsDrawnWithItsOwnLevels) {
   Click("cmdColor");
   EXPECT_TRUE(
       form->Legend().grab().save(QString(KESSADON_SCREENS_DIR) + "/formColor-uncertainty.png"));
+  // The legend saved from its window, titled with what its colours measure.
+  for (const char* name : {"legend.svg", "legend.png"}) {
+    const std::string legend = files / name;
+    platform.saveAnswers.push_back(QString::fromStdString(legend));
+    form->Legend().findChild<QAction*>("actSaveLegend")->trigger();
+    EXPECT_TRUE(Status().startsWith("画像を保存しました")) << Status().toStdString();
+    EXPECT_TRUE(std::filesystem::exists(legend)) << name;
+  }
+  EXPECT_NE(Slurp(files / "legend.svg").find("標準偏差"), std::string::npos);
   // A grid read from a file has no estimate behind it.
   platform.saveChoices.push_back(SaveChoice::Discard);
   OpenGrid(SourcePath("data/samples/hill.grd"));

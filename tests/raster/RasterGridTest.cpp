@@ -185,5 +185,27 @@ TEST(RasterGrid, NamesDecideTheFormatAndGridDataFilesStayTheDefault) {
   EXPECT_EQ(folder.EntryCount(), before);
 }
 
+// The units a picture labels lengths in: those of the system's projected x
+// and y, and of its heights where it has a vertical part; none where it says none.
+TEST(CrsUnits, FromTheProjectedAndTheVerticalParts) {
+  struct Case {
+    const char* definition;
+    const char* horizontal;
+    const char* vertical;
+  };
+  const Case cases[] = {{"EPSG:6677", "m", ""},
+                        {"EPSG:4326", "", ""},
+                        {"EPSG:6677+6695", "m", "m"},
+                        {"EPSG:2230", "ft", ""}};
+  for (const Case& c : cases) {
+    const Result<std::string> wkt = CrsFromDefinition(c.definition);
+    ASSERT_TRUE(wkt) << c.definition;
+    const CrsUnits units = CrsUnitsOf(*wkt);
+    EXPECT_EQ(units.horizontal, c.horizontal) << c.definition;
+    EXPECT_EQ(units.vertical, c.vertical) << c.definition;
+  }
+  EXPECT_EQ(CrsUnitsOf("").horizontal, "");
+}
+
 }  // namespace
 }  // namespace kessadon

@@ -70,6 +70,17 @@ TEST(Legend, ColourContourBoxesAndBoundaryLabels) {
   EXPECT_EQ(labels[0].points[0], (SurfacePoint{121, 384}));
   EXPECT_EQ(labels[20].text, " 100");
   EXPECT_EQ(labels[20].points[0], (SurfacePoint{121, 24}));
+
+  // A title stands above the strip and its top label, the rest as without it.
+  RecordingSurface titled(203, 410);
+  ASSERT_TRUE(DrawLegend(titled, DisplayMode::ColorContour, PaletteFromTable(Table(20)),
+                         ContourLevels{0, 100, 5, 1}, 0, 100, "標準偏差（m）"));
+  const auto [titledBoxes, titledLabels] = Drawn(titled);
+  ASSERT_EQ(titledLabels.size(), 22u);
+  EXPECT_EQ(titledLabels[0].text, "標準偏差（m）");
+  EXPECT_LT(titledLabels[0].points[0].y + 9, titledLabels[21].points[0].y + 1);
+  EXPECT_EQ(titledLabels[21].points[0], labels[20].points[0]);
+  EXPECT_EQ(titledBoxes.size(), boxes.size());
 }
 
 // Only the bands the heights reach, spread over the strip.

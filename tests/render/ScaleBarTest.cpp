@@ -80,6 +80,15 @@ TEST(ScaleBar, BarInMapUnitsAndArrowTowardNorthOnlyInPlan) {
     EXPECT_EQ(sign(head->points[0].x - mx), c.headDx) << c.texts.Alpha;
     EXPECT_EQ(sign(head->points[0].y - my), c.headDy) << c.texts.Alpha;
   }
+
+  // With the map's unit known, the length says it.
+  RecordingSurface surface(400, 400);
+  DrawScaleBar(surface, ViewOf(ThreeD(180, 90), grid, 400, 400), Rgb(0, 0, 0), "m");
+  std::vector<std::string> texts;
+  for (const RecordedOperation& op : surface.Operations()) {
+    if (op.op == SurfaceOp::Text) texts.push_back(op.text);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"0", "200 m", "N"}));
 }
 
 }  // namespace
