@@ -149,7 +149,7 @@ namespace {
 // "metre" as "m"; other units by their common symbol, else their name.
 std::string UnitSymbol(const char* name) {
   if (name == nullptr) return {};
-  const std::string unit = name;
+  std::string unit = name;
   if (unit == "metre" || unit == "meter" || unit == "Meter") return "m";
   if (unit == "kilometre" || unit == "kilometer") return "km";
   if (unit == "foot" || unit == "US survey foot" || unit == "Foot_US" || unit == "Foot")
