@@ -64,13 +64,27 @@ void DrawContourLegend(DrawingSurface& surface, const Palette& palette, const Co
   label(bands);
 }
 
-// Every slot of the palette, a label every ninth.
-void DrawShadeLegend(DrawingSurface& surface, const Palette& palette, const ContourLevels& levels) {
+// The shades of the bands the heights up to zmax take (nine slots a band;
+// every slot when the levels give no bands), a label at every band's
+// boundary; the top one is the end level where the last band stops there.
+void DrawShadeLegend(DrawingSurface& surface, const Palette& palette, const ContourLevels& levels,
+                     double zmax) {
   const double w = surface.ScaleWidth(), h = surface.ScaleHeight();
-  const int m = ColorCount(palette.NPalette);
-  const double step = IntFloor(h * 0.9 / static_cast<float>(palette.NPalette));
+  int m = std::min(ColorCount(palette.NPalette), kMaxColors);
+  const double hi = std::max(levels.Cst, levels.Cen);
+  double top = hi;
+  if (levels.Cin > 0 && m >= 9) {
+    // Heights above the end level are drawn white, which no box shows.
+    const double reached = std::min(zmax, hi);
+    const double ofLevels = std::ceil((hi - levels.Cst) / levels.Cin - 1e-9);
+    const double ofHeights = std::floor((reached - levels.Cst) / levels.Cin) + 1;
+    const int bands = static_cast<int>(std::clamp(std::min(ofLevels, ofHeights), 1.0, m / 9.0));
+    m = 9 * bands;
+    top = std::min(hi, levels.Cst + bands * levels.Cin);
+  }
+  const double step = IntFloor(h * 0.9 / static_cast<float>(m));
   const int left = Whole(0.2 * w), right = Whole(0.5 * w), bottom = Whole(0.95 * h);
-  for (int i = 1; i <= m && i <= kMaxColors; ++i) {
+  for (int i = 1; i <= m; ++i) {
     surface.Line(left, Whole(bottom - (i - 1) * step), right, Whole(bottom - i * step),
                  SlotColor(palette, i), LineForm::FilledBox);
   }
@@ -78,10 +92,11 @@ void DrawShadeLegend(DrawingSurface& surface, const Palette& palette, const Cont
   surface.SetFontName("Century");
   surface.SetFontSize(7);
   const double labelX = IntFloor(0.6 * w), labelBase = IntFloor(0.925 * h);
-  for (int t = 1; t <= m; t += 9) {
+  for (int t = 1; t <= m + 1; t += 9) {
     surface.SetCurrentX(labelX);
     surface.SetCurrentY(labelBase - IntFloor(step * (t - 1.5)));
-    surface.Print(FormatSigned((t - 1) * levels.Cin / 9 + levels.Cst));
+    const double value = (t - 1) * levels.Cin / 9 + levels.Cst;
+    surface.Print(FormatSigned(t > m && levels.Cin > 0 ? std::min(value, top) : value));
   }
 }
 
@@ -117,7 +132,7 @@ bool DrawLegend(DrawingSurface& surface, DisplayMode displayMode, const Palette&
     DrawContourLegend(surface, palette, levels,
                       UsedBands(levels, PaletteSlots(palette), zmin, zmax));
   } else {
-    DrawShadeLegend(surface, palette, levels);
+    DrawShadeLegend(surface, palette, levels, zmax);
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "io/NumberText.h"
 #include "render/Legend.h"
 #include "render/RenderSurface.h"
 #include "support/RecordingSurface.h"
@@ -127,16 +128,31 @@ TEST(Legend, ColourContourShowsTheBandsTheHeightsUse) {
   }
 }
 
+// The shades of the bands the heights take, nine slots a band, a label at
+// every boundary: no band above the highest height, and the top label the end
+// level where the last band stops there (101 ... 400 by 15: not 401).
 TEST(Legend, ColourShadeLabelsEveryNinthSlotAndOtherDisplaysHaveNone) {
-  RecordingSurface surface(203, 410);
-  ASSERT_TRUE(DrawLegend(surface, DisplayMode::ColorShade, PaletteFromTable(Table(190)),
-                         ContourLevels{0, 100, 5, 1}, 0, 100));
-  const auto [boxes, labels] = Drawn(surface);
-  EXPECT_EQ(boxes.size(), 190u);
-  ASSERT_EQ(labels.size(), 22u);  // slots 1, 10, ..., 190
-  EXPECT_EQ(labels[0].text, " 0");
-  EXPECT_EQ(labels[1].text, " 5");
-  EXPECT_EQ(labels[21].text, " 105");
+  struct Case {
+    ContourLevels levels;
+    double zmax;
+    std::size_t boxes;
+    const char* top;
+  };
+  const Case cases[] = {{{0, 100, 5, 1}, 100, 180, " 100"},
+                        {{0, 100, 5, 1}, 50, 99, " 55"},
+                        {{101, 400, 15, 1}, 399.92, 180, " 400"}};
+  for (const Case& c : cases) {
+    RecordingSurface surface(203, 410);
+    ASSERT_TRUE(DrawLegend(surface, DisplayMode::ColorShade, PaletteFromTable(Table(190)), c.levels,
+                           c.levels.Cst, c.zmax));
+    const auto [boxes, labels] = Drawn(surface);
+    EXPECT_EQ(boxes.size(), c.boxes) << c.top;
+    ASSERT_EQ(labels.size(), c.boxes / 9 + 1) << c.top;  // slots 1, 10, ... and the top
+    EXPECT_EQ(labels[0].text, FormatSigned(c.levels.Cst));
+    EXPECT_EQ(labels[1].text, FormatSigned(c.levels.Cst + c.levels.Cin));
+    EXPECT_EQ(labels.back().text, c.top);
+    EXPECT_LT(labels.back().points[0].y, boxes.back().y2) << "above the top box";
+  }
 
   RecordingSurface none(203, 410);
   EXPECT_FALSE(
