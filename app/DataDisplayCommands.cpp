@@ -60,6 +60,11 @@ void cmdDisplayData_Click(MainContext& context) {
   DrawMeasuredData(surface, s.Grid, s.View, s.Data.Records, DisplaySettings(context));
   picImage.Changed();
   RecordDataOverlay(context, DisplaySettings(context));
+  if (LabelsCrowd(surface, s.Data.Records.Ndata(), DisplaySettings(context))) {
+    context.ShowStatus(
+        QString("測定点が %1 個と多く、数値が重なって読めないため、印だけを描きました")
+            .arg(s.Data.Records.Ndata()));
+  }
 }
 
 void cmdDataView_Click(MainContext& context) {

@@ -43,7 +43,8 @@ struct RenderArguments {
 
   // The measured data over the picture, with the display options' start-up values.
   DataFileOptions data;
-  bool dataView = false, elevationOnly = false, noDipLabel = false, whiteLabels = false;
+  bool dataView = false, elevationOnly = false, noDipLabel = false, whiteLabels = false,
+       crowdedLabels = false;
   double symbolScale = 1, labelSize = 7;
 
   ColorOptions colors;
@@ -94,6 +95,7 @@ DataDisplaySettings DisplaySettingsFrom(const RenderArguments& a) {
   settings.SdBai = static_cast<float>(a.symbolScale);
   settings.ChrSize = a.labelSize < 1 ? 1 : a.labelSize;  // as the panel's field holds it
   settings.DataTextColor = a.whiteLabels ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
+  settings.CrowdedLabels = a.crowdedLabels;
   return settings;
 }
 
@@ -390,6 +392,9 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
   command->add_option("--symbol-scale", a->symbolScale, "scale of symbols and marks (default 1)");
   command->add_option("--label-size", a->labelSize, "label size in points (default 7)");
   command->add_flag("--white-labels", a->whiteLabels, "white labels instead of black");
+  command->add_flag("--crowded-labels", a->crowdedLabels,
+                    "label every point even where so many crowd the picture that their labels "
+                    "would cover it (else such pictures show the marks alone)");
   command
       ->add_option("--dpi", a->dpi,
                    "resolution the picture is made for (default 96): line widths, marks and "

@@ -104,6 +104,8 @@ void DrawDataDistribution(DrawingSurface& surface, const ViewProjection& view,
                           const DataDisplaySettings& settings, const GridData* grid) {
   // Built only when a record without a height needs the surface.
   std::optional<DrawnHeights> drawn;
+  DataDisplaySettings shown = settings;
+  if (LabelsCrowd(surface, data.Ndata(), settings)) shown.Labels = false;
   for (std::int32_t k = 0; k < data.Ndata(); ++k) {
     const DataPoint point = DataPointOf(data, k);
     double surfaceZ = view.Zcen;
@@ -111,7 +113,7 @@ void DrawDataDistribution(DrawingSurface& surface, const ViewProjection& view,
       if (!drawn) drawn.emplace(*grid, view);
       if (!drawn->Empty()) surfaceZ = PlacePointOnSurface(*drawn, point.X, point.Y).PointZ;
     }
-    DrawDataPoint(surface, view, window, point, surfaceZ, settings);
+    DrawDataPoint(surface, view, window, point, surfaceZ, shown);
   }
 }
 

@@ -36,7 +36,8 @@ inline void PlaceDataWindow(GridData& grid, const FittedDataWindow& fitted) {
 }
 
 // Every record at its own height, none hidden. Records without a height sit
-// on `grid`'s surface when one is given, else at the view's centre height.
+// on `grid`'s surface when one is given, else at the view's centre height;
+// their labels left out where they would crowd (LabelsCrowd).
 void DrawDataDistribution(DrawingSurface& surface, const ViewProjection& view,
                           const MapWindow& window, const MeasuredData& data,
                           const DataDisplaySettings& settings, const GridData* grid);

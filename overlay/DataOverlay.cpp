@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstddef>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "DrawnHeights.h"
@@ -116,6 +117,7 @@ DataPoint DataPointOf(const MeasuredData& data, std::int32_t k) {
 }
 
 std::string DataPointLabel(const DataPoint& point, const DataDisplaySettings& settings) {
+  if (!settings.Labels) return {};
   if (settings.Symbols && point.HasStrikeDip()) {
     if (!settings.DipLabels) return {};
     if (!point.HasHeight()) return FormatSigned(point.Dip);
@@ -139,9 +141,20 @@ void DrawDataPoint(DrawingSurface& surface, const ViewProjection& view, const Ma
   }
   surface.SetFontName("Century");
   surface.SetFontSize(settings.ChrSize);
+  const std::string label = DataPointLabel(point, settings);
+  if (label.empty()) return;
   surface.SetCurrentX(origin->x);
   surface.SetCurrentY(origin->y);
-  surface.Print(DataPointLabel(point, settings));
+  surface.Print(label);
+}
+
+bool LabelsCrowd(DrawingSurface& surface, std::int64_t count, const DataDisplaySettings& settings) {
+  if (settings.CrowdedLabels) return false;
+  surface.SetFontName("Century");
+  surface.SetFontSize(settings.ChrSize);
+  // A typical height label, "123.45".
+  const double label = surface.TextWidth("123.45") * surface.TextHeight("0");
+  return static_cast<double>(count) * label > 0.5 * surface.ScaleWidth() * surface.ScaleHeight();
 }
 
 void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
@@ -149,13 +162,19 @@ void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewP
   const DrawnHeights drawn(grid, view);
   if (drawn.Empty()) return;
   const MapWindow window = MapWindowOf(grid);
+  std::vector<std::pair<std::int32_t, double>> visible;
   for (std::int32_t k = 0; k < data.Ndata(); ++k) {
     const DataPoint point = DataPointOf(data, k);
     const PlacedPoint placed = PlacePointOnSurface(drawn, point.X, point.Y);
-    if (TestPointVisible(drawn, placed)) {
-      DrawDataPoint(surface, view, window, point, placed.PointZ, settings);
-    }
+    if (TestPointVisible(drawn, placed)) visible.emplace_back(k, placed.PointZ);
   }
+  DataDisplaySettings shown = settings;
+  if (LabelsCrowd(surface, static_cast<std::int64_t>(visible.size()), settings)) {
+    // Marks alone: the labels would run into one black blot.
+    shown.Labels = false;
+  }
+  for (const auto& [k, z] : visible)
+    DrawDataPoint(surface, view, window, DataPointOf(data, k), z, shown);
 }
 
 }  // namespace kessadon

@@ -26,6 +26,10 @@ struct DataDisplaySettings {
   float SdBai = 1;        // scale of symbols and marks
   double ChrSize = 7;     // label size in points
   Color DataTextColor = Rgb(0, 0, 0);
+  bool Labels = true;  // false: marks and symbols alone
+  // Labels even where so many points crowd the picture that their labels
+  // would cover it (else such pictures show the marks alone).
+  bool CrowdedLabels = false;
 };
 
 // The map extent the symbols are sized by: the grid's, or the window the
@@ -59,7 +63,12 @@ std::string DataPointLabel(const DataPoint& point, const DataDisplaySettings& se
 void DrawDataPoint(DrawingSurface& surface, const ViewProjection& view, const MapWindow& window,
                    const DataPoint& point, double surfaceZ, const DataDisplaySettings& settings);
 
-// Every record placed on the grid's surface, those the surface hides skipped.
+// Whether `count` labels of the settings' size would cover more than half of
+// the surface: then, unless asked for, only the marks are drawn.
+bool LabelsCrowd(DrawingSurface& surface, std::int64_t count, const DataDisplaySettings& settings);
+
+// Every record placed on the grid's surface, those the surface hides skipped;
+// their labels left out where they would crowd (LabelsCrowd).
 void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
                       const MeasuredData& data, const DataDisplaySettings& settings);
 

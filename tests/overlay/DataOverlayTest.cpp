@@ -145,6 +145,38 @@ TEST(DrawMeasuredData, SkipsPointsTheRidgeHides) {
   }
 }
 
+// A few points are labelled; so many that their labels would cover the
+// picture draw their marks alone, unless labels are asked for.
+TEST(DrawMeasuredData, CrowdedPointsDrawTheirMarksAlone) {
+  const GridData flat = MakeGrid({21, 11, 10, 10}, [](int, int) { return 0.0; });
+  struct Case {
+    int points;
+    bool asked;
+    bool labelled;
+  };
+  for (const Case& c : {Case{20, false, true}, Case{4000, false, false}, Case{4000, true, true}}) {
+    MeasuredData data;
+    for (int k = 0; k < c.points; ++k) {
+      data.DataX.push_back(5 + (k * 37) % 190);
+      data.DataY.push_back(5 + (k * 13) % 90);
+      data.DataZ.push_back(k);
+      data.DataL.push_back(0);
+      data.DataTrend.push_back(NoValue);
+      data.DataDip.push_back(NoValue);
+    }
+    DataDisplaySettings settings;
+    settings.CrowdedLabels = c.asked;
+    RecordingSurface surface(400, 400);
+    DrawMeasuredData(surface, flat, ViewOf(PlanViewTexts(), flat, 400, 400), data, settings);
+    int texts = 0, marks = 0;
+    for (const RecordedOperation& op : surface.Operations()) {
+      (op.op == SurfaceOp::Text ? texts : marks) += 1;
+    }
+    EXPECT_EQ(texts, c.labelled ? c.points : 0) << c.points;
+    EXPECT_GE(marks, c.points) << c.points;
+  }
+}
+
 // The walk over every grid line, without the index window or the early stops.
 bool VisibleByFullWalk(const DrawnHeights& surface, const PlacedPoint& p) {
   const GridData& g = surface.Grid();
