@@ -1,5 +1,6 @@
 #include "AppReset.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +16,10 @@
 #include "MainContext.h"
 #include "PictureBox.h"
 #include "ReportView.h"
+#include "color/ColorModes.h"
 #include "estimate/EstimationParameters.h"
 #include "io/Defaults.h"
+#include "io/NumberText.h"
 #include "io/TextFile.h"
 
 namespace kessadon::app {
@@ -217,22 +220,56 @@ void ResetEstimationPanel(MainContext& context) {
   SetText(e.txtM2, s.M2);
 }
 
+namespace {
+
+// Enables a button, or disables it with the reason in its tooltip after what
+// it does.
+void Offer(QAbstractButton* button, bool on, const QString& why) {
+  if (!button->property("kessadonTip").isValid()) {
+    button->setProperty("kessadonTip", button->toolTip());
+  }
+  const QString tip = button->property("kessadonTip").toString();
+  button->setEnabled(on);
+  button->setToolTip(on || why.isEmpty() ? tip : tip + "\n（今は使えません：" + why + "）");
+}
+
+}  // namespace
+
 void UpdateDisplayCommands(MainContext& context) {
   const AppState& s = context.state;
   DisplayFrame& d = *context.panel.display;
-  Enable({d.cmdDisplayGrid, d.cmdDisplayContour, d.cmdDisplayShade, d.cmdDisplayColorContour,
-          d.cmdDisplayColorShade, d.cmdDisplayData, d.cmdDisplayUncertainty},
-         false);
-  if (s.GridLoaded != 1 || s.ViewReady != 1) return;
-  d.cmdDisplayGrid->setEnabled(true);
-  d.cmdDisplayContour->setEnabled(context.panel.contour->chkContour->isChecked());
-  d.cmdDisplayColorContour->setEnabled(s.ContourReady == 1);
-  d.cmdDisplayShade->setEnabled(s.LightReady == 1);
-  d.cmdDisplayColorShade->setEnabled(s.ContourReady == 1 && s.LightReady == 1);
-  d.cmdDisplayData->setEnabled(s.DataReady == 1);
+  // The first reason that holds for every picture.
+  QString none;
+  if (s.GridLoaded != 1) {
+    none = "格子データを開くか推定してください";
+  } else if (s.ViewReady != 1) {
+    none = "「図の表示」で平面図か立体図の視点を決めてください";
+  }
+  const bool ready = none.isEmpty();
+  const QString levels = "コンターの開始値・終了値・間隔を決めてください";
+  const QString light = "光源を決めてください";
+  Offer(d.cmdDisplayGrid, ready, none);
+  Offer(d.cmdDisplayContour, ready && context.panel.contour->chkContour->isChecked(),
+        ready ? "コンター線のチェックを入れてください" : none);
+  Offer(d.cmdDisplayColorContour, ready && s.ContourReady == 1, ready ? levels : none);
+  Offer(d.cmdDisplayShade, ready && s.LightReady == 1, ready ? light : none);
+  // Colour shading takes at most kShadeBands bands: not offered beyond.
+  const double bands = ParseLeadingNumber(FromQ(context.panel.contour->lblContourColor->text()));
+  QString shade = !ready                ? none
+                  : s.ContourReady != 1 ? levels
+                  : s.LightReady != 1   ? light
+                                        : QString();
+  if (shade.isEmpty() && bands > kShadeBands) {
+    shade = QString("コンターが %1 色を超えています").arg(kShadeBands);
+  }
+  Offer(d.cmdDisplayColorShade, ready && shade.isEmpty(), shade);
+  Offer(d.cmdDisplayData, ready && s.DataReady == 1,
+        ready ? "測定データを読み込んでください" : none);
   // The estimate's own grid, not one resampled from it.
-  d.cmdDisplayUncertainty->setEnabled(s.LastEstimate && s.Grid.Nx == s.LastEstimate->run.Grid.Nx &&
-                                      s.Grid.Ny == s.LastEstimate->run.Grid.Ny);
+  Offer(d.cmdDisplayUncertainty,
+        ready && s.LastEstimate && s.Grid.Nx == s.LastEstimate->run.Grid.Nx &&
+            s.Grid.Ny == s.LastEstimate->run.Grid.Ny,
+        ready ? "格子データを推定してください（格子数を変更した格子は元に戻してください）" : none);
 }
 
 }  // namespace kessadon::app

@@ -69,6 +69,14 @@ TEST_F(GridFileCommandsTest, ReadingAGridShowsItsFigures) {
   EXPECT_EQ(Text("txtZbase"), "0");
   EXPECT_TRUE(Enabled("cmdSaveGridData"));
   EXPECT_FALSE(Enabled("cmdDisplayGrid")) << "no view settings yet";
+  // A disabled picture says why in its tip, and says nothing once offered.
+  const auto tip = [this](const char* name) { return Find<QPushButton>(name)->toolTip(); };
+  EXPECT_TRUE(tip("cmdDisplayGrid").contains("視点を決めてください"))
+      << tip("cmdDisplayGrid").toStdString();
+  Click("cmd2D");
+  EXPECT_TRUE(Enabled("cmdDisplayGrid"));
+  EXPECT_FALSE(tip("cmdDisplayGrid").contains("今は使えません"));
+  EXPECT_TRUE(tip("cmdDisplayData").contains("測定データを読み込んでください"));
 }
 
 TEST_F(GridFileCommandsTest, CancelledDialogChangesNothing) {
