@@ -263,6 +263,8 @@ void UpdateDisplayCommands(MainContext& context) {
     shade = QString("コンターが %1 色を超えています").arg(kShadeBands);
   }
   Offer(d.cmdDisplayColorShade, ready && shade.isEmpty(), shade);
+  Offer(context.panel.contour->cmdExportContours, s.GridLoaded == 1 && s.ContourReady == 1,
+        s.GridLoaded != 1 ? "格子データを開くか推定してください" : levels);
   Offer(d.cmdDisplayData, ready && s.DataReady == 1,
         ready ? "測定データを読み込んでください" : none);
   // The estimate's own grid, not one resampled from it.

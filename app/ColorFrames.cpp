@@ -35,6 +35,8 @@ ContourFrame::ContourFrame(QWidget* parent) : QGroupBox("コンターの設定",
   layout->addWidget(lblContourZmin, row++, 1, 1, 2);
   layout->addWidget(NewCaption(this, "Z Max（最大値）"), row, 0);
   layout->addWidget(lblContourZmax, row++, 1, 1, 2);
+  cmdExportContours = NewButton(this, "cmdExportContours", "コンター線の書き出し");
+  layout->addWidget(cmdExportContours, row++, 0, 1, 3);
 }
 
 ColorTableFrame::ColorTableFrame(QWidget* parent) : QGroupBox("カラーテーブル選択", parent) {

@@ -24,6 +24,8 @@ class ContourFrame : public QGroupBox {
   QLabel* lblContourColor;
   QCheckBox* chkContour;
   QLabel *lblContourZmin, *lblContourZmax;
+  // The contour lines of these levels written for GIS tools.
+  QPushButton* cmdExportContours;
 };
 
 // "カラーテーブル選択": four built-in patterns or a table file, and a preview.

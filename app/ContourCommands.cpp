@@ -10,8 +10,11 @@
 #include "Controls.h"
 #include "MainContext.h"
 #include "Platform.h"
+#include "SavePath.h"
 #include "color/ContourLevels.h"
+#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
+#include "raster/ContourExport.h"
 
 namespace kessadon::app {
 namespace {
@@ -106,7 +109,40 @@ bool ConfirmContourWork(MainContext& context) {
                           .arg(QLocale(QLocale::Japanese).toString(work.levels, 'f', 0)));
 }
 
+void cmdExportContours_Click(MainContext& context) {
+  const AppState& s = context.state;
+  if (s.GridLoaded != 1 || s.Levels.ContourReady != 1) return;
+  Result<std::vector<double>> values = ContourLevelValues(s.Levels, s.Grid.Zmin, s.Grid.Zmax);
+  if (!values) {
+    context.platform->ShowMessage(context.window, ToQ(values.failure().message));
+    return;
+  }
+  const std::optional<QString> path =
+      AskSavePath(context,
+                  "GeoPackage (*.gpkg)|*.gpkg|GeoJSON (*.geojson)|*.geojson|"
+                  "シェープファイル (*.shp)|*.shp|すべてのファイル (*.*)|*.*");
+  if (!path) return;
+  BusyPointer busy(*context.platform);
+  // Cells a fault cuts keep no line, as in the pictures.
+  const FaultTraces& faults = s.Data.Faults;
+  const NodeArray<std::uint8_t> cut =
+      faults.traces.empty() ? NodeArray<std::uint8_t>() : FaultCutCells(s.Grid, faults);
+  const Result<std::int64_t> lines =
+      ExportContours(FromQ(*path), s.Grid, *values, s.GridCrs, {}, cut.Empty() ? nullptr : &cut);
+  if (!lines) {
+    context.ShowStatus(*path + " に書き出せませんでした: " + ToQ(Describe(lines.failure())));
+    return;
+  }
+  context.ShowStatus(QString("コンター線 %1 本（%2 から %3 まで %4 おき）を書き出しました: %5")
+                         .arg(*lines)
+                         .arg(NumberText(s.Levels.Cst))
+                         .arg(NumberText(s.Levels.Cen))
+                         .arg(NumberText(s.Levels.Cin))
+                         .arg(*path));
+}
+
 void ConnectContourFrame(MainContext& context) {
+  OnClick(context, context.panel.contour->cmdExportContours, cmdExportContours_Click);
   ContourFrame& c = *context.panel.contour;
   for (QLineEdit* field : {c.txtCst, c.txtCen, c.txtCin}) {
     QObject::connect(field, &QLineEdit::textChanged, field,

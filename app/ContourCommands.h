@@ -17,6 +17,11 @@ void chkContour_Click(MainContext& context);
 // take more than a few seconds, asks whether to draw; true to go on.
 bool ConfirmContourWork(MainContext& context);
 
+// Writes the contour lines of the levels shown (faults cutting them as in
+// the pictures) to a GeoPackage, GeoJSON or Shapefile, in the grid's
+// coordinate system, as `kessadon contours` does.
+void cmdExportContours_Click(MainContext& context);
+
 void ConnectContourFrame(MainContext& context);
 
 }  // namespace kessadon::app

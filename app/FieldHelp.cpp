@@ -104,6 +104,9 @@ const Help kHelp[] = {
     {"cmdDisplayColorContour", "高さで色分けした図を描きます"},
     {"cmdDisplayColorShade", "高さの色分けに陰影をつけた図を描きます"},
     {"cmdDisplayData", "今の図に測定データを重ねて描きます（面に隠れる点は描きません）"},
+    {"cmdExportContours",
+     "今のコンターの開始値・終了値・間隔のコンター線を GIS の線のレイヤー（.gpkg, .geojson, "
+     ".shp）に書き出します"},
     {"cmdColor", "色分けの凡例を別の窓に表示します（その窓の右クリックで画像に保存できます）"},
     {"cmdImageClear", "描画ウィンドウの図を消します"},
     {"cmdDisplayUncertainty",

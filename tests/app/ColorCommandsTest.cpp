@@ -1,10 +1,12 @@
 #include <QCheckBox>
 #include <QRadioButton>
 #include <filesystem>
+#include <sstream>
 
 #include "AppFixture.h"
 #include "app/ColorCommands.h"
 #include "app/PictureBox.h"
+#include "cli/Cli.h"
 
 namespace kessadon::testing {
 namespace {
@@ -134,6 +136,26 @@ TEST_F(ColorCommandsTest, TooManyBandsAreRefusedWithTheirMessages) {
   Type("txtCin", "4");
   EXPECT_EQ(state().DisplayMode, DisplayMode::Grid);
   EXPECT_FALSE(Enabled("cmdColor"));
+}
+
+// The contour lines of the levels shown go to a GIS layer, as the command
+// line writes them for the same levels.
+TEST_F(ColorCommandsTest, ContourLinesAreExportedAsTheCommandLineWritesThem) {
+  EXPECT_FALSE(Enabled("cmdExportContours"));
+  ReadyHill();
+  ASSERT_TRUE(Enabled("cmdExportContours"));
+  const std::string desktop = files / "desktop.geojson", cli = files / "cli.geojson";
+  platform.saveAnswers.push_back(QString::fromStdString(desktop));
+  Click("cmdExportContours");
+  EXPECT_TRUE(Status().startsWith("コンター線 ")) << Status().toStdString();
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"contours", SourcePath("data/samples/hill.grd"), "-o", cli}, out, err), 0)
+      << err.str();
+  const std::string lines = out.str().substr(out.str().find(", ", out.str().find("within")) + 2);
+  EXPECT_TRUE(Status().startsWith(
+      QString::fromStdString("コンター線 " + lines.substr(0, lines.find(' ')) + " 本")))
+      << Status().toStdString() << " / " << out.str();
+  EXPECT_GT(std::filesystem::file_size(desktop), 1000U);
 }
 
 }  // namespace
