@@ -5,11 +5,14 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTreeView>
 
 #include "FieldDialog.h"
 
@@ -29,19 +32,42 @@ QString ToQtFilter(const QString& filter) {
   return names.join(";;");
 }
 
+std::unique_ptr<QFileDialog> NewFileDialog(QWidget* parent, const QString& filter, bool save) {
+  auto dialog = std::make_unique<QFileDialog>(parent, QString(), QString(), ToQtFilter(filter));
+  if (save) {
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    // The program asks its own overwrite question, so the dialog must not.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+  } else {
+    dialog->setFileMode(QFileDialog::ExistingFile);
+  }
+  dialog->setViewMode(QFileDialog::Detail);
+  dialog->resize(900, 560);
+  // The places on the left are named whole.
+  if (auto* sidebar = dialog->findChild<QListView*>("sidebar")) {
+    sidebar->setMinimumWidth(sidebar->sizeHintForColumn(0) + 2 * sidebar->frameWidth() + 8);
+  }
+  // The name column takes what the others leave; those fit their contents.
+  if (auto* view = dialog->findChild<QTreeView*>("treeView")) {
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  return dialog;
+}
+
 std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter) {
-  const QString path =
-      QFileDialog::getOpenFileName(parent, QString(), QString(), ToQtFilter(filter));
-  if (path.isEmpty()) return std::nullopt;
-  return path;
+  const std::unique_ptr<QFileDialog> dialog = NewFileDialog(parent, filter, false);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  return dialog->selectedFiles().constFirst();
 }
 
 std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& filter) {
-  // The program asks its own overwrite question, so the dialog must not.
-  QString chosen;
-  QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), ToQtFilter(filter),
-                                              &chosen, QFileDialog::DontConfirmOverwrite);
-  if (path.isEmpty()) return std::nullopt;
+  const std::unique_ptr<QFileDialog> dialog = NewFileDialog(parent, filter, true);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  QString path = dialog->selectedFiles().constFirst();
+  const QString chosen = dialog->selectedNameFilter();
   // A name typed without an extension takes the chosen type's first, as
   // "*.tif" makes "dem" into "dem.tif"; the formats are told apart by it.
   const QRegularExpressionMatch single =

@@ -7,6 +7,7 @@
 class QMessageBox;
 
 class QInputDialog;
+class QFileDialog;
 
 namespace kessadon::app {
 
@@ -32,6 +33,10 @@ class QtPlatform : public Platform {
 // The question of AskItemOrText, not yet shown.
 std::unique_ptr<QInputDialog> NewItemOrTextQuestion(QWidget* parent, const QString& text,
                                                     const QStringList& items, int current);
+
+// The file dialog of OpenFileName (`save` false) and SaveFileName, not yet
+// shown: wide enough that the names, sizes and dates are not cut.
+std::unique_ptr<QFileDialog> NewFileDialog(QWidget* parent, const QString& filter, bool save);
 
 // The save, discard or cancel question, not yet shown.
 std::unique_ptr<QMessageBox> NewSaveQuestion(QWidget* parent, const QString& text);

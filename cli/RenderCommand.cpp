@@ -20,6 +20,7 @@
 #include "overlay/DataDistribution.h"
 #include "overlay/FaultOverlay.h"
 #include "raster/FaultLayers.h"
+#include "raster/Gdal.h"
 #include "render/GridPicture.h"
 #include "render/Legend.h"
 #include "render/LinePicture.h"
@@ -196,6 +197,8 @@ Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& gri
   Result<GridPictureSettings> filled = SettingsFromArguments(a, grid);
   if (!filled) return filled.failure();
   settings = std::move(*filled);
+  // The bar's lengths in the grid's own units, where its coordinate system names them.
+  if (settings.options.ScaleBar) settings.options.MapUnit = CrsUnitsOf(read->crs).horizontal;
   // Cells a fault cuts draw no contour lines: no stack of them on the scarp.
   NodeArray<std::uint8_t> cut;
   if (!faults.traces.empty()) {

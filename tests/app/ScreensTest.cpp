@@ -1,9 +1,14 @@
 // Saves what a person sees: every tab of the main window and the drawing window.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeView>
 #include <cmath>
 #include <filesystem>
 
@@ -49,6 +54,32 @@ TEST_F(AppTest, SavesAScreenshotOfTheSaveQuestion) {
   for (QAbstractButton* button : box->buttons()) {
     EXPECT_GE(button->width(), button->minimumSizeHint().width()) << button->text().toStdString();
   }
+}
+
+// The file dialog shows every column whole: the names take the room the
+// sizes and dates leave.
+TEST_F(AppTest, SavesAScreenshotOfTheFileDialog) {
+  std::unique_ptr<QFileDialog> dialog =
+      NewFileDialog(form.get(), "格子データ (*.grd)|*.grd|すべてのファイル (*.*)|*.*", false);
+  dialog->setDirectory(QString::fromStdString(SourcePath("data/samples")));
+  dialog->show();
+  const auto* view = dialog->findChild<QTreeView*>("treeView");
+  ASSERT_NE(view, nullptr);
+  // The folder is read on a thread of its own.
+  QElapsedTimer waited;
+  waited.start();
+  while (view->model()->rowCount(view->rootIndex()) < 4 && waited.elapsed() < 3000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  QCoreApplication::processEvents();
+  const QHeaderView* header = view->header();
+  for (int k = 1; k < header->count(); ++k) {
+    if (header->isSectionHidden(k)) continue;
+    EXPECT_GE(header->sectionSize(k), header->sectionSizeHint(k)) << k;
+  }
+  EXPECT_GT(header->sectionSize(0), 200);
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(dialog->grab().save(QString(KESSADON_SCREENS_DIR) + "/dialog-save-file.png"));
 }
 
 TEST_F(AppTest, SavesScreenshotsOfTheShadedAndColouredPictures) {

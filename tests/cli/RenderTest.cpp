@@ -173,6 +173,22 @@ TEST(RenderCli, RoundLevelsColourAGridOfAFractionOfAUnit) {
   }
 }
 
+// The scale bar says its unit where the grid's coordinate system names one.
+TEST(RenderCli, TheScaleBarCarriesTheMapUnit) {
+  testing::TempFolder folder;
+  const std::string tif = folder / "hill.tif", svg = folder / "hill.svg";
+  ASSERT_EQ(Cli({"convert", Sample("hill.grd"), "-o", tif, "--crs", "EPSG:6677"}).status, 0);
+  for (const auto& [grid, label] :
+       {std::pair{tif, ">200 m</text>"}, {Sample("hill.grd"), ">200</text>"}}) {
+    const auto [status, out, err] =
+        Cli({"render", grid, "--mode", "contour", "--scale-bar", "-o", svg});
+    ASSERT_EQ(status, 0) << err;
+    std::stringstream text;
+    text << std::ifstream(svg).rdbuf();
+    EXPECT_NE(text.str().find(label), std::string::npos) << grid;
+  }
+}
+
 TEST(RenderCli, ErrorsTakeOneLineAndWriteNothing) {
   testing::TempFolder folder;
   const std::string out = folder / "never.png";
