@@ -20,6 +20,15 @@ QRect LegendWindowPlace(const QRect& screen, const QRect& drawing, const QSize& 
   if (drawing.right() + outer.width() <= screen.right()) {
     return QRect(QPoint(drawing.right() + 1, drawing.top()), outer);
   }
+  if (drawing.bottom() + outer.height() <= screen.bottom()) {
+    return QRect(
+        QPoint(std::max(screen.left(), drawing.right() + 1 - outer.width()), drawing.bottom() + 1),
+        outer);
+  }
+  // Beside the picture on its left, over the panel rather than the picture.
+  if (drawing.left() - outer.width() >= screen.left()) {
+    return QRect(QPoint(drawing.left() - outer.width(), drawing.top()), outer);
+  }
   const int left = std::max(screen.left(), drawing.right() + 1 - outer.width());
   const int bottom = std::min(drawing.bottom(), screen.bottom());
   return QRect(QPoint(left, std::max(screen.top(), bottom + 1 - outer.height())), outer);

@@ -12,8 +12,10 @@ namespace kessadon::app {
 // keeps the right half.
 QRect DrawingWindowPlace(const QRect& screen, const QRect& keepClear);
 
-// Right of the drawing window where the screen has room, else over the
-// drawing window's lower right corner.
+// Beside the drawing window, never over its picture where the screen has
+// room: right of it, else below it, else left of it (over the main window's
+// panel); only a screen too small for all three puts it over the drawing
+// window's lower right corner.
 QRect LegendWindowPlace(const QRect& screen, const QRect& drawing, const QSize& outer);
 
 }  // namespace kessadon::app

@@ -196,7 +196,11 @@ TEST(WindowPlacement, TheDrawingWindowKeepsClearOfTheMainWindow) {
         << c.screen.width() << " x " << c.screen.height();
   }
   const QRect screen(0, 0, 1366, 740), drawing(760, 0, 606, 606);
-  EXPECT_EQ(LegendWindowPlace(screen, drawing, {220, 470}), QRect(1146, 136, 220, 470));
+  // No room right of it or below it: left of it, beside the picture.
+  EXPECT_EQ(LegendWindowPlace(screen, drawing, {220, 470}), QRect(540, 0, 220, 470));
+  EXPECT_EQ(LegendWindowPlace({0, 0, 1366, 1100}, drawing, {220, 470}), QRect(1146, 606, 220, 470));
+  EXPECT_EQ(LegendWindowPlace({0, 0, 800, 600}, {400, 0, 400, 400}, {500, 470}),
+            QRect(300, 0, 500, 470));
   EXPECT_EQ(LegendWindowPlace({0, 0, 1920, 1040}, {960, 0, 700, 700}, {220, 470}),
             QRect(1660, 0, 220, 470));
 }
