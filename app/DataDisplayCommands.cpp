@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 
 #include "Controls.h"
 #include "DisplayCommands.h"
@@ -57,13 +58,22 @@ void cmdDisplayData_Click(MainContext& context) {
   UpdatePixelScale(s.View, s.Grid, MeasuredExtent(context), surface.ScaleWidth(),
                    surface.ScaleHeight());
   BusyPointer busy(*context.platform);
+  // Many points take a while: the status says what is being drawn meanwhile.
+  const std::int32_t points = s.Data.Records.Ndata();
+  const bool many = points >= 10'000;
+  if (many) {
+    context.ShowStatus(QString("測定データ %1 個を描いています…").arg(points));
+    if (context.statusBar != nullptr) context.statusBar->repaint();
+  }
   DrawMeasuredData(surface, s.Grid, s.View, s.Data.Records, DisplaySettings(context));
   picImage.Changed();
   RecordDataOverlay(context, DisplaySettings(context));
-  if (LabelsCrowd(surface, s.Data.Records.Ndata(), DisplaySettings(context))) {
+  if (LabelsCrowd(surface, points, DisplaySettings(context))) {
     context.ShowStatus(
         QString("測定点が %1 個と多く、数値が重なって読めないため、印だけを描きました")
-            .arg(s.Data.Records.Ndata()));
+            .arg(points));
+  } else if (many) {
+    context.ShowStatus(QString("測定データ %1 個を描きました").arg(points));
   }
 }
 

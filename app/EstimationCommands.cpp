@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -309,6 +310,9 @@ void cmdHorizon_Click(MainContext& context) {
   p.gridFile->lblGridFileName->setText("推定された格子データ（未ファイル化）");
   p.gridFile->lblGridOnOff->setText("推定された格子データ");
   if (p.estimation->chkDrawCon->isChecked()) {
+    // The run's last share said 100 %; the drawing says what it does meanwhile.
+    context.ShowStatus("推定した格子データと測定データを描いています…");
+    if (context.statusBar != nullptr) context.statusBar->repaint();
     DrawAfterEstimation(context);
   } else {
     // Nothing drawn: the plan view is set so that every picture can be asked
