@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ListInput.h"
+#include "NumberText.h"
 #include "TextFile.h"
 
 namespace kessadon {
@@ -26,6 +27,28 @@ std::string_view WithoutComment(std::string_view line) {
 
 bool Blank(std::string_view line) {
   return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+// A field as a message quotes it: at most 60 bytes, cut where a character
+// starts, with "…" after what was cut.
+std::string Quoted(const std::string& field) {
+  constexpr std::size_t kMost = 60;
+  if (field.size() <= kMost) return field;
+  std::size_t end = kMost;
+  while (end > 0 && (static_cast<unsigned char>(field[end]) & 0xC0U) == 0x80U) --end;
+  return field.substr(0, end) + "…";
+}
+
+// A coordinate of a trace's point: a number (not text without one, such as
+// "nan" or "abc", which would read as 0) within the bound of all data.
+Result<double> Coordinate(const std::string& field, int line) {
+  std::size_t used = 0;
+  const double value = ParseLeadingNumber(field, &used);
+  if (used == 0) {
+    return Failure{"断層線の点の座標が数値ではありません（" + Quoted(field) + "）", line};
+  }
+  if (!WithinValueBound(value)) return Failure{BeyondValueBound("断層線の点の座標"), line};
+  return value;
 }
 
 }  // namespace
@@ -55,11 +78,12 @@ Result<FaultTraces> ParseFaultTraces(std::string_view text) {
     }
     if (Blank(line)) continue;  // a comment alone
     ListReader fields(line);
-    const std::optional<double> x = fields.NextNumber(), y = fields.NextNumber();
-    if (!x || !y) return Failure{"断層線の点には x と y の 2 つの数値が必要です", number};
-    if (!std::isfinite(*x) || !std::isfinite(*y)) {
-      return Failure{"断層線の点の座標が大きすぎます", number};
-    }
+    const std::optional<std::string> xText = fields.NextField(), yText = fields.NextField();
+    if (!xText || !yText) return Failure{"断層線の点には x と y の 2 つの数値が必要です", number};
+    const Result<double> x = Coordinate(*xText, number);
+    if (!x) return x.failure();
+    const Result<double> y = Coordinate(*yText, number);
+    if (!y) return y.failure();
     if (current.x.empty()) current.line = number;
     current.x.push_back(*x);
     current.y.push_back(*y);

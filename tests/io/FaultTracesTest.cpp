@@ -26,20 +26,34 @@ TEST(FaultTraces, PointsLinesSeparatorsAndComments) {
   EXPECT_EQ(read->PointCount(), 5);
 }
 
+// Text that holds no number is never read as 0, and coordinates are bounded
+// as data are: the refusal names the line and quotes the field.
 TEST(FaultTraces, RefusalsNameTheLine) {
   struct Case {
     const char* text;
     int line;
+    const char* said;  // a part of the message, or nothing
   };
-  for (const Case& c : {Case{"1,2\n3,4\n>\n5,6\n>\n7,8\n9,10\n", 4},  // a one-point trace
-                        Case{"1,2\n3\n", 2},                          // one number
-                        Case{"1,2\n1e999,3\n", 2},                    // beyond any map
-                        Case{"# nothing\n\n>\n", 0},                  // no trace at all
-                        Case{"", 0}}) {
+  for (const Case& c : {Case{"1,2\n3,4\n>\n5,6\n>\n7,8\n9,10\n", 4, nullptr},  // one point
+                        Case{"1,2\n3\n", 2, nullptr},                          // one number
+                        Case{"1,2\n1e999,3\n", 2, "大きすぎます"},             // beyond any map
+                        Case{"1,2\n1e308,3\n", 2, "1E+100"},                   // beyond the bound
+                        Case{"1,2\nnan,3\n", 2, "（nan）"}, Case{"1,2\n3,inf\n", 2, "（inf）"},
+                        Case{"a,b\n1,2\n", 1, "（a）"}, Case{"1,2\n3,abc\n", 2, "（abc）"},
+                        Case{"# nothing\n\n>\n", 0, nullptr},  // no trace at all
+                        Case{"", 0, nullptr}}) {
     const Result<FaultTraces> read = ParseFaultTraces(c.text);
     ASSERT_FALSE(read) << c.text;
     EXPECT_EQ(read.failure().line, c.line) << c.text << read.failure().message;
+    if (c.said != nullptr) {
+      EXPECT_NE(read.failure().message.find(c.said), std::string::npos) << read.failure().message;
+    }
   }
+  // A long field is quoted cut, never whole.
+  const Result<FaultTraces> read = ParseFaultTraces("1,2\n" + std::string(5000, 'x') + ",3\n");
+  ASSERT_FALSE(read);
+  EXPECT_LT(read.failure().message.size(), 200U);
+  EXPECT_NE(read.failure().message.find("…"), std::string::npos);
 }
 
 }  // namespace
