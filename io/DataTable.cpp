@@ -228,6 +228,9 @@ Result<MeasuredData> ParseDataTable(std::string_view bytes, const ColumnChoice& 
       if (position && !*read) return Failure{"列 \"" + names[at] + "\" が空です", number};
       value[c] = read->value_or(c == int(DataColumn::Code) ? 0 : NoValue);
     }
+    if (const std::optional<std::string> far = PositionBeyondMarker(value[0], value[1])) {
+      return Failure{*far, number};
+    }
     const std::optional<std::int16_t> code = ToInteger(value[int(DataColumn::Code)]);
     if (!code) return Failure{"l（code）が整数の範囲外です", number};
     // Without an id, the record's number among the rows.

@@ -401,10 +401,16 @@ Status AppendRecords(MeasuredData& data, MeasuredData more, const std::string& p
   return Ok();
 }
 
-bool GivesHeightDatum(double x, double z, std::int16_t l) {
-  return x < 9e8 && z <= 8.9e9 && l != 9;
+std::optional<std::string> PositionBeyondMarker(double x, double y) {
+  if (std::fabs(x) < kNoPositionFrom && std::fabs(y) < kNoPositionFrom) return std::nullopt;
+  return "座標 (" + FormatGeneral(x) + ", " + FormatGeneral(y) + ") が大きすぎます（x と y は " +
+         FormatGeneral(kNoPositionFrom) + " 未満にしてください）";
 }
-bool GivesDipDatum(double x, double trend) { return x < 9e8 && trend < 9e8; }
+
+bool GivesHeightDatum(double x, double z, std::int16_t l) {
+  return x < kNoPositionFrom && z <= 8.9e9 && l != 9;
+}
+bool GivesDipDatum(double x, double trend) { return x < kNoPositionFrom && trend < 9e8; }
 
 PreparedData PrepareMeasuredData(const MeasuredData& data) {
   PreparedData out;

@@ -105,6 +105,14 @@ struct PreparedData {
   std::int32_t Nd() const { return static_cast<std::int32_t>(XD.size()); }
 };
 
+// From this x on, a record of the layout files marks "no position" and gives
+// no datum. Tables and GIS layers, where an empty cell means no value, refuse
+// such positions instead (PositionBeyondMarker) rather than lose the record.
+inline constexpr double kNoPositionFrom = 9e8;
+// The refusal of a table's or layer's x or y at or beyond kNoPositionFrom
+// in magnitude; nothing for a position that is fine.
+std::optional<std::string> PositionBeyondMarker(double x, double y);
+
 // A record with x below 9e8 gives a height datum when its z is not above 8.9e9
 // and its l is not 9, and, independently, a dip datum when its trend is below 9e8.
 PreparedData PrepareMeasuredData(const MeasuredData& data);

@@ -160,6 +160,11 @@ class FeatureReader {
       }
       at.push_back({value[0], value[1], NoValue});
     }
+    for (const auto& p : at) {
+      if (const std::optional<std::string> far = PositionBeyondMarker(p[0], p[1])) {
+        return Failure{"レイヤー " + Quoted(name_) + " の地物 " + std::to_string(id) + "：" + *far};
+      }
+    }
     const int idColumn = Column(DataColumn::Id);
     const std::string name = idColumn >= 0 && OGR_F_IsFieldSetAndNotNull(feature, idColumn)
                                  ? OGR_F_GetFieldAsString(feature, idColumn)
@@ -190,7 +195,9 @@ class FeatureReader {
   Status Points(OGRGeometryH g, std::int64_t id, std::vector<std::array<double, 3>>& out) const {
     const auto add = [&](OGRGeometryH point) {
       const double x = OGR_G_GetX(point, 0), y = OGR_G_GetY(point, 0);
-      const double z = OGR_G_CoordinateDimension(point) == 3 ? OGR_G_GetZ(point, 0) : NoValue;
+      // A z that is no number (as some writers leave one) is no height of the point.
+      double z = OGR_G_CoordinateDimension(point) == 3 ? OGR_G_GetZ(point, 0) : NoValue;
+      if (std::isnan(z)) z = NoValue;
       out.push_back({swapXY_ ? y : x, swapXY_ ? x : y, z});
     };
     const OGRwkbGeometryType type = g != nullptr ? wkbFlatten(OGR_G_GetGeometryType(g)) : wkbNone;

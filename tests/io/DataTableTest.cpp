@@ -86,6 +86,9 @@ TEST(DataTable, RefusesWhatItCannotPlace) {
       {"x,y,z\n,2,3\n", {}, 2, "空です"},
       {"x,y,z\n", {}, 0, "データの行がありません"},
       {"x,y,z\n1,2,3\n\x82\n", {}, 0, "Shift_JIS"},
+      // The layout files' "no position" marker is no value in a table: refused, not dropped.
+      {"x,y,z\n1,2,3\n950000000,2,3\n", {}, 3, "座標 (950000000, 2) が大きすぎます"},
+      {"x,y,z\n1,-9e8,3\n", {}, 2, "未満にしてください"},
   };
   for (const Case& c : cases) {
     const Result<MeasuredData> data = ParseDataTable(c.text, c.choice);

@@ -101,6 +101,10 @@ TEST(PointLayers, RefusalsNameTheLayerTheFieldAndTheFeature) {
       {Feature(R"("name":"a")", point), "", "z のフィールドも"},
       {Feature(R"("z":1)", R"({"type":"LineString","coordinates":[[1,2],[3,4]]})"), "",
        "x と y のフィールドも"},
+      // The layout files' "no position" marker is no value in a layer: refused, not dropped.
+      {Feature(R"("z":1)", R"({"type":"Point","coordinates":[950000000,2]})"), "",
+       "座標 (950000000, 2) が大きすぎます"},
+      {Feature(R"("x":5,"y":950000000,"z":1)", "null"), "", "座標 (5, 950000000) が大きすぎます"},
   };
   int k = 0;
   for (const Case& c : cases) {
