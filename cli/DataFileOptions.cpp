@@ -61,7 +61,8 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
   }
   if (paired.empty()) return Failure{"no measured-data file given"};
   std::optional<ColumnChoice> choice;
-  if (!fields.empty()) {
+  // Given empty, it is a mistake, not a choice left to the common names.
+  if (!fields.empty() || command.count("--fields") > 0) {
     Result<ColumnChoice> parsed = ParseColumnChoice(fields);
     if (!parsed) return Failure{"--fields: " + parsed.failure().message};
     choice = std::move(*parsed);

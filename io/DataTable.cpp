@@ -112,6 +112,10 @@ Result<ColumnChoice> ParseColumnChoice(std::string_view text) {
     if (Normalised(name).empty()) {
       return Failure{"列の指定 \"" + std::string(item) + "\" に列名がありません"};
     }
+    if (!choice.name[column].empty()) {
+      return Failure{"列の指定で " + std::string(kKeys[column]) + " が 2 回あります（\"" +
+                     choice.name[column] + "\" と \"" + name + "\"）"};
+    }
     choice.name[column] = name;
     at = end + 1;
   }
@@ -158,6 +162,23 @@ Result<std::vector<int>> FindColumns(const std::vector<std::string>& names,
     }
     for (const std::string& name : CommonColumnNames(static_cast<DataColumn>(k))) {
       if (columns[k] < 0) columns[k] = find(name);
+    }
+  }
+  // One column for two quantities, or a name two columns share, leaves the
+  // records' meaning to chance.
+  const int placed[] = {int(DataColumn::X), int(DataColumn::Y), int(DataColumn::Z),
+                        int(DataColumn::Trend), int(DataColumn::Dip)};
+  for (const int a : placed) {
+    if (columns[a] < 0) continue;
+    for (const int b : placed) {
+      if (b > a && columns[b] == columns[a]) {
+        return Failure{where + " の列 \"" + names[columns[a]] + "\" が " + kKeys[a] + " と " +
+                       kKeys[b] + " の両方に当たります：--fields で別の列を指定してください"};
+      }
+    }
+    if (std::count(normalised.begin(), normalised.end(), normalised[columns[a]]) > 1) {
+      return Failure{where + " に列名 \"" + names[columns[a]] + "\" が 2 つ以上あります（" +
+                     kKeys[a] + " の列がどれか決まりません）"};
     }
   }
   if (choice.swapXY) std::swap(columns[0], columns[1]);

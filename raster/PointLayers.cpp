@@ -111,6 +111,10 @@ class FeatureReader {
     if (zFromPoints_) {
       notes.push_back("レイヤー " + Quoted(name_) + "：z は点の 3 次元座標から読みました");
     }
+    if (swapXY_ && pointsSeen_) {
+      notes.push_back("レイヤー " + Quoted(name_) +
+                      "：点の座標はいつも東・北の順なので、x と y の入れ替えはしませんでした");
+    }
     return Ok();
   }
 
@@ -198,7 +202,9 @@ class FeatureReader {
       // A z that is no number (as some writers leave one) is no height of the point.
       double z = OGR_G_CoordinateDimension(point) == 3 ? OGR_G_GetZ(point, 0) : NoValue;
       if (std::isnan(z)) z = NoValue;
-      out.push_back({swapXY_ ? y : x, swapXY_ ? x : y, z});
+      // A point's coordinates are east and north whatever its fields are called.
+      out.push_back({x, y, z});
+      pointsSeen_ = true;
     };
     const OGRwkbGeometryType type = g != nullptr ? wkbFlatten(OGR_G_GetGeometryType(g)) : wkbNone;
     if (type == wkbPoint && !OGR_G_IsEmpty(g)) add(g);
@@ -220,6 +226,7 @@ class FeatureReader {
   std::vector<std::string> names_;
   std::vector<int> columns_;
   bool swapXY_;
+  mutable bool pointsSeen_ = false;
   std::int64_t disagreements_ = 0, firstDisagreement_ = 0;
   bool zFromPoints_ = false;
 };

@@ -171,6 +171,7 @@ TEST(DataInputCli, RefusalsNameTheFileAndWriteNothing) {
       {{geojson, other}, "coordinate system"},
       {{geojson, "--fields", "z=height"}, "\"height\""},
       {{geojson, "--fields", "depth=d"}, "--fields"},
+      {{geojson, "--fields", ""}, "--fields"},  // given empty: no choice left to the names
       {{geojson, "--layer", "nothing"}, "\"nothing\""},
       {{Write(folder / "t.csv", "x,y,z\n1,2,3\n4,5,six\n")}, "3 行目"},
   };

@@ -89,6 +89,9 @@ TEST(DataTable, RefusesWhatItCannotPlace) {
       // The layout files' "no position" marker is no value in a table: refused, not dropped.
       {"x,y,z\n1,2,3\n950000000,2,3\n", {}, 3, "座標 (950000000, 2) が大きすぎます"},
       {"x,y,z\n1,-9e8,3\n", {}, 2, "未満にしてください"},
+      // Columns whose meaning would be left to chance.
+      {"x,y,z\n1,2,3\n", *ParseColumnChoice("y=x"), 1, "\"x\" が x と y の両方"},
+      {"x,y,z,x\n1,2,3,4\n", {}, 1, "列名 \"x\" が 2 つ以上"},
   };
   for (const Case& c : cases) {
     const Result<MeasuredData> data = ParseDataTable(c.text, c.choice);
@@ -98,6 +101,10 @@ TEST(DataTable, RefusesWhatItCannotPlace) {
   }
   EXPECT_FALSE(ParseColumnChoice("height=H"));
   EXPECT_FALSE(ParseColumnChoice("z="));
+  EXPECT_FALSE(ParseColumnChoice(""));
+  const Result<ColumnChoice> twice = ParseColumnChoice("z=a,z=b");
+  ASSERT_FALSE(twice);
+  EXPECT_NE(twice.failure().message.find("z が 2 回"), std::string::npos);
   const Result<ColumnChoice> choice = ParseColumnChoice("x=E,l=Code,dip=傾斜");
   ASSERT_TRUE(choice);
   EXPECT_EQ(choice->name[int(DataColumn::X)], "E");

@@ -64,6 +64,8 @@ TEST(PointLayers, PlacesRecordsByPointsOrByColumns) {
       {points, {}, {{1, 2, 5}, {3, 4, NoValue}, {5, 6, NoValue}}, 0},
       {threeD, {}, {{1, 2, 7}}, 1},
       {sheet, swapped, {{10, 20, 3}, {11, 21, 4}}, 0},
+      // Points are east and north whatever the fields are called: not swapped, with a note.
+      {threeD, swapped, {{1, 2, 7}}, 2},
   };
   for (const Case& c : cases) {
     const Result<PointLayerData> read = ReadPointLayer(c.path, "", c.choice);
