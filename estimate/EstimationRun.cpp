@@ -22,7 +22,18 @@ namespace kessadon {
 namespace {
 
 std::string Reason(SolveStatus status, const NormalEquationsOutcome& built,
-                   const EstimationParameters& p, const IterativeOutcome& iterated) {
+                   const EstimationParameters& p, const IterativeOutcome& iterated,
+                   const PreparedData& data) {
+  const bool anyData = data.Nh() + data.Nd() > 0;
+  if (status == SolveStatus::TooFewData && built.nH + built.nD == 0 && anyData &&
+      (data.XmaxH < p.Xmin || data.XminH > p.Xmax || data.YmaxH < p.Ymin || data.YminH > p.Ymax)) {
+    // Not a matter of a few data: the range asked for misses them all.
+    return "データ（x " + FormatGeneral(data.XminH) + "〜" + FormatGeneral(data.XmaxH) + "、y " +
+           FormatGeneral(data.YminH) + "〜" + FormatGeneral(data.YmaxH) +
+           "）はすべて推定する範囲（x " + FormatGeneral(p.Xmin) + "〜" + FormatGeneral(p.Xmax) +
+           "、y " + FormatGeneral(p.Ymin) + "〜" + FormatGeneral(p.Ymax) +
+           "）の外にあります：範囲を見直してください";
+  }
   if (status == SolveStatus::TooFewData) {
     return "格子の内側（境界から 1 格子より内）にあるデータが足りません（位置データ " +
            std::to_string(built.nH) + " 個、傾斜データ " + std::to_string(built.nD) +
@@ -358,9 +369,9 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
       }
       if (status == SolveStatus::Cancelled) return Cancelled();
       if (status != SolveStatus::Success) {
-        if (pass == 1) return Failure{Reason(status, built, params, solve.Iterations())};
+        if (pass == 1) return Failure{Reason(status, built, params, solve.Iterations(), data)};
         result.Status = status;
-        StopAtPass(result, pass, Reason(status, built, params, solve.Iterations()));
+        StopAtPass(result, pass, Reason(status, built, params, solve.Iterations(), data));
         break;
       }
       const std::vector<double>& z = solve.Solution();

@@ -121,10 +121,15 @@ TEST(RunEstimation, FirstPassFailureGivesNoGridButAReason) {
   EXPECT_TRUE(Contains(few.failure().message, "データが足りません")) << few.failure().message;
   EXPECT_TRUE(Contains(few.failure().message, "位置データ 2 個")) << few.failure().message;
 
-  // Data far outside the requested grid do not count.
+  // Data far outside the requested grid do not count, and the refusal says the range misses them.
   PreparedData outside = PlaneData(20, 1);
   for (double& x : outside.XH) x += 500;
-  EXPECT_FALSE(RunEstimation(outside, Requested()));
+  outside.XminH += 500;
+  outside.XmaxH += 500;
+  const Result<EstimationResult> missed = RunEstimation(outside, Requested());
+  ASSERT_FALSE(missed);
+  EXPECT_TRUE(Contains(missed.failure().message, "はすべて推定する範囲"))
+      << missed.failure().message;
 
   EstimationParameters noSmoothing = Requested();
   noSmoothing.M2 = 0;
