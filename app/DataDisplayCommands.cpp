@@ -65,10 +65,12 @@ void cmdDisplayData_Click(MainContext& context) {
     context.ShowStatus(QString("測定データ %1 個を描いています…").arg(points));
     if (context.statusBar != nullptr) context.statusBar->repaint();
   }
-  DrawMeasuredData(surface, s.Grid, s.View, s.Data.Records, DisplaySettings(context));
+  const bool crowded =
+      DrawMeasuredData(surface, s.Grid, s.View, s.Data.Records, DisplaySettings(context));
   picImage.Changed();
   RecordDataOverlay(context, DisplaySettings(context));
-  if (LabelsCrowd(surface, points, DisplaySettings(context))) {
+  // Said of the points drawn, those the surface hides not counted.
+  if (crowded) {
     context.ShowStatus(
         QString("測定点が %1 個と多く、数値が重なって読めないため、印だけを描きました")
             .arg(points));

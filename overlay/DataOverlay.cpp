@@ -157,10 +157,10 @@ bool LabelsCrowd(DrawingSurface& surface, std::int64_t count, const DataDisplayS
   return static_cast<double>(count) * label > 0.5 * surface.ScaleWidth() * surface.ScaleHeight();
 }
 
-void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
+bool DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
                       const MeasuredData& data, const DataDisplaySettings& settings) {
   const DrawnHeights drawn(grid, view);
-  if (drawn.Empty()) return;
+  if (drawn.Empty()) return false;
   const MapWindow window = MapWindowOf(grid);
   std::vector<std::pair<std::int32_t, double>> visible;
   for (std::int32_t k = 0; k < data.Ndata(); ++k) {
@@ -169,12 +169,14 @@ void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewP
     if (TestPointVisible(drawn, placed)) visible.emplace_back(k, placed.PointZ);
   }
   DataDisplaySettings shown = settings;
-  if (LabelsCrowd(surface, static_cast<std::int64_t>(visible.size()), settings)) {
+  const bool crowded = LabelsCrowd(surface, static_cast<std::int64_t>(visible.size()), settings);
+  if (crowded) {
     // Marks alone: the labels would run into one black blot.
     shown.Labels = false;
   }
   for (const auto& [k, z] : visible)
     DrawDataPoint(surface, view, window, DataPointOf(data, k), z, shown);
+  return crowded;
 }
 
 }  // namespace kessadon

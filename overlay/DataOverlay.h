@@ -68,8 +68,8 @@ void DrawDataPoint(DrawingSurface& surface, const ViewProjection& view, const Ma
 bool LabelsCrowd(DrawingSurface& surface, std::int64_t count, const DataDisplaySettings& settings);
 
 // Every record placed on the grid's surface, those the surface hides skipped;
-// their labels left out where they would crowd (LabelsCrowd).
-void DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
+// their labels left out where they would crowd (LabelsCrowd): true then.
+bool DrawMeasuredData(DrawingSurface& surface, const GridData& grid, const ViewProjection& view,
                       const MeasuredData& data, const DataDisplaySettings& settings);
 
 }  // namespace kessadon
