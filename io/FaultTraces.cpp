@@ -4,6 +4,7 @@
 
 #include "ListInput.h"
 #include "NumberText.h"
+#include "TextEncoding.h"
 #include "TextFile.h"
 
 namespace kessadon {
@@ -29,23 +30,13 @@ bool Blank(std::string_view line) {
   return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// A field as a message quotes it: at most 60 bytes, cut where a character
-// starts, with "…" after what was cut.
-std::string Quoted(const std::string& field) {
-  constexpr std::size_t kMost = 60;
-  if (field.size() <= kMost) return field;
-  std::size_t end = kMost;
-  while (end > 0 && (static_cast<unsigned char>(field[end]) & 0xC0U) == 0x80U) --end;
-  return field.substr(0, end) + "…";
-}
-
 // A coordinate of a trace's point: a number (not text without one, such as
 // "nan" or "abc", which would read as 0) within the bound of all data.
 Result<double> Coordinate(const std::string& field, int line) {
   std::size_t used = 0;
   const double value = ParseLeadingNumber(field, &used);
   if (used == 0) {
-    return Failure{"断層線の点の座標が数値ではありません（" + Quoted(field) + "）", line};
+    return Failure{"断層線の点の座標が数値ではありません（" + Excerpt(field) + "）", line};
   }
   if (!WithinValueBound(value)) return Failure{BeyondValueBound("断層線の点の座標"), line};
   return value;

@@ -8,6 +8,7 @@
 
 #include "ListInput.h"
 #include "NumberText.h"
+#include "TextEncoding.h"
 #include "TextFile.h"
 
 namespace kessadon {
@@ -332,6 +333,12 @@ void CountKinds(MeasuredData& data) {
 }
 
 Result<MeasuredData> ParseMeasuredText(std::string_view text, int dataType) {
+  // A spreadsheet's "Unicode text" is read as the UTF-8 it holds; its lines stay as they were.
+  if (text.starts_with(kUtf16LeBom) || text.starts_with(kUtf16BeBom)) {
+    Result<std::string> utf8 = TextToUtf8(text);
+    if (!utf8) return utf8.failure();
+    return ParseMeasuredText(*utf8, dataType);
+  }
   try {
     Result<MeasuredData> data =
         dataType >= 1 && dataType <= 4 ? ParseLines(text, dataType) : ParseGridNodes(text);

@@ -35,10 +35,9 @@ std::string Lower(std::string text) {
 }  // namespace
 
 Result<FaultTraces> ReadFaultTraceLayer(const std::string& path) {
-  EnsureGdal();
-  GDALDatasetH data =
-      GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
-  if (data == nullptr) return Failure{GdalError("GIS のレイヤーとして開けません")};
+  Result<GDALDatasetH> opened = OpenVectorFile(path);
+  if (!opened) return opened.failure();
+  GDALDatasetH data = *opened;
   struct Closer {
     GDALDatasetH d;
     ~Closer() { GDALClose(d); }

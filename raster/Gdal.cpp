@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <mutex>
 
+#include "io/TextEncoding.h"
+
 namespace kessadon {
 namespace {
 
@@ -67,6 +69,43 @@ std::string GdalError(const std::string& fallback) {
   std::string text = message;
   std::replace(text.begin(), text.end(), '\n', ' ');
   return text;
+}
+
+bool ShapefileLacks(const std::string& path, const std::string& extension) {
+  if (LowerExtension(path) != ".shp") return false;
+  // GDAL looks for the side file in lower and in upper case.
+  std::string upper = extension;
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  const std::string stem = std::filesystem::path(path).replace_extension().string();
+  std::error_code error;
+  return !std::filesystem::exists(stem + extension, error) &&
+         !std::filesystem::exists(stem + upper, error);
+}
+
+Result<GDALDatasetH> OpenVectorFile(const std::string& path) {
+  EnsureGdal();
+  CPLErrorReset();
+  GDALDatasetH data =
+      GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+  if (data != nullptr) return data;
+  // GDAL says nothing of a missing or unreadable file, nor of most files it
+  // does not know, and in English where it speaks.
+  const std::string gdal = Excerpt(GdalError(""), 300);
+  std::string reason;
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) {
+    reason = "ファイルがありません";
+  } else if (::access(path.c_str(), R_OK) != 0) {
+    reason = "アクセスが許可されていません";
+  } else if (ShapefileLacks(path, ".shx")) {
+    reason = "付属ファイル .shx がありません";
+  } else if (gdal.empty()) {
+    reason = "形式が分からないか、ファイルが壊れています";
+  }
+  if (reason.empty()) return Failure{"GIS のレイヤーとして開けません：" + gdal};
+  return Failure{"GIS のレイヤーとして開けません：" + reason +
+                 (gdal.empty() ? "" : "（" + gdal + "）")};
 }
 
 std::string RasterFormatName(const std::string& driver) {

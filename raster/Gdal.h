@@ -20,6 +20,14 @@ void EnsureGdal();
 // The message of GDAL's last error on this thread, or `fallback`.
 std::string GdalError(const std::string& fallback);
 
+// A vector dataset opened for reading. A refusal says first in Japanese what
+// failed (no such file, a Shapefile without its .shx, a format GDAL does not
+// know), then GDAL's own words where it gave any.
+Result<GDALDatasetH> OpenVectorFile(const std::string& path);
+
+// Whether `path` is a Shapefile whose side file `extension` (".dbf") is missing.
+bool ShapefileLacks(const std::string& path, const std::string& extension);
+
 enum class DriverKind { Raster, Vector };
 
 // The driver a written file goes through: `format` (a GDAL short name) when

@@ -22,18 +22,22 @@ std::string Extension(const std::string& path) {
 
 // The first line of the file in UTF-8; nothing when it cannot be read so.
 std::optional<std::string> FirstLine(const std::string& text) {
-  Result<std::string> utf8 =
-      TextToUtf8(std::string_view(text).substr(0, text.find_first_of("\r\n")));
+  Result<std::string> utf8 = TextToUtf8(std::string_view(text).substr(0, FirstLineEnd(text)));
   if (!utf8) return std::nullopt;
   return std::move(*utf8);
 }
 
-// The bytes of a file's first line alone, however large the file.
+// The bytes of a file's first line alone, however large the file. In UTF-16
+// a byte 0A may be half of a character: read on to the line's end.
 Result<std::string> FirstLineOfFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return Failure{"ファイルを開けません"};
-  std::string line;
-  std::getline(file, line);
+  std::string line, part;
+  while (std::getline(file, part)) {
+    line += part;
+    if (!file.eof()) line += '\n';
+    if (file.eof() || FirstLineEnd(line) != std::string::npos) break;
+  }
   return line;
 }
 

@@ -13,6 +13,7 @@
 
 #include "Gdal.h"
 #include "io/NumberText.h"
+#include "io/TextEncoding.h"
 
 namespace kessadon {
 namespace {
@@ -22,13 +23,7 @@ struct Closer {
   ~Closer() { GDALClose(data); }
 };
 
-Result<GDALDatasetH> OpenVector(const std::string& path) {
-  EnsureGdal();
-  GDALDatasetH data =
-      GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
-  if (data == nullptr) return Failure{GdalError("GIS のレイヤーとして開けません")};
-  return data;
-}
+Result<GDALDatasetH> OpenVector(const std::string& path) { return OpenVectorFile(path); }
 
 bool HasPoints(OGRLayerH layer) {
   const OGRwkbGeometryType type = wkbFlatten(OGR_L_GetGeomType(layer));
@@ -51,6 +46,20 @@ std::vector<std::string> FieldNames(OGRLayerH layer) {
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+// A field's name or value in a refusal: bounded, control characters shown.
+std::string QuotedExcerpt(const std::string& text) { return Quoted(Excerpt(text)); }
+
+// A Shapefile without its .dbf opens with no fields at all: refused where
+// fields are wanted, that is where one is chosen or the points have no z.
+Status FieldsReadable(const std::string& path, OGRLayerH layer, const ColumnChoice& choice) {
+  if (!ShapefileLacks(path, ".dbf")) return Ok();
+  const bool chosen = std::any_of(choice.name.begin(), choice.name.end(),
+                                  [](const std::string& n) { return !n.empty() && n != kLeftOut; });
+  if (!chosen && OGR_GT_HasZ(OGR_L_GetGeomType(layer)) != 0) return Ok();
+  return Failure{
+      "GIS のレイヤーとして開けません：付属ファイル .dbf がありません（属性が読めません）"};
+}
 
 // The layer asked for by name, or the first with points, or the first.
 Result<OGRLayerH> ChooseLayer(GDALDatasetH data, const std::string& name) {
@@ -134,8 +143,8 @@ class FeatureReader {
     Result<std::optional<double>> number = CellNumber(text);
     if (!number) {
       return Failure{"レイヤー " + Quoted(name_) + " の地物 " + std::to_string(id) +
-                     "、フィールド " + Quoted(names_[at]) + " の " + Quoted(text) + "：" +
-                     number.failure().message};
+                     "、フィールド " + QuotedExcerpt(names_[at]) + " の " + QuotedExcerpt(text) +
+                     "：" + number.failure().message};
     }
     return number;
   }
@@ -262,6 +271,8 @@ Result<PointLayerData> ReadPointLayer(const std::string& path, const std::string
   const Closer closer{*data};
   Result<OGRLayerH> layer = ChooseLayer(*data, layerName);
   if (!layer) return layer.failure();
+  Status fields = FieldsReadable(path, *layer, choice);
+  if (!fields) return fields.failure();
   PointLayerData out;
   out.layer = OGR_L_GetName(*layer);
   const std::vector<std::string> names = FieldNames(*layer);

@@ -1,12 +1,16 @@
 // Measured data from GIS layers and spreadsheets GDAL opens.
 #include <gdal_utils.h>
 #include <gtest/gtest.h>
+#include <ogr_api.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "TempFolder.h"
 #include "io/NumberText.h"
 #include "raster/Gdal.h"
+#include "raster/MeasuredFiles.h"
 #include "raster/PointLayers.h"
 
 namespace kessadon {
@@ -92,13 +96,19 @@ TEST(PointLayers, PlacesRecordsByPointsOrByColumns) {
 TEST(PointLayers, RefusalsNameTheLayerTheFieldAndTheFeature) {
   testing::TempFolder folder;
   const std::string point = R"({"type":"Point","coordinates":[1,2]})";
+  const std::string longName(70, 'f');
   struct Case {
     std::string features;
     std::string fields;
-    const char* says;
+    std::string says;
   };
   const Case cases[] = {
       {Feature(R"("z":"high")", point), "", "フィールド \"z\" の \"high\""},
+      // Names and values quoted: control characters shown, and cut short.
+      {Feature(R"("z":"\u001b[31m\n)" + std::string(80, 'x') + "\"", point), "",
+       "の \"\\x1B[31m\\n" + std::string(50, 'x') + "…\"："},
+      {Feature("\"" + longName + R"(":"high")", point), "z=" + longName,
+       "フィールド \"" + std::string(60, 'f') + "…\" の \"high\""},
       {Feature(R"("z":1)", point), "z=elev", "\"elev\""},
       {Feature(R"("name":"a")", point), "", "z のフィールドも"},
       {Feature(R"("z":1)", R"({"type":"LineString","coordinates":[[1,2],[3,4]]})"), "",
@@ -116,9 +126,109 @@ TEST(PointLayers, RefusalsNameTheLayerTheFieldAndTheFeature) {
     const ColumnChoice choice = c.fields.empty() ? ColumnChoice{} : *ParseColumnChoice(c.fields);
     const Result<PointLayerData> read = ReadPointLayer(path, "", choice);
     ASSERT_FALSE(read) << c.says;
-    EXPECT_NE(read.failure().message.find(c.says), std::string::npos) << read.failure().message;
+    const std::string& message = read.failure().message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << message;
+    EXPECT_TRUE(std::none_of(message.begin(), message.end(), [](char b) {
+      return b >= 0 && b < 0x20;
+    })) << message;
     EXPECT_NE(read.failure().message.find("レイヤー \"" + layer + "\""), std::string::npos)
         << read.failure().message;
+  }
+}
+
+// A Shapefile of one point with a field z = 5, at z = 7 when 3-D.
+std::string Shapefile(const std::string& path, bool threeD) {
+  EnsureGdal();
+  GDALDatasetH data = GDALCreate(GDALGetDriverByName("ESRI Shapefile"), path.c_str(), 0, 0, 0,
+                                 GDT_Unknown, nullptr);
+  OGRLayerH layer =
+      GDALDatasetCreateLayer(data, "p", nullptr, threeD ? wkbPoint25D : wkbPoint, nullptr);
+  OGRFieldDefnH field = OGR_Fld_Create("z", OFTReal);
+  OGR_L_CreateField(layer, field, 1);
+  OGR_Fld_Destroy(field);
+  OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
+  OGR_F_SetFieldDouble(feature, 0, 5);
+  OGRGeometryH point = OGR_G_CreateGeometry(threeD ? wkbPoint25D : wkbPoint);
+  OGR_G_SetPoint(point, 0, 1, 2, 7);
+  OGR_F_SetGeometryDirectly(feature, point);
+  EXPECT_EQ(OGR_L_CreateFeature(layer, feature), OGRERR_NONE);
+  OGR_F_Destroy(feature);
+  GDALClose(data);
+  return path;
+}
+
+TEST(PointLayers, OpeningRefusalsSayWhatIsMissing) {
+  testing::TempFolder folder;
+  const auto without = [&](const std::string& name, bool threeD, const char* side) {
+    const std::string path = Shapefile(folder / (name + ".shp"), threeD);
+    std::filesystem::remove(folder / (name + side));
+    return path;
+  };
+  std::ofstream(folder / "broken.geojson") << "{\"type\": \"FeatureCollection\", \"fea";
+  struct Case {
+    std::string path;
+    const char* fields;
+    const char* says;  // nothing: read, with this z
+    double z;
+  };
+  const Case cases[] = {
+      {Shapefile(folder / "whole.shp", false), "", nullptr, 5},
+      {without("noshx", false, ".shx"), "",
+       "GIS のレイヤーとして開けません：付属ファイル .shx がありません（Unable to open", 0},
+      // No .dbf opens without a field: refused where a field is wanted, not
+      // where the points give z.
+      {without("nodbf", false, ".dbf"), "",
+       "GIS のレイヤーとして開けません：付属ファイル .dbf がありません（属性が読めません）", 0},
+      {without("nodbf3", true, ".dbf"), "", nullptr, 7},
+      {without("nodbf3z", true, ".dbf"), "z=z",
+       "GIS のレイヤーとして開けません：付属ファイル .dbf がありません（属性が読めません）", 0},
+      {folder / "none.gpkg", "", "GIS のレイヤーとして開けません：ファイルがありません", 0},
+      {folder / "broken.geojson", "", "GIS のレイヤーとして開けません：", 0},
+  };
+  for (const Case& c : cases) {
+    const ColumnChoice choice = *c.fields ? *ParseColumnChoice(c.fields) : ColumnChoice{};
+    const Result<PointLayerData> read = ReadPointLayer(c.path, "", choice);
+    if (c.says == nullptr) {
+      ASSERT_TRUE(read) << c.path << ": " << read.failure().message;
+      EXPECT_EQ(read->data.DataZ, std::vector<double>{c.z}) << c.path;
+      continue;
+    }
+    ASSERT_FALSE(read) << c.path;
+    EXPECT_EQ(read.failure().message.rfind(c.says, 0), 0u) << read.failure().message;
+  }
+}
+
+// What a spreadsheet saves as "Unicode text": a table by its header as in
+// UTF-8, though a byte of its first line's characters is that of a line end,
+// and a file of the layouts as well.
+TEST(MeasuredFiles, ReadsUnicodeText) {
+  testing::TempFolder folder;
+  const std::u16string table = u"地点,上端,x,y,標高\r\na,1,10,20,5\r\nb,1,11,21,6\r\n";
+  const std::u16string layout =
+      u"地点\tx\ty\t標高\r\na\t10\t20\t5\r\nb\t11\t21\t6\r\nend\t0\t0\t0\r\n";
+  for (const bool little : {true, false}) {
+    for (const bool isTable : {true, false}) {
+      std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+      for (const char16_t unit : isTable ? table : layout) {
+        const auto low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += little ? low : high;
+        bytes += little ? high : low;
+      }
+      const std::string path =
+          folder / ((little ? "le" : "be") + std::string(isTable ? ".csv" : ".txt"));
+      std::ofstream(path, std::ios::binary) << bytes;
+      EXPECT_EQ(IsTableFile(path, {}), isTable) << path;
+      if (isTable) {
+        const Result<std::vector<std::string>> names = TableColumnNames(path);
+        ASSERT_TRUE(names) << path;
+        EXPECT_EQ(*names, (std::vector<std::string>{"地点", "上端", "x", "y", "標高"}));
+      }
+      const Result<MeasuredFileRead> read = ReadMeasuredFile(path, {});
+      ASSERT_TRUE(read) << path << ": " << read.failure().message;
+      EXPECT_EQ(read->data.DataId, (std::vector<std::string>{"a", "b"})) << path;
+      EXPECT_EQ(read->data.DataX, (std::vector<double>{10, 11})) << path;
+      EXPECT_EQ(read->data.DataZ, (std::vector<double>{5, 6})) << path;
+    }
   }
 }
 
