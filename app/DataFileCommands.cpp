@@ -7,9 +7,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cmath>
 
 #include "AppReset.h"
 #include "Controls.h"
+#include "CrsQuestions.h"
 #include "MainContext.h"
 #include "Platform.h"
 #include "ReportView.h"
@@ -20,6 +23,7 @@
 #include "raster/Gdal.h"
 #include "raster/MeasuredFiles.h"
 #include "raster/PointLayers.h"
+#include "raster/Reprojection.h"
 
 namespace kessadon::app {
 namespace {
@@ -158,20 +162,63 @@ std::optional<MeasuredFileOptions> AskReadOptions(MainContext& context, const QS
   return options;
 }
 
+// The middle of the points in the file's own coordinates.
+std::pair<double, double> Centre(const MeasuredData& data) {
+  if (data.DataX.empty()) return {NAN, NAN};
+  const auto [west, east] = std::minmax_element(data.DataX.begin(), data.DataX.end());
+  const auto [south, north] = std::minmax_element(data.DataY.begin(), data.DataY.end());
+  return {(*west + *east) / 2, (*south + *north) / 2};
+}
+
+// Brings the points of a file into the system the data loaded so far lie in
+// (`adding`), else the grid's, else the file's own where it is projected; a
+// file in degrees alone asks for a projected one. A note says what was
+// transformed. False when cancelled or refused (the refusal shown).
+bool BringIntoWorkingCrs(MainContext& context, const QString& path, MeasuredFileRead& read,
+                         bool adding) {
+  const AppState& s = context.state;
+  const auto [longitude, latitude] = Centre(read.data);
+  Result<std::string> working = WorkingCrs(
+      {}, {adding ? s.Data.Crs : std::string(), s.GridCrs, read.crs}, longitude, latitude, {});
+  std::optional<std::string> target;
+  if (working) {
+    target = *working;
+  } else {
+    target = AskProjectedCrs(context, QFileInfo(path).fileName(), read.crs, longitude, latitude);
+  }
+  if (!target) {
+    context.ShowStatus(path + ": 読み込みをやめました");
+    return false;
+  }
+  std::string note;
+  Status moved = ReprojectData(read.data, read.crs, *target, &note);
+  if (!moved) {
+    ReportFailure(context, path, moved.failure());
+    return false;
+  }
+  if (!note.empty()) read.notes.push_back(note);
+  if (!read.crs.empty()) read.crs = *target;
+  return true;
+}
+
 // Reads the file as AskReadOptions settles; nothing when cancelled or
 // refused (the refusal shown).
-std::optional<MeasuredFileRead> ReadDataFile(MainContext& context, const QString& path) {
+std::optional<MeasuredFileRead> ReadDataFile(MainContext& context, const QString& path,
+                                             bool adding) {
   const std::optional<MeasuredFileOptions> options = AskReadOptions(context, path);
   if (!options) {
     context.ShowStatus(path + ": 読み込みをやめました");
     return std::nullopt;
   }
-  BusyPointer busy(*context.platform);
-  Result<MeasuredFileRead> read = ReadMeasuredFile(FromQ(path), *options);
+  Result<MeasuredFileRead> read = [&] {
+    BusyPointer busy(*context.platform);
+    return ReadMeasuredFile(FromQ(path), *options);
+  }();
   if (!read) {
     ReportFailure(context, path, read.failure());
     return std::nullopt;
   }
+  if (!BringIntoWorkingCrs(context, path, *read, adding)) return std::nullopt;
   return std::move(*read);
 }
 
@@ -221,7 +268,7 @@ void cmdOpenData_Click(MainContext& context) {
   std::optional<QString> path = context.platform->OpenFileName(context.window, kDataFiles);
   if (!path) return;
   // Parse into new records; the loaded ones stay until the whole file was read.
-  std::optional<MeasuredFileRead> read = ReadDataFile(context, *path);
+  std::optional<MeasuredFileRead> read = ReadDataFile(context, *path, false);
   if (!read) return;
   context.state.Data.Records = std::move(read->data);
   context.state.Data.Crs = read->crs;
@@ -237,15 +284,9 @@ void cmdOpenData_Click(MainContext& context) {
 void cmdOpenDataAdd_Click(MainContext& context) {
   std::optional<QString> path = context.platform->OpenFileName(context.window, kDataFiles);
   if (!path) return;
-  std::optional<MeasuredFileRead> read = ReadDataFile(context, *path);
+  std::optional<MeasuredFileRead> read = ReadDataFile(context, *path, true);
   if (!read) return;
   MeasuredDataState& data = context.state.Data;
-  if (!read->crs.empty() && !data.Crs.empty() && !SameCrs(read->crs, data.Crs)) {
-    context.ShowStatus(*path + ": 座標系 " + ToQ(CrsDescription(read->crs)) +
-                       " が、読み込んであるデータの座標系 " + ToQ(CrsDescription(data.Crs)) +
-                       " と違います（読み込みませんでした）");
-    return;
-  }
   Status added = AppendRecords(data.Records, read->data, FromQ(*path));
   if (!added) {
     ReportFailure(context, *path, added.failure());
@@ -277,17 +318,29 @@ void cmdOpenFaults_Click(MainContext& context) {
           QString(kAllFiles));
   if (!path) return;
   BusyPointer busy(*context.platform);
-  // Nothing changes unless the whole file was read.
-  Result<FaultTraces> traces = ReadFaultTraces(FromQ(*path));
+  // Nothing changes unless the whole file was read. A layer comes into the
+  // system of the data, else of the grid.
+  const AppState& s = context.state;
+  std::string moved;
+  Result<FaultTraces> traces =
+      ReadFaultTraces(FromQ(*path), s.Data.Crs.empty() ? s.GridCrs : s.Data.Crs, &moved);
   if (!traces) {
     ReportFailure(context, *path, traces.failure());
     return;
   }
   context.state.Data.Faults.Add(*traces);
   ShowFaultCount(context);
-  context.ShowStatus(
+  QString status =
       *path +
-      QString(": 断層線 %1 本を読みました。次の推定と図に使います").arg(traces->traces.size()));
+      QString(": 断層線 %1 本を読みました。次の推定と図に使います").arg(traces->traces.size());
+  if (!moved.empty()) status += "。" + ToQ(moved);
+  const GridData& g = s.Grid;
+  if (s.GridLoaded == 1) {
+    if (auto outside = OutsideTracesNote(*traces, g.Xmin, g.Xmax, g.Ymin, g.Ymax)) {
+      status += "。" + ToQ(*outside);
+    }
+  }
+  context.ShowStatus(status);
 }
 
 void cmdClearFaults_Click(MainContext& context) {

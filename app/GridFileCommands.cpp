@@ -3,11 +3,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "AppReset.h"
 #include "Controls.h"
+#include "CrsQuestions.h"
 #include "DataFileCommands.h"
 #include "MainContext.h"
 #include "Platform.h"
@@ -145,18 +145,6 @@ void cmdOpenMem_Click(MainContext& context) {
 
 namespace {
 
-// The Japan Plane Rectangular zones I to XIX, JGD2011 (EPSG:6669 to 6687).
-QStringList PlaneRectangularZones() {
-  static const char* const kRoman[] = {"I",    "II",  "III",  "IV",    "V",   "VI",   "VII",
-                                       "VIII", "IX",  "X",    "XI",    "XII", "XIII", "XIV",
-                                       "XV",   "XVI", "XVII", "XVIII", "XIX"};
-  QStringList zones;
-  for (int k = 0; k < 19; ++k) {
-    zones << QString("JGD2011 平面直角座標系 第%1系 (EPSG:%2)").arg(kRoman[k]).arg(6669 + k);
-  }
-  return zones;
-}
-
 // The coordinate system a raster is saved in, asked with the grid's own
 // preselected, then the recent ones and the plane rectangular zones; WKT, ""
 // for none. Nothing when cancelled or refused (the refusal shown). A grid
@@ -177,22 +165,7 @@ std::optional<std::string> AskSaveCrs(MainContext& context, const QString& path)
   const QString text = answer->trimmed();
   if (text == none || text.isEmpty()) return std::string();
   if (text == own) return s.GridCrs;
-  // A picked zone by its code; a bare number as an EPSG code.
-  const QRegularExpressionMatch code = QRegularExpression(R"(\(EPSG:(\d+)\)$)").match(text);
-  bool number = false;
-  text.toInt(&number);
-  const std::string definition =
-      code.hasMatch() ? "EPSG:" + FromQ(code.captured(1)) : (number ? "EPSG:" : "") + FromQ(text);
-  Result<std::string> wkt = CrsFromDefinition(definition);
-  if (!wkt) {
-    context.platform->ShowMessage(context.window, ToQ(wkt.failure().message));
-    return std::nullopt;
-  }
-  std::vector<std::string>& recent = s.RecentCrs;
-  recent.erase(std::remove(recent.begin(), recent.end(), definition), recent.end());
-  recent.insert(recent.begin(), definition);
-  if (recent.size() > 5) recent.resize(5);
-  return std::move(*wkt);
+  return CrsOfAnswer(context, text);
 }
 
 }  // namespace

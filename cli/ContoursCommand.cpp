@@ -52,8 +52,14 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
   // Cells a fault cuts keep no line: no stack of them along the scarp.
   FaultTraces faults;
   for (const std::string& file : a.faults) {
-    Result<FaultTraces> traces = ReadFaultTraces(file);
+    std::string moved;
+    Result<FaultTraces> traces = ReadFaultTraces(file, *crs, &moved);
     if (!traces) return fail(file + ": " + Describe(traces.failure()));
+    if (!moved.empty()) err << "note: " << file << ": " << moved << '\n';
+    if (const std::optional<std::string> outside =
+            OutsideTracesNote(*traces, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax)) {
+      err << "note: " << file << ": " << *outside << '\n';
+    }
     faults.Add(*traces);
   }
   const NodeArray<std::uint8_t> cut =

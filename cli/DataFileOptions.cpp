@@ -1,13 +1,48 @@
 #include "DataFileOptions.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <utility>
 
 #include "io/DataTable.h"
-#include "raster/Gdal.h"
 #include "raster/MeasuredFiles.h"
+#include "raster/Reprojection.h"
 
 namespace kessadon {
+namespace {
+
+// The middle of the first load in longitude and latitude, for naming the
+// projected systems that would hold it.
+std::pair<double, double> FirstGeographicCentre(const std::vector<MeasuredFileRead>& reads) {
+  for (const MeasuredFileRead& read : reads) {
+    if (!IsGeographicCrs(read.crs) || read.data.DataX.empty()) continue;
+    const auto [west, east] = std::minmax_element(read.data.DataX.begin(), read.data.DataX.end());
+    const auto [south, north] = std::minmax_element(read.data.DataY.begin(), read.data.DataY.end());
+    return {(*west + *east) / 2, (*south + *north) / 2};
+  }
+  return {NAN, NAN};
+}
+
+// The system the loads are brought into: `crs` when it names one, else the
+// first projected load's; for an estimate never one in degrees.
+Result<std::string> WorkingSystem(const std::vector<MeasuredFileRead>& reads,
+                                  const std::string* crs, bool projected) {
+  const std::string chosen = crs != nullptr ? *crs : std::string();
+  std::vector<std::string> systems;
+  for (const MeasuredFileRead& read : reads) systems.push_back(read.crs);
+  if (projected) {
+    const auto [longitude, latitude] = FirstGeographicCentre(reads);
+    return WorkingCrs(chosen, systems, longitude, latitude, "--crs で");
+  }
+  if (!chosen.empty()) return chosen;
+  for (const std::string& system : systems) {
+    if (!system.empty()) return system;
+  }
+  return std::string();
+}
+
+}  // namespace
 
 void DataFileOptions::AddLayoutOption(CLI::App& command) {
   layoutOption = command
@@ -33,7 +68,7 @@ void DataFileOptions::AddLayoutOption(CLI::App& command) {
 }
 
 Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream& notes,
-                                           std::string* crs) const {
+                                           std::string* crs, bool projected) const {
   // Pair each file with the last --layout before it, in the order given.
   struct Pairing {
     std::string path;
@@ -68,8 +103,7 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
     choice = std::move(*parsed);
   }
 
-  std::optional<MeasuredData> data;
-  std::string known;  // the coordinate system of the loads so far
+  std::vector<MeasuredFileRead> reads;
   for (const Pairing& file : paired) {
     MeasuredFileOptions options;
     options.layout = file.layout;
@@ -79,26 +113,32 @@ Result<MeasuredData> DataFileOptions::Load(const CLI::App& command, std::ostream
     options.swapXY = swapXY;
     Result<MeasuredFileRead> read = ReadMeasuredFile(file.path, options);
     if (!read) return Failure{file.path + ": " + Describe(read.failure())};
-    if (!read->crs.empty() && !known.empty() && !SameCrs(read->crs, known)) {
-      return Failure{file.path + ": its coordinate system, " + CrsDescription(read->crs) +
-                     ", is not that of the files before it, " + CrsDescription(known)};
+    reads.push_back(std::move(*read));
+  }
+  Result<std::string> working = WorkingSystem(reads, crs, projected);
+  if (!working) return working.failure();
+
+  std::optional<MeasuredData> data;
+  for (std::size_t k = 0; k < reads.size(); ++k) {
+    MeasuredFileRead& read = reads[k];
+    const std::string& path = paired[k].path;
+    std::string moved;
+    Status reprojected = ReprojectData(read.data, read.crs, *working, &moved);
+    if (!reprojected) return Failure{path + ": " + Describe(reprojected.failure())};
+    if (!moved.empty()) read.notes.push_back(moved);
+    if (read.table) notes << "note: " << path << ": read as a table by its header row\n";
+    if (!read.table && read.data.LastFile.headerSkipped) {
+      notes << "note: " << path << ": line 1 was read as a header, not as a point\n";
     }
-    if (!read->crs.empty()) known = read->crs;
-    if (read->table) notes << "note: " << file.path << ": read as a table by its header row\n";
-    if (!read->table && read->data.LastFile.headerSkipped) {
-      notes << "note: " << file.path << ": line 1 was read as a header, not as a point\n";
-    }
-    for (const std::string& note : read->notes) {
-      notes << "note: " << file.path << ": " << note << '\n';
-    }
+    for (const std::string& note : read.notes) notes << "note: " << path << ": " << note << '\n';
     if (!data) {
-      data = std::move(read->data);
+      data = std::move(read.data);
       continue;
     }
-    Status added = AppendRecords(*data, std::move(read->data), file.path);
-    if (!added) return Failure{file.path + ": " + Describe(added.failure())};
+    Status added = AppendRecords(*data, std::move(read.data), path);
+    if (!added) return Failure{path + ": " + Describe(added.failure())};
   }
-  if (crs != nullptr) *crs = known;
+  if (crs != nullptr) *crs = *working;
   return std::move(*data);
 }
 

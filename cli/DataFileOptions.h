@@ -30,10 +30,12 @@ struct DataFileOptions {
   // file that no --layout describes names x and y in its first line; any
   // other file in its layout. A --layout after the last file describes none
   // and is refused. A header row skipped and what a layer's reading decided
-  // are noted on `notes`. `crs`, when given, receives the layers' coordinate
-  // system; loads in two different ones are refused.
+  // are noted on `notes`. Loads in different coordinate systems are brought
+  // into one (raster/Reprojection.h), with a note: `crs`, when given, names it
+  // (WKT; "" for the first load's, projected ones first) and receives it.
+  // `projected` refuses a system in degrees, as an estimate must.
   Result<MeasuredData> Load(const CLI::App& command, std::ostream& notes,
-                            std::string* crs = nullptr) const;
+                            std::string* crs = nullptr, bool projected = false) const;
 };
 
 }  // namespace kessadon

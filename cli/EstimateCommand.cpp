@@ -22,6 +22,7 @@
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 #include "raster/FaultLayers.h"
+#include "raster/Gdal.h"
 
 namespace kessadon {
 namespace {
@@ -314,17 +315,30 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
     err << "kessadon estimate: " << reason << '\n';
     return 1;
   };
-  // The layers' coordinate system goes to the grids written, unless --crs says another.
+  // The data, and the faults after them, are brought into the system --crs
+  // names, else the first projected layer's; it goes to the grids written.
   std::string crs;
-  Result<MeasuredData> records = a.data.Load(command, err, &crs);
+  if (!a.output.crs.empty()) {
+    Result<std::string> chosen = CrsFromDefinition(a.output.crs);
+    if (!chosen) return fail("--crs: " + chosen.failure().message);
+    crs = *chosen;
+  }
+  Result<MeasuredData> records = a.data.Load(command, err, &crs, true);
   if (!records) return fail(records.failure().message);
   const PreparedData data = PrepareMeasuredData(*records);
 
   Result<EstimationParameters> params = Parameters(a, data);
   if (!params) return fail(params.failure().message);
   for (const std::string& file : a.faults) {
-    Result<FaultTraces> traces = ReadFaultTraces(file);
+    std::string moved;
+    Result<FaultTraces> traces = ReadFaultTraces(file, crs, &moved);
     if (!traces) return fail(file + ": " + Describe(traces.failure()));
+    if (!moved.empty()) err << "note: " << file << ": " << moved << '\n';
+    const EstimationParameters& p = *params;
+    if (const std::optional<std::string> outside =
+            OutsideTracesNote(*traces, p.Xmin, p.Xmax, p.Ymin, p.Ymax)) {
+      err << "note: " << file << ": " << *outside << '\n';
+    }
     params->Faults.Add(*traces);
   }
   const EstimationSolver solver = a.solver == "band"        ? EstimationSolver::Band
@@ -427,6 +441,10 @@ void AddEstimateCommand(CLI::App& app, std::ostream& out, std::ostream& err, int
       ->delimiter(',')
       ->expected(2);
   AddGridOutputOptions(*command, a->output);
+  command->get_option("--crs")->description(
+      "Coordinate system to estimate in and tag the output with (e.g. EPSG:6677, WKT, PROJ): "
+      "data and fault layers in another are transformed into it; default: the first projected "
+      "layer's (layers in longitude and latitude alone need it)");
   command->add_flag("--progress", a->progress,
                     "Show the passes, the assembly and the factorisation on stderr");
   command

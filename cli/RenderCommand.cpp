@@ -187,18 +187,15 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
 // The grid picture as the display commands draw it; the settings are left
 // with the levels and the table a colour picture's legend needs.
 Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& grid,
-                ViewProjection& view, const DataExtent& extent, GridPictureSettings& settings,
-                const FaultTraces& faults) {
-  Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
-  if (!read) return read.failure();
-  grid = std::move(read->grid);
+                const std::string& crs, ViewProjection& view, const DataExtent& extent,
+                GridPictureSettings& settings, const FaultTraces& faults) {
   Status viewed = TakeView(a, surface, grid, view, extent);
   if (!viewed) return viewed;
   Result<GridPictureSettings> filled = SettingsFromArguments(a, grid);
   if (!filled) return filled.failure();
   settings = std::move(*filled);
   // The bar's lengths in the grid's own units, where its coordinate system names them.
-  if (settings.options.ScaleBar) settings.options.MapUnit = CrsUnitsOf(read->crs).horizontal;
+  if (settings.options.ScaleBar) settings.options.MapUnit = CrsUnitsOf(crs).horizontal;
   // Cells a fault cuts draw no contour lines: no stack of them on the scarp.
   NodeArray<std::uint8_t> cut;
   if (!faults.traces.empty()) {
@@ -270,19 +267,38 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
                                                  : RequirePictureFormat(a.colors.legend);
   if (!legendFormat) return fail(a.colors.legend + ": " + legendFormat.failure().message);
 
+  // The grid first: the faults and data are brought into its coordinate system.
+  GridData grid;
+  std::string crs;
+  if (!a.grid.empty()) {
+    Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
+    if (!read) return fail(read.failure().message);
+    grid = std::move(read->grid);
+    crs = std::move(read->crs);
+  }
   FaultTraces faults;
   for (const std::string& file : a.faults) {
-    Result<FaultTraces> traces = ReadFaultTraces(file);
+    std::string moved;
+    Result<FaultTraces> traces = ReadFaultTraces(file, crs, &moved);
     if (!traces) return fail(file + ": " + Describe(traces.failure()));
+    if (!moved.empty()) err << "note: " << file << ": " << moved << '\n';
+    if (const std::optional<std::string> outside =
+            OutsideTracesNote(*traces, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax)) {
+      err << "note: " << file << ": " << *outside << '\n';
+    }
     faults.Add(*traces);
   }
   std::optional<MeasuredData> records;
   PreparedData prepared;
   if (!a.data.files.empty() || !a.data.layouts.empty()) {
-    Result<MeasuredData> loaded = a.data.Load(command, err);
+    Result<MeasuredData> loaded = a.data.Load(command, err, &crs);
     if (!loaded) return fail(loaded.failure().message);
     records = std::move(*loaded);
     prepared = PrepareMeasuredData(*records);
+    const std::optional<std::string> outside =
+        a.grid.empty() ? std::nullopt
+                       : OutsideDataNote(*records, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax);
+    if (outside) err << "note: " << *outside << '\n';
   }
   const DataExtent extent =
       records ? DataExtent{prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH}
@@ -291,11 +307,10 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   const std::unique_ptr<QGuiApplication> application = StartGuiIfNeeded();
   const std::unique_ptr<DrawingSurface> picture = NewSurface(a, *format, a.size[0], a.size[1]);
   DrawingSurface& surface = *picture;
-  GridData grid;
   ViewProjection view;
   GridPictureSettings settings;
   if (!a.grid.empty()) {
-    Status drawn = DrawGrid(a, surface, grid, view, extent, settings, faults);
+    Status drawn = DrawGrid(a, surface, grid, crs, view, extent, settings, faults);
     if (!drawn) return fail(drawn.failure().message);
     DrawFaultTraces(surface, grid, view, faults);
   } else {

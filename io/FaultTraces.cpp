@@ -1,5 +1,6 @@
 #include "FaultTraces.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ListInput.h"
@@ -17,6 +18,20 @@ std::int64_t FaultTraces::PointCount() const {
 
 void FaultTraces::Add(const FaultTraces& more) {
   traces.insert(traces.end(), more.traces.begin(), more.traces.end());
+}
+
+std::optional<std::string> OutsideTracesNote(const FaultTraces& traces, double xmin, double xmax,
+                                             double ymin, double ymax) {
+  int outside = 0;
+  for (const FaultTrace& trace : traces.traces) {
+    if (trace.x.empty()) continue;
+    const auto [left, right] = std::minmax_element(trace.x.begin(), trace.x.end());
+    const auto [bottom, top] = std::minmax_element(trace.y.begin(), trace.y.end());
+    if (*right < xmin || *left > xmax || *top < ymin || *bottom > ymax) ++outside;
+  }
+  if (outside == 0) return std::nullopt;
+  return "断層線 " + std::to_string(outside) +
+         " 本が格子の外にあります（どの格子点も区切りません。座標系を確かめてください）";
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,11 @@ struct FaultTraces {
   // Appends the traces of another file.
   void Add(const FaultTraces& more);
 };
+
+// A note for the traces that lie wholly outside the rectangle, as traces in
+// another coordinate system than the grid's would: nothing when none does.
+std::optional<std::string> OutsideTracesNote(const FaultTraces& traces, double xmin, double xmax,
+                                             double ymin, double ymax);
 
 // Refuses a point line without two numbers, a trace of fewer than two points
 // and a text without any trace, with the line.

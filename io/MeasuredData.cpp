@@ -414,6 +414,20 @@ std::optional<std::string> PositionBeyondMarker(double x, double y) {
          FormatGeneral(kNoPositionFrom) + " 未満にしてください）";
 }
 
+std::optional<std::string> OutsideDataNote(const MeasuredData& data, double xmin, double xmax,
+                                           double ymin, double ymax) {
+  std::size_t placed = 0;  // records with a position
+  for (std::size_t k = 0; k < data.DataX.size(); ++k) {
+    const double x = data.DataX[k], y = data.DataY[k];
+    if (x >= kNoPositionFrom) continue;
+    if (x >= xmin && x <= xmax && y >= ymin && y <= ymax) return std::nullopt;
+    ++placed;
+  }
+  if (placed == 0) return std::nullopt;
+  return "データ " + std::to_string(placed) +
+         " 点はどれも格子の外にあります（座標系を確かめてください）";
+}
+
 bool GivesHeightDatum(double x, double z, std::int16_t l) {
   return x < kNoPositionFrom && z <= 8.9e9 && l != 9;
 }

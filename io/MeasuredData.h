@@ -113,6 +113,11 @@ inline constexpr double kNoPositionFrom = 9e8;
 // in magnitude; nothing for a position that is fine.
 std::optional<std::string> PositionBeyondMarker(double x, double y);
 
+// A note when every record lies outside the rectangle, as data in another
+// coordinate system than the grid's would; nothing when any lies within.
+std::optional<std::string> OutsideDataNote(const MeasuredData& data, double xmin, double xmax,
+                                           double ymin, double ymax);
+
 // A record with x below 9e8 gives a height datum when its z is not above 8.9e9
 // and its l is not 9, and, independently, a dip datum when its trend is below 9e8.
 PreparedData PrepareMeasuredData(const MeasuredData& data);

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "Gdal.h"
+#include "Reprojection.h"
 
 namespace kessadon {
 namespace {
@@ -34,7 +35,7 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
-Result<FaultTraces> ReadFaultTraceLayer(const std::string& path) {
+Result<FaultTraces> ReadFaultTraceLayer(const std::string& path, std::string* crs) {
   Result<GDALDatasetH> opened = OpenVectorFile(path);
   if (!opened) return opened.failure();
   GDALDatasetH data = *opened;
@@ -76,15 +77,23 @@ Result<FaultTraces> ReadFaultTraceLayer(const std::string& path) {
     }
   }
   if (out.traces.empty()) return Failure{"最初のレイヤーに線の地物がありません"};
+  if (crs != nullptr) *crs = LayerCrs(layer);
   return out;
 }
 
-Result<FaultTraces> ReadFaultTraces(const std::string& path) {
+Result<FaultTraces> ReadFaultTraces(const std::string& path, const std::string& workingCrs,
+                                    std::string* note) {
   const std::size_t dot = path.find_last_of('.');
   const std::string extension = dot == std::string::npos ? "" : Lower(path.substr(dot));
   for (const char* layer :
        {".gpkg", ".shp", ".geojson", ".json", ".kml", ".gml", ".fgb", ".sqlite"}) {
-    if (extension == layer) return ReadFaultTraceLayer(path);
+    if (extension != layer) continue;
+    std::string crs;
+    Result<FaultTraces> traces = ReadFaultTraceLayer(path, &crs);
+    if (!traces) return traces;
+    Status moved = ReprojectTraces(*traces, crs, workingCrs, note);
+    if (!moved) return moved.failure();
+    return traces;
   }
   return ReadFaultTraceText(path);
 }

@@ -4,6 +4,7 @@
 #include <cpl_error.h>
 #include <cpl_string.h>
 #include <gdal.h>
+#include <ogr_api.h>
 #include <ogr_srs_api.h>
 #include <unistd.h>
 
@@ -217,6 +218,18 @@ CrsUnits CrsUnitsOf(const std::string& wkt) {
   }
   OSRDestroySpatialReference(srs);
   return units;
+}
+
+std::string LayerCrs(OGRLayerH layer) {
+  OGRSpatialReferenceH srs = OGR_L_GetSpatialRef(layer);
+  if (srs == nullptr) return {};
+  const std::string name = OSRGetName(srs) != nullptr ? OSRGetName(srs) : "";
+  if (name.starts_with("Undefined ") && name.ends_with(" SRS")) return {};
+  char* wkt = nullptr;
+  if (OSRExportToWkt(srs, &wkt) != OGRERR_NONE) return {};
+  std::string out = wkt != nullptr ? wkt : "";
+  CPLFree(wkt);
+  return out;
 }
 
 bool SameCrs(const std::string& a, const std::string& b) {

@@ -11,6 +11,7 @@
 
 typedef void* GDALDatasetH;
 typedef void* GDALDriverH;
+typedef void* OGRLayerH;
 
 namespace kessadon {
 
@@ -56,6 +57,11 @@ struct CrsUnits {
   std::string horizontal, vertical;
 };
 CrsUnits CrsUnitsOf(const std::string& wkt);
+
+// A vector layer's coordinate system as WKT; "" when it has none, or only
+// GDAL's stand-in for an unknown one ("Undefined geographic SRS", as a
+// GeoPackage's srs_id 0 reads), which says nothing of the data.
+std::string LayerCrs(OGRLayerH layer);
 
 // Whether two coordinate systems (WKT) are the same one; "" is only the same as "".
 bool SameCrs(const std::string& a, const std::string& b);

@@ -82,16 +82,6 @@ Result<OGRLayerH> ChooseLayer(GDALDatasetH data, const std::string& name) {
   return GDALDatasetGetLayer(data, 0);
 }
 
-std::string LayerCrs(OGRLayerH layer) {
-  OGRSpatialReferenceH srs = OGR_L_GetSpatialRef(layer);
-  if (srs == nullptr) return {};
-  char* wkt = nullptr;
-  if (OSRExportToWkt(srs, &wkt) != OGRERR_NONE) return {};
-  std::string out = wkt != nullptr ? wkt : "";
-  CPLFree(wkt);
-  return out;
-}
-
 // Reads the features of one layer into records.
 class FeatureReader {
  public:

@@ -227,16 +227,23 @@ TEST_F(DataFileCommandsTest, ReportLabelsShowTheRun) {
   EXPECT_EQ(Caption("lblQdrn"), "");
 }
 
-// GeoJSON points in JGD2011 / Japan Plane Rectangular CS IX (EPSG:6677).
+// Twelve GeoJSON points 10 m apart in the system of the EPSG code, or in
+// longitude and latitude (WGS 84, GeoJSON's own) 0.0001° apart near Tokyo.
 std::string Layer(const char* epsg, const char* fields) {
   std::ostringstream text;
-  text
-      << R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"urn:ogc:def:crs:EPSG::)"
-      << epsg << R"("}},"features":[)";
+  text.precision(10);
+  const bool degrees = *epsg == 0;
+  text << R"({"type":"FeatureCollection",)";
+  if (!degrees) {
+    text << R"("crs":{"type":"name","properties":{"name":"urn:ogc:def:crs:EPSG::)" << epsg
+         << R"("}},)";
+  }
+  text << R"("features":[)";
+  const double x0 = degrees ? 139.7 : 0, y0 = degrees ? 35.7 : 0, step = degrees ? 1e-4 : 10;
   for (int k = 0; k < 12; ++k) {
     text << (k == 0 ? "" : ",") << R"({"type":"Feature","properties":{)" << fields << 100 + k
-         << R"(},"geometry":{"type":"Point","coordinates":[)" << 10 * (k % 4) << ',' << 10 * (k / 4)
-         << "]}}";
+         << R"(},"geometry":{"type":"Point","coordinates":[)" << x0 + step * (k % 4) << ','
+         << y0 + step * (k / 4) << "]}}";
   }
   return text.str() + "]}";
 }
@@ -247,10 +254,6 @@ TEST_F(DataFileCommandsTest, LayersAndTablesLoadByTheirFieldsWithTheirCoordinate
   EXPECT_EQ(state().Data.Records.Ndata(), 12);
   EXPECT_TRUE(platform.fieldQuestions.empty());
   EXPECT_TRUE(Status().contains("EPSG:6677")) << Status().toStdString();
-  // Another coordinate system is refused, the records kept.
-  Load("cmdOpenDataAdd", WriteFile("q.geojson", Layer("6669", R"("elev":)")));
-  EXPECT_EQ(state().Data.Records.Ndata(), 12);
-  EXPECT_TRUE(Status().contains("違います")) << Status().toStdString();
 
   // The estimate lies in the layer's system, and a GeoTIFF keeps it.
   for (const auto& [field, text] : {std::pair{"txtXGridH", "7"}, std::pair{"txtYGridH", "5"}}) {
@@ -307,6 +310,49 @@ TEST_F(DataFileCommandsTest, LayersAndTablesLoadByTheirFieldsWithTheirCoordinate
   // The dialog as a person sees it.
   FieldDialog dialog(nullptr, asked);
   EXPECT_TRUE(dialog.grab().save(QString(KESSADON_SCREENS_DIR) + "/dlgFields.png"));
+}
+
+// Degrees are no metres: a layer in longitude and latitude is brought into
+// the projected system picked from those that hold it; later layers and
+// fault traces follow the data into it.
+TEST_F(DataFileCommandsTest, LayersInDegreesAreBroughtIntoAProjectedSystem) {
+  const std::string degrees = WriteFile("d.geojson", Layer("", R"("elev":)"));
+  platform.textAnswers.push_back(QString());  // cancelled: nothing loaded
+  Load("cmdOpenData", degrees);
+  EXPECT_EQ(state().Data.Records.Ndata(), 0);
+  EXPECT_TRUE(Status().contains("やめました")) << Status().toStdString();
+  EXPECT_TRUE(platform.questions.back().contains("経緯度"))
+      << platform.questions.back().toStdString();
+  EXPECT_TRUE(platform.choiceItems.back().value(0).contains("(EPSG:6677)"))
+      << platform.choiceItems.back().join('/').toStdString();
+  std::filesystem::create_directories(KESSADON_SCREENS_DIR);
+  EXPECT_TRUE(
+      NewItemOrTextQuestion(form.get(), platform.questions.back(), platform.choiceItems.back(), 0)
+          ->grab()
+          .save(QString(KESSADON_SCREENS_DIR) + "/dlgProjectedCrs.png"));
+
+  Load("cmdOpenData", degrees);  // the first offered: zone IX
+  ASSERT_EQ(state().Data.Records.Ndata(), 12) << Status().toStdString();
+  EXPECT_TRUE(Status().contains("に変換しました（12 点）")) << Status().toStdString();
+  EXPECT_NE(CrsDescription(state().Data.Crs).find("EPSG:6677"), std::string::npos);
+  // About 9 m a step of 0.0001° east at 35.7°N, 11 m north, near the zone's origin.
+  const MeasuredData& d = state().Data.Records;
+  EXPECT_NEAR(d.DataX[1] - d.DataX[0], 9.04, 0.05);
+  EXPECT_NEAR(d.DataY[4] - d.DataY[0], 11.09, 0.05);
+
+  Load("cmdOpenDataAdd", WriteFile("q.geojson", Layer("6669", R"("elev":)")));
+  EXPECT_EQ(state().Data.Records.Ndata(), 24);
+  EXPECT_TRUE(Status().contains("(EPSG:6669) から")) << Status().toStdString();
+  EXPECT_NE(CrsDescription(state().Data.Crs).find("EPSG:6677"), std::string::npos);
+
+  platform.openAnswers.push_back(QString::fromStdString(WriteFile(
+      "f.geojson",
+      R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{},)"
+      R"("geometry":{"type":"LineString","coordinates":[[139.7,35.7],[139.7003,35.7002]]}}]})")));
+  Click("cmdOpenFaults");
+  ASSERT_EQ(state().Data.Faults.traces.size(), 1u) << Status().toStdString();
+  EXPECT_NEAR(state().Data.Faults.traces[0].x[0], d.DataX[0], 1e-6);
+  EXPECT_TRUE(Status().contains("に変換しました（2 点）")) << Status().toStdString();
 }
 
 }  // namespace

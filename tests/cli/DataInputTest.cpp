@@ -133,7 +133,8 @@ TEST(DataInputCli, EveryFormOfThePointsGivesTheSameGrid) {
     EXPECT_EQ(grid, reference) << c.input.back();
   }
 
-  // The layer's coordinate system reaches a GeoTIFF, and --crs overrides it.
+  // The layer's coordinate system reaches a GeoTIFF; --crs names another, into which the
+  // points are transformed.
   CliRun run =
       Cli({"estimate", folder / "points.gpkg", "--nodes", "13,11", "-o", folder / "g.tif"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -143,6 +144,9 @@ TEST(DataInputCli, EveryFormOfThePointsGivesTheSameGrid) {
   run = Cli({"estimate", folder / "points.gpkg", "--nodes", "13,11", "--crs", "EPSG:6669", "-o",
              folder / "h.tif"});
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("(EPSG:6677) から JGD2011 / Japan Plane Rectangular CS I (EPSG:6669) に"),
+            std::string::npos)
+      << run.err;
   tiff = ReadAnyGrid(folder / "h.tif");
   ASSERT_TRUE(tiff);
   EXPECT_NE(CrsDescription(tiff->crs).find("EPSG:6669"), std::string::npos) << tiff->crs;
@@ -158,17 +162,18 @@ TEST(DataInputCli, EveryFormOfThePointsGivesTheSameGrid) {
 TEST(DataInputCli, RefusalsNameTheFileAndWriteNothing) {
   testing::TempFolder folder;
   const std::string geojson = Write(folder / "points.geojson", GeoJson());
-  const std::string other = Write(
-      folder / "other.geojson",
-      R"({"type":"FeatureCollection","crs":{"type":"name","properties":{"name":"urn:ogc:def:crs:EPSG::6669"}},)"
-      R"("features":[{"type":"Feature","properties":{"z":1},"geometry":{"type":"Point","coordinates":[1,2]}}]})");
+  // Degrees, as every KML holds them.
+  const std::string degrees =
+      Write(folder / "degrees.geojson",
+            R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{"z":1},)"
+            R"("geometry":{"type":"Point","coordinates":[139.7,35.6]}}]})");
   const std::string out = folder / "never.grd";
   struct Case {
     std::vector<std::string> args;
     const char* says;
   };
   const Case cases[] = {
-      {{geojson, other}, "coordinate system"},
+      {{degrees}, "経緯度"},
       {{geojson, "--fields", "z=height"}, "\"height\""},
       {{geojson, "--fields", "depth=d"}, "--fields"},
       {{geojson, "--fields", ""}, "--fields"},  // given empty: no choice left to the names
