@@ -4,6 +4,7 @@
 #include <ogr_api.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -137,10 +138,11 @@ TEST(PointLayers, RefusalsNameTheLayerTheFieldAndTheFeature) {
 }
 
 // A Shapefile of one point with a field z = 5, at z = 7 when 3-D.
-std::string Shapefile(const std::string& path, bool threeD) {
+std::string Shapefile(const std::string& path, bool threeD, double pointZ = 7) {
   EnsureGdal();
-  GDALDatasetH data = GDALCreate(GDALGetDriverByName("ESRI Shapefile"), path.c_str(), 0, 0, 0,
-                                 GDT_Unknown, nullptr);
+  const char* driver = path.ends_with(".gpkg") ? "GPKG" : "ESRI Shapefile";
+  GDALDatasetH data =
+      GDALCreate(GDALGetDriverByName(driver), path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
   OGRLayerH layer =
       GDALDatasetCreateLayer(data, "p", nullptr, threeD ? wkbPoint25D : wkbPoint, nullptr);
   OGRFieldDefnH field = OGR_Fld_Create("z", OFTReal);
@@ -149,7 +151,7 @@ std::string Shapefile(const std::string& path, bool threeD) {
   OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
   OGR_F_SetFieldDouble(feature, 0, 5);
   OGRGeometryH point = OGR_G_CreateGeometry(threeD ? wkbPoint25D : wkbPoint);
-  OGR_G_SetPoint(point, 0, 1, 2, 7);
+  OGR_G_SetPoint(point, 0, 1, 2, pointZ);
   OGR_F_SetGeometryDirectly(feature, point);
   EXPECT_EQ(OGR_L_CreateFeature(layer, feature), OGRERR_NONE);
   OGR_F_Destroy(feature);
@@ -173,6 +175,8 @@ TEST(PointLayers, OpeningRefusalsSayWhatIsMissing) {
   };
   const Case cases[] = {
       {Shapefile(folder / "whole.shp", false), "", nullptr, 5},
+      // A z some writers leave as no number is no height of the point: the field's is taken.
+      {Shapefile(folder / "nanz.gpkg", true, NAN), "", nullptr, 5},
       {without("noshx", false, ".shx"), "",
        "GIS のレイヤーとして開けません：付属ファイル .shx がありません（Unable to open", 0},
       // No .dbf opens without a field: refused where a field is wanted, not
