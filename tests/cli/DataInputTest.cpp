@@ -1,12 +1,12 @@
 // Survey data straight from spreadsheets and GIS layers: the same points in
 // every form give the same grid, and a layer's coordinate system reaches it.
-#include <gdal_utils.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "CliRun.h"
+#include "LayerFiles.h"
 #include "TempFolder.h"
 #include "raster/Gdal.h"
 #include "raster/GridFiles.h"
@@ -80,20 +80,6 @@ std::string GeoJson() {
   return text.str() + "]}";
 }
 
-// The GeoJSON translated by GDAL into another format.
-void Translate(const std::string& from, const std::string& to, const char* format) {
-  EnsureGdal();
-  GDALDatasetH source = GDALOpenEx(from.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
-  ASSERT_NE(source, nullptr);
-  char* argv[] = {const_cast<char*>("-f"), const_cast<char*>(format), nullptr};
-  GDALVectorTranslateOptions* options = GDALVectorTranslateOptionsNew(argv, nullptr);
-  GDALDatasetH written = GDALVectorTranslate(to.c_str(), nullptr, 1, &source, options, nullptr);
-  GDALVectorTranslateOptionsFree(options);
-  ASSERT_NE(written, nullptr);
-  GDALClose(written);
-  GDALClose(source);
-}
-
 std::string Slurp(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -102,8 +88,8 @@ std::string Slurp(const std::string& path) {
 TEST(DataInputCli, EveryFormOfThePointsGivesTheSameGrid) {
   testing::TempFolder folder;
   const std::string geojson = Write(folder / "points.geojson", GeoJson());
-  Translate(geojson, folder / "points.gpkg", "GPKG");
-  Translate(geojson, folder / "points.shp", "ESRI Shapefile");
+  testing::TranslateLayer(geojson, folder / "points.gpkg", "GPKG");
+  testing::TranslateLayer(geojson, folder / "points.shp", "ESRI Shapefile");
   struct Case {
     std::vector<std::string> input;
     bool crs;

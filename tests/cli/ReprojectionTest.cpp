@@ -1,7 +1,6 @@
 // Layers in another coordinate system than the run's are transformed into
 // it: outcrops in degrees give the surface of the same outcrops in metres,
 // and a fault layer in degrees cuts the same links.
-#include <gdal_utils.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <sstream>
 
 #include "CliRun.h"
+#include "LayerFiles.h"
 #include "TempFolder.h"
 #include "io/FaultTraces.h"
 #include "raster/Gdal.h"
@@ -22,22 +22,6 @@ using testing::Cli;
 using testing::CliRun;
 
 const std::string kSamples = std::string(KESSADON_SOURCE_DIR) + "/data/samples/";
-
-// A layer translated by GDAL into `to`, in the system `srs`.
-void Translate(const std::string& from, const std::string& to, const char* format,
-               const char* srs) {
-  EnsureGdal();
-  GDALDatasetH source = GDALOpenEx(from.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
-  ASSERT_NE(source, nullptr);
-  char* argv[] = {const_cast<char*>("-f"), const_cast<char*>(format), const_cast<char*>("-t_srs"),
-                  const_cast<char*>(srs), nullptr};
-  GDALVectorTranslateOptions* options = GDALVectorTranslateOptionsNew(argv, nullptr);
-  GDALDatasetH written = GDALVectorTranslate(to.c_str(), nullptr, 1, &source, options, nullptr);
-  GDALVectorTranslateOptionsFree(options);
-  ASSERT_NE(written, nullptr);
-  GDALClose(written);
-  GDALClose(source);
-}
 
 // The sample's fault traces as GeoJSON lines in the sample's system.
 std::string FaultLayer(const std::string& path) {
@@ -86,10 +70,10 @@ TEST(ReprojectionCli, LayersInDegreesGiveTheSurfaceOfTheSameDataInMetres) {
   const std::string metres = kSamples + "fault_bed.geojson";
   const std::string faults = FaultLayer(folder / "faults.geojson");
   const std::string degrees = folder / "bed.gpkg", faultDegrees = folder / "faults.gpkg";
-  Translate(metres, degrees, "GPKG", "EPSG:4326");
-  Translate(faults, faultDegrees, "GPKG", "EPSG:4326");
+  testing::TranslateLayer(metres, degrees, "GPKG", "EPSG:4326");
+  testing::TranslateLayer(faults, faultDegrees, "GPKG", "EPSG:4326");
   const std::string kml = folder / "bed.kml";
-  Translate(metres, kml, "KML", "EPSG:4326");
+  testing::TranslateLayer(metres, kml, "KML", "EPSG:4326");
 
   const std::string reference = folder / "reference.tif";
   CliRun run = Cli(Estimate({metres, "--faults", faults}, reference));
