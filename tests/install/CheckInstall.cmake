@@ -30,7 +30,8 @@ if(NOT japanese)
   message(FATAL_ERROR "the desktop entry has no Japanese name")
 endif()
 foreach(path share/kessadon/default.txt share/kessadon/Color1.txt share/kessadon/ColorShd.txt
-             share/kessadon/samples/hill.grd share/man/man1/kessadon.1)
+             share/kessadon/samples/hill.grd share/man/man1/kessadon.1.gz
+             share/doc/kessadon/copyright share/doc/kessadon/changelog.gz)
   expect(${path})
 endforeach()
 
