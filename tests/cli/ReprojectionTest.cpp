@@ -105,7 +105,9 @@ TEST(ReprojectionCli, LayersInDegreesGiveTheSurfaceOfTheSameDataInMetres) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("cut links = 95\n"), std::string::npos) << run.out;
     EXPECT_NE(run.err.find(c.note), std::string::npos) << run.err;
-    if (c.input.back() != metres) EXPECT_LT(LargestDifference(reference, out), 1e-6 * range);
+    if (c.input.back() != metres) {
+      EXPECT_LT(LargestDifference(reference, out), 1e-6 * range);
+    }
   }
 
   // Degrees alone are refused, naming systems that would hold the data.
