@@ -76,7 +76,7 @@ void ClearPanelFields(Panel& p) {
 void ClearReadyFlags(AppState& s) {
   s.GridLoaded = s.ContourReady = s.LightReady = s.ViewReady = 0;
   s.Levels.ContourReady = 0;
-  s.DataReady = s.HistoOn = s.HasDipData = s.HasBoundData = 0;
+  s.DataReady = s.HistoOn = 0;
 }
 
 // No report, no ranges or sizes of a grid or data, and none of the commands
@@ -199,7 +199,7 @@ void ResetEstimationPanel(MainContext& context) {
   Clear({e.txtXmin, e.txtYmin, e.txtXmax, e.txtYmax, e.txtXGridH, e.txtYGridH});
   Enable({e.txtAlphaMax, e.txtNitr, e.txtRatio, e.lblAlphaMax, e.lblNitr, e.lblRatio}, false);
 
-  const EstimationDefaults defaults = DefaultEstimationParameters(s.HasDipData, s.HasBoundData);
+  const EstimationDefaults defaults = DefaultEstimationParameters(s.Data.Prepared);
   s.AlphaMin = defaults.AlphaMin;
   SetText(e.txtAlphaMin, s.AlphaMin);
   if (defaults.Ratio) {

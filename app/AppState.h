@@ -14,6 +14,7 @@
 #include "color/ContourLevels.h"
 #include "estimate/EstimationRun.h"
 #include "estimate/GridRefinement.h"
+#include "estimate/SurfaceEstimate.h"
 #include "estimate/Uncertainty.h"
 #include "io/Defaults.h"
 #include "io/FaultTraces.h"
@@ -44,7 +45,16 @@ struct MeasuredDataState {
 struct EstimateInputs {
   PreparedData data;
   EstimationParameters params;
-  EstimationResult run;  // with its grid, which the deviations read
+  EstimationResult run;           // with its grid, which the deviations read
+  std::optional<SurfaceFit> fit;  // of the weights chosen for it, whose noise they take
+};
+
+// The weights the automatic choice put into the fields, and the parameters
+// it applied them to: an estimate run with exactly these takes the choice's
+// figures as the command line does.
+struct ChosenWeights {
+  WeightChoice choice;
+  EstimationParameters params;
 };
 
 struct AppState {
@@ -55,8 +65,6 @@ struct AppState {
   int ViewReady = 0;
   int DataReady = 0;
   int HistoOn = 0;
-  int HasDipData = 0;
-  int HasBoundData = 0;
 
   GridData Grid;
   // The grid resampled to other node counts, while it belongs to this grid.
@@ -80,12 +88,16 @@ struct AppState {
   // standard deviations of its heights once computed, with the levels their
   // picture takes, and whether the legend is theirs (their picture shown last).
   std::shared_ptr<const EstimateInputs> LastEstimate;
+  // The last weight choice, while the data are the ones it was made on.
+  std::optional<ChosenWeights> LastChoice;
   std::optional<GridData> Uncertainty;
   ContourLevels UncertaintyLevels;
   bool UncertaintyShown = false;
   // How they are computed: exact up to a size, in two levels beyond (a test
   // makes that size small).
   UncertaintySettings UncertaintyOptions;
+  // How the weights are chosen (a test makes the size a grid is thinned beyond small).
+  GcvSettings WeightOptions;
 
   ViewLightDefaults Defaults;
 

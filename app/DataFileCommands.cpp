@@ -227,6 +227,8 @@ std::optional<MeasuredFileRead> ReadDataFile(MainContext& context, const QString
 void PrepareMeasuredData(MainContext& context) {
   MeasuredDataState& data = context.state.Data;
   data.Prepared = kessadon::PrepareMeasuredData(data.Records);
+  // A weight choice speaks only for the data it was made on.
+  context.state.LastChoice.reset();
   const PreparedData& p = data.Prepared;
   data.XminH = p.XminH;
   data.XmaxH = p.XmaxH;
@@ -236,8 +238,6 @@ void PrepareMeasuredData(MainContext& context) {
   data.ZmaxH = p.ZmaxH;
   data.Nh = p.Nh();
   data.Nd = p.Nd();
-  context.state.HasDipData = p.HasDipData;
-  context.state.HasBoundData = p.HasBoundData;
 
   EstimationFrame& e = *context.panel.estimation;
   SetCaption(e.lblXminH, data.XminH);

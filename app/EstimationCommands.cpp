@@ -38,8 +38,7 @@
 #include "ReportView.h"
 #include "UnsavedWork.h"
 #include "ViewCommands.h"
-#include "estimate/Uncertainty.h"
-#include "estimate/WeightChoice.h"
+#include "estimate/SurfaceEstimate.h"
 #include "io/NumberText.h"
 #include "render/GridPicture.h"
 
@@ -194,7 +193,7 @@ void UpdateEstimationControls(MainContext& context) {
     if (field->text().isEmpty()) ready = false;
   }
   e.cmdAutoWeights->setEnabled(ready);
-  if (s.HasBoundData == 1 && !(p.AlphaMin < p.AlphaMax && p.Nitr >= 1)) ready = false;
+  if (s.Data.Prepared.HasBoundData && !(p.AlphaMin < p.AlphaMax && p.Nitr >= 1)) ready = false;
   e.cmdHorizon->setEnabled(ready);
 }
 
@@ -278,24 +277,29 @@ void cmdHorizon_Click(MainContext& context) {
   if (!ConfirmDiscardGrids(context)) return;
   BusyPointer busy(*context.platform);
 
+  // The weights the automatic choice put into the fields, while they are
+  // still there: the run then has the choice's figures, and its noise.
+  SurfaceRequest request;
+  if (s.LastChoice && s.LastChoice->params == params) request.choice = s.LastChoice->choice;
   // A stopped or refused run, or one whose first pass fails, changes nothing.
-  std::optional<Result<EstimationResult>> finished =
-      RunWithProgress<EstimationResult>(context, "推定", [&](const EstimationProgress& progress) {
-        return RunEstimation(s.Data.Prepared, params, progress);
+  std::optional<Result<SurfaceEstimate>> finished =
+      RunWithProgress<SurfaceEstimate>(context, "推定", [&](const EstimationProgress& progress) {
+        return EstimateSurface(s.Data.Prepared, params, request, progress);
       });
-  EstimationResult* run =
+  SurfaceEstimate* estimate =
       Outcome(context, finished, "推定を中止しました（格子データ、図と表示は前のままです）");
-  if (run == nullptr) return;
+  if (estimate == nullptr) return;
+  EstimationResult* run = &estimate->run;
 
   s.M1 = params.M1;
   s.M2 = params.M2;
   s.AlphaMin = params.AlphaMin;
-  s.AlphaMax = s.HasBoundData == 1 ? params.AlphaMax : params.AlphaMin;
-  s.Nitr = s.HasBoundData == 1 ? params.Nitr : 1;
+  s.AlphaMax = s.Data.Prepared.HasBoundData ? params.AlphaMax : params.AlphaMin;
+  s.Nitr = s.Data.Prepared.HasBoundData ? params.Nitr : 1;
   s.Beta = run->Report.Beta;
   for (const EstimationReport& report : run->PassReports) WriteEstimationReport(*p.report, report);
-  WriteFaultReport(*p.report, !params.Faults.traces.empty(), run->CutLinks,
-                   run->DroppedHeights + run->DroppedDips);
+  const EstimationSummary summary = SummaryOf(*run, !params.Faults.traces.empty());
+  WriteFaultReport(*p.report, summary.faults, summary.cutLinks, summary.droppedData);
 
   // A copy: the deviations beyond the exact size read the delivered heights
   // from the run kept below.
@@ -303,8 +307,8 @@ void cmdHorizon_Click(MainContext& context) {
   // From GIS layers, the grid lies in their coordinate system.
   s.GridCrs = s.Data.Crs;
   // Kept so that the standard deviations of the heights can be asked for.
-  s.LastEstimate =
-      std::make_shared<const EstimateInputs>(EstimateInputs{s.Data.Prepared, params, *run});
+  s.LastEstimate = std::make_shared<const EstimateInputs>(
+      EstimateInputs{s.Data.Prepared, params, *run, estimate->fit});
   s.OriginalUnsaved = true;
   s.GridFileName.clear();
   p.gridFile->lblGridFileName->setText("推定された格子データ（未ファイル化）");
@@ -328,20 +332,21 @@ void cmdHorizon_Click(MainContext& context) {
     QString done = QString("格子データを推定しました（%1 × %2、繰り返し %3 回")
                        .arg(s.Grid.Nx)
                        .arg(s.Grid.Ny)
-                       .arg(run->PassReports.size());
-    if (!params.Faults.traces.empty()) {
-      done += QString("、断層で切った格子間 %1 本").arg(run->CutLinks);
-      const std::int32_t dropped = run->DroppedHeights + run->DroppedDips;
-      if (dropped > 0) done += QString("、使えなかったデータ %1 個").arg(dropped);
-      if (run->Ties.tiedBlocks > 0) {
+                       .arg(summary.passes);
+    if (summary.faults) {
+      done += QString("、断層で切った格子間 %1 本").arg(summary.cutLinks);
+      if (summary.droppedData > 0) {
+        done += QString("、使えなかったデータ %1 個").arg(summary.droppedData);
+      }
+      if (summary.tiedBlocks > 0) {
         done +=
-            QString("、データで決まらない小区画 %1 個を隣の面に弱く結合").arg(run->Ties.tiedBlocks);
+            QString("、データで決まらない小区画 %1 個を隣の面に弱く結合").arg(summary.tiedBlocks);
       }
     }
-    if (run->Iterations > 0) {
+    if (summary.iterations > 0) {
       done += QString("、反復解法 %1 回、相対残差 %2")
-                  .arg(run->Iterations)
-                  .arg(run->Residual, 0, 'g', 3);
+                  .arg(summary.iterations)
+                  .arg(summary.residual, 0, 'g', 3);
     }
     context.ShowStatus(done + "）");
   }
@@ -370,27 +375,29 @@ void cmdAutoWeights_Click(MainContext& context) {
   BusyPointer busy(*context.platform);
   std::optional<Result<WeightChoice>> finished =
       RunWithProgress<WeightChoice>(context, "重みの選択", [&](const EstimationProgress& progress) {
-        return ChooseAlphaByGcv(s.Data.Prepared, params, [&progress](double f) {
-          return progress({1, 1, EstimationStage::ChoosingWeights, f});
-        });
+        SurfaceRequest request;
+        request.gcv = s.WeightOptions;
+        return ChooseWeights(s.Data.Prepared, params, request, progress);
       });
   const WeightChoice* choice =
       Outcome(context, finished, "重みの選択を中止しました（α(min) は前のままです）");
   if (choice == nullptr) return;
   const WeightChoice& chosen = *choice;
+  EstimationParameters applied = params;
+  const bool bounds = s.Data.Prepared.HasBoundData;
+  ApplyWeightChoice(applied, chosen, bounds, false);
   // With bounds the schedule keeps its shape: alpha(max) grows as alpha(min) did.
-  if (s.HasBoundData == 1 && params.AlphaMin > 0) {
-    SetExactly(p.estimation->txtAlphaMax, params.AlphaMax * chosen.Alpha / params.AlphaMin);
-  }
-  SetExactly(p.estimation->txtAlphaMin, chosen.Alpha);
+  if (bounds) SetExactly(p.estimation->txtAlphaMax, applied.AlphaMax);
+  SetExactly(p.estimation->txtAlphaMin, applied.AlphaMin);
   QString ratio;
   if (chosen.RatioChosen) {
-    SetExactly(p.estimation->txtRatio, chosen.Ratio);
+    SetExactly(p.estimation->txtRatio, applied.Ratio);
     ratio = QString(" と Beta/Alpha（%1）").arg(chosen.Ratio, 0, 'g', 4);
   }
   // The earlier run's figures belong to a weight no longer in the fields.
   ClearEstimationReport(*p.report);
-  WriteWeightsReport(*p.report, &chosen, s.HasBoundData == 1);
+  WriteWeightsReport(*p.report, &chosen, bounds);
+  s.LastChoice = ChosenWeights{chosen, applied};
   QString grid;
   if (chosen.Thinned) {
     grid = QString("、%1 × %2 の格子で選択").arg(chosen.GridNx).arg(chosen.GridNy);
@@ -422,12 +429,7 @@ bool ComputeUncertainty(MainContext& context) {
   BusyPointer busy(*context.platform);
   std::optional<Result<Uncertainty>> finished = RunWithProgress<Uncertainty>(
       context, "推定の標準偏差の計算", [&](const EstimationProgress& progress) {
-        return EstimateUncertainty(
-            in.data, in.params, in.run,
-            [&progress](double f) {
-              return progress({1, 1, EstimationStage::Uncertainty, f});
-            },
-            options);
+        return UncertaintyOfSurface(in.data, in.params, in.run, in.fit, options, progress);
       });
   const Uncertainty* computed = Outcome(context, finished, "推定の標準偏差の計算を中止しました");
   if (computed == nullptr) return false;

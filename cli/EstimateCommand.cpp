@@ -15,10 +15,7 @@
 
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
-#include "estimate/EstimationRun.h"
-#include "estimate/FitStatistics.h"
-#include "estimate/Uncertainty.h"
-#include "estimate/WeightChoice.h"
+#include "estimate/SurfaceEstimate.h"
 #include "io/MeasuredData.h"
 #include "io/NumberText.h"
 #include "raster/FaultLayers.h"
@@ -140,82 +137,33 @@ void PrintReport(std::ostream& out, const PreparedData& data, const EstimationRe
   }
 }
 
-// With --auto-weights, alpha(min) by generalized cross-validation on the
-// ordinary heights, and Beta/Alpha with dip data unless --ratio gives it. With bounds the schedule
-// keeps its shape: alpha(max), unless given, grows by the factor alpha(min) did.
-Result<WeightChoice> ChooseWeights(const EstimateArguments& a, const PreparedData& data,
-                                   EstimationParameters& p, const StopSignals& signals,
-                                   std::ostream& err) {
-  std::function<void(const EstimationProgressStep&)> print;
-  if (a.progress) print = ProgressPrinter(err);
-  GcvSettings settings;
-  settings.chooseRatio = !a.ratio;
-  Result<WeightChoice> chosen = ChooseAlphaByGcv(
-      data, p,
-      [&](double f) {
-        if (print) print({1, 1, EstimationStage::ChoosingWeights, f});
-        return signals.Received() == 0;
-      },
-      settings);
-  if (!chosen) return chosen;
-  if (chosen->GridNx != p.Nx || chosen->GridNy != p.Ny) {
-    err << "note: the weights were chosen on a grid of " << chosen->GridNx << " x "
-        << chosen->GridNy << " nodes over the same range\n";
+// What the weights chosen and the fit of the surface delivered leave to say:
+// a thinned grid, and whose GCV, EDF and sigma are printed.
+void NoteWeights(std::ostream& err, const PreparedData& data, const SurfaceEstimate& e) {
+  const WeightChoice& chosen = *e.choice;
+  if (chosen.GridNx != e.params.Nx || chosen.GridNy != e.params.Ny) {
+    err << "note: the weights were chosen on a grid of " << chosen.GridNx << " x " << chosen.GridNy
+        << " nodes over the same range\n";
   }
-  if (chosen->RatioChosen) p.Ratio = chosen->Ratio;
-  if (data.HasBoundData != 0 && !a.alphaMax) p.AlphaMax *= chosen->Alpha / p.AlphaMin;
-  p.AlphaMin = chosen->Alpha;
-  return chosen;
-}
-
-// GCV, EDF and sigma of the surface the run delivered: the weight choice's
-// own where it chose the only pass's weight on the grid asked for; else
-// reckoned on that surface (the last pass's weights and bounds, the whole
-// grid), with a note of what the choice's were.
-struct PrintedFit {
-  FitStatistics fit;
-  bool delivered = true;  // else the choice's, the delivered surface's out of reach
-};
-
-Result<PrintedFit> DeliveredFit(const EstimateArguments& a, const PreparedData& data,
-                                const EstimationParameters& p, const EstimationResult& run,
-                                const WeightChoice& chosen, const StopSignals& signals,
-                                std::ostream& err) {
-  FitStatistics choice;
-  choice.Count = chosen.Count;
-  choice.Edf = chosen.Edf;
-  choice.Sigma = chosen.Sigma;
-  choice.Gcv = chosen.Gcv;
-  choice.Rss = chosen.Sigma * chosen.Sigma * (chosen.Count - chosen.Edf);
-  choice.ExactTrace = chosen.ExactTrace;
-  if (data.HasBoundData == 0 && !chosen.Thinned) return PrintedFit{choice, true};
-  std::function<void(const EstimationProgressStep&)> print;
-  if (a.progress) print = ProgressPrinter(err);
-  Result<FitStatistics> fit = StatisticsOfRun(data, p, run, [&](double f) {
-    if (print) print({1, 1, EstimationStage::Statistics, f});
-    return signals.Received() == 0;
-  });
-  if (!fit && fit.failure().cancelled) return fit.failure();
-  if (!fit) {
-    // The surface is sound; only its own figures are out of reach.
+  const SurfaceFit& fit = *e.fit;
+  if (!fit.delivered) {
     err << "note: GCV, EDF and sigma are the weight choice's"
         << (chosen.Thinned ? " on the thinned grid" : "")
         << " (alpha = " << FormatGeneral(chosen.Alpha)
-        << "); those of the surface delivered could not be found: " << Describe(fit.failure())
-        << '\n';
-    return PrintedFit{choice, false};
+        << "); those of the surface delivered could not be found: " << fit.unreachable << '\n';
+    return;
   }
+  if (!fit.reckoned) return;
   err << "note: GCV, EDF and sigma are those of the surface delivered";
-  if (data.HasBoundData != 0)
-    err << " (its last pass, alpha = " << FormatGeneral(run.Report.Alpha) << ")";
-  if (!fit->ExactTrace) {
+  if (data.HasBoundData)
+    err << " (its last pass, alpha = " << FormatGeneral(e.run.Report.Alpha) << ")";
+  if (!fit.fit.ExactTrace) {
     err << ", EDF estimated to within about "
-        << FormatGeneral(std::ceil(fit->TraceError * 1000) / 10) << "%";
+        << FormatGeneral(std::ceil(fit.fit.TraceError * 1000) / 10) << "%";
   }
   err << "; the weight choice's " << (chosen.Thinned ? "on the thinned grid " : "")
       << "were GCV = " << FormatGeneral(chosen.Gcv) << ", EDF = " << FormatGeneral(chosen.Edf)
       << ", sigma = " << FormatGeneral(chosen.Sigma) << '\n';
-  return PrintedFit{*fit, true};
 }
 
 // A sigma from few degrees of freedom says so.
@@ -234,30 +182,13 @@ void PrintWeights(std::ostream& out, const WeightChoice& chosen, const Estimatio
       << "sigma = " << FormatGeneral(fit.Sigma) << '\n';
 }
 
-// With --uncertainty, the standard deviations of the heights, saved, with
-// the noise `sigma` when it is known already, else found on the surface.
-Result<Uncertainty> SaveUncertainty(const EstimateArguments& a, const PreparedData& data,
-                                    const EstimationParameters& p, const EstimationResult& run,
-                                    std::optional<double> sigma, const std::string& crs,
-                                    const StopSignals& signals, std::ostream& err) {
-  std::function<void(const EstimationProgressStep&)> print;
-  if (a.progress) print = ProgressPrinter(err);
-  UncertaintySettings settings;
-  settings.sigma = sigma;
-  Result<Uncertainty> sd = EstimateUncertainty(
-      data, p, run,
-      [&](double f) {
-        if (print) print({1, 1, EstimationStage::Uncertainty, f});
-        return signals.Received() == 0;
-      },
-      settings);
-  if (!sd) return sd;
+// With --uncertainty, the standard deviations of the heights, saved.
+Status SaveUncertainty(const EstimateArguments& a, const Uncertainty& sd, const std::string& crs,
+                       std::ostream& err) {
   GridOutputArguments output = a.output;
   output.output = a.uncertainty;
   output.format.clear();
-  Status written = WriteGridOutput(output, sd->Sd, crs, err);
-  if (!written) return written.failure();
-  return sd;
+  return WriteGridOutput(output, sd.Sd, crs, err);
 }
 
 // The noise and its degrees of freedom unless the weight choice printed them,
@@ -285,28 +216,27 @@ void PrintUncertainty(std::ostream& out, std::ostream& err, const Uncertainty& s
 }
 
 // What the run found, on stdout; on stderr why it stopped early.
-void PrintRun(std::ostream& out, std::ostream& err, const EstimateArguments& a,
-              const PreparedData& data, const EstimationParameters& params,
-              const EstimationResult& run, const std::optional<WeightChoice>& weights,
-              const std::optional<PrintedFit>& fit, const std::optional<Uncertainty>& sd) {
-  PrintReport(out, data, run.Report);
-  if (weights) PrintWeights(out, *weights, params, fit->fit);
-  if (!a.faults.empty()) {
-    out << "cut links = " << run.CutLinks << '\n'
-        << "dropped data = " << run.DroppedHeights + run.DroppedDips << '\n';
+void PrintRun(std::ostream& out, std::ostream& err, const PreparedData& data,
+              const SurfaceEstimate& e, bool faults) {
+  PrintReport(out, data, e.run.Report);
+  if (e.choice) PrintWeights(out, *e.choice, e.params, e.fit->fit);
+  const EstimationSummary summary = SummaryOf(e.run, faults);
+  if (summary.faults) {
+    out << "cut links = " << summary.cutLinks << '\n'
+        << "dropped data = " << summary.droppedData << '\n';
     // Slivers between crossing traces that no datum fixed, held to their neighbours.
-    if (run.Ties.tiedBlocks > 0) out << "tied blocks = " << run.Ties.tiedBlocks << '\n';
+    if (summary.tiedBlocks > 0) out << "tied blocks = " << summary.tiedBlocks << '\n';
   }
-  if (sd) PrintUncertainty(out, err, *sd, !weights);
-  if (run.Iterations > 0) {
+  if (e.sd) PrintUncertainty(out, err, *e.sd, !e.choice);
+  if (summary.iterations > 0) {
     // The iterative path's last pass: its steps and how far the residual fell.
-    out << "iterations = " << run.Iterations << '\n'
-        << "residual = " << FormatGeneral(run.Residual) << '\n';
+    out << "iterations = " << summary.iterations << '\n'
+        << "residual = " << FormatGeneral(summary.residual) << '\n';
   }
-  if (run.StoppedAtPass > 0) {
+  if (e.run.StoppedAtPass > 0) {
     // The surface of the last completed pass was saved; say why the rest did not run.
-    err << "kessadon estimate: pass " << run.StoppedAtPass << " of " << run.PassesPlanned
-        << " stopped: " << run.StopReason << '\n';
+    err << "kessadon estimate: pass " << e.run.StoppedAtPass << " of " << e.run.PassesPlanned
+        << " stopped: " << e.run.StopReason << '\n';
   }
 }
 
@@ -341,10 +271,15 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
     }
     params->Faults.Add(*traces);
   }
-  const EstimationSolver solver = a.solver == "band"        ? EstimationSolver::Band
-                                  : a.solver == "sparse"    ? EstimationSolver::Sparse
-                                  : a.solver == "iterative" ? EstimationSolver::Iterative
-                                                            : EstimationSolver::Automatic;
+  SurfaceRequest request;
+  request.solver = a.solver == "band"        ? EstimationSolver::Band
+                   : a.solver == "sparse"    ? EstimationSolver::Sparse
+                   : a.solver == "iterative" ? EstimationSolver::Iterative
+                                             : EstimationSolver::Automatic;
+  request.chooseWeights = a.autoWeights;
+  request.keepRatio = a.ratio.has_value();
+  request.keepAlphaMax = a.alphaMax.has_value();
+  request.uncertainty = !a.uncertainty.empty();
   // A stopped run writes nothing; the exit status is the shell's for the
   // signal, 128 + its number.
   StopSignals signals;
@@ -352,48 +287,29 @@ int Run(const CLI::App& command, const EstimateArguments& a, std::ostream& out, 
     fail(reason);
     return signals.Received() != 0 ? 128 + signals.Received() : 1;
   };
-  std::optional<WeightChoice> weights;
-  if (a.autoWeights) {
-    Result<WeightChoice> chosen = ChooseWeights(a, data, *params, signals, err);
-    if (!chosen && chosen.failure().cancelled) return stopped(chosen.failure().message);
-    if (!chosen) return fail(Describe(chosen.failure()));
-    weights = *chosen;
-  }
   std::function<void(const EstimationProgressStep&)> print;
   if (a.progress) print = ProgressPrinter(err);
-  Result<EstimationResult> run = RunEstimation(
-      data, *params,
-      [&](const EstimationProgressStep& step) {
+  Result<SurfaceEstimate> estimate =
+      EstimateSurface(data, *params, request, [&](const EstimationProgressStep& step) {
         if (print) print(step);
         return signals.Received() == 0;
-      },
-      solver);
-  if (!run && run.failure().cancelled) return stopped(run.failure().message);
-  if (!run) return fail(Describe(run.failure()));
+      });
+  if (!estimate && estimate.failure().cancelled) return stopped(estimate.failure().message);
+  if (!estimate) return fail(Describe(estimate.failure()));
   if (signals.Received() != 0) return stopped("推定を中止しました");
-
-  std::optional<PrintedFit> fit;
-  if (weights) {
-    Result<PrintedFit> found = DeliveredFit(a, data, *params, *run, *weights, signals, err);
-    if (!found) return stopped(found.failure().message);
-    fit = *found;
-    NoteFewDegreesOfFreedom(err, fit->fit.Count, fit->fit.Edf);
+  const SurfaceEstimate& e = *estimate;
+  if (e.choice) {
+    NoteWeights(err, data, e);
+    NoteFewDegreesOfFreedom(err, e.fit->fit.Count, e.fit->fit.Edf);
   }
-  std::optional<Uncertainty> sd;
-  if (!a.uncertainty.empty()) {
-    // The deviations take sigma from the surface delivered, found afresh
-    // where its fit could not be.
-    std::optional<double> sigma;
-    if (fit && fit->delivered) sigma = fit->fit.Sigma;
-    Result<Uncertainty> found = SaveUncertainty(a, data, *params, *run, sigma, crs, signals, err);
-    if (!found && found.failure().cancelled) return stopped(found.failure().message);
-    if (!found) return fail(Describe(found.failure()));
-    sd = std::move(*found);
+  if (e.sdRefusal) return fail(Describe(*e.sdRefusal));
+  if (e.sd) {
+    Status saved = SaveUncertainty(a, *e.sd, crs, err);
+    if (!saved) return fail(Describe(saved.failure()));
   }
-  GridData& grid = run->Grid;
-  Status written = WriteGridOutput(a.output, grid, crs, err);
+  Status written = WriteGridOutput(a.output, e.run.Grid, crs, err);
   if (!written) return fail(Describe(written.failure()));
-  PrintRun(out, err, a, data, *params, *run, weights, fit, sd);
+  PrintRun(out, err, data, e, !a.faults.empty());
   return 0;
 }
 

@@ -17,7 +17,7 @@ Failure Refuse(std::string message) { return Failure{std::move(message)}; }
 
 }  // namespace
 
-EstimationDefaults DefaultEstimationParameters(int hasDipData, int hasBoundData) {
+EstimationDefaults DefaultEstimationParameters(bool hasDipData, bool hasBoundData) {
   EstimationDefaults d;
   if (hasDipData == 1) d.Ratio = 1;
   if (hasBoundData == 1) {
@@ -82,7 +82,7 @@ Result<EstimationPlan> PlanEstimation(const PreparedData& data, const Estimation
   plan.grid.Ymin = p.Ymin - plan.ey * plan.Dy;
 
   if (!(p.AlphaMin > 0)) return Refuse("α(min) は 0 より大きくしてください");
-  if (data.HasBoundData == 1) {
+  if (data.HasBoundData) {
     if (!(p.Nitr >= 2))
       return Refuse("上下限データがあるときは繰り返し回数を 2 以上にしてください");
     if (p.Nitr > kMaxPasses) {

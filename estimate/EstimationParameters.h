@@ -22,6 +22,7 @@ struct EstimationParameters {
   double AlphaMin = 32;           // height-data weight of the first pass
   double AlphaMax = 0, Nitr = 0;  // last weight and pass count; used only with bound data
   FaultTraces Faults;             // where the surface may break; none by default
+  bool operator==(const EstimationParameters&) const = default;
 };
 
 // What the panel shows after data are prepared or cleared. The fields left
@@ -31,7 +32,7 @@ struct EstimationDefaults {
   std::optional<double> Ratio;           // 1 with dip data
   std::optional<double> AlphaMax, Nitr;  // 16 and 6 with bound data (and AlphaMin 0.25)
 };
-EstimationDefaults DefaultEstimationParameters(int hasDipData, int hasBoundData);
+EstimationDefaults DefaultEstimationParameters(bool hasDipData, bool hasBoundData);
 EstimationDefaults DefaultEstimationParameters(const PreparedData& data);
 
 // Nodes added on each side: the percentage of the cells to the nearest

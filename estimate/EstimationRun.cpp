@@ -350,7 +350,7 @@ Result<EstimationResult> RunEstimation(const PreparedData& data, const Estimatio
         return StageOf(progress, pass, passes, s);
       };
       // Kept for the run's result only once the pass completes.
-      NodeArray<double> judged = data.HasBoundData != 0 ? zEst : NodeArray<double>();
+      NodeArray<double> judged = data.HasBoundData ? zEst : NodeArray<double>();
       Result<WeakTies> ties = SettlePass(freedom, grid, data, zEst, faults, requested);
       if (!ties) {
         if (pass == 1) return ties.failure();

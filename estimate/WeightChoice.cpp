@@ -191,7 +191,7 @@ PreparedData OrdinaryHeights(const PreparedData& data) {
     out.ZH.push_back(data.ZH[k]);
     out.LH.push_back(0);
   }
-  out.HasBoundData = 0;
+  out.HasBoundData = false;
   return out;
 }
 

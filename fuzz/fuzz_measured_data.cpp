@@ -46,7 +46,7 @@ void CheckPrepared(const kessadon::MeasuredData& data) {
   Check(p.GxD.size() == p.XD.size() && p.GyD.size() == p.XD.size(), "dip arrays differ in length");
   if (p.Nh() > 0) Check(p.ZminH <= p.ZmaxH, "height range");
   if (p.Nh() + p.Nd() > 0) Check(p.XminH <= p.XmaxH && p.YminH <= p.YmaxH, "position range");
-  Check(p.HasDipData == (p.Nd() > 0 ? 1 : 0), "dip flag");
+  Check(p.HasDipData == (p.Nd() > 0), "dip flag");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ namespace kessadon {
 struct FaultTrace {
   std::vector<double> x, y;
   int line = 0;  // 1-based line (or feature) where the trace starts, for messages
+  bool operator==(const FaultTrace&) const = default;
 };
 
 struct FaultTraces {
@@ -26,6 +27,7 @@ struct FaultTraces {
   std::int64_t PointCount() const;
   // Appends the traces of another file.
   void Add(const FaultTraces& more);
+  bool operator==(const FaultTraces&) const = default;
 };
 
 // A note for the traces that lie wholly outside the rectangle, as traces in

@@ -443,7 +443,7 @@ PreparedData PrepareMeasuredData(const MeasuredData& data) {
   for (std::size_t k = 0; k < n; ++k) {
     const double x = data.DataX[k], y = data.DataY[k], z = data.DataZ[k];
     const std::int16_t l = data.DataL[k];
-    if (l == -1 || l == 1) out.HasBoundData = 1;
+    if (l == -1 || l == 1) out.HasBoundData = true;
     if (GivesHeightDatum(x, z, l)) {
       out.XH.push_back(x);
       out.YH.push_back(y);
@@ -461,7 +461,7 @@ PreparedData PrepareMeasuredData(const MeasuredData& data) {
       out.DipD.push_back(data.DataDip[k]);
       widen(x, out.XminH, out.XmaxH);
       widen(y, out.YminH, out.YmaxH);
-      out.HasDipData = 1;
+      out.HasDipData = true;
     }
   }
   out.GxD.resize(out.XD.size());

@@ -98,8 +98,8 @@ struct PreparedData {
   // x and y over height and dip data together, z over height data only;
   // 1e10 and -1e10 when there is nothing to range over.
   double XminH = 1e10, XmaxH = -1e10, YminH = 1e10, YmaxH = -1e10, ZminH = 1e10, ZmaxH = -1e10;
-  int HasDipData = 0;
-  int HasBoundData = 0;  // some record, used or not, has l = -1 or +1
+  bool HasDipData = false;
+  bool HasBoundData = false;  // some record, used or not, has l = -1 or +1
 
   std::int32_t Nh() const { return static_cast<std::int32_t>(XH.size()); }
   std::int32_t Nd() const { return static_cast<std::int32_t>(XD.size()); }

@@ -33,7 +33,7 @@ inline PreparedData ScatteredData(bool withBounds, int heights = kHeights, int d
     data.GxD.push_back((Terrain(x + h, y) - Terrain(x - h, y)) / (2 * h));
     data.GyD.push_back((Terrain(x, y + h) - Terrain(x, y - h)) / (2 * h));
   }
-  data.HasDipData = dips > 0 ? 1 : 0;
+  data.HasDipData = dips > 0;
   for (int k = 0; k < heights; ++k) {
     const double x = position(random), y = position(random);
     std::int16_t l = 0;
@@ -47,7 +47,7 @@ inline PreparedData ScatteredData(bool withBounds, int heights = kHeights, int d
     data.ZH.push_back(z);
     data.LH.push_back(l);
   }
-  data.HasBoundData = withBounds ? 1 : 0;
+  data.HasBoundData = withBounds;
   return data;
 }
 

@@ -114,7 +114,7 @@ TEST_F(DataFileCommandsTest, AdditionalLoadsMixLayoutsAndListInOrder) {
   EXPECT_EQ(state().Data.Records.Ndata(), 2 + 4 + 1);
   EXPECT_EQ(Caption("lblNh"), "7");
   EXPECT_EQ(Caption("lblXmaxH"), "101");
-  EXPECT_EQ(state().HasBoundData, 1);
+  EXPECT_TRUE(state().Data.Prepared.HasBoundData);
   EXPECT_EQ(Text("txtAlphaMin"), "0.25") << "bound data bring their own defaults";
   EXPECT_EQ(Text("txtNitr"), "6");
   EXPECT_EQ(Listed(), (QStringList{QString::fromStdString(first), QString::fromStdString(grid),
@@ -126,7 +126,7 @@ TEST_F(DataFileCommandsTest, DipDataOpenTheRatio) {
        3);
   EXPECT_EQ(Caption("lblNh"), "1");
   EXPECT_EQ(Caption("lblNd"), "1");
-  EXPECT_EQ(state().HasDipData, 1);
+  EXPECT_TRUE(state().Data.Prepared.HasDipData);
   EXPECT_EQ(Text("txtRatio"), "1");
   EXPECT_TRUE(Enabled("txtRatio"));
 }
@@ -201,7 +201,7 @@ TEST_F(DataFileCommandsTest, ClearResetsEverything) {
   EXPECT_EQ(state().Data.Records.Ndata(), 0);
   EXPECT_EQ(state().DataReady, 0);
   EXPECT_EQ(state().GridLoaded, 0);
-  EXPECT_EQ(state().HasBoundData, 0);
+  EXPECT_FALSE(state().Data.Prepared.HasBoundData);
   EXPECT_EQ(Text("txtAlphaMin"), "32");
   EXPECT_EQ(Caption("lblNh"), "");
   EXPECT_TRUE(Listed().isEmpty());

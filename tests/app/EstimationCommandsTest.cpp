@@ -11,9 +11,11 @@
 #include <sstream>
 
 #include "AppFixture.h"
+#include "app/Controls.h"
 #include "app/EstimationCommands.h"
 #include "app/PictureBox.h"
 #include "cli/Cli.h"
+#include "estimate/SurfaceEstimate.h"
 #include "io/GridFile.h"
 
 namespace kessadon::testing {
@@ -135,7 +137,7 @@ TEST_F(EstimationTest, DesktopRunGivesTheCommandLinesGridAndReport) {
       const double value = printed[k].toDouble();
       EXPECT_NEAR(shown[k].toDouble(), value, 5e-6 * std::abs(value)) << c.sample;
     }
-    if (state().HasBoundData == 1) {
+    if (state().Data.Prepared.HasBoundData) {
       // Without dip data a R is alpha RH, alpha being 16 in the last of the six passes.
       EXPECT_NEAR(Caption("lblRes").toDouble(), 16 * Caption("lblQhrn").toDouble(),
                   1e-5 * Caption("lblRes").toDouble());
@@ -314,6 +316,59 @@ TEST_F(EstimationTest, UncertaintyBeyondTheExactSizeIsDrawnAndSaved) {
     const Result<GridData> read = ReadGridFile(saved);
     ASSERT_TRUE(read) << Status().toStdString();
     EXPECT_NEAR(read->Z(30, 20), state().Uncertainty->Z(30, 20), 1e-9);
+  }
+}
+
+// The desktop's separate commands run the command line's one estimation:
+// alpha(max) grown by its rule, and on a grid the choice thins, the noise of
+// the surface delivered handed to the standard deviations.
+TEST_F(EstimationTest, BothFrontsTakeTheSameWeightsAndNoise) {
+  // Noisy heights of a smooth surface: a choice that leaves degrees of freedom.
+  std::ostringstream noisy;
+  unsigned seed = 7;
+  for (int k = 0; k < 300; ++k) {
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) / 4294967296.0; };
+    const double x = 1000 * next(), y = 700 * next();
+    noisy << 'p' << k << ',' << x << ',' << y << ','
+          << 100 + 0.05 * x + 5 * std::sin(x / 150) + 4 * (next() - 0.5) << '\n';
+  }
+  struct Case {
+    std::string path;
+    int layout;
+    bool uncertainty;
+  };
+  const Case cases[] = {{SourcePath("data/samples/bounds.txt"), 2, false},
+                        {WriteFile("noisy.txt", noisy.str() + "end,0,0,0\n"), 1, true}};
+  for (const Case& c : cases) {
+    Load("cmdOpenData", c.path, c.layout);
+    Ask({"0", "0", "1000", "700"}, "41", "29");
+    state().WeightOptions.gridNodesUpTo = 500;
+    SurfaceRequest request;
+    request.chooseWeights = true;
+    request.uncertainty = c.uncertainty;
+    request.gcv = state().WeightOptions;
+    const Result<SurfaceEstimate> library = EstimateSurface(
+        state().Data.Prepared, ReadEstimationFields(*context().panel.estimation), request);
+    ASSERT_TRUE(library) << library.failure().message;
+    ASSERT_TRUE(library->choice->Thinned);
+
+    Click("cmdAutoWeights");
+    EXPECT_EQ(FieldValue(Find<QLineEdit>("txtAlphaMin")), library->params.AlphaMin) << c.path;
+    EXPECT_EQ(FieldValue(Find<QLineEdit>("txtAlphaMax")), library->params.AlphaMax) << c.path;
+    if (!c.uncertainty) {
+      Click("cmdClear");
+      continue;
+    }
+    platform.saveChoices.push_back(SaveChoice::Discard);
+    Click("cmdHorizon");
+    ASSERT_EQ(state().GridLoaded, 1) << Status().toStdString();
+    Click("cmdDisplayUncertainty");
+    ASSERT_TRUE(library->sd) << library->sdRefusal->message;
+    ASSERT_TRUE(state().Uncertainty) << platform.messages.back().toStdString();
+    ASSERT_TRUE(library->fit->reckoned);
+    EXPECT_TRUE(Status().contains(QString("σ = %1").arg(library->fit->fit.Sigma, 0, 'g', 3)))
+        << Status().toStdString();
+    EXPECT_EQ(state().Uncertainty->Z, library->sd->Sd.Z);
   }
 }
 

@@ -74,7 +74,7 @@ TEST_F(AppTest, DisplayCommandsCloseAgainWhenAFlagDrops) {
 }
 
 TEST_F(AppTest, EstimationPanelWithDipData) {
-  state().HasDipData = 1;
+  state().Data.Prepared.HasDipData = true;
   ResetEstimationPanel(context());
   EXPECT_EQ(Text("txtRatio"), "1");
   EXPECT_EQ(state().AlphaStep, 1);
@@ -87,7 +87,7 @@ TEST_F(AppTest, EstimationPanelWithDipData) {
 TEST_F(AppTest, EstimationPanelWithBoundData) {
   Find<QLineEdit>("txtXmin")->setText("5");
   Find<QLineEdit>("txtM1")->setText("7");
-  state().HasBoundData = 1;
+  state().Data.Prepared.HasBoundData = true;
   ResetEstimationPanel(context());
   EXPECT_EQ(Text("txtAlphaMin"), "0.25");
   EXPECT_EQ(Text("txtAlphaMax"), "16");
@@ -103,7 +103,7 @@ TEST_F(AppTest, EstimationPanelWithBoundData) {
   EXPECT_EQ(Text("txtM1"), "0");
 
   // Clearing the data closes the fields again.
-  state().HasBoundData = 0;
+  state().Data.Prepared.HasBoundData = false;
   ResetEstimationPanel(context());
   EXPECT_FALSE(Enabled("txtAlphaMax"));
   EXPECT_EQ(Text("txtAlphaMin"), "32");

@@ -24,7 +24,7 @@ inline PreparedData MakeData(const std::vector<Height>& heights) {
     data.YH.push_back(h.y);
     data.ZH.push_back(h.z);
     data.LH.push_back(h.l);
-    if (h.l == 1 || h.l == -1) data.HasBoundData = 1;
+    if (h.l == 1 || h.l == -1) data.HasBoundData = true;
   }
   return data;
 }
@@ -51,7 +51,7 @@ inline void AddDip(PreparedData& data, double x, double y, double gx, double gy)
   data.DipD.push_back(0);
   data.GxD.push_back(gx);
   data.GyD.push_back(gy);
-  data.HasDipData = 1;
+  data.HasDipData = true;
 }
 
 inline EstimationGrid MakeEstimationGrid(std::int32_t nx, std::int32_t ny, double xmin, double ymin,

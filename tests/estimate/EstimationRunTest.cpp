@@ -79,7 +79,7 @@ TEST(RunEstimation, HeightsFromAPlaneComeBackAsThatPlaneOnTheRequestedNodes) {
 TEST(RunEstimation, PassesWeightsAndProgress) {
   PreparedData data = PlaneData(20, 5);
   data.LH[3] = 1;  // a lower bound the plane touches
-  data.HasBoundData = 1;
+  data.HasBoundData = true;
   testing::AddDip(data, 40, 40, 0.8, -0.35);
   EstimationParameters p = Requested();
   p.AlphaMin = 0.25;

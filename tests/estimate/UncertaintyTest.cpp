@@ -136,7 +136,7 @@ TEST(FitStatistics, AreThoseOfTheLastPassesAlpha) {
   bounded.YH.push_back(15.5);
   bounded.ZH.push_back(-1000);
   bounded.LH.push_back(1);
-  bounded.HasBoundData = 1;
+  bounded.HasBoundData = true;
   for (const PreparedData* data : {&heights, static_cast<const PreparedData*>(&bounded)}) {
     const Result<EstimationResult> run = RunEstimation(*data, p);
     ASSERT_TRUE(run) << run.failure().message;

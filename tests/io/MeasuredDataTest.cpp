@@ -321,8 +321,8 @@ TEST(PrepareMeasuredData, ClassifiesRecords) {
   EXPECT_EQ(p.ZD, (std::vector<double>{6, 9e9, 12}));
   EXPECT_EQ(p.TrendD, (std::vector<double>{90, 0, 180}));
   EXPECT_EQ(p.DipD, (std::vector<double>{45, 30, 10}));
-  EXPECT_EQ(p.HasDipData, 1);
-  EXPECT_EQ(p.HasBoundData, 1);
+  EXPECT_TRUE(p.HasDipData);
+  EXPECT_TRUE(p.HasBoundData);
   EXPECT_EQ(p.XminH, -2);
   EXPECT_EQ(p.XmaxH, 10);
   EXPECT_EQ(p.YminH, -3);
@@ -333,8 +333,8 @@ TEST(PrepareMeasuredData, ClassifiesRecords) {
   // A bound on a record that is no datum still marks the data as bounded.
   PreparedData onlyFar = PrepareMeasuredData(MustParse("f,9e8,0,1,1\nend,0,0,0,0\n", 2));
   EXPECT_EQ(onlyFar.Nh(), 0);
-  EXPECT_EQ(onlyFar.HasBoundData, 1);
-  EXPECT_EQ(PrepareMeasuredData(MustParse("f,1,0,1,2\nend,0,0,0,0\n", 2)).HasBoundData, 0);
+  EXPECT_TRUE(onlyFar.HasBoundData);
+  EXPECT_FALSE(PrepareMeasuredData(MustParse("f,1,0,1,2\nend,0,0,0,0\n", 2)).HasBoundData);
 }
 
 TEST(PrepareMeasuredData, TargetSlopesUseTheProgramsDegree) {
