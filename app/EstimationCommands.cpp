@@ -1,30 +1,22 @@
 #include "EstimationCommands.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTabWidget>
-#include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 #include "AppReset.h"
+#include "BackgroundRun.h"
 #include "ContourCommands.h"
 #include "Controls.h"
 #include "DataDisplayCommands.h"
@@ -51,112 +43,13 @@ std::int32_t NodeCount(const QLineEdit* box) {
   return ToLong(count).value_or(count > 0 ? INT32_MAX : 0);
 }
 
-// While a run works, the pages of parameters and commands are disabled, so
-// that no click waits to be carried out after it; the share done and the stop
-// show under them. Everything comes back as the enable rules left it.
-class RunningWindow {
- public:
-  explicit RunningWindow(MainContext& context) : c_(context) {
-    c_.run.active = true;
-    c_.run.stop = false;
-    for (int k = 0; k < c_.tabs->count(); ++k) c_.tabs->widget(k)->setEnabled(false);
-    c_.progress->setValue(0);
-    c_.progress->show();
-    c_.cmdStop->show();
-  }
-  ~RunningWindow() {
-    c_.cmdStop->hide();
-    c_.progress->hide();
-    for (int k = 0; k < c_.tabs->count(); ++k) c_.tabs->widget(k)->setEnabled(true);
-    c_.run.active = false;
-  }
-  RunningWindow(const RunningWindow&) = delete;
-  RunningWindow& operator=(const RunningWindow&) = delete;
-
- private:
-  MainContext& c_;
-};
-
-// The run goes on a worker thread while this one keeps the windows painted,
-// the status bar and the share current five times a second, and takes the
-// stop. A stage without a measured share still shows how long it has been
-// going. Nothing when the run was stopped.
-template <class T>
-std::optional<Result<T>> RunWithProgress(
-    MainContext& context, const QString& what,
-    const std::function<Result<T>(const EstimationProgress&)>& job) {
-  struct Latest {
-    std::mutex mutex;
-    std::optional<EstimationProgressStep> step;
+// The estimation's progress as the background run shows it: its text, its
+// share of the whole run, a new stage with each pass or stage.
+EstimationProgress Shown(const BackgroundProgress& progress) {
+  return [&progress](const EstimationProgressStep& step) {
+    return progress({EstimationProgressText(step), RunShare(step),
+                     step.pass * 16 + static_cast<int>(step.stage)});
   };
-  auto latest = std::make_shared<Latest>();
-  const RunningWindow running(context);
-  context.run.stopping = what + "を中止しています…";
-  std::atomic<bool>& stop = context.run.stop;
-  QEventLoop loop;
-  std::optional<Result<T>> result;
-  std::thread worker([&] {
-    try {
-      result.emplace(job([latest, &stop](const EstimationProgressStep& step) {
-        const std::lock_guard<std::mutex> lock(latest->mutex);
-        latest->step = step;
-        return !stop;
-      }));
-    } catch (const std::exception& e) {
-      // Nothing may escape a thread; the run is refused like any other.
-      result.emplace(Failure{std::string("推定できませんでした：") + e.what()});
-    }
-    QMetaObject::invokeMethod(
-        &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-  });
-
-  QElapsedTimer stageClock;
-  stageClock.start();
-  std::optional<EstimationProgressStep> shown;
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
-    if (stop) {
-      context.ShowStatus(context.run.stopping);
-      return;
-    }
-    std::optional<EstimationProgressStep> step;
-    {
-      const std::lock_guard<std::mutex> lock(latest->mutex);
-      step = latest->step;
-    }
-    if (!step) return;
-    if (!shown || shown->pass != step->pass || shown->stage != step->stage) stageClock.restart();
-    shown = step;
-    QString text = EstimationProgressText(*step);
-    const qint64 seconds = stageClock.elapsed() / 1000;
-    if (seconds >= 1) text += QString("（%1 秒）").arg(seconds);
-    context.ShowStatus(text);
-    context.progress->setValue(static_cast<int>(std::lround(1000 * RunShare(*step))));
-  });
-  timer.start(200);
-  loop.exec();
-  worker.join();
-  // A stop that came after the last check still leaves everything as it was.
-  if (stop) return std::nullopt;
-  return result;
-}
-
-// What RunWithProgress gave, told: a stop in the status line (and, when the
-// window was closed meanwhile, it closes now that the run let go), a refusal
-// in a message box. The result, or null after either.
-template <class T>
-T* Outcome(MainContext& context, std::optional<Result<T>>& finished, const QString& stopped) {
-  if (!finished) {
-    context.ShowStatus(stopped);
-    if (context.run.quitAfterwards) context.window->close();
-    return nullptr;
-  }
-  if (!*finished) {
-    context.ShowStatus(QString());
-    context.platform->ShowMessage(context.window, ToQ(finished->failure().message));
-    return nullptr;
-  }
-  return &**finished;
 }
 
 }  // namespace
@@ -283,8 +176,8 @@ void cmdHorizon_Click(MainContext& context) {
   if (s.LastChoice && s.LastChoice->params == params) request.choice = s.LastChoice->choice;
   // A stopped or refused run, or one whose first pass fails, changes nothing.
   std::optional<Result<SurfaceEstimate>> finished =
-      RunWithProgress<SurfaceEstimate>(context, "推定", [&](const EstimationProgress& progress) {
-        return EstimateSurface(s.Data.Prepared, params, request, progress);
+      RunWithProgress<SurfaceEstimate>(context, "推定", [&](const BackgroundProgress& progress) {
+        return EstimateSurface(s.Data.Prepared, params, request, Shown(progress));
       });
   SurfaceEstimate* estimate =
       Outcome(context, finished, "推定を中止しました（格子データ、図と表示は前のままです）");
@@ -374,10 +267,10 @@ void cmdAutoWeights_Click(MainContext& context) {
   const EstimationParameters& params = *asked;
   BusyPointer busy(*context.platform);
   std::optional<Result<WeightChoice>> finished =
-      RunWithProgress<WeightChoice>(context, "重みの選択", [&](const EstimationProgress& progress) {
+      RunWithProgress<WeightChoice>(context, "重みの選択", [&](const BackgroundProgress& progress) {
         SurfaceRequest request;
         request.gcv = s.WeightOptions;
-        return ChooseWeights(s.Data.Prepared, params, request, progress);
+        return ChooseWeights(s.Data.Prepared, params, request, Shown(progress));
       });
   const WeightChoice* choice =
       Outcome(context, finished, "重みの選択を中止しました（α(min) は前のままです）");
@@ -428,8 +321,8 @@ bool ComputeUncertainty(MainContext& context) {
   const UncertaintySettings options = s.UncertaintyOptions;
   BusyPointer busy(*context.platform);
   std::optional<Result<Uncertainty>> finished = RunWithProgress<Uncertainty>(
-      context, "推定の標準偏差の計算", [&](const EstimationProgress& progress) {
-        return UncertaintyOfSurface(in.data, in.params, in.run, in.fit, options, progress);
+      context, "推定の標準偏差の計算", [&](const BackgroundProgress& progress) {
+        return UncertaintyOfSurface(in.data, in.params, in.run, in.fit, options, Shown(progress));
       });
   const Uncertainty* computed = Outcome(context, finished, "推定の標準偏差の計算を中止しました");
   if (computed == nullptr) return false;
