@@ -20,7 +20,7 @@
 #include "estimate/EstimationParameters.h"
 #include "io/Defaults.h"
 #include "io/NumberText.h"
-#include "io/TextFile.h"
+#include "io/ProgramFiles.h"
 
 namespace kessadon::app {
 
@@ -31,15 +31,14 @@ namespace {
 void ReadDefaultsFile(MainContext& context) {
   const QString path = context.programDir + "/" + kDefaultsFileName;
   context.state.Defaults = ViewLightDefaults{};
-  Result<std::string> text = ReadWholeFile(FromQ(path));
-  if (!text) {
+  const Result<DefaultsRead> read = ReadProgramDefaults(FromQ(context.programDir));
+  if (!read) {
     context.ShowStatus(path + " が読めないため，組み込みの既定値を使います（" +
-                       ToQ(text.failure().message) + "）");
+                       ToQ(read.failure().message) + "）");
     return;
   }
-  const DefaultsRead read = ParseDefaults(*text);
-  context.state.Defaults = read.values;
-  if (!read.complete) {
+  context.state.Defaults = read->values;
+  if (!read->complete) {
     context.ShowStatus(path + " の行が12行に足りないため，足りない値は組み込みの既定値を使います");
   }
 }

@@ -8,7 +8,7 @@
 #include "QtPlatform.h"
 #include "Translations.h"
 #include "cli/Cli.h"
-#include "cli/ColorOptions.h"
+#include "io/ProgramFiles.h"
 
 int main(int argc, char** argv) {
   if (argc > 1) return kessadon::RunCli(argc, argv);

@@ -1,6 +1,6 @@
 #include "ColorOptions.h"
 
-#include "io/TextFile.h"
+#include "io/ProgramFiles.h"
 
 namespace kessadon {
 namespace {
@@ -12,25 +12,6 @@ Result<ColorTable> ReadTable(const std::string& path) {
 }
 
 }  // namespace
-
-std::filesystem::path ProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return ".";
-  // A build folder holds them beside the program; an installed one in share.
-  const std::filesystem::path beside = program.parent_path();
-  const std::filesystem::path shared = beside.parent_path() / "share" / "kessadon";
-  if (!std::filesystem::exists(beside / kDefaultsFileName, error) &&
-      std::filesystem::exists(shared / kDefaultsFileName, error)) {
-    return shared;
-  }
-  return beside;
-}
-
-ViewLightDefaults ProgramDefaults() {
-  Result<std::string> text = ReadWholeFile((ProgramFolder() / kDefaultsFileName).string());
-  return text ? ParseDefaults(*text).values : ViewLightDefaults{};
-}
 
 void ColorOptions::Add(CLI::App& command) {
   command

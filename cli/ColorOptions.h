@@ -12,15 +12,9 @@
 #include "color/ColorTable.h"
 #include "color/Shading.h"
 #include "io/Defaults.h"
+#include "io/ProgramFiles.h"
 
 namespace kessadon {
-
-// Where default.txt and the colour tables lie: beside the running program
-// (a build folder), else in the share/kessadon of its installation.
-std::filesystem::path ProgramFolder();
-
-// The defaults file beside the program; the built-in values when it is missing.
-ViewLightDefaults ProgramDefaults();
 
 struct ColorOptions {
   std::vector<double> light;  // RO,TH

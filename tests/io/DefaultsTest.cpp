@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
+#include "TempFolder.h"
 #include "io/Defaults.h"
+#include "io/ProgramFiles.h"
 
 namespace kessadon {
 namespace {
@@ -71,6 +74,19 @@ TEST(Defaults, ValueLinesFollowTheLeadingNumberRule) {
   const DefaultsRead huge = ParseDefaults("a\n1e999\nb\n-1e400\n");
   EXPECT_EQ(huge.values.AlphaDefault, ViewLightDefaults{}.AlphaDefault);
   EXPECT_EQ(huge.values.GammaDefault, ViewLightDefaults{}.GammaDefault);
+}
+
+// Both front ends read the program's defaults file through one call: a
+// folder without one says why, and one with it gives its values.
+TEST(Defaults, TheProgramsFolderHoldsTheFile) {
+  testing::TempFolder folder;
+  const Result<DefaultsRead> missing = ReadProgramDefaults(folder.path());
+  EXPECT_FALSE(missing);
+  std::ofstream(folder / kDefaultsFileName) << Pairs(12);
+  const Result<DefaultsRead> read = ReadProgramDefaults(folder.path());
+  ASSERT_TRUE(read) << read.failure().message;
+  EXPECT_TRUE(read->complete);
+  EXPECT_EQ(read->values.RoDefault, 300);
 }
 
 }  // namespace
