@@ -61,12 +61,11 @@ void UpdateRow(double* r, const double* const* s, const double* f, Index count, 
   }
 }
 
-}  // namespace
-
-SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress) {
+// Factors the band in place; with b, solves U^T y = b alongside, b in, y
+// out. Cancelled when progress says stop.
+SolveStatus Factor(BandSystem& system, double* b, const SolveProgress& progress) {
   const Index n = system.N();
   const Index bw = system.Bw();
-  double* b = system.Rhs().data();
   std::vector<double> diagonal(static_cast<std::size_t>(n));
   for (Index p = 0; p < n; ++p) diagonal[static_cast<std::size_t>(p)] = system.Row(p)[0];
 
@@ -87,11 +86,11 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
       rowP[0] = pivot;
       const Index lastP = std::min(bw, n - 1 - p);
       for (Index e = 1; e <= lastP; ++e) rowP[e] = rowP[e] / pivot;
-      b[p] = b[p] / pivot;
+      if (b != nullptr) b[p] = b[p] / pivot;
       for (Index q = p + 1; q < j1 && q - p <= lastP; ++q) {
         const Index s = q - p;
         Update1(system.Row(q), rowP + s, rowP[s], 0, lastP - s + 1);
-        b[q] = b[q] - rowP[s] * b[p];
+        if (b != nullptr) b[q] = b[q] - rowP[s] * b[p];
       }
     }
 
@@ -118,12 +117,19 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
         UpdateRow(rowL, sources + k, factors + k, count - k, e, lengths[k]);
         e = std::max(e, lengths[k]);
       }
+      if (b == nullptr) continue;
       double y = b[l];
       for (Index k = 0; k < count; ++k) y = y - factors[k] * b[pStart + k];
       b[l] = y;
     }
   }
+  return SolveStatus::Success;
+}
 
+// Solves U z = y in place, y in, z out.
+void BackSubstitute(const BandSystem& system, double* b) {
+  const Index n = system.N();
+  const Index bw = system.Bw();
   if (n > 0) b[n - 1] = b[n - 1] / system.Row(n - 1)[0];
   for (Index i = n - 2; i >= 0; --i) {
     const double* rowI = system.Row(i);
@@ -132,8 +138,38 @@ SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress)
     for (Index d = 1; d <= last; ++d) h = h - rowI[d] * b[i + d];
     b[i] = h / rowI[0];
   }
+}
+
+}  // namespace
+
+SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress) {
+  double* b = system.Rhs().data();
+  const SolveStatus status = Factor(system, b, progress);
+  if (status != SolveStatus::Success) return status;
+  BackSubstitute(system, b);
   if (StopAsked(progress, 1)) return SolveStatus::Cancelled;
   return SolveStatus::Success;
+}
+
+SolveStatus FactorBandCholesky(BandSystem& system, const SolveProgress& progress) {
+  const SolveStatus status = Factor(system, nullptr, progress);
+  if (status != SolveStatus::Success) return status;
+  if (StopAsked(progress, 1)) return SolveStatus::Cancelled;
+  return SolveStatus::Success;
+}
+
+void SolveFactoredBand(const BandSystem& factored, double* b) {
+  // Each b[l] takes its subtractions in ascending row order, as alongside
+  // the factorisation.
+  const Index n = factored.N();
+  const Index bw = factored.Bw();
+  for (Index p = 0; p < n; ++p) {
+    const double* rowP = factored.Row(p);
+    b[p] = b[p] / rowP[0];
+    const Index lastP = std::min(bw, n - 1 - p);
+    for (Index d = 1; d <= lastP; ++d) b[p + d] = b[p + d] - rowP[d] * b[p];
+  }
+  BackSubstitute(factored, b);
 }
 
 std::int64_t CholeskyMultiplyAdds(std::int64_t n, std::int32_t bw) {

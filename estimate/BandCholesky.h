@@ -1,6 +1,8 @@
 // Solves a symmetric positive definite band system in place by A = U^T U,
 // with the forward substitution done row by row alongside the factorisation,
 // then back substitution. On success the band holds U and Rhs() the solution.
+// A band factored once can solve further right-hand sides (the multigrid's
+// coarsest grid).
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,14 @@ inline bool PivotHolds(double h, double d) { return h > kRelativePivot * d && h 
 // the factorisation done every few hundred rows, says stop (band and
 // right-hand side then partly overwritten).
 SolveStatus SolveBandCholesky(BandSystem& system, const SolveProgress& progress = {});
+
+// The factorisation alone, leaving Rhs() as it was: the band then holds U,
+// in the same numbers as SolveBandCholesky leaves.
+SolveStatus FactorBandCholesky(BandSystem& system, const SolveProgress& progress = {});
+
+// Solves U^T U z = b in place with a band FactorBandCholesky factored: b of
+// N() values in, z out, as SolveBandCholesky would give it.
+void SolveFactoredBand(const BandSystem& factored, double* b);
 
 // Multiply-adds of the factorisation of an N-row system of half-bandwidth bw.
 std::int64_t CholeskyMultiplyAdds(std::int64_t n, std::int32_t bw);

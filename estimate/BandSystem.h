@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "EstimationGrid.h"
+#include "HugePages.h"
 #include "Progress.h"
 
 namespace kessadon {

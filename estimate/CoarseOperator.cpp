@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "SparseCholesky.h"
+#include "LowerMatrix.h"
 #include "io/WorkSplit.h"
 
 namespace kessadon {

@@ -11,11 +11,10 @@
 #include <vector>
 
 #include "CoarseSplines.h"
+#include "LowerMatrix.h"
 #include "PatternSystem.h"
 
 namespace kessadon {
-
-struct LowerMatrix;
 
 // Nodes i0 ... i1 and j0 ... j1 of the grid, from 1, inclusive.
 struct NodeWindow {

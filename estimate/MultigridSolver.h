@@ -14,6 +14,9 @@
 // along their short side; the coarsest is solved by a band Cholesky
 // numbered along its shorter side. The outer iteration is flexible (each
 // direction made conjugate to the last), as a K-cycle preconditioner varies.
+// The grids are MultigridLevel.h's, their transfers, coarse operators and
+// smoothers in MultigridTransfer.h, MultigridGalerkin.h and
+// MultigridSmoothers.h.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +55,13 @@ struct IterativeOutcome {
   int iterations = 0;
   double residual = 0;  // |b - A z| / |b|
   double change = 0;    // the last step's largest height change / the range
+  // The residual at the start and after each step (iterations + 1 values,
+  // none when b is zero), for how fast the steps cut it.
+  std::vector<double> residuals;
+
+  // The factor by which a step cut the residual, on average (geometric);
+  // 0 without steps.
+  double MeanRate() const;
 };
 
 class MultigridSolver {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
-#include "SparseCholesky.h"
+#include "HugePages.h"
+#include "LowerMatrix.h"
 
 namespace kessadon {
 

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "EstimationGrid.h"
+#include "LowerMatrix.h"
 #include "Progress.h"
 
 namespace kessadon {
-
-struct LowerMatrix;
 
 class PatternSystem {
  public:

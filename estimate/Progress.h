@@ -3,14 +3,9 @@
 // to go on. A computation that is told to stop returns a Cancelled status.
 #pragma once
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
-#include <cstdint>
 #include <functional>
-#include <vector>
 
 namespace kessadon {
 
@@ -73,39 +68,5 @@ struct ProgressPart {
   // The part [f0, f1) of this part.
   ProgressPart Within(double f0, double f1) const { return {check, At(f0), At(f1)}; }
 };
-
-// Asks the system to back v's reserved memory with large pages where it
-// allows them: a large vector then takes a five-hundredth of the page faults
-// when first touched, and fewer misses of the address cache when used.
-template <class T>
-void AdviseLargePages(std::vector<T>& v) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;
-  char* const begin = reinterpret_cast<char*>(v.data());
-  char* const end = begin + v.capacity() * sizeof(T);
-  const std::size_t past = reinterpret_cast<std::uintptr_t>(begin) % kLargePage;
-  char* const first = begin + (past == 0 ? 0 : kLargePage - past);
-  if (end > first && static_cast<std::size_t>(end - first) >= kLargePage) {
-    madvise(first, static_cast<std::size_t>(end - first) / kLargePage * kLargePage, MADV_HUGEPAGE);
-  }
-}
-
-// Makes v hold `size` zeros, a few megabytes at a time, asking part between:
-// memory touched for the first time is slow, a hundred megabytes take a
-// noticeable while. False when part says stop.
-template <class T>
-bool AssignZeros(std::vector<T>& v, std::size_t size, const ProgressPart& part = {}) {
-  constexpr std::size_t kChunk = std::size_t{1} << 20;
-  v.clear();
-  if (v.capacity() < size) {
-    v.shrink_to_fit();
-    v.reserve(size);
-    AdviseLargePages(v);
-  }
-  while (v.size() < size) {
-    if (!part(static_cast<double>(v.size()) / static_cast<double>(size))) return false;
-    v.insert(v.end(), std::min(kChunk, size - v.size()), T{});
-  }
-  return true;
-}
 
 }  // namespace kessadon

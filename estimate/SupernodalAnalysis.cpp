@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "HugePages.h"
+
 namespace kessadon {
 namespace {
 

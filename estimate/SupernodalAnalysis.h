@@ -13,8 +13,8 @@
 #include <span>
 #include <vector>
 
+#include "LowerMatrix.h"
 #include "Progress.h"
-#include "SparseCholesky.h"
 
 namespace kessadon {
 

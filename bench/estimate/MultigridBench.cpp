@@ -1,9 +1,10 @@
 // The iterative solver beside the sparse direct one on the same equations of
 // one pass (n^2/10 heights, n/2 dips): the coarse grids' set-up, the
-// iterations from zero and their time, and how far its heights stray from
-// the direct ones as a share of their range; by the smoothing sweeps, V- or
-// K-cycle, the residual to reach (in 1e-10 of b) and the height weight. Run one size per process
-// for peak memory, e.g.
+// iterations from zero and their time, the mean rate at which a step cut
+// the residual, and how far its heights stray from the direct ones as a
+// share of their range; by the smoothing sweeps, V- or K-cycle, the
+// residual to reach (in 1e-10 of b) and the height weight. Run one size per
+// process for peak memory, e.g.
 //   kessadon_estimate_bench --benchmark_filter='IterativeBesideSparse/1000'
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -65,6 +66,7 @@ void IterativeBesideSparse(benchmark::State& state) {
     state.counters["iterate_s"] = Since(t);
     state.counters["iterations"] = outcome.iterations;
     state.counters["residual"] = outcome.residual;
+    state.counters["rate"] = outcome.MeanRate();
 
     // Without the direct solve the peak is the iterative path's alone; a
     // next pass is then solved from this one's heights, its height weight
@@ -189,6 +191,7 @@ void IterativeOnLongCells(benchmark::State& state) {
     state.counters["iterate_s"] = Since(t);
     state.counters["iterations"] = outcome.iterations;
     state.counters["converged"] = outcome.converged ? 1 : 0;
+    state.counters["rate"] = outcome.MeanRate();
     if (state.range(5) == 0) continue;
     const std::vector<double> direct = RefinedDirectHeights(system);
     if (direct.empty()) {

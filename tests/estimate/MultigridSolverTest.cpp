@@ -254,5 +254,22 @@ TEST(MultigridSolver, GivesTheSameHeightsOnOneThreadAsOnSeveral) {
   }
 }
 
+// The log holds the residual at the start and after every step, falling as
+// the mean rate says.
+TEST(MultigridSolver, LogsEachStepsResidual) {
+  const PatternSystem pattern = Equations({60, 60, 1, 1, 200, 0, {0, 1, 32, 0}, 0});
+  MultigridSolver solver(60, 60, pattern.UpperValues().data(), 1, nullptr, 60);
+  std::vector<double> z(pattern.Rhs().size(), 0.0);
+  const IterativeOutcome outcome = solver.Solve(pattern.Rhs(), z);
+  ASSERT_TRUE(outcome.converged);
+  ASSERT_EQ(outcome.residuals.size(), static_cast<std::size_t>(outcome.iterations) + 1);
+  EXPECT_DOUBLE_EQ(outcome.residuals.front(), 1);
+  EXPECT_EQ(outcome.residuals.back(), outcome.residual);
+  const double rate = outcome.MeanRate();
+  EXPECT_GT(rate, 0);
+  EXPECT_LT(rate, 0.5);
+  EXPECT_NEAR(std::pow(rate, outcome.iterations), outcome.residual, 1e-9 * outcome.residual);
+}
+
 }  // namespace
 }  // namespace kessadon
