@@ -1,4 +1,6 @@
-// Outcome of a file operation: a value, or a reason a user can read.
+// Outcome of a file operation: a value, or a reason a user can read. A
+// result left unread is a compile warning (an error in the checked build), so
+// no failure is dropped without a word.
 #pragma once
 
 #include <optional>
@@ -14,7 +16,7 @@ struct Failure {
 };
 
 template <class T>
-class Result {
+class [[nodiscard]] Result {
  public:
   Result(T value) : value_(std::move(value)) {}              // NOLINT: implicit by design
   Result(Failure failure) : failure_(std::move(failure)) {}  // NOLINT
