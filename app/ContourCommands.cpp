@@ -12,7 +12,6 @@
 #include "Platform.h"
 #include "SavePath.h"
 #include "color/ContourLevels.h"
-#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
 #include "raster/ContourExport.h"
 
@@ -123,12 +122,8 @@ void cmdExportContours_Click(MainContext& context) {
                   "シェープファイル (*.shp)|*.shp|すべてのファイル (*.*)|*.*");
   if (!path) return;
   BusyPointer busy(*context.platform);
-  // Cells a fault cuts keep no line, as in the pictures.
-  const FaultTraces& faults = s.Data.Faults;
-  const NodeArray<std::uint8_t> cut =
-      faults.traces.empty() ? NodeArray<std::uint8_t>() : FaultCutCells(s.Grid, faults);
   const Result<std::int64_t> lines =
-      ExportContours(FromQ(*path), s.Grid, *values, s.GridCrs, {}, cut.Empty() ? nullptr : &cut);
+      ExportContours(FromQ(*path), s.Grid, *values, s.GridCrs, {}, s.Data.Faults);
   if (!lines) {
     context.ShowStatus(*path + " に書き出せませんでした: " + ToQ(Describe(lines.failure())));
     return;

@@ -16,7 +16,6 @@
 #include "Platform.h"
 #include "SavePath.h"
 #include "ViewCommands.h"
-#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
 #include "overlay/FaultOverlay.h"
 #include "raster/Gdal.h"
@@ -85,16 +84,10 @@ GridPictureSettings PanelPictureSettings(const MainContext& context, DisplayMode
 
 Status DrawGridPictureWithFaults(const MainContext& context, DrawingSurface& surface,
                                  const GridData& grid, ViewProjection& view, const DataExtent& data,
-                                 NodeArray<Color>& cellColors, GridPictureSettings settings) {
-  const FaultTraces& faults = context.state.Data.Faults;
-  NodeArray<std::uint8_t> cut;
-  if (!faults.traces.empty()) {
-    cut = FaultCutCells(grid, faults);
-    settings.options.Uncontoured = &cut;
-  }
-  Status drawn = DrawGridPicture(surface, grid, view, data, cellColors, settings);
-  if (drawn && !faults.traces.empty()) DrawFaultTraces(surface, grid, view, faults);
-  return drawn;
+                                 NodeArray<Color>& cellColors,
+                                 const GridPictureSettings& settings) {
+  return DrawFaultedGridPicture(surface, grid, view, data, cellColors, settings,
+                                context.state.Data.Faults);
 }
 
 bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings) {

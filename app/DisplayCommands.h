@@ -24,11 +24,11 @@ GridPictureSettings PanelPictureSettings(const MainContext& context, DisplayMode
 // refusal already.
 bool ShowGridPicture(MainContext& context, const GridPictureSettings& settings);
 
-// DrawGridPicture with the fault traces the data tab holds: cells they cut
-// draw no contour lines, and the traces are drawn over the surface.
+// The grid picture with the fault traces the data tab holds
+// (DrawFaultedGridPicture).
 Status DrawGridPictureWithFaults(const MainContext& context, DrawingSurface& surface,
                                  const GridData& grid, ViewProjection& view, const DataExtent& data,
-                                 NodeArray<Color>& cellColors, GridPictureSettings settings);
+                                 NodeArray<Color>& cellColors, const GridPictureSettings& settings);
 
 // Shows the drawing window; one the user closed opens again as it first did,
 // with an empty picture.

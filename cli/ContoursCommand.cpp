@@ -9,7 +9,6 @@
 
 #include "GridFileOptions.h"
 #include "color/ContourLevels.h"
-#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
 #include "raster/ContourExport.h"
 #include "raster/FaultLayers.h"
@@ -62,10 +61,8 @@ int Run(const ContoursArguments& a, std::ostream& out, std::ostream& err) {
     }
     faults.Add(*traces);
   }
-  const NodeArray<std::uint8_t> cut =
-      faults.traces.empty() ? NodeArray<std::uint8_t>() : FaultCutCells(grid, faults);
-  Result<std::int64_t> lines = ExportContours(a.output.output, grid, *values, *crs, a.output.format,
-                                              cut.Empty() ? nullptr : &cut);
+  Result<std::int64_t> lines =
+      ExportContours(a.output.output, grid, *values, *crs, a.output.format, faults);
   if (!lines) return fail(a.output.output + ": " + Describe(lines.failure()));
   out << a.input << ": levels " << FormatGeneral(levels.Cst) << " to " << FormatGeneral(levels.Cen)
       << " every " << FormatGeneral(levels.Cin) << ", " << values->size() << " within the grid, "

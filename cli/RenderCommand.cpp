@@ -14,7 +14,6 @@
 #include "DataFileOptions.h"
 #include "GridFileOptions.h"
 #include "color/ContourLevels.h"
-#include "estimate/FaultCuts.h"
 #include "io/Defaults.h"
 #include "io/NumberText.h"
 #include "overlay/DataDistribution.h"
@@ -184,8 +183,9 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
   return settings;
 }
 
-// The grid picture as the display commands draw it; the settings are left
-// with the levels and the table a colour picture's legend needs.
+// The grid picture with its faults as the display commands draw it; the
+// settings are left with the levels and the table a colour picture's legend
+// needs.
 Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& grid,
                 const std::string& crs, ViewProjection& view, const DataExtent& extent,
                 GridPictureSettings& settings, const FaultTraces& faults) {
@@ -196,16 +196,8 @@ Status DrawGrid(const RenderArguments& a, DrawingSurface& surface, GridData& gri
   settings = std::move(*filled);
   // The bar's lengths in the grid's own units, where its coordinate system names them.
   if (settings.options.ScaleBar) settings.options.MapUnit = CrsUnitsOf(crs).horizontal;
-  // Cells a fault cuts draw no contour lines: no stack of them on the scarp.
-  NodeArray<std::uint8_t> cut;
-  if (!faults.traces.empty()) {
-    cut = FaultCutCells(grid, faults);
-    settings.options.Uncontoured = &cut;
-  }
   NodeArray<Color> cellColors;
-  Status drawn = DrawGridPicture(surface, grid, view, extent, cellColors, settings);
-  settings.options.Uncontoured = nullptr;
-  return drawn;
+  return DrawFaultedGridPicture(surface, grid, view, extent, cellColors, settings, faults);
 }
 
 // Without a grid the data view fits a plan window around the data first.
@@ -312,7 +304,6 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   if (!a.grid.empty()) {
     Status drawn = DrawGrid(a, surface, grid, crs, view, extent, settings, faults);
     if (!drawn) return fail(drawn.failure().message);
-    DrawFaultTraces(surface, grid, view, faults);
   } else {
     OpenDataWindow(a, surface, grid, view, prepared);
   }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 #include "DrawnHeights.h"
+#include "estimate/FaultCuts.h"
 
 namespace kessadon {
 
@@ -46,6 +48,19 @@ void DrawFaultTraces(DrawingSurface& surface, const GridData& grid, const ViewPr
     }
   }
   surface.SetDrawWidth(width);
+}
+
+Status DrawFaultedGridPicture(DrawingSurface& surface, const GridData& grid, ViewProjection& view,
+                              const DataExtent& data, NodeArray<Color>& cellColors,
+                              const GridPictureSettings& settings, const FaultTraces& faults) {
+  if (faults.traces.empty())
+    return DrawGridPicture(surface, grid, view, data, cellColors, settings);
+  const NodeArray<std::uint8_t> cut = FaultCutCells(grid, faults);
+  GridPictureSettings withCuts = settings;
+  withCuts.options.Uncontoured = &cut;
+  Status drawn = DrawGridPicture(surface, grid, view, data, cellColors, withCuts);
+  if (drawn) DrawFaultTraces(surface, grid, view, faults);
+  return drawn;
 }
 
 }  // namespace kessadon

@@ -12,6 +12,7 @@
 
 #include "Gdal.h"
 #include "NodeRaster.h"
+#include "estimate/FaultCuts.h"
 #include "io/NumberText.h"
 
 namespace kessadon {
@@ -115,11 +116,13 @@ bool CopyOutside(OGRLayerH from, OGRLayerH to, const GridData& grid,
 
 Result<std::int64_t> ExportContours(const std::string& path, const GridData& grid,
                                     const std::vector<double>& levels, const std::string& crs,
-                                    const std::string& format,
-                                    const NodeArray<std::uint8_t>* uncontoured) {
+                                    const std::string& format, const FaultTraces& faults) {
   Result<GDALDriverH> driver = DriverFor(path, format, DriverKind::Vector);
   if (!driver) return driver.failure();
   if (grid.Nx < 2 || grid.Ny < 2) return Failure{"コンターを引くには格子点が 2 × 2 以上必要です"};
+  const NodeArray<std::uint8_t> cut =
+      faults.traces.empty() ? NodeArray<std::uint8_t>() : FaultCutCells(grid, faults);
+  const NodeArray<std::uint8_t>* uncontoured = cut.Empty() ? nullptr : &cut;
 
   std::vector<double> rows = RowsNorthFirst(grid);
   DatasetCloser memory{NodeRasterInMemory(grid, rows, {})};

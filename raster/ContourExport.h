@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "color/ContourLevels.h"
+#include "io/FaultTraces.h"
 #include "io/GridData.h"
-#include "io/NodeArray.h"
 #include "io/Result.h"
 
 namespace kessadon {
@@ -25,11 +25,10 @@ Result<std::vector<double>> ContourLevelValues(const ContourLevels& levels, doub
 // .geojson, .shp), with the coordinate system `crs` (WKT or empty). Returns
 // the number of features written. The old file is replaced only once the
 // new one is whole.
-// Cells flagged in `uncontoured` (by their node of least i and j; as where
-// a fault cuts them) keep no piece of line: a line is cut where it enters one.
+// The cells the fault traces cut keep no piece of line, as in the pictures:
+// a line is cut where it enters one.
 Result<std::int64_t> ExportContours(const std::string& path, const GridData& grid,
                                     const std::vector<double>& levels, const std::string& crs,
-                                    const std::string& format = {},
-                                    const NodeArray<std::uint8_t>* uncontoured = nullptr);
+                                    const std::string& format = {}, const FaultTraces& faults = {});
 
 }  // namespace kessadon

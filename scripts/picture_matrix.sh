@@ -65,5 +65,35 @@ run refine refine hill.grd --nodes 81,61 -o "$out/refined.grd"
 run convert convert sample_map.mem -o "$out/map.grd"
 run convert-tif convert hill.grd --crs EPSG:6677 -o "$out/hill.asc"
 run contours contours hill.grd --divisions 20 -o "$out/hill-contours.geojson"
+
+# The faulted sample: the cells the traces cut draw no contour lines, and the
+# traces are drawn over the picture and under the data.
+faulted="$out/fault-bed.grd"
+run estimate-faults estimate --layout 3 fault_bed.txt --nodes 101,81 --range 0,0,1000,800 \
+  --faults fault_bed_faults.txt -o "$faulted"
+for mode in grid contour shade color-contour color-shade; do
+  for view in plan 225,30 45,60; do
+    name="faults-$mode-${view/,/_}"
+    legend=()
+    [[ $mode == color-* ]] && legend=(--legend "$out/$name-legend.png")
+    run "$name" render "$faulted" --faults fault_bed_faults.txt --mode "$mode" --view "$view" \
+      --size 320,240 "${legend[@]}" -o "$out/$name.png"
+  done
+done
+for view in plan 200,40; do
+  name="faults-data-${view/,/_}"
+  run "$name" render "$faulted" --faults fault_bed_faults.txt --mode color-shade --view "$view" \
+    --layout 3 --data fault_bed.txt --size 320,240 -o "$out/$name.png"
+done
+run faults-svg render "$faulted" --faults fault_bed_faults.txt --mode contour --view 225,30 \
+  --size 320,240 -o "$out/faults-contour.svg"
+run faults-perspective render "$faulted" --faults fault_bed_faults.txt --mode contour \
+  --view 225,30 --perspective 2000,1000 --size 320,240 -o "$out/faults-perspective.bmp"
+run contours-faults contours "$faulted" --levels 150,450,20 --faults fault_bed_faults.txt \
+  -o "$out/fault-contours.geojson"
+run contours-faults-divisions contours "$faulted" --divisions 30 --faults fault_bed_faults.txt \
+  -o "$out/fault-contours-30.geojson"
+run contours-faults-shp contours "$faulted" --levels 150,450,20 --faults fault_bed_faults.txt \
+  -o "$out/fault-contours.shp"
 run info grid-info hill.grd
 echo "$count runs written to $out"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <ogr_api.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -80,6 +81,38 @@ TEST(ContourExport, ConeGivesOneClosedRingPerLevelInEveryFormat) {
     GDALClose(d);
     EXPECT_EQ(rings, (std::map<double, int>{{60, 1}, {70, 1}, {80, 1}, {90, 1}}));
   }
+}
+
+// A fault across a slope rising east: each level's line stops at the row of
+// cells the trace cuts and goes on beyond it, as the pictures draw it.
+TEST(ContourExport, FaultTracesBreakTheLinesAtTheCellsTheyCut) {
+  testing::TempFolder folder;
+  const GridData g =
+      testing::MakeMapGrid({.nx = 31, .ny = 21, .dx = 10, .dy = 12, .xmin = 500, .ymin = 200},
+                           [](double x, double) { return x; });
+  FaultTraces faults;
+  faults.traces.push_back({{490, 810}, {321, 321}});
+  const std::string path = folder / "c.geojson";
+  Result<std::int64_t> written = ExportContours(path, g, {555, 605, 655, 705}, "", {}, faults);
+  ASSERT_TRUE(written) << written.failure().message;
+  EXPECT_EQ(*written, 8);
+
+  GDALDatasetH d = GDALOpenEx(path.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+  ASSERT_NE(d, nullptr);
+  OGRLayerH layer = GDALDatasetGetLayer(d, 0);
+  OGR_L_ResetReading(layer);
+  while (OGRFeatureH f = OGR_L_GetNextFeature(layer)) {
+    OGRGeometryH line = OGR_F_GetGeometryRef(f);
+    double south = 1e9, north = -1e9;
+    for (int k = 0; k < OGR_G_GetPointCount(line); ++k) {
+      south = std::min(south, OGR_G_GetY(line, k));
+      north = std::max(north, OGR_G_GetY(line, k));
+    }
+    // Each piece keeps to its side of the cut row of cells, 320 to 332.
+    EXPECT_TRUE(north <= 320 + 1e-9 || south >= 332 - 1e-9) << south << " " << north;
+    OGR_F_Destroy(f);
+  }
+  GDALClose(d);
 }
 
 }  // namespace
