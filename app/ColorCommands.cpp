@@ -35,11 +35,11 @@ std::optional<ColorTable> ReadTable(MainContext& context, const QString& path) {
                        "（カラーテーブルは前のままです）");
     return std::nullopt;
   }
-  return std::move(*table);
+  return *table;
 }
 
 void ShowTable(MainContext& context, ColorTable table) {
-  context.state.Colors = std::move(table);
+  context.state.Colors = table;
   PictureBox& preview = *context.panel.colorTable->picColor;
   DrawColorPreview(preview.Surface(), context.state.Colors);
   preview.Changed();
@@ -74,7 +74,7 @@ void opt_Click(MainContext& context, int pattern) {
   // Automatic levels follow the pattern's count, so the picture uses the whole
   // palette; levels the person typed stay.
   const bool automatic = context.state.GridLoaded == 1 && LevelsAreAutomatic(context);
-  ShowTable(context, std::move(*table));
+  ShowTable(context, *table);
   context.state.ColorPattern = pattern;
   context.panel.contour->txtSepInt->setText(NumberText(context.state.Colors.NColor));
   if (automatic) AutoContourLevels(context);
@@ -86,7 +86,7 @@ void cmdColorTable_Click(MainContext& context) {
   if (!path) return;
   std::optional<ColorTable> table = ReadTable(context, *path);
   if (!table) return;
-  ShowTable(context, std::move(*table));
+  ShowTable(context, *table);
   context.ShowStatus("カラーテーブルを読み込みました: " + *path);
 }
 
@@ -132,7 +132,7 @@ void cmdDisplayColorShade_Click(MainContext& context) {
                        "（カラー陰影は描けません）");
     return;
   }
-  settings.table = std::move(*shades);
+  settings.table = *shades;
   StartColorDisplay(context, settings);
   ShowGridPicture(context, settings);
 }

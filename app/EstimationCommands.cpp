@@ -161,6 +161,33 @@ std::optional<EstimationParameters> AskedParameters(MainContext& context, bool w
 
 }  // namespace
 
+namespace {
+
+// What the status line says of a finished run.
+QString EstimatedText(const GridData& grid, const EstimationSummary& summary) {
+  QString done = QString("格子データを推定しました（%1 × %2、繰り返し %3 回")
+                     .arg(grid.Nx)
+                     .arg(grid.Ny)
+                     .arg(summary.passes);
+  if (summary.faults) {
+    done += QString("、断層で切った格子間 %1 本").arg(summary.cutLinks);
+    if (summary.droppedData > 0) {
+      done += QString("、使えなかったデータ %1 個").arg(summary.droppedData);
+    }
+    if (summary.tiedBlocks > 0) {
+      done += QString("、データで決まらない小区画 %1 個を隣の面に弱く結合").arg(summary.tiedBlocks);
+    }
+  }
+  if (summary.iterations > 0) {
+    done += QString("、反復解法 %1 回、相対残差 %2")
+                .arg(summary.iterations)
+                .arg(summary.residual, 0, 'g', 3);
+  }
+  return done + "）";
+}
+
+}  // namespace
+
 void cmdHorizon_Click(MainContext& context) {
   AppState& s = context.state;
   Panel& p = context.panel;
@@ -219,30 +246,8 @@ void cmdHorizon_Click(MainContext& context) {
   }
   UpdateDisplayCommands(context);
 
-  if (run->StoppedAtPass > 0) {
-    context.ShowStatus(ToQ(run->StopReason));
-  } else {
-    QString done = QString("格子データを推定しました（%1 × %2、繰り返し %3 回")
-                       .arg(s.Grid.Nx)
-                       .arg(s.Grid.Ny)
-                       .arg(summary.passes);
-    if (summary.faults) {
-      done += QString("、断層で切った格子間 %1 本").arg(summary.cutLinks);
-      if (summary.droppedData > 0) {
-        done += QString("、使えなかったデータ %1 個").arg(summary.droppedData);
-      }
-      if (summary.tiedBlocks > 0) {
-        done +=
-            QString("、データで決まらない小区画 %1 個を隣の面に弱く結合").arg(summary.tiedBlocks);
-      }
-    }
-    if (summary.iterations > 0) {
-      done += QString("、反復解法 %1 回、相対残差 %2")
-                  .arg(summary.iterations)
-                  .arg(summary.residual, 0, 'g', 3);
-    }
-    context.ShowStatus(done + "）");
-  }
+  context.ShowStatus(run->StoppedAtPass > 0 ? ToQ(run->StopReason)
+                                            : EstimatedText(s.Grid, summary));
 }
 
 namespace {
@@ -358,8 +363,8 @@ void cmdDisplayUncertainty_Click(MainContext& context) {
   cmd2D_Click(context);
   GridPictureSettings settings = PanelPictureSettings(context, DisplayMode::ColorContour);
   // Round levels of their own, as many bands as the colour table now has at most.
-  s.UncertaintyLevels =
-      RoundContourLevels(s.Uncertainty->Zmin, s.Uncertainty->Zmax, s.Colors.NColor);
+  s.UncertaintyLevels = RoundContourLevels(s.Uncertainty->Zmin, s.Uncertainty->Zmax,
+                                           static_cast<int>(s.Colors.NColor));
   settings.levels = s.UncertaintyLevels;
   const ContourLevels& l = s.UncertaintyLevels;
   settings.bands = l.Cin != 0 ? std::round((l.Cen - l.Cst) / l.Cin) : 0;

@@ -122,7 +122,7 @@ class AngleDiagram : public QWidget {
       painter.drawText(
           box.adjusted(align & Qt::AlignLeft ? 100 : 0, align & Qt::AlignTop ? 50 : 0,
                        align & Qt::AlignRight ? -100 : 0, align & Qt::AlignBottom ? -50 : 0),
-          align, label);
+          static_cast<int>(align), label);
     };
     text(compass - QPoint(0, radius + 2), "0 (北)", Qt::AlignHCenter | Qt::AlignBottom);
     text(compass + QPoint(0, radius + 2), "180 (南)", Qt::AlignHCenter | Qt::AlignTop);

@@ -30,6 +30,7 @@ Result<std::string> WorkingSystem(const std::vector<MeasuredFileRead>& reads,
                                   const std::string* crs, bool projected) {
   const std::string chosen = crs != nullptr ? *crs : std::string();
   std::vector<std::string> systems;
+  systems.reserve(reads.size());
   for (const MeasuredFileRead& read : reads) systems.push_back(read.crs);
   if (projected) {
     const auto [longitude, latitude] = FirstGeographicCentre(reads);

@@ -146,7 +146,7 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
   if (a.ColorMode()) {
     Result<ColorTable> table = a.colors.Table();
     if (!table) return table.failure();
-    settings.table = std::move(*table);
+    settings.table = *table;
   }
   // Levels as given, as if typed into the fields, or automatic ones.
   LevelRequest request;
@@ -178,7 +178,7 @@ Result<GridPictureSettings> SettingsFromArguments(const RenderArguments& a, cons
   if (settings.mode == DisplayMode::ColorShade) {
     Result<ColorTable> shades = ShadePalette();
     if (!shades) return shades.failure();
-    settings.table = std::move(*shades);
+    settings.table = *shades;
   }
   return settings;
 }
@@ -235,6 +235,49 @@ Status SavePictureAs(const DrawingSurface& surface, const std::string& path, Pic
   return SavePicture(static_cast<const RasterSurface&>(surface).Image(), path);
 }
 
+// What a picture draws: the grid first, then the faults and the data,
+// brought into the grid's coordinate system, with a note for any that miss it.
+struct Layers {
+  GridData grid;
+  std::string crs;
+  FaultTraces faults;
+  std::optional<MeasuredData> records;
+  PreparedData prepared;
+};
+
+Result<Layers> ReadLayers(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
+  Layers out;
+  GridData& grid = out.grid;
+  if (!a.grid.empty()) {
+    Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
+    if (!read) return read.failure();
+    grid = std::move(read->grid);
+    out.crs = std::move(read->crs);
+  }
+  for (const std::string& file : a.faults) {
+    std::string moved;
+    Result<FaultTraces> traces = ReadFaultTraces(file, out.crs, &moved);
+    if (!traces) return Failure{file + ": " + Describe(traces.failure())};
+    if (!moved.empty()) err << "note: " << file << ": " << moved << '\n';
+    if (const std::optional<std::string> outside =
+            OutsideTracesNote(*traces, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax)) {
+      err << "note: " << file << ": " << *outside << '\n';
+    }
+    out.faults.Add(*traces);
+  }
+  if (!a.data.files.empty() || !a.data.layouts.empty()) {
+    Result<MeasuredData> loaded = a.data.Load(command, err, &out.crs);
+    if (!loaded) return loaded.failure();
+    out.records = std::move(*loaded);
+    out.prepared = PrepareMeasuredData(*out.records);
+    const std::optional<std::string> outside =
+        a.grid.empty() ? std::nullopt
+                       : OutsideDataNote(*out.records, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax);
+    if (outside) err << "note: " << *outside << '\n';
+  }
+  return out;
+}
+
 int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
   auto fail = [&err](const std::string& reason) {
     err << "kessadon render: " << reason << '\n';
@@ -259,39 +302,13 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
                                                  : RequirePictureFormat(a.colors.legend);
   if (!legendFormat) return fail(a.colors.legend + ": " + legendFormat.failure().message);
 
-  // The grid first: the faults and data are brought into its coordinate system.
-  GridData grid;
-  std::string crs;
-  if (!a.grid.empty()) {
-    Result<LoadedGrid> read = ReadGridInput(a.grid, a.read);
-    if (!read) return fail(read.failure().message);
-    grid = std::move(read->grid);
-    crs = std::move(read->crs);
-  }
-  FaultTraces faults;
-  for (const std::string& file : a.faults) {
-    std::string moved;
-    Result<FaultTraces> traces = ReadFaultTraces(file, crs, &moved);
-    if (!traces) return fail(file + ": " + Describe(traces.failure()));
-    if (!moved.empty()) err << "note: " << file << ": " << moved << '\n';
-    if (const std::optional<std::string> outside =
-            OutsideTracesNote(*traces, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax)) {
-      err << "note: " << file << ": " << *outside << '\n';
-    }
-    faults.Add(*traces);
-  }
-  std::optional<MeasuredData> records;
-  PreparedData prepared;
-  if (!a.data.files.empty() || !a.data.layouts.empty()) {
-    Result<MeasuredData> loaded = a.data.Load(command, err, &crs);
-    if (!loaded) return fail(loaded.failure().message);
-    records = std::move(*loaded);
-    prepared = PrepareMeasuredData(*records);
-    const std::optional<std::string> outside =
-        a.grid.empty() ? std::nullopt
-                       : OutsideDataNote(*records, grid.Xmin, grid.Xmax, grid.Ymin, grid.Ymax);
-    if (outside) err << "note: " << *outside << '\n';
-  }
+  Result<Layers> layers = ReadLayers(command, a, err);
+  if (!layers) return fail(layers.failure().message);
+  GridData& grid = layers->grid;
+  const std::string& crs = layers->crs;
+  const FaultTraces& faults = layers->faults;
+  const std::optional<MeasuredData>& records = layers->records;
+  const PreparedData& prepared = layers->prepared;
   const DataExtent extent =
       records ? DataExtent{prepared.XminH, prepared.XmaxH, prepared.YminH, prepared.YmaxH}
               : DataExtent{};
@@ -330,6 +347,33 @@ int Run(const CLI::App& command, const RenderArguments& a, std::ostream& err) {
     if (!saved) return fail(a.colors.legend + ": " + Describe(saved.failure()));
   }
   return 0;
+}
+
+// The measured data and fault traces drawn over the picture, and how.
+void AddDataOptions(CLI::App& command, RenderArguments& a) {
+  a.data.AddLayoutOption(command);
+  a.data.fileOption = command
+                          .add_option("--data", a.data.files,
+                                      "measured-data file drawn over the picture (repeatable; "
+                                      "the first is the new load)")
+                          ->allow_extra_args(false);
+  command
+      .add_option("--faults", a.faults,
+                  "fault traces drawn over the picture in dark red, hidden behind the surface; "
+                  "cells they cut draw no contour lines (repeatable)")
+      ->check(CLI::ExistingFile);
+  command.add_flag("--data-view", a.dataView,
+                   "the data distribution view: every point, none hidden; without GRIDFILE in "
+                   "a plan window fitted around the data");
+  command.add_flag("--elevation-only", a.elevationOnly,
+                   "elevation marks only, no strike/dip symbols");
+  command.add_flag("--no-dip-label", a.noDipLabel, "no dip (and height) labels on symbols");
+  command.add_option("--symbol-scale", a.symbolScale, "scale of symbols and marks (default 1)");
+  command.add_option("--label-size", a.labelSize, "label size in points (default 7)");
+  command.add_flag("--white-labels", a.whiteLabels, "white labels instead of black");
+  command.add_flag("--crowded-labels", a.crowdedLabels,
+                   "label every point even where so many crowd the picture that their labels "
+                   "would cover it (else such pictures show the marks alone)");
 }
 
 }  // namespace
@@ -381,29 +425,7 @@ void AddRenderCommand(CLI::App& app, std::ostream& /*out*/, std::ostream& err, i
       ->delimiter(',')
       ->expected(2)
       ->check(CLI::PositiveNumber);
-  a->data.AddLayoutOption(*command);
-  a->data.fileOption = command
-                           ->add_option("--data", a->data.files,
-                                        "measured-data file drawn over the picture (repeatable; "
-                                        "the first is the new load)")
-                           ->allow_extra_args(false);
-  command
-      ->add_option("--faults", a->faults,
-                   "fault traces drawn over the picture in dark red, hidden behind the surface; "
-                   "cells they cut draw no contour lines (repeatable)")
-      ->check(CLI::ExistingFile);
-  command->add_flag("--data-view", a->dataView,
-                    "the data distribution view: every point, none hidden; without GRIDFILE in "
-                    "a plan window fitted around the data");
-  command->add_flag("--elevation-only", a->elevationOnly,
-                    "elevation marks only, no strike/dip symbols");
-  command->add_flag("--no-dip-label", a->noDipLabel, "no dip (and height) labels on symbols");
-  command->add_option("--symbol-scale", a->symbolScale, "scale of symbols and marks (default 1)");
-  command->add_option("--label-size", a->labelSize, "label size in points (default 7)");
-  command->add_flag("--white-labels", a->whiteLabels, "white labels instead of black");
-  command->add_flag("--crowded-labels", a->crowdedLabels,
-                    "label every point even where so many crowd the picture that their labels "
-                    "would cover it (else such pictures show the marks alone)");
+  AddDataOptions(*command, *a);
   command
       ->add_option("--dpi", a->dpi,
                    "resolution the picture is made for (default 96): line widths, marks and "
