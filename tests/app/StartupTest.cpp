@@ -106,7 +106,8 @@ TEST_F(StartupTest, FieldsAndCommandsStartAsReset) {
   }
 
   const AppState& s = state();
-  EXPECT_EQ(s.GridLoaded + s.ContourReady + s.LightReady + s.ViewReady + s.DataReady + s.HistoOn, 0);
+  EXPECT_EQ(s.GridLoaded + s.ContourReady + s.LightReady + s.ViewReady + s.DataReady + s.HistoOn,
+            0);
   EXPECT_FALSE(s.Data.Prepared.HasDipData || s.Data.Prepared.HasBoundData);
   EXPECT_EQ(s.View.Dist, 1e10);
   EXPECT_EQ(s.Data.DataType, 1);
