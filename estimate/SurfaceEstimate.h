@@ -61,7 +61,8 @@ struct SurfaceEstimate {
 // The figures a finished run is summed up by, for either front to word.
 struct EstimationSummary {
   bool faults = false;
-  std::int32_t cutLinks = 0, droppedData = 0, tiedBlocks = 0;
+  std::int64_t cutLinks = 0;
+  std::int32_t droppedData = 0, tiedBlocks = 0;
   std::int32_t passes = 0;
   std::int32_t iterations = 0;  // of the iterative path's last pass; 0 for a direct solve
   double residual = 0;

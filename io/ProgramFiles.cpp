@@ -11,8 +11,8 @@ std::filesystem::path ProgramFolder() {
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return ".";
   // A build folder holds them beside the program; an installed one in share.
-  const std::filesystem::path beside = program.parent_path();
-  const std::filesystem::path shared = beside.parent_path() / "share" / "kessadon";
+  std::filesystem::path beside = program.parent_path();
+  std::filesystem::path shared = beside.parent_path() / "share" / "kessadon";
   if (!std::filesystem::exists(beside / kDefaultsFileName, error) &&
       std::filesystem::exists(shared / kDefaultsFileName, error)) {
     return shared;
