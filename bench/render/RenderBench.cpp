@@ -191,7 +191,10 @@ void FullFrame(benchmark::State& state, DisplayMode mode, bool plan) {
     state.SkipWithError("refused");
   }
   for (auto _ : state) {
-    DrawGridPicture(surface, grid, view, DataExtent{}, cellColors, settings);
+    if (!DrawGridPicture(surface, grid, view, DataExtent{}, cellColors, settings)) {
+      state.SkipWithError("refused");
+      break;
+    }
     benchmark::DoNotOptimize(surface.Image().constBits());
   }
   state.counters["threads"] = RenderThreads();
